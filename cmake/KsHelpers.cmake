@@ -1,0 +1,87 @@
+# Build helpers shared by every target of the project.
+
+function(ks_optional_subdirectory dir)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endfunction()
+
+# ks_add_component(<name> SOURCES ... [LIBS ...])
+# An in-process automation component: a shared library whose only exported
+# symbols are the four entry points. Hidden visibility and
+# --exclude-libs keep framework copies of several components apart.
+function(ks_add_component name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} SHARED ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES
+    PREFIX ""
+    CXX_VISIBILITY_PRESET hidden
+    C_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+  set(map ${PROJECT_SOURCE_DIR}/cmake/component.map)
+  target_link_options(${name} PRIVATE
+    -Wl,--exclude-libs,ALL
+    -Wl,--version-script=${map}
+    -Wl,--no-undefined)
+  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${map})
+  if(ARG_LIBS)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  endif()
+endfunction()
+
+# ks_add_test(<name> SOURCES ... [LIBS ...] LABELS ... [NO_MAIN])
+# A GoogleTest executable. Each test case runs in a fresh temporary folder
+# (see testsupport): registry, settings and temporary files never touch the
+# user's configuration. Widget tests use the offscreen platform.
+function(ks_add_test name)
+  if(NOT KS_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "NO_MAIN" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  if(ARG_NO_MAIN)
+    target_link_libraries(${name} PRIVATE kstestsupport GTest::gtest GTest::gmock)
+  else()
+    target_link_libraries(${name} PRIVATE kstestsupport_main kstestsupport GTest::gtest GTest::gmock)
+  endif()
+  if(ARG_LIBS)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  endif()
+  target_compile_definitions(${name} PRIVATE
+    KS_REALDATA_DIR="${KS_REALDATA_DIR}"
+    KS_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
+    KS_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}"
+    KS_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+    KS_LIB_DIR="${CMAKE_BINARY_DIR}/lib")
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 600)
+  endif()
+  set(env
+    QT_QPA_PLATFORM=offscreen
+    KESTROM_REGISTRY=${CMAKE_BINARY_DIR}/testtmp/${name}/registry
+    XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testtmp/${name}/config
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_odr_violation=0
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    ${ARG_ENVIRONMENT})
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# ks_add_benchmark(<name> SOURCES ... [LIBS ...])
+# Google Benchmark executable; only in release builds without sanitizers,
+# never registered with ctest.
+function(ks_add_benchmark name)
+  if(NOT KS_BUILD_BENCH)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE benchmark::benchmark benchmark::benchmark_main ${ARG_LIBS})
+  target_compile_definitions(${name} PRIVATE
+    KS_REALDATA_DIR="${KS_REALDATA_DIR}"
+    KS_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
+    KS_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+    KS_LIB_DIR="${CMAKE_BINARY_DIR}/lib")
+endfunction()

@@ -1,0 +1,218 @@
+#include "kstest.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <signal.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace ks::test {
+namespace {
+
+std::string g_tempDir;
+std::string g_baseDir;
+
+std::string baseTempRoot()
+{
+    if (!g_baseDir.empty())
+        return g_baseDir;
+    // Fixed once, before the first test changes TMPDIR.
+    const char* t = std::getenv("TMPDIR");
+    g_baseDir = (t && *t) ? t : "/tmp";
+    return g_baseDir;
+}
+
+class TempDirListener : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        std::string tmpl = baseTempRoot() + "/kstest-XXXXXX";
+        std::vector<char> buf(tmpl.begin(), tmpl.end());
+        buf.push_back('\0');
+        if (!mkdtemp(buf.data())) {
+            ADD_FAILURE() << "cannot create a temporary folder: " << std::strerror(errno);
+            return;
+        }
+        g_tempDir = buf.data();
+        const std::string reg = g_tempDir + "/registry";
+        const std::string cfg = g_tempDir + "/config";
+        const std::string tmp = g_tempDir + "/tmp";
+        fs::create_directories(reg);
+        fs::create_directories(cfg);
+        fs::create_directories(tmp);
+        setenv("KESTROM_REGISTRY", reg.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", cfg.c_str(), 1);
+        setenv("HOME", g_tempDir.c_str(), 1);
+        setenv("TMPDIR", tmp.c_str(), 1);
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        if (g_tempDir.empty())
+            return;
+        if (!std::getenv("KS_KEEP_TESTTMP")) {
+            std::error_code ec;
+            fs::remove_all(g_tempDir, ec);
+        }
+        g_tempDir.clear();
+    }
+};
+
+std::string realDataRoot()
+{
+    if (const char* e = std::getenv("KS_REALDATA_DIR"))
+        if (*e)
+            return e;
+#ifdef KS_REALDATA_DIR
+    return KS_REALDATA_DIR;
+#else
+    return "../shared/realdata";
+#endif
+}
+
+}  // namespace
+
+const std::string& tempDir()
+{
+    return g_tempDir;
+}
+
+void installTempDirListener()
+{
+    baseTempRoot();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TempDirListener);
+}
+
+bool haveRealData()
+{
+    return fs::is_directory(realDataRoot());
+}
+
+std::string realData(const std::string& relative)
+{
+    const std::string root = realDataRoot();
+    const std::string path = root + "/" + relative;
+    if (!fs::is_directory(root))
+        ADD_FAILURE() << "real sample data not found: the folder " << root
+                      << " does not exist (set the CMake cache variable KS_REALDATA_DIR)";
+    else if (!fs::exists(path))
+        ADD_FAILURE() << "real sample file not found: " << path;
+    return path;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        ADD_FAILURE() << "cannot write " << path;
+}
+
+RunResult run(const std::vector<std::string>& argv,
+              const std::vector<std::string>& extraEnv,
+              const std::string& stdinText)
+{
+    RunResult r;
+    if (argv.empty())
+        return r;
+    int inPipe[2], outPipe[2], errPipe[2];
+    if (pipe(inPipe) || pipe(outPipe) || pipe(errPipe)) {
+        ADD_FAILURE() << "pipe failed";
+        return r;
+    }
+    std::vector<std::string> envStore;
+    for (char** e = environ; *e; ++e)
+        envStore.emplace_back(*e);
+    for (const auto& x : extraEnv) {
+        const auto eq = x.find('=');
+        const std::string key = x.substr(0, eq + 1);
+        for (auto it = envStore.begin(); it != envStore.end();)
+            it = (it->compare(0, key.size(), key) == 0) ? envStore.erase(it) : it + 1;
+        envStore.push_back(x);
+    }
+    std::vector<char*> envp, args;
+    for (auto& s : envStore) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> argStore(argv);
+    for (auto& s : argStore) args.push_back(s.data());
+    args.push_back(nullptr);
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(inPipe[0], 0);
+        dup2(outPipe[1], 1);
+        dup2(errPipe[1], 2);
+        close(inPipe[0]); close(inPipe[1]);
+        close(outPipe[0]); close(outPipe[1]);
+        close(errPipe[0]); close(errPipe[1]);
+        execve(args[0], args.data(), envp.data());
+        _exit(127);
+    }
+    close(inPipe[0]);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    signal(SIGPIPE, SIG_IGN);
+    size_t written = 0;
+    if (stdinText.empty()) {
+        close(inPipe[1]);
+        inPipe[1] = -1;
+    }
+    pollfd fds[3] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}, {inPipe[1], POLLOUT, 0}};
+    int open = 2;
+    char buf[65536];
+    while (open > 0) {
+        const int nfds = inPipe[1] >= 0 ? 3 : 2;
+        if (poll(fds, nfds, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP))) {
+                const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+                if (n > 0) {
+                    (i == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
+                } else {
+                    close(fds[i].fd);
+                    fds[i].fd = -1;
+                    --open;
+                }
+            }
+        }
+        if (inPipe[1] >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
+            const ssize_t n = write(inPipe[1], stdinText.data() + written, stdinText.size() - written);
+            if (n > 0) written += static_cast<size_t>(n);
+            if (n <= 0 || written == stdinText.size()) {
+                close(inPipe[1]);
+                inPipe[1] = -1;
+                fds[2].fd = -1;
+            }
+        }
+    }
+    if (inPipe[1] >= 0) close(inPipe[1]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status))
+        r.exitCode = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+        r.exitCode = 128 + WTERMSIG(status);
+    return r;
+}
+
+}  // namespace ks::test
