@@ -61,3 +61,14 @@ static_assert(sizeof(SHORT) == 2 && sizeof(VARIANT_BOOL) == 2 && sizeof(WORD) ==
 static_assert(sizeof(DATE) == 8, "DATE is a double");
 static_assert(sizeof(ULONG_PTR) == sizeof(void*), "ULONG_PTR is pointer-sized");
 static_assert(sizeof(OLECHAR) == sizeof(wchar_t), "OLECHAR is wchar_t");
+
+// Automation scalar types.
+using FLOAT = float;
+using DOUBLE = double;
+using VARTYPE = uint16_t;
+using PVOID = void*;
+
+static_assert(sizeof(FLOAT) == 4 && sizeof(DOUBLE) == 8, "IEEE single and double");
+static_assert(sizeof(VARTYPE) == 2, "16-bit VARTYPE");
+static_assert(sizeof(LONGLONG) == 8 && sizeof(ULONGLONG) == 8, "64-bit LONGLONG/ULONGLONG");
+static_assert(sizeof(ULONG_PTR) == 8, "the runtime is built for 64-bit addresses");
