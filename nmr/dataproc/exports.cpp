@@ -1,0 +1,18 @@
+// The exported entry points of the library.
+#define YARBEX_BUILDING 1
+#include "frame.h"
+#include "yarbex.h"
+
+extern "C" {
+
+YARBEX_EXPORT uint32_t VqDllCommand(int32_t command, void* arg)
+{
+    return yarbex::dllCommand(command, arg);
+}
+
+YARBEX_EXPORT uint32_t LumvoDLLCommand(int32_t command, void* arg)
+{
+    return VqDllCommand(command, arg);
+}
+
+}  // extern "C"

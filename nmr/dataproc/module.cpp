@@ -1,0 +1,35 @@
+// The data-processing module behind the frame: version, initialisation,
+// processing instances and their commands.
+#include "frame.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace yarbex {
+
+ResultCode dataProcModuleCommand(DllFrame& frame, int32_t cmd, void* arg)
+{
+    switch (cmd) {
+    case ModuleVersion: {
+        auto* v = static_cast<VersionRecord*>(arg);
+        if (!v)
+            return RcMissingBuffer;
+        v->version = 0x20000;
+        std::snprintf(v->text, sizeof v->text, "%s %" PRIu32 ".%" PRIu32 ".%" PRIu32, "DataProc", uint32_t(2),
+                      uint32_t(2), uint32_t(142));
+        return RcOk;
+    }
+    case ModuleInit:
+        frame.name = "DataProc";
+        return RcOk;
+    case ModuleCreateInstance:
+    case ModuleDestroyInstance:
+        return RcNotImplemented;
+    default:
+        if (!arg)
+            return RcMissingDpi;
+        return RcNotImplemented;
+    }
+}
+
+}  // namespace yarbex

@@ -1,0 +1,70 @@
+#!/usr/bin/python3
+"""Writes the transform reference data of the tests (data/fft_reference.txt).
+
+Run with Debian's /usr/bin/python3 (numpy and scipy from Debian packages):
+    /usr/bin/python3 gen_reference.py
+
+The inputs come from the same integer generator as the tests, so they are
+bit-identical on both sides. For each n = 8 ... 65536 it records, at a set
+of sample points (every point up to 256 points), the centred unitary
+forward transform fftshift(sqrt(n) * ifft(x)), its inverse
+fft(ifftshift(x)) / sqrt(n) applied to the same input, and the imaginary
+half that the Hilbert reconstruction gives a real spectrum, which is
+imag(fftshift(hilbert(ifftshift(X)))) with scipy's analytic signal. Two
+whole-array checksums per output catch values between the samples.
+"""
+import os
+import numpy as np
+from scipy.signal import hilbert
+
+
+def lcg_values(seed, count):
+    # Same generator as referenceInput() in the tests: 31-bit LCG, values
+    # k / 2^23 - 0.5, exactly representable.
+    out = np.empty(count)
+    s = seed & 0x7FFFFFFF
+    for i in range(count):
+        s = (s * 1103515245 + 12345) & 0x7FFFFFFF
+        out[i] = (s >> 8) / 8388608.0 - 0.5
+    return out
+
+
+def sample_points(n):
+    if n <= 256:
+        return list(range(n))
+    step = n // 256
+    return [k * step + (k * 37) % step for k in range(256)]
+
+
+def checksums(v):
+    k = np.arange(len(v))
+    w = (k % 17) - 8.0
+    return float(np.sum(v * v)), float(np.sum(w * v))
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    path = os.path.join(here, "data", "fft_reference.txt")
+    lines = ["# n, then per sample point: index fwd_re fwd_im inv_re inv_im hilbert_im",
+             "# checksums per output: sum of squares, sum of ((k mod 17) - 8) * value"]
+    n = 8
+    while n <= 65536:
+        v = lcg_values(n, 2 * n)
+        x = v[:n] + 1j * v[n:]
+        fwd = np.fft.fftshift(np.sqrt(n) * np.fft.ifft(x))
+        inv = np.fft.fft(np.fft.ifftshift(x)) / np.sqrt(n)
+        hil = np.imag(np.fft.fftshift(hilbert(np.fft.ifftshift(v[:n]))))
+        pts = sample_points(n)
+        lines.append("n %d %d" % (n, len(pts)))
+        for arr in (fwd.real, fwd.imag, inv.real, inv.imag, hil):
+            a, b = checksums(arr)
+            lines.append("sum %r %r" % (a, b))
+        for k in pts:
+            lines.append("%d %r %r %r %r %r" % (k, fwd.real[k], fwd.imag[k], inv.real[k], inv.imag[k], hil[k]))
+        n *= 2
+    with open(path, "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+if __name__ == "__main__":
+    main()
