@@ -1,0 +1,6 @@
+#include "routines.h"
+
+int main(int argc, char** argv)
+{
+    return velmar::runProgram(argc, argv);
+}

@@ -1,0 +1,48 @@
+// The routines of the program. Apart from the vector routines and a few
+// helpers they take no arguments and work on the shared records.
+#pragma once
+
+#include <cstdint>
+
+namespace velmar {
+
+// parameter file and listing
+void param();
+void prparm();
+// copies the lower half of both parameter matrices into the upper half
+void symmetrizeParameters();
+
+// molecule readers
+void getmat();
+void getmnd();
+void getcsr();
+void getinp();
+void getsdf();
+void identy();
+
+// geometry, neighbour lists and validation
+void coord();
+void betgam();
+void testin();
+bool chtest(int32_t t);
+
+// atom typing, rings and ring current
+void hybrid();
+void arings();
+void rincur();
+
+// charges, dipole, shifts, couplings
+void edens();
+void dipole();
+void calcsh();
+void calcj();
+
+// reports
+void outmat();
+void outmnd();
+void outcsr();
+
+// the whole run; returns the exit status
+int runProgram(int argc, char** argv);
+
+}  // namespace velmar

@@ -1,0 +1,174 @@
+#include "units.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+namespace velmar {
+
+namespace {
+
+struct Unit {
+    std::string name;
+    UnitKind kind = UnitKind::Input;
+    std::FILE* fp = nullptr;
+    long long records = 0;  // records read or written so far
+};
+
+std::map<int, Unit>& units()
+{
+    static std::map<int, Unit> u;
+    return u;
+}
+
+std::string describe(int unit, const Unit* u)
+{
+    std::string s = "unit " + std::to_string(unit);
+    if (u)
+        s += " (file '" + u->name + "')";
+    return s;
+}
+
+// Longest record kept; the rest of a longer line is ignored.
+constexpr size_t kMaxRecord = 1 << 16;
+
+class FileSource : public RecordSource {
+public:
+    explicit FileSource(Unit& u) : u_(u) {}
+    bool nextRecord(std::string& line) override
+    {
+        line.clear();
+        int c;
+        bool any = false;
+        while ((c = std::fgetc(u_.fp)) != EOF) {
+            any = true;
+            if (c == '\n')
+                break;
+            if (line.size() < kMaxRecord)
+                line += static_cast<char>(c);
+        }
+        if (!any) {
+            if (std::ferror(u_.fp))
+                throw RecordError(std::string("read failed: ") + std::strerror(errno));
+            return false;
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();  // CR LF records
+        ++u_.records;
+        return true;
+    }
+
+private:
+    Unit& u_;
+};
+
+Unit& findUnit(int unit, const char* op, std::string_view format)
+{
+    auto it = units().find(unit);
+    if (it == units().end() || (!it->second.fp && unit != 6))
+        throw FatalError(std::string(op) + " on " + describe(unit, nullptr) + " with format " +
+                         std::string(format) + ": unit is not open");
+    return it->second;
+}
+
+}  // namespace
+
+std::string unitFileName(int unit)
+{
+    auto it = units().find(unit);
+    return it == units().end() ? std::string() : it->second.name;
+}
+
+void openUnit(int unit, const std::string& given, UnitKind kind)
+{
+    std::string name = given;
+    size_t first = name.find_first_not_of(' ');
+    if (first == std::string::npos)
+        name = "fort." + std::to_string(unit);
+    else
+        name = name.substr(first, name.find_last_not_of(' ') - first + 1);
+    Unit u;
+    u.name = name;
+    u.kind = kind;
+    u.fp = std::fopen(name.c_str(), kind == UnitKind::Input ? "rb" : "wb");
+    if (!u.fp)
+        throw FatalError(std::string("open for ") + (kind == UnitKind::Input ? "reading" : "writing") +
+                         " of " + describe(unit, &u) + " failed: " + std::strerror(errno));
+    units()[unit] = u;
+}
+
+void closeUnit(int unit)
+{
+    auto it = units().find(unit);
+    if (it == units().end())
+        return;
+    if (it->second.fp) {
+        bool bad = std::fclose(it->second.fp) != 0;
+        it->second.fp = nullptr;
+        if (bad && it->second.kind != UnitKind::Input)
+            throw FatalError("close of " + describe(unit, &it->second) + " failed: " + std::strerror(errno));
+    }
+    units().erase(it);
+}
+
+void closeAllUnits()
+{
+    for (auto& [n, u] : units())
+        if (u.fp) {
+            std::fclose(u.fp);
+            u.fp = nullptr;
+        }
+    units().clear();
+    std::fflush(stdout);
+}
+
+void readf(int unit, std::string_view format, const std::vector<InItem>& items)
+{
+    Unit& u = findUnit(unit, "read", format);
+    try {
+        FileSource src(u);
+        readRecords(Format::get(format), src, items);
+    } catch (const RecordError& e) {
+        throw FatalError("read on " + describe(unit, &u) + " with format " + std::string(format) +
+                         " at record " + std::to_string(u.records) + ": " + e.what());
+    }
+}
+
+namespace {
+
+void emit(int unit, Unit* u, const std::vector<std::string>& recs, std::string_view format)
+{
+    std::FILE* fp = unit == 6 ? stdout : u->fp;
+    const char* eol = u && u->kind == UnitKind::Result ? "\r\n" : "\n";
+    for (const auto& r : recs) {
+        if (std::fwrite(r.data(), 1, r.size(), fp) != r.size() || std::fputs(eol, fp) == EOF)
+            throw FatalError("write on " + describe(unit, u) + " with format " + std::string(format) +
+                             " failed: " + std::strerror(errno));
+        if (u)
+            ++u->records;
+    }
+}
+
+}  // namespace
+
+void writef(int unit, std::string_view format, const std::vector<OutItem>& items)
+{
+    Unit* u = unit == 6 ? nullptr : &findUnit(unit, "write", format);
+    std::vector<std::string> recs;
+    try {
+        recs = writeRecords(Format::get(format), items);
+    } catch (const RecordError& e) {
+        throw FatalError("write on " + describe(unit, u) + " with format " + std::string(format) + ": " +
+                         e.what());
+    }
+    emit(unit, u, recs, format);
+}
+
+void writeList(int unit, std::string_view text)
+{
+    Unit* u = unit == 6 ? nullptr : &findUnit(unit, "write", "*");
+    emit(unit, u, {listDirected(text)}, "*");
+}
+
+}  // namespace velmar
