@@ -1,0 +1,206 @@
+// The hive file: its text, hand-written files, and damaged files.
+#include "kshive.h"
+#include "regtest.h"
+
+#include "kstest.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+namespace fs = std::filesystem;
+using namespace regtest;
+
+namespace {
+
+std::vector<fs::path> damagedCopies()
+{
+    std::vector<fs::path> out;
+    for (const auto& e : fs::directory_iterator(registryDir()))
+        if (e.path().filename().string().find(".damaged-") != std::string::npos)
+            out.push_back(e.path());
+    return out;
+}
+
+}  // namespace
+
+TEST(HiveFormat, FileIsReadableText)
+{
+    HKEY h = create(HKEY_CURRENT_USER, L"Software\\Kestrom\\Data Services\\{P1}");
+    ASSERT_EQ(ERROR_SUCCESS, set(h, L"Class Name", REG_SZ, sz(L"Text \"Provider\"")));
+    ASSERT_EQ(ERROR_SUCCESS, set(h, L"Provider Flags", REG_DWORD, dword(42)));
+    ASSERT_EQ(ERROR_SUCCESS, set(h, L"Source Path", REG_SZ, bytesOf(L"C:\\d\u00e9j\u00e0")));
+    ASSERT_EQ(ERROR_SUCCESS, set(h, L"List", REG_MULTI_SZ, bytesOf(std::wstring(L"a\0b\0\0", 5))));
+    ASSERT_EQ(ERROR_SUCCESS, set(h, L"Blob", REG_BINARY, std::string("\x00\xff\x10", 3)));
+    ASSERT_EQ(ERROR_SUCCESS, set(h, L"Big", REG_QWORD, std::string("\x01\0\0\0\0\0\0\x80", 8)));
+    ASSERT_EQ(ERROR_SUCCESS, set(h, nullptr, REG_EXPAND_SZ, sz(L"%x%")));
+    RegCloseKey(h);
+    RegCloseKey(create(HKEY_CURRENT_USER, L"Software\\100%\\a\tb"));
+    ASSERT_EQ(ERROR_SUCCESS, set(HKEY_CURRENT_USER, L"odd", 5, "\x01"));
+    EXPECT_EQ("; Kestrom registry hive HKEY_CURRENT_USER\n"
+              "\n[]\n"
+              "\"odd\"=type(5):hex:01\n"
+              "\n[Software]\n"
+              "\n[Software\\100%x{25}]\n"
+              "\n[Software\\100%x{25}\\a%x{9}b]\n"
+              "\n[Software\\Kestrom]\n"
+              "\n[Software\\Kestrom\\Data Services]\n"
+              "\n[Software\\Kestrom\\Data Services\\{P1}]\n"
+              "\"Class Name\"=sz:\"Text \\\"Provider\\\"\\0\"\n"
+              "\"Provider Flags\"=dword:0000002a\n"
+              "\"Source Path\"=sz:\"C:\\\\d\xc3\xa9j\xc3\xa0\"\n"
+              "\"List\"=multi_sz:\"a\\0b\\0\\0\"\n"
+              "\"Blob\"=binary:hex:00,ff,10\n"
+              "\"Big\"=qword:8000000000000001\n"
+              "@=expand_sz:\"%x%\\0\"\n"
+              "\n; end\n",
+              ks::test::readFile(userHive()));
+}
+
+TEST(HiveFormat, HandWrittenFileIsRead)
+{
+    ks::test::writeFile(machineHive(),
+                        "; written by hand, CR LF line ends\r\n"
+                        "[Software\\Classes\\CLSID\\{X}\\InprocServer32]\r\n"
+                        "@=sz:\"/opt/lib/x.so\\0\"\r\n"
+                        "\"ThreadingModel\"=sz:\"Apartment\\0\"\r\n"
+                        "[Software\\Classes\\CLSID\\{X}\\ProgID]\r\n"
+                        "@=sz:\"X.Y.1\\0\"\r\n"
+                        "\"n\"=dword:FFFFFFFF\r\n"
+                        "; end\r\n");
+    testing::internal::CaptureStderr();
+    HKEY h = open(HKEY_CLASSES_ROOT, L"CLSID\\{x}");
+    EXPECT_EQ((std::vector<std::wstring>{L"InprocServer32", L"ProgID"}), subkeys(h));
+    RegCloseKey(h);
+    h = open(HKEY_CLASSES_ROOT, L"CLSID\\{x}\\progid");
+    EXPECT_EQ(sz(L"X.Y.1"), get(h, L"").data);
+    EXPECT_EQ(dword(0xFFFFFFFFu), get(h, L"n").data);
+    RegCloseKey(h);
+    EXPECT_EQ("", testing::internal::GetCapturedStderr());
+}
+
+struct DamageCase {
+    const char* label;
+    std::string text;
+};
+
+void PrintTo(const DamageCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class DamagedHive : public ::testing::TestWithParam<DamageCase> {};
+
+const std::string kGoodStart =
+    "; Kestrom registry hive HKEY_CURRENT_USER\n"
+    "[Software\\Kept]\n"
+    "\"a\"=sz:\"kept\\0\"\n";
+
+TEST_P(DamagedHive, LoadsAsFarAsItGoesAndKeepsACopy)
+{
+    const std::string original = kGoodStart + GetParam().text;
+    ks::test::writeFile(userHive(), original);
+
+    testing::internal::CaptureStderr();
+    HKEY h = open(HKEY_CURRENT_USER, L"Software\\Kept", KEY_ALL_ACCESS);
+    const std::string loadErr = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, loadErr.find("is damaged at line")) << loadErr;
+    EXPECT_NE(std::string::npos, loadErr.find(userHive())) << loadErr;
+    EXPECT_EQ(sz(L"kept"), get(h, L"a").data);
+    EXPECT_TRUE(damagedCopies().empty());  // nothing is copied until a write
+
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(ERROR_SUCCESS, set(h, L"b", REG_DWORD, dword(2)));
+    const std::string writeErr = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, writeErr.find("was kept as")) << writeErr;
+    const auto copies = damagedCopies();
+    ASSERT_EQ(1u, copies.size());
+    EXPECT_EQ(original, ks::test::readFile(copies[0].string()));
+
+    // The rewritten hive is whole again: later writes copy nothing.
+    ASSERT_EQ(ERROR_SUCCESS, set(h, L"c", REG_DWORD, dword(3)));
+    EXPECT_EQ(1u, damagedCopies().size());
+    ks::reg::Key root;
+    EXPECT_TRUE(ks::reg::parseHive(ks::test::readFile(userHive()), root).complete);
+    EXPECT_EQ((std::vector<std::wstring>{L"a", L"b", L"c"}), valueNames(h));
+    RegCloseKey(h);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DamagedHive,
+    ::testing::Values(
+        DamageCase{"cut mid line", "\"b\"=sz:\"unfinish"},
+        DamageCase{"cut at a line end", "\"b\"=dword:00000001\n"},
+        DamageCase{"bad escape", "\"b\"=sz:\"\\q\"\n; end\n"},
+        DamageCase{"huge escape", "\"b\"=sz:\"\\x{123456789}\"\n; end\n"},
+        DamageCase{"invalid utf8", "\"b\"=sz:\"\xff\xfe\"\n; end\n"},
+        DamageCase{"overlong utf8", "\"b\"=sz:\"\xc0\xaf\"\n; end\n"},
+        DamageCase{"bad type", "\"b\"=float:1.5\n; end\n"},
+        DamageCase{"huge type number", "\"b\"=type(99999999999999999999):hex:\n; end\n"},
+        DamageCase{"short dword", "\"b\"=dword:123\n; end\n"},
+        DamageCase{"odd hex", "\"b\"=binary:hex:0,1\n; end\n"},
+        DamageCase{"hex trailing comma", "\"b\"=binary:hex:01,\n; end\n"},
+        DamageCase{"text after data", "\"b\"=sz:\"x\" y\n; end\n"},
+        DamageCase{"value twice", "\"A\"=dword:00000001\n; end\n"},
+        DamageCase{"empty key name", "[Software\\\\x]\n; end\n"},
+        DamageCase{"key line unclosed", "[Software\\x\n; end\n"},
+        DamageCase{"binary garbage", std::string("\0\x01\x02\xff\n\n", 6)},
+        DamageCase{"text after end", "; end\n[Software\\Late]\n"}),
+    [](const ::testing::TestParamInfo<DamageCase>& i) {
+        std::string n = i.param.label;
+        for (auto& c : n)
+            if (!std::isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        return n;
+    });
+
+TEST(HiveFormat, ValueBeforeAnyKeyIsDamage)
+{
+    ks::reg::Key root;
+    const auto st = ks::reg::parseHive("\"x\"=dword:00000001\n; end\n", root);
+    EXPECT_FALSE(st.complete);
+    EXPECT_EQ(1u, st.line);
+}
+
+TEST(HiveFormat, EveryTruncationAndRandomDamageParsesSafely)
+{
+    // A hive with every kind of line; each prefix and each corrupted byte
+    // must parse without fault, keeping the part before the damage.
+    HKEY h = create(HKEY_CURRENT_USER, L"Software\\K\\\u00e9\U0001F600");
+    set(h, L"s", REG_SZ, sz(L"x\ty\u4e2d"));
+    set(h, L"d", REG_DWORD, dword(5));
+    set(h, L"q", REG_QWORD, std::string(8, '\x01'));
+    set(h, L"b", REG_BINARY, "\x01\x02");
+    set(h, L"m", REG_MULTI_SZ, bytesOf(std::wstring(L"a\0\0", 3)));
+    set(h, L"n", REG_NONE, "");
+    std::wstring bad(1, static_cast<wchar_t>(0xDFFF));
+    set(h, L"w", REG_SZ, bytesOf(bad));
+    RegCloseKey(h);
+    const std::string text = ks::test::readFile(userHive());
+    {
+        ks::reg::Key root;
+        ASSERT_TRUE(ks::reg::parseHive(text, root).complete);
+        EXPECT_EQ(text, ks::reg::formatHive(root, "HKEY_CURRENT_USER"));
+    }
+    for (size_t n = 0; n < text.size(); ++n) {
+        ks::reg::Key root;
+        const auto st = ks::reg::parseHive(text.substr(0, n), root);
+        // Only the final line end may be missing.
+        EXPECT_EQ(n == 0 || n + 1 == text.size(), st.complete) << n;
+    }
+    std::mt19937 rng(12345);
+    for (int round = 0; round < 2000; ++round) {
+        std::string t = text;
+        const int edits = 1 + static_cast<int>(rng() % 4);
+        for (int e = 0; e < edits; ++e)
+            t[rng() % t.size()] = static_cast<char>(rng() % 256);
+        ks::reg::Key root;
+        ks::reg::parseHive(t, root);
+        // Whatever was read formats and parses again to the same tree.
+        const std::string again = ks::reg::formatHive(root, "HKEY_CURRENT_USER");
+        ks::reg::Key root2;
+        ASSERT_TRUE(ks::reg::parseHive(again, root2).complete) << round;
+        EXPECT_EQ(again, ks::reg::formatHive(root2, "HKEY_CURRENT_USER")) << round;
+    }
+}
