@@ -1,0 +1,138 @@
+// Registry speed: reading an unchanged hive (a status check, no parse),
+// reading after the file changed (a parse), writing values (locked atomic
+// rewrite each) and enumerating subkeys.
+#include "ksregistry.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A fresh registry folder for each benchmark.
+class TempRegistry {
+public:
+    TempRegistry()
+    {
+        const char* t = std::getenv("TMPDIR");
+        std::string tmpl = std::string(t && *t ? t : "/tmp") + "/ksregbench-XXXXXX";
+        dir_ = mkdtemp(&tmpl[0]) ? tmpl : std::string();
+        setenv("KESTROM_REGISTRY", dir_.c_str(), 1);
+    }
+    ~TempRegistry()
+    {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    std::string hive() const { return dir_ + "/HKEY_CURRENT_USER.hive"; }
+
+private:
+    std::string dir_;
+};
+
+HKEY createKey(const wchar_t* path)
+{
+    HKEY h = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
+    return h;
+}
+
+void setDword(HKEY h, const std::wstring& name, DWORD v)
+{
+    RegSetValueExW(h, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+}
+
+// A hive of some size around the key read: 100 keys of 10 values.
+void fillHive()
+{
+    for (int k = 0; k < 100; ++k) {
+        HKEY h = createKey((L"Software\\Filler\\Key" + std::to_wstring(k)).c_str());
+        for (int v = 0; v < 10; ++v)
+            setDword(h, L"Value" + std::to_wstring(v), static_cast<DWORD>(v));
+        RegCloseKey(h);
+    }
+}
+
+void BM_ReadUnchangedHive(benchmark::State& state)
+{
+    TempRegistry reg;
+    fillHive();
+    HKEY h = createKey(L"Software\\Kestrom\\Data Services\\{P}");
+    setDword(h, L"Provider Flags", 7);
+    for (auto _ : state) {
+        DWORD v = 0, cb = sizeof v, type = 0;
+        const LONG r = RegQueryValueExW(h, L"Provider Flags", nullptr, &type, reinterpret_cast<BYTE*>(&v), &cb);
+        if (r != ERROR_SUCCESS || v != 7)
+            state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(v);
+    }
+    RegCloseKey(h);
+}
+BENCHMARK(BM_ReadUnchangedHive)->Iterations(10000)->Unit(benchmark::kMicrosecond);
+
+// For comparison: every read finds the file changed and parses it.
+void BM_ReadChangedHive(benchmark::State& state)
+{
+    TempRegistry reg;
+    fillHive();
+    HKEY h = createKey(L"Software\\Kestrom\\Data Services\\{P}");
+    setDword(h, L"Provider Flags", 7);
+    const std::string hive = reg.hive();
+    timespec t{1000000000, 0};
+    for (auto _ : state) {
+        state.PauseTiming();
+        ++t.tv_sec;
+        const timespec times[2] = {t, t};
+        utimensat(AT_FDCWD, hive.c_str(), times, 0);
+        state.ResumeTiming();
+        DWORD v = 0, cb = sizeof v;
+        RegQueryValueExW(h, L"Provider Flags", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &cb);
+        benchmark::DoNotOptimize(v);
+    }
+    RegCloseKey(h);
+}
+BENCHMARK(BM_ReadChangedHive)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+
+void BM_WriteValues(benchmark::State& state)
+{
+    TempRegistry reg;
+    HKEY h = createKey(L"Software\\Bench\\Writes");
+    DWORD i = 0;
+    for (auto _ : state) {
+        setDword(h, L"Value" + std::to_wstring(i), i);
+        ++i;
+    }
+    RegCloseKey(h);
+}
+BENCHMARK(BM_WriteValues)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+
+void BM_Enumerate1000Subkeys(benchmark::State& state)
+{
+    TempRegistry reg;
+    HKEY h = createKey(L"Software\\Bench\\Enum");
+    for (int k = 0; k < 1000; ++k)
+        RegCloseKey(createKey((L"Software\\Bench\\Enum\\Sub" + std::to_wstring(k)).c_str()));
+    for (auto _ : state) {
+        DWORD n = 0;
+        for (DWORD i = 0;; ++i) {
+            wchar_t name[256];
+            DWORD cch = 256;
+            if (RegEnumKeyExW(h, i, name, &cch, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            ++n;
+        }
+        if (n != 1000)
+            state.SkipWithError("enumeration incomplete");
+    }
+    RegCloseKey(h);
+}
+BENCHMARK(BM_Enumerate1000Subkeys)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
