@@ -8,6 +8,7 @@
 // of wide text are real bytes, sizeof(wchar_t) per character.
 #pragma once
 
+#include "ksdate.h"
 #include "kstypes.h"
 #include "kswinerror.h"
 
@@ -21,14 +22,6 @@ using ACCESS_MASK = DWORD;
 struct SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
-#ifndef KS_FILETIME_DEFINED
-#define KS_FILETIME_DEFINED
-// 100-ns intervals since 1601-01-01, split in two 32-bit halves.
-struct FILETIME {
-    DWORD dwLowDateTime;
-    DWORD dwHighDateTime;
-};
-#endif
 using PFILETIME = FILETIME*;
 
 // Root keys. HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\Software\Classes.
