@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 using namespace regtest;
@@ -656,4 +657,26 @@ TEST(RegistryHives, EightProcessesWritingOneKeyKeepEveryWrite)
     // No temporary files are left behind.
     for (const auto& e : fs::directory_iterator(registryDir()))
         EXPECT_EQ(std::string::npos, e.path().filename().string().find(".tmp")) << e.path();
+}
+
+TEST(RegistryHives, ThreadsWritingAndReadingKeepEveryWrite)
+{
+    constexpr int kThreads = 4, kWrites = 30;
+    HKEY shared = create(HKEY_CURRENT_USER, L"Software\\Threads");
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([t, shared] {
+            // Each thread through its own handle and through a shared one.
+            HKEY own = create(HKEY_CURRENT_USER, L"Software\\Threads");
+            for (int i = 0; i < kWrites; ++i) {
+                const std::wstring name = L"t" + std::to_wstring(t) + L"-" + std::to_wstring(i);
+                EXPECT_EQ(ERROR_SUCCESS, set(i % 2 ? own : shared, name.c_str(), REG_DWORD, dword(i)));
+                EXPECT_EQ(dword(i), get(i % 2 ? shared : own, name.c_str()).data);
+            }
+            RegCloseKey(own);
+        });
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(static_cast<size_t>(kThreads * kWrites), valueNames(shared).size());
+    RegCloseKey(shared);
 }
