@@ -1,0 +1,3 @@
+#include "kscoblist.h"
+
+IMPLEMENT_DYNAMIC(CObList, CObject)
