@@ -473,7 +473,7 @@ bool parseKeyPath(const std::string& s, std::vector<std::wstring>& path)
     size_t i = 0;
     while (i <= s.size()) {
         if (i == s.size() || s[i] == '\\') {
-            if (cur.empty() || cur.size() > 255)
+            if (cur.empty() || cur.size() > kMaxKeyName || path.size() >= kMaxKeyDepth)
                 return false;
             path.push_back(cur);
             cur.clear();

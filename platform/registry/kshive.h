@@ -15,6 +15,10 @@ namespace ks::reg {
 // independent of the process locale).
 std::wstring foldName(const std::wstring& name);
 
+// Deepest key path (names below a hive root) and longest key name.
+constexpr size_t kMaxKeyDepth = 512;
+constexpr size_t kMaxKeyName = 255;
+
 struct Value {
     std::wstring name;
     std::wstring folded;

@@ -19,8 +19,7 @@ constexpr int kHiveMachine = 0;
 constexpr int kHiveUser = 1;
 const char* const kHiveNames[2] = {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"};
 
-// Longest key name component and value name the registry accepts.
-constexpr size_t kMaxKeyName = 255;
+// Longest value name the registry accepts.
 constexpr size_t kMaxValueName = 16383;
 
 // Rights that change a key; refused on a read-only hive.
@@ -419,6 +418,8 @@ LONG createKey(HKEY h, const std::wstring* sub, REGSAM sam, PHKEY out, LPDWORD d
         return ERROR_INVALID_HANDLE;
     if (d->deleted)
         return ERROR_KEY_DELETED;
+    if (d->path.size() + names.size() > kMaxKeyDepth)
+        return ERROR_BAD_PATHNAME;
     const bool readOnly = hiveReadOnly(d->hive);
     if ((sam & kWriteRights) && readOnly)
         return ERROR_ACCESS_DENIED;

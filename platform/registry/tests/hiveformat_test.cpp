@@ -92,6 +92,15 @@ void PrintTo(const DamageCase& c, std::ostream* os)
 
 class DamagedHive : public ::testing::TestWithParam<DamageCase> {};
 
+// A key line naming a key `depth` levels below the root.
+std::string deepKeyLine(size_t depth)
+{
+    std::string line = "[a";
+    for (size_t i = 1; i < depth; ++i)
+        line += "\\a";
+    return line + "]\n";
+}
+
 const std::string kGoodStart =
     "; Kestrom registry hive HKEY_CURRENT_USER\n"
     "[Software\\Kept]\n"
@@ -146,7 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"empty key name", "[Software\\\\x]\n; end\n"},
         DamageCase{"key line unclosed", "[Software\\x\n; end\n"},
         DamageCase{"binary garbage", std::string("\0\x01\x02\xff\n\n", 6)},
-        DamageCase{"text after end", "; end\n[Software\\Late]\n"}),
+        DamageCase{"text after end", "; end\n[Software\\Late]\n"},
+        DamageCase{"key too deep", deepKeyLine(ks::reg::kMaxKeyDepth + 1) + "; end\n"}),
     [](const ::testing::TestParamInfo<DamageCase>& i) {
         std::string n = i.param.label;
         for (auto& c : n)
@@ -203,4 +213,22 @@ TEST(HiveFormat, EveryTruncationAndRandomDamageParsesSafely)
         ASSERT_TRUE(ks::reg::parseHive(again, root2).complete) << round;
         EXPECT_EQ(again, ks::reg::formatHive(root2, "HKEY_CURRENT_USER")) << round;
     }
+}
+
+TEST(HiveFormat, KeysNestUpToTheDepthLimit)
+{
+    ks::reg::Key root;
+    EXPECT_TRUE(ks::reg::parseHive(deepKeyLine(ks::reg::kMaxKeyDepth) + "; end\n", root).complete);
+    std::wstring path = L"a";
+    for (size_t i = 1; i < ks::reg::kMaxKeyDepth; ++i)
+        path += L"\\a";
+    HKEY h = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &h, nullptr));
+    HKEY deeper = nullptr;
+    EXPECT_EQ(ERROR_BAD_PATHNAME,
+              RegCreateKeyExW(h, L"b", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &deeper, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, set(h, L"v", REG_DWORD, dword(1)));
+    RegCloseKey(h);
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, L"a"));
 }
