@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <cwctype>
+#include <dirent.h>
 #include <fcntl.h>
 #include <locale.h>
 #include <map>
@@ -845,6 +846,20 @@ bool keepDamagedCopy(const std::string& file, const std::string& raw)
     return false;
 }
 
+// Removes temporary files of the hive that a writer which died before its
+// rename left behind. Called with the hive locked: no live writer has one.
+void removeStaleTemporaries(const std::string& folder, const std::string& file)
+{
+    const std::string base = file.substr(file.rfind('/') + 1) + ".tmp-";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* e = ::readdir(dir))
+        if (std::strncmp(e->d_name, base.c_str(), base.size()) == 0)
+            ::unlink((folder + "/" + e->d_name).c_str());
+    ::closedir(dir);
+}
+
 timespec later(const timespec& a, const timespec& b)
 {
     return (a.tv_sec > b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec > b.tv_nsec)) ? a : b;
@@ -929,6 +944,7 @@ LONG HiveStore::write(const std::string& file, const std::string& hiveName, cons
     if (l.damaged && !keepDamagedCopy(file, l.raw))
         return ERROR_CANTWRITE;
 
+    removeStaleTemporaries(folder, file);
     const std::string text = formatHive(*l.root, hiveName);
     std::string tmpl = file + ".tmp-XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());

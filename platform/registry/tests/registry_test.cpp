@@ -625,6 +625,18 @@ TEST(RegistryHives, ChangesOfOtherProcessesAreSeenAtOnce)
     RegCloseKey(h);
 }
 
+TEST(RegistryHives, TemporaryFilesOfADeadWriterAreRemoved)
+{
+    ASSERT_EQ(ERROR_SUCCESS, set(HKEY_CURRENT_USER, L"a", REG_DWORD, dword(1)));
+    const std::string stale = userHive() + ".tmp-Ab12Cd";
+    const std::string other = machineHive() + ".tmp-Ab12Cd";
+    ks::test::writeFile(stale, "half a hive");
+    ks::test::writeFile(other, "half a hive");
+    ASSERT_EQ(ERROR_SUCCESS, set(HKEY_CURRENT_USER, L"b", REG_DWORD, dword(1)));
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(other));  // another hive's: left to its own writers
+}
+
 TEST(RegistryHives, EightProcessesWritingOneKeyKeepEveryWrite)
 {
     const std::string writer = std::string(KS_BIN_DIR) + "/registry_writer";
