@@ -1,5 +1,6 @@
 // The data-processing module behind the frame: version, initialisation,
 // processing instances and their commands.
+#include "dpi.h"
 #include "frame.h"
 
 #include <cinttypes>
@@ -23,12 +24,13 @@ ResultCode dataProcModuleCommand(DllFrame& frame, int32_t cmd, void* arg)
         frame.name = "DataProc";
         return RcOk;
     case ModuleCreateInstance:
+        return createDPI(static_cast<DPI**>(arg));
     case ModuleDestroyInstance:
-        return RcNotImplemented;
+        return destroyDPI(static_cast<DPI**>(arg));
     default:
         if (!arg)
             return RcMissingDpi;
-        return RcNotImplemented;
+        return static_cast<DPI*>(arg)->instanceCommand(uint32_t(cmd));
     }
 }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Writes the transform reference data of the tests (data/fft_reference.txt).
+"""Writes the numeric reference data of the tests (data/*.txt).
 
 Run with Debian's /usr/bin/python3 (numpy and scipy from Debian packages):
     /usr/bin/python3 gen_reference.py
@@ -12,10 +12,14 @@ fft(ifftshift(x)) / sqrt(n) applied to the same input, and the imaginary
 half that the Hilbert reconstruction gives a real spectrum, which is
 imag(fftshift(hilbert(ifftshift(X)))) with scipy's analytic signal. Two
 whole-array checksums per output catch values between the samples.
+
+data/savgol_reference.txt holds, for a set of (window, order, derivative),
+scipy's savgol_coeffs(..., use="dot") and savgol_filter(x, ..., mode="nearest")
+of a 64-point signal from the same generator.
 """
 import os
 import numpy as np
-from scipy.signal import hilbert
+from scipy.signal import hilbert, savgol_coeffs, savgol_filter
 
 
 def lcg_values(seed, count):
@@ -66,5 +70,28 @@ def main():
         f.write("\n".join(lines) + "\n")
 
 
+SAVGOL_CASES = [(5, 3, 0), (7, 3, 0), (5, 2, 0), (9, 5, 0), (7, 2, 1), (9, 5, 2), (11, 4, 3), (13, 6, 4),
+                (7, 3, 3), (21, 3, 0)]
+
+
+def savgol():
+    here = os.path.dirname(os.path.abspath(__file__))
+    path = os.path.join(here, "data", "savgol_reference.txt")
+    n = 64
+    k = np.arange(n)
+    x = lcg_values(7, n) + 0.002 * (k - 20.0) ** 2
+    lines = ["# window order derivative / coefficients (dot) / savgol_filter mode nearest of the signal",
+             "signal " + " ".join(repr(float(v)) for v in x)]
+    for window, order, deriv in SAVGOL_CASES:
+        c = savgol_coeffs(window, order, deriv=deriv, use="dot")
+        y = savgol_filter(x, window, order, deriv=deriv, mode="nearest")
+        lines.append("case %d %d %d" % (window, order, deriv))
+        lines.append("coeffs " + " ".join(repr(float(v)) for v in c))
+        lines.append("filtered " + " ".join(repr(float(v)) for v in y))
+    with open(path, "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
 if __name__ == "__main__":
     main()
+    savgol()
