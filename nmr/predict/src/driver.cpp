@@ -10,8 +10,6 @@
 
 namespace velmar {
 
-namespace {
-
 void resetMolecule()
 {
     geom.nbform = 0;
@@ -76,6 +74,8 @@ void readMolecule()
         break;  // refused when the control line was read
     }
 }
+
+namespace {
 
 void readEquivalenceSets()
 {

@@ -72,6 +72,8 @@ void param()
 {
     geom.degrad = 0.017453292f;
     geom.pi = 3.1415927f;
+    for (int t = 1; t <= kTypes; ++t)
+        micro.symb(t).blank();  // types the file does not name stay blank
 
     skip(4);
     for (int g = 1; g <= 8; ++g) {

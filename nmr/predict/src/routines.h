@@ -42,6 +42,11 @@ void outmat();
 void outmnd();
 void outcsr();
 
+// per molecule: clear the molecule and read it with the reader of the
+// input code
+void resetMolecule();
+void readMolecule();
+
 // the whole run; returns the exit status
 int runProgram(int argc, char** argv);
 

@@ -13,6 +13,17 @@ namespace {
 
 const char* kVersion = " VERSION VELMAR 8d5, 27 October 2007 exe\n";
 
+// one molecule in the numeric internal-coordinate layout (input code 0)
+std::string ethane()
+{
+    return ks::test::readFile(std::string(VELMAR_FIXTURES) + "/zmat_ethane.code0");
+}
+
+std::string methaneMol()
+{
+    return ks::test::readFile(std::string(VELMAR_FIXTURES) + "/methane.mol");
+}
+
 bool contains(const std::string& s, const std::string& part)
 {
     return s.find(part) != std::string::npos;
@@ -22,7 +33,7 @@ bool contains(const std::string& s, const std::string& part)
 
 TEST(VelmarProgram, ParameterListingTitleAndEndOfJob)
 {
-    Result r = runVelmar("00000A RUN WITH NO MOLECULES\n1111\n");
+    Result r = runVelmar("00000A RUN WITH NO MOLECULES\n" + ethane() + "1111\n");
     ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
     EXPECT_EQ(r.run.out, kVersion);
     EXPECT_EQ(r.run.err, "");
@@ -43,10 +54,10 @@ TEST(VelmarProgram, ParameterListingTitleAndEndOfJob)
     size_t title = l.find("\n\n A RUN WITH NO MOLECULES");
     ASSERT_NE(title, std::string::npos);
     EXPECT_LT(ak, title);
+    EXPECT_TRUE(contains(l, "\n1 ETHANE Z-MATRIX"));
     const std::string end = "\n *****  END OF JOB  *****\n";
     EXPECT_TRUE(l.size() > end.size() && l.substr(l.size() - end.size()) == end) << l.substr(l.size() - 80);
-    // output files are created empty
-    EXPECT_EQ(r.shifts, "");
+    // nothing is computed for the solvent without DMSO
     EXPECT_EQ(r.solvent, "");
 }
 
@@ -72,29 +83,34 @@ TEST(VelmarProgram, ControlLineCases)
         SCOPED_TRACE(c.control);
         std::string ctl = c.control;
         bool withTitle = ctl.size() == 5;
-        Result r = runVelmar(ctl + (withTitle ? "THE TITLE" : "") + "\n1111\n");
+        Result r = runVelmar(ctl + (withTitle ? "THE TITLE" : "") + "\n" + ethane() + "1111\n");
         ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
         EXPECT_EQ(contains(r.listing, "POLAR PARAMETERS"), c.listing);
         std::string title = withTitle ? std::string("\n THE TITLE") + std::string(61, ' ') + "\n\n"
                                       : "\n " + std::string(70, ' ') + "\n\n";
         ASSERT_TRUE(contains(r.listing, title));
         std::string after = r.listing.substr(r.listing.find(title) + title.size());
+        std::string molecule = "1 ETHANE Z-MATRIX";
         if (c.banner)
-            EXPECT_EQ(after.rfind(std::string(c.banner).substr(1), 0), 0u) << after;
+            EXPECT_EQ(after.rfind(std::string(c.banner).substr(1) + molecule, 0), 0u) << after;
         else
-            EXPECT_EQ(after, " *****  END OF JOB  *****\n");
+            EXPECT_EQ(after.rfind(molecule, 0), 0u) << after;
         EXPECT_FALSE(contains(r.listing, "DMSO") && (!c.banner || !contains(c.banner, "DMSO")));
     }
 }
 
 TEST(VelmarProgram, MoleculeLoopRunsUntilTheEndMarker)
 {
-    // input code 4 with empty molecules: only the end records follow
-    Result r = runVelmar("40100\n   0\n\n  12\n1111\nanything after the end is not read\n");
+    std::string m = methaneMol();
+    Result r = runVelmar("40100\n" + m + "   0\n" + m + "\n" + m + "  12\n" + m + "1111\nanything after the end is not read\n");
     ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
     EXPECT_TRUE(contains(r.listing, "END OF JOB"));
+    size_t count = 0;
+    for (size_t p = 0; (p = r.listing.find("NUMBER OF ATOMS:", p)) != std::string::npos; ++p)
+        ++count;
+    EXPECT_EQ(count, 4u);
 
-    Result eof = runVelmar("40100\n   0\n  12\n");
+    Result eof = runVelmar("40100\n" + m + "   0\n" + m);
     EXPECT_NE(eof.run.exitCode, 0);
     EXPECT_TRUE(contains(eof.run.err, "end of file")) << eof.run.err;
     EXPECT_TRUE(contains(eof.run.err, "unit 5")) << eof.run.err;
@@ -118,12 +134,18 @@ TEST(VelmarProgram, DamagedInputEndsWithADiagnostic)
         std::string params;
         const char* diagnostic;
     } cases[] = {
-        {"short parameter file", "00000\n1111\n", ks::test::tempDir() + "/short.par", "unit 4"},
-        {"bad parameter value", "00000\n1111\n", ks::test::tempDir() + "/bad.par", "bad real number"},
-        {"non-numeric end record", "00000\nEND.\n", velmar::test::bundledParams(), "bad integer"},
+        {"short parameter file", "00000\n" + ethane() + "1111\n", ks::test::tempDir() + "/short.par", "unit 4"},
+        {"bad parameter value", "00000\n" + ethane() + "1111\n", ks::test::tempDir() + "/bad.par",
+         "bad real number"},
+        {"non-numeric end record", "00000\n" + ethane() + "END.\n", velmar::test::bundledParams(), "bad integer"},
+        {"non-numeric atom count", "00000\nTITLE\nxx 0 0\n1111\n", velmar::test::bundledParams(),
+         "bad integer \"xx\""},
+        {"non-numeric bond count", "40000\n" + methaneMol().replace(methaneMol().find("  4  0"), 6, "  4 ?0") + "1111\n",
+         velmar::test::bundledParams(), "(/,/,3(I3))"},
         {"non-numeric control digit", "x0000\n1111\n", velmar::test::bundledParams(), "(5I1,A70)"},
         {"empty molecule file", "", velmar::test::bundledParams(), "end of file"},
-        {"end of file before the end record", "00000\n", velmar::test::bundledParams(), "end of file"},
+        {"end of file before the end record", "00000\n" + ethane(), velmar::test::bundledParams(), "end of file"},
+        {"end of file inside a molecule", "40000\n" + methaneMol().substr(0, 200), velmar::test::bundledParams(), "end of file"},
         {"unknown input code", "60000\n1111\n", velmar::test::bundledParams(), "unknown input code 6"},
     };
     for (const auto& c : cases) {
@@ -155,7 +177,7 @@ TEST(VelmarProgram, OutputFilesAreTruncated)
     std::string old(5000, 'x');
     for (const char* f : {"out.lis", "shift.dat", "cpl.dat", "piex.dat", "solv.dat"})
         ks::test::writeFile(d + f, old);
-    Result r = runVelmar("01000T\n1111\n");
+    Result r = runVelmar("01000T\n" + ethane() + "1111\n");
     ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
     EXPECT_FALSE(contains(r.listing, "xxx"));
     EXPECT_EQ(r.shifts, "");
@@ -168,7 +190,7 @@ TEST(VelmarProgram, BlankFileNamesUseTheUnitDefaults)
 {
     const std::string d = ks::test::tempDir() + "/";
     ks::test::writeFile(d + "fort.4", ks::test::readFile(velmar::test::bundledParams()));
-    ks::test::writeFile(d + "fort.5", "01000DEFAULT NAMES\n1111\n");
+    ks::test::writeFile(d + "fort.5", "01000DEFAULT NAMES\n" + ethane() + "1111\n");
     auto r = ks::test::run({"/bin/sh", "-c", "cd '" + d + "' && exec '" + VELMAR_EXE + "'"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(contains(ks::test::readFile(d + "fort.12"), "DEFAULT NAMES"));
@@ -189,9 +211,12 @@ TEST(VelmarProgram, CrLfInputReadsLikeLf)
     };
     std::string params = ks::test::readFile(velmar::test::bundledParams());
     ks::test::writeFile(ks::test::tempDir() + "/crlf.par", crlf(params));
-    Result lf = runVelmar("00010CR LF TITLE\n   0\n1111\n");
-    Result cr = runVelmar(crlf("00010CR LF TITLE\n   0\n1111\n"), ks::test::tempDir() + "/crlf.par");
+    std::string input = "00210CR LF TITLE\n" + ethane() + "   0\n" + ethane() + "1111\n";
+    Result lf = runVelmar(input);
+    Result cr = runVelmar(crlf(input), ks::test::tempDir() + "/crlf.par");
     ASSERT_EQ(cr.run.exitCode, 0) << cr.run.err;
     EXPECT_EQ(cr.listing, lf.listing);
+    EXPECT_EQ(cr.shifts, lf.shifts);
+    EXPECT_TRUE(contains(cr.listing, "INTERATOMIC DISTANCES"));
     EXPECT_TRUE(contains(cr.listing, "\n CR LF TITLE   "));
 }
