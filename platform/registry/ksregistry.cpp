@@ -47,7 +47,8 @@ std::unordered_map<uintptr_t, HandleData>& handles()
     return h;
 }
 
-uintptr_t g_nextHandle = 0x10000;
+// Above every root key value (0x8000000x), so the two never meet.
+uintptr_t g_nextHandle = uintptr_t(1) << 32;
 std::atomic<bool> g_readOnly[2];
 
 std::string hiveFile(int hive)
