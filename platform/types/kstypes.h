@@ -72,3 +72,8 @@ static_assert(sizeof(FLOAT) == 4 && sizeof(DOUBLE) == 8, "IEEE single and double
 static_assert(sizeof(VARTYPE) == 2, "16-bit VARTYPE");
 static_assert(sizeof(LONGLONG) == 8 && sizeof(ULONGLONG) == 8, "64-bit LONGLONG/ULONGLONG");
 static_assert(sizeof(ULONG_PTR) == 8, "the runtime is built for 64-bit addresses");
+
+// Marks a class or function of the runtime that components built with
+// hidden visibility must share with it (exception types, classes with
+// out-of-line members).
+#define KS_PLATFORM_API __attribute__((visibility("default")))
