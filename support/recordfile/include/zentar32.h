@@ -50,6 +50,10 @@ ZENTAR_EXPORT char* ftoa(double value, char* text, int decimals);
 ZENTAR_EXPORT char* etoa(double value, char* text, int decimals);
 ZENTAR_EXPORT char* gtoa(double value, int digits, char* text);
 
+/* Key search in an open index; no exported function opens one, so an
+ * outside caller's search ends with detail 1590. */
+ZENTAR_EXPORT int dBtkey(DBHANDLE index, const char* key, int32_t* record);
+
 /* The module-wide detail number of the last failure (0 before any). */
 ZENTAR_EXPORT int dBerrno(void);
 

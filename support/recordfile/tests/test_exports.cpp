@@ -20,6 +20,6 @@ TEST(Exports, OnlyTheLibrarysFunctions)
     }
     std::set<std::string> want = {"dBcreat", "dBopen",  "dBclose", "dBgetr", "dBputr",   "dBupdr",
                                   "dBrmvr",  "dBsize",  "dBgetf",  "dBfldtoa", "dBatofld", "dBstrcpy",
-                                  "ftoa",    "etoa",    "gtoa",    "dBerrno"};
+                                  "ftoa",    "etoa",    "gtoa",    "dBtkey",  "dBerrno"};
     EXPECT_EQ(got, want);
 }

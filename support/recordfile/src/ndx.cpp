@@ -1,0 +1,953 @@
+// Key index files: a B-tree of 512-byte blocks mapping keys to record
+// numbers, walked through a path of up to 32 levels whose node buffers
+// are written back when a level moves to another node or at closing.
+#include "zinternal.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace zentar {
+namespace {
+
+constexpr int kBlock = 512;
+constexpr int kLevels = 32;
+constexpr int kSlots = 10;
+constexpr uint8_t kChanged = 0x1E;
+constexpr int kMaxExpression = 449;
+
+enum class Cursor { At, BeforeFirst, AfterLast };
+
+struct Level {
+    uint32_t block = 0;   // 0: nothing loaded
+    int idx = 0;          // 1-based entry index
+    uint8_t flags = 0;
+    uint8_t* node = nullptr;
+};
+
+struct NdxSlot {
+    int fd = -1;
+    uint8_t inUse = 0;
+    uint32_t root0 = 0, next0 = 0;
+    uint32_t root = 0, next = 0;
+    int keyLen = 0, entrySize = 0, maxEntries = 0;
+    bool numeric = false;
+    Level path[kLevels];
+    int cursorLevel = 0;
+    Cursor cursor = Cursor::BeforeFirst;
+};
+
+NdxSlot g_ndx[kSlots];
+
+NdxSlot* slotOf(DBHANDLE h)
+{
+    for (auto& s : g_ndx)
+        if (h == &s && s.inUse)
+            return &s;
+    return nullptr;
+}
+
+// Node access; the in-memory count of an interior node includes its last,
+// keyless child.
+uint32_t count(const uint8_t* node) { return getU32(node); }
+void setCount(uint8_t* node, uint32_t n) { putU32(node, n); }
+uint8_t* entry(const NdxSlot* s, uint8_t* node, uint32_t i) { return node + 4 + size_t(i) * size_t(s->entrySize); }
+uint32_t childOf(const uint8_t* e) { return getU32(e); }
+uint32_t recordOf(const uint8_t* e) { return getU32(e + 4); }
+const uint8_t* keyOf(const uint8_t* e) { return e + 8; }
+bool isLeaf(const NdxSlot* s, uint8_t* node) { return count(node) == 0 || childOf(entry(s, node, 0)) == 0; }
+uint32_t capacity(const NdxSlot* s) { return uint32_t((kBlock - 4) / s->entrySize); }
+
+int compare(const NdxSlot* s, const uint8_t* a, const uint8_t* b)
+{
+    if (s->numeric) {
+        double x, y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        return x < y ? -1 : x > y ? 1 : 0;
+    }
+    return std::memcmp(a, b, size_t(s->keyLen));
+}
+
+int writeBlock(NdxSlot* s, uint32_t block, uint8_t* node, int seekErr, int writeErr)
+{
+    const bool interior = !isLeaf(s, node);
+    const uint32_t n = count(node);
+    if (interior)
+        setCount(node, n - 1);   // the last child is not counted on disk
+    bool ok = zPwrite(s->fd, node, kBlock, int64_t(block) * kBlock);
+    if (interior)
+        setCount(node, n);
+    (void)seekErr;
+    return ok ? 0 : fail(writeErr, 4);
+}
+
+int flushLevel(NdxSlot* s, int L, int seekErr, int writeErr)
+{
+    Level& lv = s->path[L];
+    if (!lv.node || lv.block == 0 || !(lv.flags & kChanged))
+        return 0;
+    int rc = writeBlock(s, lv.block, lv.node, seekErr, writeErr);
+    if (rc == 0)
+        lv.flags &= uint8_t(~kChanged);
+    return rc;
+}
+
+// After a failure: changed nodes are written if they can be, buffers go,
+// the cursor is before the first key.
+void emptyPath(NdxSlot* s)
+{
+    for (int L = kLevels - 1; L >= 0; --L) {
+        Level& lv = s->path[L];
+        if (lv.node && lv.block && (lv.flags & kChanged))
+            writeBlock(s, lv.block, lv.node, 0, 0);
+        zFree(lv.node);
+        lv = Level();
+    }
+    s->cursor = Cursor::BeforeFirst;
+}
+
+int failPath(NdxSlot* s, int detail, int code)
+{
+    int saved = detail;
+    emptyPath(s);
+    g_errno = saved;
+    return code;
+}
+
+// Reads block `block` into a 512-byte buffer and checks that it is a node
+// that fits its block. The count becomes the in-memory count.
+int readNode(NdxSlot* s, uint32_t block, uint8_t* node, int seekErr, int readErr)
+{
+    if (block == 0 || block >= s->next)
+        return fail(2706, 1);
+    (void)seekErr;
+    if (zPread(s->fd, node, kBlock, int64_t(block) * kBlock) != kBlock)
+        return fail(readErr, 1);
+    uint32_t n = count(node);
+    if (n > capacity(s))
+        return fail(2707, 1);
+    // An interior node may hold only its last child: count 0 on disk.
+    if (childOf(entry(s, node, 0)) != 0) {
+        if (n + 1 > capacity(s))
+            return fail(2707, 1);
+        setCount(node, n + 1);
+    }
+    return 0;
+}
+
+// Loads node `block` into level L (writing the changed node it held) and
+// refuses a block already on the path above it.
+int loadNode(NdxSlot* s, int L, uint32_t block)
+{
+    if (L >= kLevels)
+        return fail(2708, 1);
+    for (int up = 0; up < L; ++up)
+        if (s->path[up].block == block)
+            return fail(2708, 1);
+    Level& lv = s->path[L];
+    if (lv.node && lv.block == block) {
+        lv.idx = 1;
+        return 0;
+    }
+    if (int rc = flushLevel(s, L, 2701, 2702))
+        return rc;
+    if (!lv.node) {
+        lv.node = static_cast<uint8_t*>(zAlloc(kBlock));
+        if (!lv.node)
+            return fail(2703, 1);
+    }
+    lv.block = 0;
+    if (int rc = readNode(s, block, lv.node, 2704, 2705))
+        return rc;
+    lv.block = block;
+    lv.idx = 1;
+    lv.flags &= uint8_t(~kChanged);
+    return 0;
+}
+
+// Levels below L hold nothing of the current tree any more.
+void forgetBelow(NdxSlot* s, int L)
+{
+    for (int k = L + 1; k < kLevels; ++k) {
+        zFree(s->path[k].node);
+        s->path[k] = Level();
+    }
+}
+
+void returnEntry(NdxSlot* s, uint8_t* e, char* key, int32_t* record)
+{
+    if (key)
+        std::memcpy(key, keyOf(e), size_t(s->keyLen));
+    if (record)
+        *record = int32_t(recordOf(e));
+}
+
+// Descends from level L (node already loaded) always into the first (or
+// last) child, down to a leaf. Returns the leaf level or -1.
+int descendEdge(NdxSlot* s, int L, bool last, int emptyErr, int emptyCode, int* rc)
+{
+    for (;;) {
+        Level& lv = s->path[L];
+        uint32_t n = count(lv.node);
+        if (n == 0) {
+            *rc = fail(emptyErr, emptyCode);
+            return -1;
+        }
+        lv.idx = last ? int(n) : 1;
+        if (isLeaf(s, lv.node))
+            return L;
+        uint32_t child = childOf(entry(s, lv.node, uint32_t(lv.idx - 1)));
+        if ((*rc = loadNode(s, L + 1, child)) != 0)
+            return -1;
+        ++L;
+    }
+}
+
+// Moves the path from the leaf at level L to the next leaf at the same
+// level. 0, 9 when there is none, or a failure.
+int moveToNextLeaf(NdxSlot* s, int L)
+{
+    int U = L - 1;
+    while (U >= 0 && s->path[U].idx >= int(count(s->path[U].node)))
+        --U;
+    if (U < 0)
+        return 9;
+    ++s->path[U].idx;
+    for (int V = U + 1; V <= L; ++V) {
+        Level& up = s->path[V - 1];
+        uint8_t* e = entry(s, up.node, uint32_t(up.idx - 1));
+        if (isLeaf(s, up.node))
+            return fail(2708, 1);
+        if (int rc = loadNode(s, V, childOf(e)))
+            return rc;
+        if (V < L && isLeaf(s, s->path[V].node))
+            return fail(2708, 1);
+    }
+    return isLeaf(s, s->path[L].node) ? 0 : fail(2708, 1);
+}
+
+// The node at level L got a new last entry: the keys that name it above
+// follow, up to the first entry that is not its node's last.
+void propagateLastKey(NdxSlot* s, int L)
+{
+    uint8_t* node = s->path[L].node;
+    const uint8_t* key = keyOf(entry(s, node, count(node) - 1));
+    for (int U = L - 1; U >= 0; --U) {
+        Level& up = s->path[U];
+        uint32_t q = uint32_t(up.idx - 1);
+        std::memcpy(entry(s, up.node, q) + 8, key, size_t(s->keyLen));
+        up.flags |= kChanged;
+        if (q + 1 != count(up.node))
+            break;
+    }
+}
+
+// The largest key below an interior node's last child, walked on disk.
+int largestKeyBelow(NdxSlot* s, uint32_t block, uint8_t* scratch, uint8_t* key)
+{
+    for (int depth = 0;; ++depth) {
+        if (depth >= kLevels)
+            return fail(2708, 1);
+        if (int rc = readNode(s, block, scratch, 1631, 1632))
+            return rc;
+        uint32_t n = count(scratch);
+        if (n == 0)
+            return fail(1632, 1);
+        uint8_t* last = entry(s, scratch, n - 1);
+        if (isLeaf(s, scratch)) {
+            std::memcpy(key, keyOf(last), size_t(s->keyLen));
+            return 0;
+        }
+        block = childOf(last);
+    }
+}
+
+int insertAt(NdxSlot* s, int L, uint32_t pos, const uint8_t* newEntry)
+{
+    const int depth = L + 1;
+    const size_t es = size_t(s->entrySize);
+    uint8_t ent[kBlock];
+    std::memcpy(ent, newEntry, es);
+    for (;;) {
+        Level& lv = s->path[L];
+        uint8_t* node = lv.node;
+        const uint32_t n = count(node);
+        if (n < uint32_t(s->maxEntries)) {
+            std::memmove(entry(s, node, pos + 1), entry(s, node, pos), (n - pos) * es);
+            std::memcpy(entry(s, node, pos), ent, es);
+            setCount(node, n + 1);
+            lv.flags |= kChanged;
+            if (pos == n && L > 0)
+                propagateLastKey(s, L);
+            return 0;
+        }
+
+        // Split: C = the node's entries with the new one at pos.
+        auto* work = static_cast<uint8_t*>(zAlloc(3 * kBlock + es));
+        if (!work)
+            return fail(1602, 1);
+        struct Release {
+            uint8_t* p;
+            ~Release() { zFree(p); }
+        } release{work};
+        uint8_t* all = work;                 // up to capacity + 1 entries
+        uint8_t* right = work + kBlock + es; // the new node
+        uint8_t* scratch = right + kBlock;
+        std::memcpy(all, entry(s, node, 0), pos * es);
+        std::memcpy(all + pos * es, ent, es);
+        std::memcpy(all + (pos + 1) * es, entry(s, node, pos), (n - pos) * es);
+        const uint32_t e = n;
+        uint32_t l = e / 2;
+        if (e % 2 == 1 && pos + 1 > l + 1)
+            ++l;
+        const uint32_t leftCount = pos <= l ? l + 1 : l;
+        const uint32_t rightCount = e + 1 - leftCount;
+        const bool interior = !isLeaf(s, node);
+
+        std::memset(right, 0, kBlock);
+        setCount(right, rightCount);
+        std::memcpy(right + 4, all + leftCount * es, rightCount * es);
+        std::memset(node + 4, 0, kBlock - 4);
+        setCount(node, leftCount);
+        std::memcpy(node + 4, all, leftCount * es);
+
+        const uint32_t newBlock = s->next++;
+        if (writeBlock(s, newBlock, right, 1605, 1606) != 0)
+            return 4;
+        if (writeBlock(s, lv.block, node, 1607, 1608) != 0)
+            return 4;
+        lv.flags &= uint8_t(~kChanged);
+
+        uint8_t leftKey[kBlock], rightKey[kBlock];
+        std::memcpy(leftKey, keyOf(entry(s, node, leftCount - 1)), size_t(s->keyLen));
+        if (interior) {
+            if (int rc = largestKeyBelow(s, childOf(entry(s, right, rightCount - 1)), scratch, rightKey))
+                return rc;
+        } else {
+            std::memcpy(rightKey, keyOf(entry(s, right, rightCount - 1)), size_t(s->keyLen));
+        }
+
+        if (L == 0) {
+            // A new root over the old root and the new node.
+            if (depth >= kLevels)
+                return fail(2708, 1);
+            uint8_t* rootBuf = static_cast<uint8_t*>(zAlloc(kBlock));
+            if (!rootBuf)
+                return fail(1609, 1);
+            const uint32_t rootBlock = s->next++;
+            setCount(rootBuf, 2);
+            uint8_t* r0 = entry(s, rootBuf, 0);
+            putU32(r0, lv.block);
+            std::memcpy(r0 + 8, leftKey, size_t(s->keyLen));
+            uint8_t* r1 = entry(s, rootBuf, 1);
+            putU32(r1, newBlock);
+            std::memcpy(r1 + 8, rightKey, size_t(s->keyLen));
+            if (writeBlock(s, rootBlock, rootBuf, 1605, 1606) != 0) {
+                zFree(rootBuf);
+                return 4;
+            }
+            zFree(s->path[kLevels - 1].node);   // below the tree: nothing of it
+            for (int k = kLevels - 1; k > 0; --k)
+                s->path[k] = s->path[k - 1];
+            s->path[0] = Level();
+            s->path[0].node = rootBuf;
+            s->path[0].block = rootBlock;
+            s->path[0].idx = pos <= l ? 1 : 2;
+            s->root = rootBlock;
+            return 0;
+        }
+        Level& up = s->path[L - 1];
+        const uint32_t q = uint32_t(up.idx - 1);
+        std::memcpy(entry(s, up.node, q) + 8, leftKey, size_t(s->keyLen));
+        up.flags |= kChanged;
+        std::memset(ent, 0, es);
+        putU32(ent, newBlock);
+        std::memcpy(ent + 8, rightKey, size_t(s->keyLen));
+        pos = q + 1;
+        --L;
+    }
+}
+
+void resetIndex(NdxSlot* s)
+{
+    s->root = 1;
+    s->next = 2;
+    forgetBelow(s, 0);
+    Level& lv = s->path[0];
+    std::memset(lv.node, 0, kBlock);
+    lv.block = 1;
+    lv.idx = 1;
+    lv.flags |= kChanged;
+}
+
+int removeAt(NdxSlot* s, int L, uint32_t i)
+{
+    const size_t es = size_t(s->entrySize);
+    for (;;) {
+        Level& lv = s->path[L];
+        uint8_t* node = lv.node;
+        const uint32_t n = count(node);
+        if (n > 1 || L == 0) {
+            std::memmove(entry(s, node, i), entry(s, node, i + 1), (n - i - 1) * es);
+            std::memset(entry(s, node, n - 1), 0, es);
+            setCount(node, n - 1);
+            lv.flags |= kChanged;
+            if (L > 0) {
+                if (i == n - 1)
+                    propagateLastKey(s, L);
+                return 0;
+            }
+            if (n - 1 == 0) {
+                resetIndex(s);
+                return 0;
+            }
+            // An interior root with only its last child hands over to it.
+            while (count(s->path[0].node) == 1 && !isLeaf(s, s->path[0].node)) {
+                uint32_t child = childOf(entry(s, s->path[0].node, 0));
+                if (!s->path[1].node || s->path[1].block != child) {
+                    if (int rc = loadNode(s, 1, child))
+                        return rc;
+                }
+                zFree(s->path[0].node);
+                for (int k = 0; k < kLevels - 1; ++k)
+                    s->path[k] = s->path[k + 1];
+                s->path[kLevels - 1] = Level();
+                s->root = child;
+            }
+            return 0;
+        }
+        // A non-root node that empties is dropped from its parent.
+        lv.block = 0;
+        lv.flags &= uint8_t(~kChanged);
+        i = uint32_t(s->path[L - 1].idx - 1);
+        --L;
+    }
+}
+
+// Shared descent of search, insert and delete: the first entry whose key
+// is not below `key` in each interior node, down to a leaf.
+int descendFor(NdxSlot* s, const uint8_t* key, int* leafLevel)
+{
+    uint32_t block = s->root;
+    for (int L = 0;; ++L) {
+        if (int rc = loadNode(s, L, block))
+            return rc;
+        Level& lv = s->path[L];
+        uint32_t n = count(lv.node);
+        if (n == 0 || isLeaf(s, lv.node)) {
+            *leafLevel = L;
+            return 0;
+        }
+        uint32_t i = 0;
+        while (i + 1 < n && compare(s, keyOf(entry(s, lv.node, i)), key) < 0)
+            ++i;
+        lv.idx = int(i) + 1;
+        block = childOf(entry(s, lv.node, i));
+    }
+}
+
+int openRecordCheck(DBHANDLE file, DBHANDLE index, int fileErr, int indexErr, NdxSlot** s)
+{
+    if (!dbIsOpen(file))
+        return fail(fileErr, 1);
+    *s = slotOf(index);
+    if (!*s)
+        return fail(indexErr, 1);
+    return 0;
+}
+
+}  // namespace
+
+int ndxCreate(const char* path, const char* expression, int keyLength, char type)
+{
+    if (!path || !expression)
+        return fail(391, 1);
+    bool numeric;
+    switch (type) {
+    case 'C': case 'c': numeric = false; break;
+    case 'D': case 'd': case 'N': case 'n': numeric = true; keyLength = 8; break;
+    default: return fail(1301, 1);
+    }
+    if (keyLength < 1 || keyLength > 100)
+        return fail(1302, 1);
+    auto* b = static_cast<uint8_t*>(zAlloc(2 * kBlock));
+    if (!b)
+        return fail(1303, 1);
+    struct Release {
+        uint8_t* p;
+        ~Release() { zFree(p); }
+    } release{b};
+    const int entrySize = keyLength + 8;
+    putU32(b, 1);
+    putU32(b + 4, 2);
+    putU16(b + 12, uint16_t(keyLength));
+    putU16(b + 14, uint16_t(504 / entrySize));
+    putU16(b + 16, numeric ? 1 : 0);
+    putU16(b + 18, uint16_t(entrySize));
+    size_t len = strnlen(expression, kMaxExpression + 1);
+    if (len < 1 || len > kMaxExpression)
+        return fail(1304, 6);
+    std::memcpy(b + 24, expression, len);
+    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0)
+        return fail(1305, 1);
+    bool ok = zWrite(fd, b, 2 * kBlock);
+    close(fd);
+    return ok ? 0 : fail(1306, 4);
+}
+
+int ndxOpen(const char* path, DBHANDLE* out)
+{
+    if (!path || !out)
+        return fail(391, 1);
+    NdxSlot* s = nullptr;
+    for (auto& slot : g_ndx)
+        if (!slot.inUse) {
+            s = &slot;
+            break;
+        }
+    if (!s)
+        return fail(1401, 1);
+    int fd = open(path, O_RDWR);
+    if (fd < 0)
+        return fail(1402, 1);
+    auto* h = static_cast<uint8_t*>(zAlloc(kBlock));
+    if (!h) {
+        close(fd);
+        return fail(1403, 1);
+    }
+    auto bail = [&](int detail, int code) {
+        zFree(h);
+        close(fd);
+        return fail(detail, code);
+    };
+    if (zRead(fd, h, kBlock) != kBlock)
+        return bail(1404, 1);
+    if (h[16] > 1)
+        return bail(1405, 5);
+    const uint32_t root = getU32(h), next = getU32(h + 4);
+    const int keyLen = h[12], maxEntries = h[14], entrySize = h[18];
+    const bool numeric = h[16] == 1;
+    const int64_t size = zFileSize(fd);
+    // Values that would let a node reach outside its block or the file.
+    if (keyLen < 1 || keyLen > 100 || (numeric && keyLen != 8) || entrySize != keyLen + 8 ||
+        maxEntries < 2 || maxEntries * entrySize > 504 || root < 1 || next <= root ||
+        size < int64_t(next) * kBlock)
+        return bail(1406, 5);
+    zFree(h);
+    *s = NdxSlot();
+    s->fd = fd;
+    s->inUse = 1;
+    s->root0 = s->root = root;
+    s->next0 = s->next = next;
+    s->keyLen = keyLen;
+    s->entrySize = entrySize;
+    s->maxEntries = maxEntries;
+    s->numeric = numeric;
+    s->cursor = Cursor::BeforeFirst;
+    *out = s;
+    return 0;
+}
+
+int ndxClose(DBHANDLE index)
+{
+    NdxSlot* s = slotOf(index);
+    if (!s)
+        return fail(1590, 1);
+    int rc = 0, detail = 0;
+    for (int L = kLevels - 1; L >= 0; --L) {
+        if (flushLevel(s, L, 2801, 2802) != 0 && rc == 0) {
+            rc = 4;
+            detail = 2802;
+        }
+    }
+    if (s->root != s->root0 || s->next != s->next0) {
+        uint8_t h[8];
+        putU32(h, s->root);
+        putU32(h + 4, s->next);
+        if (!zPwrite(s->fd, h, 8, 0) && rc == 0) {
+            rc = 4;
+            detail = 1503;
+        }
+    }
+    for (auto& lv : s->path)
+        zFree(lv.node);
+    if (close(s->fd) != 0 && rc == 0) {
+        rc = 1;
+        detail = 1504;
+    }
+    *s = NdxSlot();
+    if (rc)
+        g_errno = detail;
+    return rc;
+}
+
+int ndxFirst(DBHANDLE index)
+{
+    NdxSlot* s = slotOf(index);
+    if (!s)
+        return fail(1590, 1);
+    s->cursor = Cursor::BeforeFirst;
+    return 0;
+}
+
+int ndxLast(DBHANDLE index)
+{
+    NdxSlot* s = slotOf(index);
+    if (!s)
+        return fail(1590, 1);
+    s->cursor = Cursor::AfterLast;
+    return 0;
+}
+
+int ndxCurrent(DBHANDLE index, char* key, int32_t* record)
+{
+    NdxSlot* s = slotOf(index);
+    if (!s)
+        return fail(1590, 1);
+    if (s->cursor == Cursor::BeforeFirst)
+        return fail(1901, 11);
+    if (s->cursor == Cursor::AfterLast)
+        return fail(1902, 9);
+    Level& lv = s->path[s->cursorLevel];
+    returnEntry(s, entry(s, lv.node, uint32_t(lv.idx - 1)), key, record);
+    return 0;
+}
+
+int ndxNext(DBHANDLE index, char* key, int32_t* record)
+{
+    NdxSlot* s = slotOf(index);
+    if (!s)
+        return fail(1590, 1);
+    if (s->cursor == Cursor::AfterLast)
+        return fail(2010, 9);
+    int rc = 0;
+    int leaf;
+    if (s->cursor == Cursor::BeforeFirst) {
+        if ((rc = loadNode(s, 0, s->root)) != 0)
+            return failPath(s, g_errno, rc);
+        leaf = descendEdge(s, 0, false, 2020, 7, &rc);
+    } else {
+        leaf = s->cursorLevel;
+        Level& lv = s->path[leaf];
+        if (lv.idx < int(count(lv.node))) {
+            ++lv.idx;
+        } else {
+            int U = leaf - 1;
+            while (U >= 0 && s->path[U].idx >= int(count(s->path[U].node)))
+                --U;
+            if (U < 0) {
+                s->cursor = Cursor::AfterLast;
+                return fail(2010, 9);
+            }
+            Level& up = s->path[U];
+            ++up.idx;
+            if ((rc = loadNode(s, U + 1, childOf(entry(s, up.node, uint32_t(up.idx - 1))))) != 0)
+                return failPath(s, g_errno, rc);
+            leaf = descendEdge(s, U + 1, false, 2020, 7, &rc);
+        }
+    }
+    if (leaf < 0)
+        return rc == 7 ? rc : failPath(s, g_errno, rc);
+    s->cursorLevel = leaf;
+    s->cursor = Cursor::At;
+    Level& lv = s->path[leaf];
+    returnEntry(s, entry(s, lv.node, uint32_t(lv.idx - 1)), key, record);
+    return 0;
+}
+
+int ndxPrevious(DBHANDLE index, char* key, int32_t* record)
+{
+    NdxSlot* s = slotOf(index);
+    if (!s)
+        return fail(1590, 1);
+    if (s->cursor == Cursor::BeforeFirst)
+        return fail(1810, 11);
+    int rc = 0;
+    int leaf;
+    if (s->cursor == Cursor::AfterLast) {
+        if ((rc = loadNode(s, 0, s->root)) != 0)
+            return failPath(s, g_errno, rc);
+        leaf = descendEdge(s, 0, true, 1820, 7, &rc);
+    } else {
+        leaf = s->cursorLevel;
+        Level& lv = s->path[leaf];
+        if (lv.idx > 1) {
+            --lv.idx;
+        } else {
+            int U = leaf - 1;
+            while (U >= 0 && s->path[U].idx <= 1)
+                --U;
+            if (U < 0) {
+                s->cursor = Cursor::BeforeFirst;
+                return fail(1810, 11);
+            }
+            Level& up = s->path[U];
+            --up.idx;
+            if ((rc = loadNode(s, U + 1, childOf(entry(s, up.node, uint32_t(up.idx - 1))))) != 0)
+                return failPath(s, g_errno, rc);
+            leaf = descendEdge(s, U + 1, true, 1820, 7, &rc);
+        }
+    }
+    if (leaf < 0)
+        return rc == 7 ? rc : failPath(s, g_errno, rc);
+    s->cursorLevel = leaf;
+    s->cursor = Cursor::At;
+    Level& lv = s->path[leaf];
+    returnEntry(s, entry(s, lv.node, uint32_t(lv.idx - 1)), key, record);
+    return 0;
+}
+
+int ndxInsert(DBHANDLE index, const char* key, int32_t record)
+{
+    NdxSlot* s = slotOf(index);
+    if (!s)
+        return fail(1590, 1);
+    if (!key)
+        return fail(391, 1);
+    if (record < 1)
+        return fail(1601, 3);
+    s->cursor = Cursor::BeforeFirst;
+    const auto* k = reinterpret_cast<const uint8_t*>(key);
+    int L;
+    if (int rc = descendFor(s, k, &L))
+        return failPath(s, g_errno, rc);
+    uint32_t pos;
+    for (;;) {
+        Level& lv = s->path[L];
+        const uint32_t n = count(lv.node);
+        pos = 0;
+        while (pos < n) {
+            uint8_t* e = entry(s, lv.node, pos);
+            int c = compare(s, keyOf(e), k);
+            if (c > 0 || (c == 0 && recordOf(e) > uint32_t(record)))
+                break;
+            if (c == 0 && recordOf(e) == uint32_t(record))
+                return 0;   // indexed already
+            ++pos;
+        }
+        // Equal keys may go on in the next leaf.
+        if (pos < n || n == 0 || compare(s, keyOf(entry(s, lv.node, n - 1)), k) != 0)
+            break;
+        int rc = moveToNextLeaf(s, L);
+        if (rc == 9)
+            break;
+        if (rc != 0)
+            return failPath(s, g_errno, rc);
+        const uint8_t* first = entry(s, s->path[L].node, 0);
+        if (compare(s, keyOf(first), k) != 0 || recordOf(first) > uint32_t(record)) {
+            pos = 0;
+            break;
+        }
+    }
+    uint8_t ent[kBlock] = {};
+    putU32(ent + 4, uint32_t(record));
+    std::memcpy(ent + 8, key, size_t(s->keyLen));
+    int rc = insertAt(s, L, pos, ent);
+    if (rc != 0)
+        return failPath(s, g_errno, rc);
+    return 0;
+}
+
+int ndxDelete(DBHANDLE index, const char* key, int32_t record)
+{
+    NdxSlot* s = slotOf(index);
+    if (!s)
+        return fail(1590, 1);
+    if (!key)
+        return fail(391, 1);
+    s->cursor = Cursor::BeforeFirst;
+    const auto* k = reinterpret_cast<const uint8_t*>(key);
+    int L;
+    if (int rc = descendFor(s, k, &L))
+        return failPath(s, g_errno, rc);
+    if (count(s->path[L].node) == 0)
+        return fail(1701, 7);
+    for (;;) {
+        Level& lv = s->path[L];
+        const uint32_t n = count(lv.node);
+        for (uint32_t i = 0; i < n; ++i) {
+            uint8_t* e = entry(s, lv.node, i);
+            int c = compare(s, keyOf(e), k);
+            if (c > 0)
+                return fail(1702, 7);
+            if (c == 0 && recordOf(e) == uint32_t(record)) {
+                int rc = removeAt(s, L, i);
+                if (rc != 0)
+                    return failPath(s, g_errno, rc);
+                s->cursor = Cursor::BeforeFirst;
+                return 0;
+            }
+        }
+        if (n == 0 || compare(s, keyOf(entry(s, lv.node, n - 1)), k) != 0)
+            return fail(1702, 7);
+        int rc = moveToNextLeaf(s, L);
+        if (rc == 9)
+            return fail(1702, 7);
+        if (rc != 0)
+            return failPath(s, g_errno, rc);
+    }
+}
+
+int ndxKeyInfo(DBHANDLE index, char* type, char* expression, int32_t* expressionLength, char* keyLength)
+{
+    NdxSlot* s = slotOf(index);
+    if (!s)
+        return fail(1590, 1);
+    if (!type || !expression || !expressionLength || !keyLength)
+        return fail(391, 1);
+    auto* h = static_cast<uint8_t*>(zAlloc(kBlock));
+    if (!h)
+        return fail(2502, 1);
+    struct Release {
+        uint8_t* p;
+        ~Release() { zFree(p); }
+    } release{h};
+    if (zPread(s->fd, h, kBlock, 0) != kBlock)
+        return fail(2503, 1);
+    size_t len = strnlen(reinterpret_cast<const char*>(h + 24), kMaxExpression);
+    if (len > 349)
+        return fail(2504, 5);
+    *type = h[16] == 1 ? 'N' : 'C';
+    std::memcpy(expression, h + 24, len);
+    expression[len] = '\0';
+    *expressionLength = int32_t(len);
+    *keyLength = char(h[12]);
+    return 0;
+}
+
+int ndxDepth(DBHANDLE index)
+{
+    NdxSlot* s = slotOf(index);
+    if (!s)
+        return 0;
+    uint8_t node[kBlock];
+    uint32_t block = s->root;
+    for (int depth = 1; depth <= kLevels; ++depth) {
+        // Changed nodes of the path are newer than the file.
+        bool fromPath = false;
+        for (auto& lv : s->path)
+            if (lv.node && lv.block == block) {
+                std::memcpy(node, lv.node, kBlock);
+                fromPath = true;
+                break;
+            }
+        if (!fromPath && readNode(s, block, node, 0, 0) != 0)
+            return 0;
+        if (isLeaf(s, node))
+            return depth;
+        block = childOf(entry(s, node, 0));
+    }
+    return 0;
+}
+
+int ndxNextRecord(DBHANDLE file, DBHANDLE index, char* record, char* deleted, int32_t* recno)
+{
+    NdxSlot* s;
+    if (int rc = openRecordCheck(file, index, 2301, 2302, &s))
+        return rc;
+    int32_t n = 0;
+    if (int rc = ndxNext(index, nullptr, &n))
+        return rc;
+    int32_t size = 0;
+    dBsize(file, &size);
+    if (n > size)
+        return fail(2303, 10);
+    if (recno)
+        *recno = n;
+    return dBgetr(file, n, record, deleted);
+}
+
+int ndxPreviousRecord(DBHANDLE file, DBHANDLE index, char* record, char* deleted, int32_t* recno)
+{
+    NdxSlot* s;
+    if (int rc = openRecordCheck(file, index, 2101, 2102, &s))
+        return rc;
+    int32_t n = 0;
+    if (int rc = ndxPrevious(index, nullptr, &n))
+        return rc;
+    int32_t size = 0;
+    dBsize(file, &size);
+    if (n > size)
+        return fail(2103, 10);
+    if (recno)
+        *recno = n;
+    return dbGetrEnding(file, n, record, deleted);
+}
+
+int ndxReadByKey(DBHANDLE file, DBHANDLE index, const char* key, char* record, char* deleted)
+{
+    NdxSlot* s;
+    if (int rc = openRecordCheck(file, index, 2201, 2202, &s))
+        return rc;
+    int32_t n = 0;
+    int rc = dBtkey(index, key, &n);
+    if (rc >= 7 && rc <= 9)
+        return 7;
+    if (rc != 0)
+        return rc;
+    int32_t size = 0;
+    dBsize(file, &size);
+    if (n > size)
+        return fail(2203, 10);
+    return dBgetr(file, n, record, deleted);
+}
+
+int ndxPutByKey(DBHANDLE file, DBHANDLE index, const char* key, const char* record)
+{
+    NdxSlot* s;
+    if (int rc = openRecordCheck(file, index, 2401, 2402, &s))
+        return rc;
+    int32_t n = 0;
+    int rc = dBtkey(index, key, &n);
+    int32_t size = 0;
+    dBsize(file, &size);
+    if (rc == 0) {
+        if (n > size)
+            return fail(2403, 10);
+        return dBupdr(file, n, record);
+    }
+    if (rc < 7 || rc > 9)
+        return rc;
+    if ((rc = dBputr(file, size + 1, record)) != 0)
+        return rc;
+    return ndxInsert(index, key, size + 1);
+}
+
+}  // namespace zentar
+
+using namespace zentar;
+
+extern "C" ZENTAR_EXPORT int dBtkey(DBHANDLE index, const char* key, int32_t* record)
+{
+    NdxSlot* s = slotOf(index);
+    if (!s)
+        return fail(1590, 1);
+    if (!key || !record)
+        return fail(391, 1);
+    s->cursor = Cursor::BeforeFirst;
+    const auto* k = reinterpret_cast<const uint8_t*>(key);
+    int L;
+    if (int rc = descendFor(s, k, &L))
+        return failPath(s, g_errno, rc);
+    Level& lv = s->path[L];
+    const uint32_t n = count(lv.node);
+    if (n == 0)
+        return fail(2601, 7);
+    uint32_t i = 0;
+    while (i < n && compare(s, keyOf(entry(s, lv.node, i)), k) < 0)
+        ++i;
+    lv.idx = int(i) + 1;
+    s->cursorLevel = L;
+    if (i == n) {
+        s->cursor = Cursor::AfterLast;
+        return fail(2603, 9);
+    }
+    s->cursor = Cursor::At;
+    uint8_t* e = entry(s, lv.node, i);
+    *record = int32_t(recordOf(e));
+    if (compare(s, keyOf(e), k) == 0)
+        return 0;
+    return fail(2602, 8);
+}
