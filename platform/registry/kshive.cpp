@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <locale.h>
 #include <map>
+#include <unordered_set>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -598,6 +599,7 @@ ParseStatus parseHive(const std::string& text, Key& root)
 {
     ParseStatus st;
     Key* current = nullptr;
+    std::unordered_set<std::wstring> seen;  // folded value names of `current`
     bool ended = false;
     size_t pos = 0, lineNo = 0;
     auto fail = [&](const std::string& why) {
@@ -637,6 +639,9 @@ ParseStatus parseHive(const std::string& text, Key& root)
             current = &root;
             for (const auto& n : path)
                 current = current->ensureSubkey(n);
+            seen.clear();
+            for (const auto& v : current->values)
+                seen.insert(v.folded);
             continue;
         }
         if (!current)
@@ -645,7 +650,7 @@ ParseStatus parseHive(const std::string& text, Key& root)
         const std::string why = parseValueLine(line, v);
         if (!why.empty())
             return fail(why);
-        if (current->findValue(v.folded))
+        if (!seen.insert(v.folded).second)
             return fail("value listed twice");
         current->values.push_back(std::move(v));
     }
