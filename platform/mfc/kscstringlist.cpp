@@ -1,0 +1,3 @@
+#include "kscstringlist.h"
+
+IMPLEMENT_DYNAMIC(CStringList, CObject)
