@@ -30,8 +30,10 @@ struct MenuNode {
     std::unique_ptr<CMenu> temporary;      // wrapper handed out by FromHandle
 };
 
-std::recursive_mutex g_mutex;
-std::map<uintptr_t, std::unique_ptr<MenuNode>> g_menus;
+// Never destroyed, so menus held by static objects can still be destroyed
+// at exit.
+std::recursive_mutex& g_mutex = *new std::recursive_mutex;
+std::map<uintptr_t, std::unique_ptr<MenuNode>>& g_menus = *new std::map<uintptr_t, std::unique_ptr<MenuNode>>;
 uintptr_t g_nextHandle = 0x1000;
 
 MenuNode* node(HMENU h)
