@@ -265,15 +265,45 @@ int largestKeyBelow(NdxSlot* s, uint32_t block, uint8_t* scratch, uint8_t* key)
 
 int insertAt(NdxSlot* s, int L, uint32_t pos, const uint8_t* newEntry)
 {
-    const int depth = L + 1;
     const size_t es = size_t(s->entrySize);
+    const uint32_t maxEntries = uint32_t(s->maxEntries);
     uint8_t ent[kBlock];
     std::memcpy(ent, newEntry, es);
+
+    // The memory of a whole cascade of splits is taken before any node
+    // changes, so that running out of it leaves the tree as it was.
+    uint8_t* work = nullptr;
+    uint8_t* rootBuf = nullptr;
+    struct Release {
+        uint8_t** a;
+        uint8_t** b;
+        ~Release()
+        {
+            zFree(*a);
+            zFree(*b);
+        }
+    } release{&work, &rootBuf};
+    if (count(s->path[L].node) >= maxEntries) {
+        work = static_cast<uint8_t*>(zAlloc(3 * kBlock + es));
+        if (!work)
+            return fail(1602, 1);
+        int top = L;
+        while (top > 0 && count(s->path[top - 1].node) >= maxEntries)
+            --top;
+        if (top == 0) {
+            if (L + 1 >= kLevels)
+                return fail(2708, 1);
+            rootBuf = static_cast<uint8_t*>(zAlloc(kBlock));
+            if (!rootBuf)
+                return fail(1609, 1);
+        }
+    }
+
     for (;;) {
         Level& lv = s->path[L];
         uint8_t* node = lv.node;
         const uint32_t n = count(node);
-        if (n < uint32_t(s->maxEntries)) {
+        if (n < maxEntries) {
             std::memmove(entry(s, node, pos + 1), entry(s, node, pos), (n - pos) * es);
             std::memcpy(entry(s, node, pos), ent, es);
             setCount(node, n + 1);
@@ -283,16 +313,10 @@ int insertAt(NdxSlot* s, int L, uint32_t pos, const uint8_t* newEntry)
             return 0;
         }
 
-        // Split: C = the node's entries with the new one at pos.
-        auto* work = static_cast<uint8_t*>(zAlloc(3 * kBlock + es));
-        if (!work)
-            return fail(1602, 1);
-        struct Release {
-            uint8_t* p;
-            ~Release() { zFree(p); }
-        } release{work};
-        uint8_t* all = work;                 // up to capacity + 1 entries
-        uint8_t* right = work + kBlock + es; // the new node
+        // Split: all = the node's entries with the new one at pos; the
+        // node keeps the first half, the rest goes to a new node.
+        uint8_t* all = work;                  // up to capacity + 1 entries
+        uint8_t* right = work + kBlock + es;  // the new node
         uint8_t* scratch = right + kBlock;
         std::memcpy(all, entry(s, node, 0), pos * es);
         std::memcpy(all + pos * es, ent, es);
@@ -308,19 +332,8 @@ int insertAt(NdxSlot* s, int L, uint32_t pos, const uint8_t* newEntry)
         std::memset(right, 0, kBlock);
         setCount(right, rightCount);
         std::memcpy(right + 4, all + leftCount * es, rightCount * es);
-        std::memset(node + 4, 0, kBlock - 4);
-        setCount(node, leftCount);
-        std::memcpy(node + 4, all, leftCount * es);
-
-        const uint32_t newBlock = s->next++;
-        if (writeBlock(s, newBlock, right, 1605, 1606) != 0)
-            return 4;
-        if (writeBlock(s, lv.block, node, 1607, 1608) != 0)
-            return 4;
-        lv.flags &= uint8_t(~kChanged);
-
         uint8_t leftKey[kBlock], rightKey[kBlock];
-        std::memcpy(leftKey, keyOf(entry(s, node, leftCount - 1)), size_t(s->keyLen));
+        std::memcpy(leftKey, all + (leftCount - 1) * es + 8, size_t(s->keyLen));
         if (interior) {
             if (int rc = largestKeyBelow(s, childOf(entry(s, right, rightCount - 1)), scratch, rightKey))
                 return rc;
@@ -328,13 +341,17 @@ int insertAt(NdxSlot* s, int L, uint32_t pos, const uint8_t* newEntry)
             std::memcpy(rightKey, keyOf(entry(s, right, rightCount - 1)), size_t(s->keyLen));
         }
 
+        std::memset(node + 4, 0, kBlock - 4);
+        setCount(node, leftCount);
+        std::memcpy(node + 4, all, leftCount * es);
+        const uint32_t newBlock = s->next++;
+        if (writeBlock(s, newBlock, right, 1605, 1606) != 0 ||
+            writeBlock(s, lv.block, node, 1607, 1608) != 0)
+            return 4;
+        lv.flags &= uint8_t(~kChanged);
+
         if (L == 0) {
             // A new root over the old root and the new node.
-            if (depth >= kLevels)
-                return fail(2708, 1);
-            uint8_t* rootBuf = static_cast<uint8_t*>(zAlloc(kBlock));
-            if (!rootBuf)
-                return fail(1609, 1);
             const uint32_t rootBlock = s->next++;
             setCount(rootBuf, 2);
             uint8_t* r0 = entry(s, rootBuf, 0);
@@ -343,10 +360,8 @@ int insertAt(NdxSlot* s, int L, uint32_t pos, const uint8_t* newEntry)
             uint8_t* r1 = entry(s, rootBuf, 1);
             putU32(r1, newBlock);
             std::memcpy(r1 + 8, rightKey, size_t(s->keyLen));
-            if (writeBlock(s, rootBlock, rootBuf, 1605, 1606) != 0) {
-                zFree(rootBuf);
+            if (writeBlock(s, rootBlock, rootBuf, 1605, 1606) != 0)
                 return 4;
-            }
             zFree(s->path[kLevels - 1].node);   // below the tree: nothing of it
             for (int k = kLevels - 1; k > 0; --k)
                 s->path[k] = s->path[k - 1];
@@ -354,6 +369,7 @@ int insertAt(NdxSlot* s, int L, uint32_t pos, const uint8_t* newEntry)
             s->path[0].node = rootBuf;
             s->path[0].block = rootBlock;
             s->path[0].idx = pos <= l ? 1 : 2;
+            rootBuf = nullptr;   // the path owns it now
             s->root = rootBlock;
             return 0;
         }

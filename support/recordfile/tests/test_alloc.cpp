@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <set>
+
 using namespace zt;
 using namespace zentar;
 
@@ -80,4 +83,112 @@ TEST(Allocation, TheTableShrinksToNothing)
     zFree(b);
     EXPECT_EQ(zLiveBlocks(), live);
     EXPECT_EQ(zAllocArray(SIZE_MAX / 2, 4), nullptr);
+}
+
+// Every allocation of a run of operations failing in turn: each failure is
+// reported, nothing is held afterwards, and what was stored stays readable.
+TEST(Allocation, IndexSweep)
+{
+    HookOff off;
+    const size_t live = zLiveBlocks();
+    std::set<int> details;
+    for (int ok = 0; ok < 60; ++ok) {
+        std::string p = path("sweep.ndx");
+        std::remove(p.c_str());
+        zFailAllocAfter(ok);
+        int rc = ndxCreate(p.c_str(), "K", 100, 'C');   // four keys per node: many splits
+        DBHANDLE h = nullptr;
+        if (rc == 0)
+            rc = ndxOpen(p.c_str(), &h);
+        int inserted = 0;
+        for (int i = 0; rc == 0 && i < 40; ++i) {
+            rc = ndxInsert(h, pad("K" + std::to_string(1000 + i * 7919 % 1000), 100).c_str(), i + 1);
+            if (rc == 0)
+                ++inserted;
+        }
+        if (rc != 0)
+            details.insert(dBerrno());
+        zFailAllocAfter(-1);
+        if (h) {
+            // Whatever was inserted before the failure is walked in order.
+            std::string prev, key(100, '\0');
+            int32_t rec = 0;
+            int walked = 0;
+            ndxFirst(h);
+            while (ndxNext(h, &key[0], &rec) == 0) {
+                EXPECT_LE(prev, key);
+                prev = key;
+                ++walked;
+            }
+            EXPECT_EQ(walked, inserted) << "failing after " << ok;
+            EXPECT_EQ(ndxClose(h), 0);
+        }
+        EXPECT_EQ(zLiveBlocks(), live) << ok;
+    }
+    for (int d : {1303, 1403, 2703, 1602, 1609})
+        EXPECT_TRUE(details.count(d)) << d;
+}
+
+TEST(Allocation, MemoSweep)
+{
+    HookOff off;
+    const size_t live = zLiveBlocks();
+    std::string p = path("sweep.dbt");
+    ASSERT_EQ(memoCreate(p.c_str()), 0);
+    DBHANDLE h = nullptr;
+    ASSERT_EQ(memoOpen(p.c_str(), &h), 0);
+    char field[11] = {};
+    zFailAllocAfter(0);
+    EXPECT_EQ(memoWrite(h, "text", field), 1);
+    EXPECT_EQ(dBerrno(), 4406);
+    zFailAllocAfter(-1);
+    ASSERT_EQ(memoWrite(h, "text", field), 0);
+    char text[5001];
+    zFailAllocAfter(0);
+    EXPECT_EQ(memoRead(h, field, text), 1);
+    EXPECT_EQ(dBerrno(), 4303);
+    zFailAllocAfter(-1);
+    EXPECT_EQ(memoRead(h, field, text), 0);
+    EXPECT_STREQ(text, "text");
+    EXPECT_EQ(memoClose(h), 0);
+    EXPECT_EQ(zLiveBlocks(), live);
+}
+
+TEST(Allocation, RecordSweep)
+{
+    HookOff off;
+    const size_t live = zLiveBlocks();
+    FieldDesc f = field("V", 'C', 100);   // 10 records per window
+    for (int ok = 0; ok < 12; ++ok) {
+        std::string p = path("sweep.dbf");
+        ASSERT_EQ(dBcreat(p.c_str(), 1, &f), 0);
+        DBHANDLE h = nullptr;
+        ASSERT_EQ(dBopen(p.c_str(), &h), 0);
+        std::vector<std::string> model;
+        zFailAllocAfter(ok);
+        for (int i = 0; i < 30; ++i) {
+            std::string r = pad("r" + std::to_string(i), 100);
+            int at = i % 3 == 0 ? 1 : int(model.size()) + 1;   // inserts move the tail
+            if (dBputr(h, at, r.c_str()) == 0) {
+                model.insert(model.begin() + at - 1, r);
+            } else {
+                break;
+            }
+        }
+        zFailAllocAfter(-1);
+        ASSERT_EQ(dBclose(h), 0) << ok;
+        EXPECT_EQ(zLiveBlocks(), live) << ok;
+        ASSERT_EQ(dBopen(p.c_str(), &h), 0);
+        int32_t n = 0;
+        ASSERT_EQ(dBsize(h, &n), 0);
+        EXPECT_LE(size_t(n), model.size()) << "never more than was put";
+        char rec[100];
+        char del;
+        std::set<std::string> put(model.begin(), model.end());
+        for (int i = 1; i <= n; ++i) {
+            ASSERT_EQ(dBgetr(h, i, rec, &del), 0);
+            EXPECT_TRUE(put.count(std::string(rec, 100))) << "record " << i << " was put";
+        }
+        ASSERT_EQ(dBclose(h), 0);
+    }
 }
