@@ -342,6 +342,16 @@ void freeSlot(DbSlot* s)
 
 bool dbIsOpen(DBHANDLE h) { return slotOf(h) != nullptr; }
 
+bool dbWindowInfo(DBHANDLE h, uint16_t* bufferSize, uint16_t* recordsPerBuffer)
+{
+    DbSlot* s = slotOf(h);
+    if (!s)
+        return false;
+    *bufferSize = s->bufSize;
+    *recordsPerBuffer = s->perBuf;
+    return true;
+}
+
 int dbGetrEnding(DBHANDLE h, int32_t n, char* record, char* deleted)
 {
     return getRecord(h, n, record, deleted, true);

@@ -60,6 +60,8 @@ int dbGetrEnding(DBHANDLE handle, int32_t recno, char* record, char* deleted);
 int dbRecall(DBHANDLE handle, int32_t recno);
 int dbDelete(DBHANDLE handle, int32_t recno);
 bool dbIsOpen(DBHANDLE handle);
+// Size of the record buffer and the records it holds (for tests).
+bool dbWindowInfo(DBHANDLE handle, uint16_t* bufferSize, uint16_t* recordsPerBuffer);
 
 // Key text <-> 8-byte key value (type letter C, N or D).
 int keyTextToValue(const char* text, char type, unsigned char value[8]);

@@ -192,3 +192,52 @@ TEST(Allocation, RecordSweep)
         ASSERT_EQ(dBclose(h), 0);
     }
 }
+
+TEST(RecordWindow, BufferSizeFollowsTheDataLength)
+{
+    struct Case {
+        int dataLength;
+        uint16_t bufferSize, perBuffer;
+    };
+    const Case cases[] = {{1, 512, 255},     {64, 512, 7},      {65, 1024, 15},   {128, 1024, 7},
+                          {256, 2048, 7},    {512, 4096, 7},    {1024, 8192, 7},  {1025, 65535, 63},
+                          {32768, 65535, 1}};
+    for (const auto& c : cases) {
+        std::vector<FieldDesc> fs;
+        for (int left = c.dataLength; left > 0; left -= 254)
+            fs.push_back(field(("F" + std::to_string(fs.size())).c_str(), 'C', left > 254 ? 254 : left));
+        std::string p = path("w.dbf");
+        ASSERT_EQ(dBcreat(p.c_str(), int(fs.size()), fs.data()), 0);
+        DBHANDLE h = nullptr;
+        ASSERT_EQ(dBopen(p.c_str(), &h), 0);
+        uint16_t size = 0, per = 0;
+        ASSERT_TRUE(dbWindowInfo(h, &size, &per));
+        EXPECT_EQ(size, c.bufferSize) << c.dataLength;
+        EXPECT_EQ(per, c.perBuffer) << c.dataLength;
+        EXPECT_EQ(dBclose(h), 0);
+    }
+}
+
+TEST(RecordWindow, ReadingAWindowThatEndsAtTheRecord)
+{
+    FieldDesc f = field("V", 'C', 64);   // 7 records per window
+    std::string p = path("end.dbf");
+    ASSERT_EQ(dBcreat(p.c_str(), 1, &f), 0);
+    DBHANDLE h = nullptr;
+    ASSERT_EQ(dBopen(p.c_str(), &h), 0);
+    for (int i = 1; i <= 20; ++i)
+        ASSERT_EQ(dBputr(h, i, pad(std::to_string(i), 64).c_str()), 0);
+    char rec[64];
+    char del;
+    for (int n : {20, 13, 3, 1, 7, 8}) {
+        ASSERT_EQ(dbGetrEnding(h, n, rec, &del), 0) << n;
+        EXPECT_EQ(std::string(rec, 64), pad(std::to_string(n), 64));
+        // The records before it come from the same window.
+        for (int k = n; k >= 1 && k > n - 7; --k) {
+            ASSERT_EQ(dBgetr(h, k, rec, &del), 0);
+            EXPECT_EQ(std::string(rec, 64), pad(std::to_string(k), 64));
+        }
+    }
+    EXPECT_EQ(dbGetrEnding(h, 21, rec, &del), 3);
+    EXPECT_EQ(dBclose(h), 0);
+}

@@ -48,6 +48,7 @@ TEST(FieldText, AtofldCases)
         {"1x", 5, 0, nullptr},
         {"1-", 5, 0, nullptr},
         {"-+1", 5, 0, nullptr},
+        {"+-5", 4, 0, "  -5"},
         {"7", 0, 0, nullptr},
         {"7", 5, -1, nullptr},
         {"7", 3, 2, nullptr},   // width below decimals + 2
