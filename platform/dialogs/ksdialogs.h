@@ -173,9 +173,10 @@ public:
     virtual QDialog* createView(QWidget* parent);
 };
 
-// Runs the dialog modally and returns IDOK or IDCANCEL (a script may give
-// other answers). A dialog that cannot be shown answers IDCANCEL without
-// opening (neither initialize nor finish is called).
+// Runs the dialog modally and returns IDOK or IDCANCEL (a script or a view
+// may end it with another answer). Without runner and QApplication it
+// answers IDCANCEL without opening (neither initialize nor finish is
+// called); a model without a Qt view opens and is cancelled at once.
 INT runModal(DialogModel& model);
 
 // The wait cursor for the lifetime of the object: the application's
