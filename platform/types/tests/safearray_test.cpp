@@ -1,7 +1,11 @@
 #include "counted.h"
 #include "ksoleauto.h"
 
+#include "kstest.h"
+
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 using kstest::Counted;
 
@@ -218,4 +222,35 @@ TEST(SafeArray, FailureHookCoversCreationAndCopies)
     EXPECT_EQ(copy, nullptr);
     SafeArrayDestroy(texts);
     VariantClear(&src);
+}
+
+// numpy's Fortran order as the reference for the memory order of any
+// number of dimensions.
+TEST(SafeArray, MemoryOrderMatchesNumpyFortranOrder)
+{
+    const char* script =
+        "import numpy as np\n"
+        "a = np.arange(24).reshape((2, 3, 4))\n"
+        "print(' '.join(str(int(x)) for x in a.flatten(order='F')))\n";
+    auto r = ks::test::run({"/usr/bin/python3", "-c", script});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+
+    SAFEARRAYBOUND b[3] = {{2, 0}, {3, 1}, {4, -2}};  // lower bounds do not change the order
+    SAFEARRAY* psa = SafeArrayCreate(VT_I4, 3, b);
+    ASSERT_NE(psa, nullptr);
+    for (LONG i = 0; i < 2; ++i)
+        for (LONG j = 0; j < 3; ++j)
+            for (LONG k = 0; k < 4; ++k) {
+                LONG idx[3] = {i, j + 1, k - 2};
+                LONG value = i * 12 + j * 4 + k;  // C-order number of (i, j, k)
+                ASSERT_EQ(SafeArrayPutElement(psa, idx, &value), S_OK);
+            }
+    std::istringstream in(r.out);
+    const LONG* data = static_cast<const LONG*>(psa->pvData);
+    for (int n = 0; n < 24; ++n) {
+        LONG expected = -1;
+        in >> expected;
+        EXPECT_EQ(data[n], expected) << n;
+    }
+    SafeArrayDestroy(psa);
 }

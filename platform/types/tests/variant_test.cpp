@@ -1,7 +1,11 @@
 #include "counted.h"
 #include "ksoleauto.h"
 
+#include "kstest.h"
+
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include <clocale>
 #include <cmath>
@@ -278,4 +282,44 @@ TEST(Variant, TextConversionsIgnoreTheProcessLocale)
     EXPECT_EQ(back.dblVal, 2.5);
     VariantClear(&out);
     std::setlocale(LC_ALL, saved.c_str());
+}
+
+// Python's "%.15G" (and "%.7G" for singles) as the reference for the text
+// of reals, over many magnitudes.
+TEST(Variant, RealToTextAgreesWithPrintfFormatting)
+{
+    const char* script =
+        "import random, struct\n"
+        "random.seed(11)\n"
+        "for _ in range(300):\n"
+        "    x = random.uniform(-1, 1) * 10 ** random.randint(-20, 20)\n"
+        "    f = struct.unpack('f', struct.pack('f', x))[0]\n"
+        "    print(repr(x), '%.15G' % x, repr(f), '%.7G' % f)\n";
+    auto r = ks::test::run({"/usr/bin/python3", "-c", script});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::istringstream in(r.out);
+    std::string xs, xt, fs, ft;
+    int count = 0;
+    while (in >> xs >> xt >> fs >> ft) {
+        VARIANT src = r8(std::stod(xs));
+        VARIANT out;
+        VariantInit(&out);
+        ASSERT_EQ(VariantChangeType(&out, &src, 0, VT_BSTR), S_OK);
+        EXPECT_EQ(std::wstring(out.bstrVal), std::wstring(xt.begin(), xt.end())) << xs;
+        VariantClear(&out);
+        src = r4(std::stof(fs));
+        ASSERT_EQ(VariantChangeType(&out, &src, 0, VT_BSTR), S_OK);
+        EXPECT_EQ(std::wstring(out.bstrVal), std::wstring(ft.begin(), ft.end())) << fs;
+        // And back: the text converts to the same double.
+        VARIANT back;
+        VariantInit(&back);
+        VARIANT text = make(VT_BSTR);
+        text.bstrVal = SysAllocString(std::wstring(xt.begin(), xt.end()).c_str());
+        ASSERT_EQ(VariantChangeType(&back, &text, 0, VT_R8), S_OK);
+        EXPECT_EQ(back.dblVal, std::stod(xt));
+        VariantClear(&text);
+        VariantClear(&out);
+        ++count;
+    }
+    EXPECT_EQ(count, 300);
 }
