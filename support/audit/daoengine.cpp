@@ -153,8 +153,10 @@ std::unique_ptr<Connection> Connection::open(const std::wstring& path, const std
     std::unique_ptr<Connection> c(
         new Connection(openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, password), path));
     if (exclusive) {
+        // Read-only, the lock taken by the first read is kept: other
+        // readers may still open the file, no writer can.
         c->exec("PRAGMA locking_mode=EXCLUSIVE");
-        c->exec("BEGIN EXCLUSIVE");
+        c->exec(readOnly ? "BEGIN" : "BEGIN EXCLUSIVE");
     } else {
         c->exec("BEGIN");
     }

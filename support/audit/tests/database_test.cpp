@@ -254,6 +254,8 @@ TEST_F(Database, DeletedDatabaseHasNoTypeAndNoRecords)
     expectMessage();
     EXPECT_EQ(db.GetNumberOfRecords(), 0);
     EXPECT_EQ(messages(), (std::vector<std::string>{"Could not get the TableDef name.", "Could not get the TableDef name."}));
+    for (const auto& shown : runner.log())
+        EXPECT_EQ(shown.flags, static_cast<DWORD>(MB_OK));
     EXPECT_FALSE(db.AppendAuditRecordLight(L"e", L"r", L"m", L"c", L"a"));
     EXPECT_EQ(db.GetAuditRecord(0), nullptr);
     EXPECT_EQ(db.DeleteDatabase(), 0);
