@@ -174,6 +174,23 @@ void storePoints(CMassSpectrum& spectrum, const std::vector<double>& mz, const s
     spectrum.Invalidate();
 }
 
+// Working arrays of the profile merges, kept per thread: co-adding a range
+// of scans merges into an accumulator of about the same size over and over,
+// and fresh arrays each time would cost an allocation and first-touch page
+// faults per merge. Only the leaf merges below use them, never nested.
+struct MergeScratch {
+    std::vector<double> mz;
+    std::vector<double> intensity;
+    std::vector<double> below;
+    std::vector<double> above;
+};
+
+MergeScratch& mergeScratch()
+{
+    thread_local MergeScratch scratch;
+    return scratch;
+}
+
 }  // namespace
 
 CProfileMerger::CProfileMerger() : m_bReanalyse(true), m_bGapped(false), m_bModelStale(true) {}
@@ -322,27 +339,26 @@ LONG CProfileMerger::ExtendAndDistribute(const CMassSpectrum& source, CMassSpect
             m_Model.Build(accumulator);
             m_bModelStale = false;
         }
-        std::vector<double>& below = m_Generated;
-        PointsBelow(accFirst, sm[0], below);
-        std::vector<double> above;
-        PointsAbove(accLast, sm[ns - 1], above);
+        MergeScratch& work = mergeScratch();
+        PointsBelow(accFirst, sm[0], work.below);
+        PointsAbove(accLast, sm[ns - 1], work.above);
 
-        m_WorkMz.clear();
-        m_WorkIntensity.clear();
-        const size_t total = below.size() + static_cast<size_t>(na) + above.size();
-        m_WorkMz.reserve(total);
-        m_WorkIntensity.reserve(total);
-        for (size_t k = below.size(); k-- > 0;) {
-            m_WorkMz.push_back(below[k]);
-            m_WorkIntensity.push_back(0.0);
+        work.mz.clear();
+        work.intensity.clear();
+        const size_t total = work.below.size() + static_cast<size_t>(na) + work.above.size();
+        work.mz.reserve(total);
+        work.intensity.reserve(total);
+        for (size_t k = work.below.size(); k-- > 0;) {
+            work.mz.push_back(work.below[k]);
+            work.intensity.push_back(0.0);
         }
-        m_WorkMz.insert(m_WorkMz.end(), accumulator.Masses(), accumulator.Masses() + na);
-        m_WorkIntensity.insert(m_WorkIntensity.end(), accumulator.Intensities(), accumulator.Intensities() + na);
-        for (double x : above) {
-            m_WorkMz.push_back(x);
-            m_WorkIntensity.push_back(0.0);
+        work.mz.insert(work.mz.end(), accumulator.Masses(), accumulator.Masses() + na);
+        work.intensity.insert(work.intensity.end(), accumulator.Intensities(), accumulator.Intensities() + na);
+        for (double x : work.above) {
+            work.mz.push_back(x);
+            work.intensity.push_back(0.0);
         }
-        storePoints(accumulator, m_WorkMz, m_WorkIntensity);
+        storePoints(accumulator, work.mz, work.intensity);
     }
     DistributeOntoAxis(sm, sy, ns, accumulator.Masses(), accumulator.Intensities(), accumulator.GetCount());
     accumulator.Invalidate();
@@ -360,8 +376,9 @@ LONG CProfileMerger::MergeOntoGappedAxis(const CMassSpectrum& source, CMassSpect
     if (ns <= 0 || na <= 0 || !S || !SI || !A || !AI)
         return na > 0 ? na : 0;
 
-    std::vector<double>& outM = m_WorkMz;
-    std::vector<double>& outI = m_WorkIntensity;
+    MergeScratch& work = mergeScratch();
+    std::vector<double>& outM = work.mz;
+    std::vector<double>& outI = work.intensity;
     outM.clear();
     outI.clear();
     // Room for the accumulator, the source and the edges is only a hint:
@@ -386,7 +403,7 @@ LONG CProfileMerger::MergeOntoGappedAxis(const CMassSpectrum& source, CMassSpect
 
     // Leading part: points below the accumulator reaching the source's start.
     LONG si = 0;
-    std::vector<double>& below = m_Generated;
+    std::vector<double>& below = work.below;
     PointsBelow(A[0], S[0], below);
     if (!below.empty()) {
         for (size_t k = below.size(); k-- > 0;)
@@ -491,7 +508,7 @@ LONG CProfileMerger::MergeOntoGappedAxis(const CMassSpectrum& source, CMassSpect
                                              outI.data() + axisStart, static_cast<LONG>(outM.size() - axisStart));
     if (consumed < rest) {
         const size_t tail = outM.size() - 1;
-        std::vector<double>& above = m_Generated;
+        std::vector<double>& above = work.above;
         PointsAbove(outM.back(), S[ns - 1], above);
         for (double x : above)
             writePoint(x);

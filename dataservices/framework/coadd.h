@@ -77,9 +77,4 @@ private:
     bool m_bGapped;
     bool m_bModelStale;
     CMassAxisModel m_Model;
-
-    // Scratch storage reused across calls of one merger.
-    std::vector<double> m_WorkMz;
-    std::vector<double> m_WorkIntensity;
-    std::vector<double> m_Generated;
 };
