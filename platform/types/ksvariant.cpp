@@ -267,11 +267,6 @@ double asReal(const Value& v)
     }
 }
 
-bool isNumeric(const Value& v)
-{
-    return v.kind == Value::Signed || v.kind == Value::Unsigned || v.kind == Value::Real || v.kind == Value::Bool;
-}
-
 bool isZero(const Value& v)
 {
     switch (v.kind) {
@@ -326,7 +321,7 @@ HRESULT convert(VARIANT* out, const VARIANT& src, USHORT flags, VARTYPE vt)
 {
     Value v = classify(src);
     if (v.kind == Value::Other)
-        return DISP_E_BADVARTYPE;
+        return DISP_E_TYPEMISMATCH;  // VT_ERROR, VT_CY, VT_DECIMAL: not converted here
     if (v.kind == Value::Text) {
         if (vt == VT_BOOL) {
             std::wstring t(v.text ? v.text : L"", v.textLen);
@@ -459,7 +454,6 @@ HRESULT convert(VARIANT* out, const VARIANT& src, USHORT flags, VARTYPE vt)
     }
     if (SUCCEEDED(hr))
         out->vt = vt;
-    (void)isNumeric;
     return hr;
 }
 

@@ -6,18 +6,18 @@
 // The data-source string functions of the client library, written with
 // the CString operations they use: the first ";" splits provider and path.
 namespace {
-CString extractProvider(const CString& spec)
+CString extractProvider(const CString& source)
 {
-    CString s(spec);
+    CString s(source);
     int p = s.Find(L';');
     if (p < 0)
         return s;
     CString left = s.Left(p);
     return left.Trim();
 }
-CString extractPath(const CString& spec)
+CString extractPath(const CString& source)
 {
-    CString s(spec);
+    CString s(source);
     int p = s.Find(L';');
     if (p <= 0)
         return s;
@@ -31,9 +31,9 @@ CString extractPath(const CString& spec)
 
 TEST(CString, OperationsOfTheDataSourceStrings)
 {
-    CString spec(L"KSTextProvider.KSTextProvider; /data/run 1.txt;");
-    EXPECT_EQ(extractProvider(spec), L"KSTextProvider.KSTextProvider");
-    EXPECT_EQ(extractPath(spec), L"/data/run 1.txt");
+    CString source(L"KSTextProvider.KSTextProvider; /data/run 1.txt;");
+    EXPECT_EQ(extractProvider(source), L"KSTextProvider.KSTextProvider");
+    EXPECT_EQ(extractPath(source), L"/data/run 1.txt");
     EXPECT_EQ(extractProvider(CString(L";x")), L"");
     EXPECT_EQ(extractPath(CString(L";x")), L";x");
     EXPECT_EQ(extractProvider(CString(L"  no separator  ")), L"  no separator  ");

@@ -188,6 +188,8 @@ TEST(Variant, ChangeTypeConversionsAndRefusals)
         {"r8 to date", r8(36526.5), VT_DATE, S_OK, 36526.5, nullptr},
         {"r8 outside dates", r8(3e6), VT_DATE, DISP_E_OVERFLOW, 0, nullptr},
         {"unknown target", i4(1), 0x0FFF, DISP_E_BADVARTYPE, 0, nullptr},
+        {"error code", make(VT_ERROR), VT_I4, DISP_E_TYPEMISMATCH, 0, nullptr},
+        {"unknown source", make(0x0FFF), VT_I4, DISP_E_BADVARTYPE, 0, nullptr},
     };
     for (Conversion& c : cases) {
         VARIANT out;
