@@ -4,10 +4,6 @@
 
 namespace velmar {
 
-void arings() {}
-void rincur() {}
-void edens() {}
-void dipole() {}
 void calcsh() {}
 void calcj() {}
 

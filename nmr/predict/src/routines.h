@@ -28,10 +28,12 @@ bool chtest(int32_t t);
 
 // atom typing, rings and ring current
 void hybrid();
+void sp2n(int i);
 void arings();
 void rincur();
 
 // charges, dipole, shifts, couplings
+void prepareCharges();
 void edens();
 void dipole();
 void calcsh();
