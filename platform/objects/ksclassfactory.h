@@ -91,3 +91,16 @@ struct ObjectEntryRegistrar {
 #define KS_OBJECT_ENTRY(clsid, Class)                                                      \
     static ::ks::ObjectEntryRegistrar KS_OBJECT_ENTRY_CAT(ksObjectEntry_, __LINE__)(clsid, \
                                                                                    &::ks::createInstance<Class>)
+
+// Defines a component's DllGetClassObject and DllCanUnloadNow over its
+// module (registration entry points come with the activation services).
+#define KS_IMPLEMENT_CLASS_OBJECT_ENTRY_POINTS()                                                        \
+    extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, \
+                                                                                 void** ppv)             \
+    {                                                                                                   \
+        return ::ks::module().getClassObject(clsid, riid, ppv);                                         \
+    }                                                                                                   \
+    extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow()                         \
+    {                                                                                                   \
+        return ::ks::module().canUnloadNow();                                                           \
+    }

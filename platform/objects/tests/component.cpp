@@ -52,15 +52,7 @@ KS_DISPATCH_TABLE(IComponentSample)
     return table;
 }
 
-extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv)
-{
-    return ks::module().getClassObject(clsid, riid, ppv);
-}
-
-extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow()
-{
-    return ks::module().canUnloadNow();
-}
+KS_IMPLEMENT_CLASS_OBJECT_ENTRY_POINTS()
 
 // Registration belongs to the activation services; this test component
 // is loaded by path.
