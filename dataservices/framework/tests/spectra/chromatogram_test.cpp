@@ -4,21 +4,6 @@
 
 namespace {
 
-TEST(Chromatogram, NewHoldsOneZeroPoint)
-{
-    CChromatogram c;
-    EXPECT_EQ(c.GetCount(), 1);
-    ASSERT_NE(c.Times(), nullptr);
-    EXPECT_EQ(c.Times()[0], 0.0);
-    EXPECT_EQ(c.Intensities()[0], 0.0);
-    EXPECT_EQ(c.GetValueCount(), 1);
-    c.SetSize(0);
-    EXPECT_EQ(c.GetCount(), 0);
-    EXPECT_EQ(c.Times(), nullptr);
-    EXPECT_EQ(c.Intensities(), nullptr);
-    EXPECT_EQ(c.GetValueCount(), 0);
-}
-
 TEST(Chromatogram, SetTimesCopiesPointCount)
 {
     CChromatogram c;

@@ -106,23 +106,6 @@ TEST(KSChromatogram, ForwardsToSuppliedChromatogram)
     EXPECT_EQ(empty.get(), nullptr);
 }
 
-TEST(KSMSCollection, SameViewUntilShrunk)
-{
-    std::vector<CMassSpectrum> spectra(2);
-    CKSMSCollection coll(&spectra);
-    EXPECT_EQ(coll.GetCount(), 2);
-    CKSMassSpectrum* v0 = coll.GetSpectrum(0);
-    CKSMassSpectrum* v1 = coll.GetSpectrum(1);
-    ASSERT_NE(v1, nullptr);
-    EXPECT_EQ(coll.GetSpectrum(1), v1);
-    EXPECT_EQ(v1->get(), &spectra[1]);
-    coll.SetCount(1);
-    EXPECT_EQ(coll.GetCount(), 1);
-    EXPECT_EQ(coll.GetSpectrum(1), nullptr);
-    EXPECT_EQ(coll.GetSpectrum(0), v0);
-    EXPECT_EQ(v0->get(), &spectra[0]);
-}
-
 TEST(KSMSCollection, ViewsFollowSpectraWhenArrayGrows)
 {
     std::vector<CMassSpectrum> spectra(1);
