@@ -223,3 +223,88 @@ TEST_F(DispatchTest, BadTypeOverrideIsCaughtWhenTheTableIsBuilt)
 {
     EXPECT_DEATH(ks::dispGet(L"Broken", 1, &ISample::get_Count, {VT_BOOL}), "Broken");
 }
+
+namespace {
+struct ISecond : public IDispatch {
+    virtual HRESULT get_Level(LONG* p) = 0;
+};
+}  // namespace
+KS_DECLARE_INTERFACE(ISecond, IDispatch, "0B8C1D0E-1A3B-4C5D-8E9F-101112131450")
+KS_DECLARE_DISPATCH_TABLE(ISecond)
+
+KS_DISPATCH_TABLE(ISecond)
+{
+    static const ks::DispTable table{{ks::dispGet(L"Level", 30, &ISecond::get_Level)}};
+    return table;
+}
+
+namespace {
+class CTwoDuals : public ks::Object<ks::Dual<ISample>, ks::Dual<ISecond>> {
+public:
+    HRESULT get_Name(BSTR* p) override
+    {
+        *p = SysAllocString(L"two");
+        return S_OK;
+    }
+    HRESULT put_Name(BSTR) override { return S_OK; }
+    HRESULT get_Count(LONG* p) override
+    {
+        *p = 2;
+        return S_OK;
+    }
+    HRESULT get_Visible(VARIANT_BOOL* p) override
+    {
+        *p = VARIANT_FALSE;
+        return S_OK;
+    }
+    HRESULT put_Visible(VARIANT_BOOL) override { return S_OK; }
+    HRESULT Add(LONG, double, double* p) override
+    {
+        *p = 0;
+        return S_OK;
+    }
+    HRESULT Fail(LONG code) override { return code; }
+    HRESULT get_Item(LONG, IDispatch** pp) override
+    {
+        *pp = nullptr;
+        return E_FAIL;
+    }
+    HRESULT FillDirect(ULONG_PTR) override { return S_OK; }
+    HRESULT get_When(DATE* p) override
+    {
+        *p = 0;
+        return S_OK;
+    }
+    HRESULT Split(BSTR, BSTR*, LONG*) override { return E_NOTIMPL; }
+    HRESULT Echo(VARIANT, VARIANT* p) override
+    {
+        VariantInit(p);
+        return S_OK;
+    }
+    HRESULT get_Level(LONG* p) override
+    {
+        *p = 9;
+        return S_OK;
+    }
+};
+}  // namespace
+
+// Each dual interface dispatches its own members; IDispatch is the first.
+TEST(Dispatch, EachDualInterfaceServesItsOwnTable)
+{
+    ks::ComPtr<ISecond> second;
+    ASSERT_EQ(ks::createInstance<CTwoDuals>(nullptr, KS_IID(ISecond), second.out()), S_OK);
+    ks::ComPtr<IDispatch> first;
+    ASSERT_EQ(second.queryInterface(first), S_OK);
+    EXPECT_EQ(static_cast<void*>(first.get()), static_cast<void*>(static_cast<IDispatch*>(static_cast<ISample*>(
+                                                   static_cast<CTwoDuals*>(static_cast<ISecond*>(second.get()))))));
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    ks::Variant result;
+    ASSERT_EQ(second->Invoke(30, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr), S_OK);
+    EXPECT_EQ(result.lVal, 9);
+    result.clear();
+    EXPECT_EQ(first->Invoke(30, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
+    ASSERT_EQ(first->Invoke(1, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr), S_OK);
+    EXPECT_EQ(result.lVal, 2);
+}

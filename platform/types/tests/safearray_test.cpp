@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 
 using kstest::Counted;
@@ -54,6 +55,14 @@ TEST(SafeArray, TwoByNIsColumnMajor)
     VARTYPE vt = VT_EMPTY;
     EXPECT_EQ(SafeArrayGetVartype(psa, &vt), S_OK);
     EXPECT_EQ(vt, VT_R8);
+
+    SAFEARRAY* copy = nullptr;
+    ASSERT_EQ(SafeArrayCopy(psa, &copy), S_OK);
+    EXPECT_EQ(SafeArrayGetDim(copy), 2u);
+    EXPECT_EQ(SafeArrayGetUBound(copy, 2, &hi), S_OK);
+    EXPECT_EQ(hi, n - 1);
+    EXPECT_EQ(std::memcmp(copy->pvData, psa->pvData, 2 * n * sizeof(double)), 0);
+    EXPECT_EQ(SafeArrayDestroy(copy), S_OK);
     EXPECT_EQ(SafeArrayDestroy(psa), S_OK);
 }
 
