@@ -86,7 +86,8 @@ public:
     }
 
     // DllGetClassObject: a new class factory for a class of the map;
-    // CLASS_E_CLASSNOTAVAILABLE for any other class.
+    // CLASS_E_CLASSNOTAVAILABLE for any other class. (This and the class
+    // table functions below are defined in ksclassfactory.h.)
     HRESULT getClassObject(REFCLSID clsid, REFIID riid, void** ppv);
     // DllCanUnloadNow: S_OK when no object or lock is outstanding.
     HRESULT canUnloadNow() const { return m_locks.load() == 0 ? S_OK : S_FALSE; }

@@ -171,6 +171,21 @@ TEST_F(DispatchTest, ByReferenceArguments)
     EXPECT_STREQ(left, L"x");
     SysFreeString(left);
 
+    // A text in a VARIANT by reference: converted, replaced, written back.
+    VARIANT textHolder;
+    VariantInit(&textHolder);
+    textHolder.vt = VT_BSTR;
+    textHolder.bstrVal = SysAllocString(L"old");
+    VARIANT refText;
+    VariantInit(&refText);
+    refText.vt = VT_BYREF | VT_VARIANT;
+    refText.pvarVal = &textHolder;
+    ASSERT_EQ(call(8, DISPATCH_METHOD, {str(L"abcd"), refText, refCount}), S_OK);
+    EXPECT_EQ(textHolder.vt, VT_BSTR);
+    EXPECT_STREQ(textHolder.bstrVal, L"ab");
+    EXPECT_EQ(count, 3);
+    VariantClear(&textHolder);
+
     // VARIANT in, VARIANT retval.
     ks::Variant out;
     ASSERT_EQ(call(9, DISPATCH_METHOD, {str(L"echo")}, &out), S_OK);
