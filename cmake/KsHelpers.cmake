@@ -61,12 +61,26 @@ function(ks_add_test name)
     KESTROM_REGISTRY=${CMAKE_BINARY_DIR}/testtmp/${name}/registry
     XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testtmp/${name}/config
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_odr_violation=0
+    LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     ${ARG_ENVIRONMENT})
+  # gtest_discover_tests flattens its PROPERTIES into one list, which splits
+  # list-valued properties (several labels, several variables). Apply them
+  # from a script of our own that runs after the discovered tests are
+  # defined, with the lists intact.
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
+    TEST_LIST ${name}_TESTS)
+  set(props_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+  file(WRITE ${props_file}
+    "if(DEFINED ${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES\n"
+    "    LABELS [==[${ARG_LABELS}]==]\n"
+    "    ENVIRONMENT [==[${env}]==]\n"
+    "    TIMEOUT ${ARG_TIMEOUT})\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${props_file})
 endfunction()
 
 # ks_add_benchmark(<name> SOURCES ... [LIBS ...])

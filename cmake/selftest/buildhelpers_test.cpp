@@ -50,3 +50,15 @@ TEST(BuildHelpers, RealDataFolderIsFound)
 }
 
 }  // namespace
+
+namespace {
+TEST(BuildHelpers, TestEnvironmentReachesTheTest)
+{
+    const char* qpa = std::getenv("QT_QPA_PLATFORM");
+    ASSERT_NE(qpa, nullptr);
+    EXPECT_STREQ(qpa, "offscreen");
+    const char* lsan = std::getenv("LSAN_OPTIONS");
+    ASSERT_NE(lsan, nullptr);
+    EXPECT_NE(std::string(lsan).find("lsan.supp"), std::string::npos);
+}
+}  // namespace
