@@ -15,8 +15,9 @@
 //
 // and the object lists ks::Dual<ISample> instead of ISample. Argument and
 // result types follow from the C++ parameter types (LONG -> VT_I4, double
-// -> VT_R8, BSTR -> VT_BSTR, IDispatch* -> VT_DISPATCH, ULONG_PTR -> VT_UI8,
-// enums -> VT_I4, VARIANT -> VT_VARIANT, T* -> VT_BYREF|T); VARIANT_BOOL
+// -> VT_R8, BSTR, LPWSTR and LPCWSTR -> VT_BSTR, IDispatch* -> VT_DISPATCH,
+// ULONG_PTR -> VT_UI8, enums -> VT_I4, VARIANT -> VT_VARIANT, T* ->
+// VT_BYREF|T; records are not dispatched); VARIANT_BOOL
 // (VT_BOOL, same C++ type as SHORT) and DATE (VT_DATE, same as double) are
 // given in the optional type list, one entry per C++ parameter (VT_EMPTY
 // keeps the derived type). The retval of dispGet and dispMethodRet is the
@@ -107,6 +108,15 @@ namespace detail {
 template <class T>
 constexpr bool isInterfacePtr = std::is_pointer_v<T> && std::is_base_of_v<IUnknown, std::remove_pointer_t<T>>;
 
+// Text parameters: BSTR (also LPWSTR, the same C++ type) and LPCWSTR.
+template <class T>
+constexpr bool isText = std::is_same_v<T, BSTR> || std::is_same_v<T, const wchar_t*>;
+
+// Pointer parameters that are by-reference arguments (not text, not an
+// interface).
+template <class T>
+constexpr bool isByRef = std::is_pointer_v<T> && !isInterfacePtr<T> && !isText<T>;
+
 // The VARTYPE of a value parameter or result of C++ type T.
 template <class T>
 constexpr VARTYPE vtOf()
@@ -116,7 +126,7 @@ constexpr VARTYPE vtOf()
         return VT_I4;
     } else if constexpr (std::is_same_v<T, VARIANT>)
         return VT_VARIANT;
-    else if constexpr (std::is_same_v<T, BSTR>)
+    else if constexpr (isText<T>)
         return VT_BSTR;
     else if constexpr (isInterfacePtr<T>)
         return std::is_base_of_v<IDispatch, std::remove_pointer_t<T>> ? VT_DISPATCH : VT_UNKNOWN;
@@ -188,7 +198,7 @@ void discard(T& value, VARTYPE vt)
 template <class A>
 struct ArgSlot {
     using T = std::remove_pointer_t<A>;
-    static constexpr bool byRef = std::is_pointer_v<A> && !isInterfacePtr<A> && !std::is_same_v<A, BSTR>;
+    static constexpr bool byRef = isByRef<A>;
 
     VARIANT coerced;  // a converted copy of a value argument, or the byref temporary
     T temp{};
@@ -372,7 +382,7 @@ DispMember makeMember(const wchar_t* name, DISPID id, DispKind kind, HRESULT (C:
     std::vector<size_t> sizes;
     auto addType = [&](auto tag) {
         using P = typename decltype(tag)::type;
-        if constexpr (std::is_pointer_v<P> && !isInterfacePtr<P> && !std::is_same_v<P, BSTR>) {
+        if constexpr (isByRef<P>) {
             using T = std::remove_pointer_t<P>;
             types.push_back(static_cast<VARTYPE>(VT_BYREF | vtOf<T>()));
             sizes.push_back(sizeof(T));

@@ -323,3 +323,49 @@ TEST(Dispatch, EachDualInterfaceServesItsOwnTable)
     ASSERT_EQ(first->Invoke(1, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr), S_OK);
     EXPECT_EQ(result.lVal, 2);
 }
+
+namespace {
+struct IPlainText : public IDispatch {
+    virtual HRESULT Greet(const wchar_t* who, LPWSTR prefix, BSTR* pText) = 0;
+};
+}  // namespace
+KS_DECLARE_INTERFACE(IPlainText, IDispatch, "0B8C1D0E-1A3B-4C5D-8E9F-101112131451")
+KS_DECLARE_DISPATCH_TABLE(IPlainText)
+
+KS_DISPATCH_TABLE(IPlainText)
+{
+    static const ks::DispTable table{{ks::dispMethodRet(L"Greet", 1, &IPlainText::Greet)}};
+    return table;
+}
+
+namespace {
+class CPlainText : public ks::Object<ks::Dual<IPlainText>> {
+public:
+    HRESULT Greet(const wchar_t* who, LPWSTR prefix, BSTR* pText) override
+    {
+        std::wstring t = std::wstring(prefix ? prefix : L"") + (who ? who : L"");
+        *pText = SysAllocString(t.c_str());
+        return S_OK;
+    }
+};
+}  // namespace
+
+// Plain wide-string parameters (LPCWSTR, LPWSTR) travel as BSTRs.
+TEST(Dispatch, PlainWideStringParameters)
+{
+    ks::ComPtr<IDispatch> d;
+    ASSERT_EQ(ks::createInstance<CPlainText>(nullptr, IID_IDispatch, d.out()), S_OK);
+    VARIANT args[2];
+    VariantInit(&args[0]);
+    VariantInit(&args[1]);
+    args[1].vt = VT_BSTR;  // first argument, last in rgvarg
+    args[1].bstrVal = SysAllocString(L"world");
+    args[0].vt = VT_I4;  // converted to text
+    args[0].lVal = 12;
+    DISPPARAMS dp{args, nullptr, 2, 0};
+    ks::Variant result;
+    ASSERT_EQ(d->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &dp, &result, nullptr, nullptr), S_OK);
+    EXPECT_STREQ(result.bstrVal, L"12world");
+    VariantClear(&args[0]);
+    VariantClear(&args[1]);
+}
