@@ -3,14 +3,18 @@
 #include <ostream>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <limits>
 #include <numeric>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "coadd.h"
 #include "kssort.h"
+#include "kstest.h"
 
 namespace {
 
@@ -125,6 +129,35 @@ TEST(SortArrays, NaNKeysKeepRowsTogether)
                 ASSERT_EQ(key[i], was);
         }
     }
+}
+
+// The child half of the test below: sorts 300,000 keys kept outside the heap
+// while heap blocks above 1 MB are refused, so the index array cannot be made.
+double g_bigKeys[300000];
+
+TEST(SortArrays, OutOfMemoryChild)
+{
+    if (!std::getenv("KS_SORT_OOM_CHILD"))
+        GTEST_SKIP() << "runs as a child of OutOfMemoryLeavesArrays";
+    for (size_t i = 0; i < 300000; ++i)
+        g_bigKeys[i] = static_cast<double>(300000 - i);
+    ksSortArrays(KSSortDouble, 1, 300000, 1, kD, static_cast<void*>(g_bigKeys));
+    std::printf(g_bigKeys[0] == 300000.0 ? "UNCHANGED" : "SORTED");
+}
+
+TEST(SortArrays, OutOfMemoryLeavesArrays)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    const ks::test::RunResult r =
+        ks::test::run({"/proc/self/exe", "--gtest_filter=SortArrays.OutOfMemoryChild"},
+                      {"KS_SORT_OOM_CHILD=1",
+                       "ASAN_OPTIONS=detect_leaks=0:max_allocation_size_mb=1:allocator_may_return_null=1"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("UNCHANGED"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("ksSortArrays: out of memory\n"), std::string::npos) << r.err;
+#else
+    GTEST_SKIP() << "needs the sanitizer allocator to refuse large blocks";
+#endif
 }
 
 TEST(SortArrays, OtherKeyTypes)
