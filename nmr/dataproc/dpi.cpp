@@ -432,6 +432,8 @@ ResultCode DPI::instanceCommand(uint32_t code)
         return savitzkyGolay();
     case 132:
         return resolutionBooster();
+    case 161:
+        return pickPeaks();
     default:
         return RcUnknownCommand;
     }

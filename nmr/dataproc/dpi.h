@@ -121,6 +121,7 @@ struct DPI {
     yarbex::ResultCode arrayOp(uint32_t code);
     yarbex::ResultCode savitzkyGolay();
     yarbex::ResultCode resolutionBooster();
+    yarbex::ResultCode pickPeaks();
 
     // Drops a staged input (and what was measured on it) that was made for
     // another point count or data kind.

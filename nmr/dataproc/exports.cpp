@@ -1,5 +1,6 @@
 // The exported entry points of the library.
 #define YARBEX_BUILDING 1
+#include "dataproclib.h"
 #include "frame.h"
 #include "yarbex.h"
 
@@ -13,6 +14,11 @@ YARBEX_EXPORT uint32_t VqDllCommand(int32_t command, void* arg)
 YARBEX_EXPORT uint32_t LumvoDLLCommand(int32_t command, void* arg)
 {
     return VqDllCommand(command, arg);
+}
+
+__attribute__((visibility("default"))) IDataProcLib* setupDataProcLib(IDataProcHost* host)
+{
+    return yarbex::setupLibrary(host);
 }
 
 }  // extern "C"

@@ -116,6 +116,25 @@ public:
                       uint32_t lineMode, double lineParameter, uint32_t = 0, double = 0.0, double = 0.0);
     ResultCode renderFid(uint32_t n, double* array, int32_t mode, uint32_t = 0, double = 0.0, double = 0.0) const;
 
+    // pointRange over n points, then render.
+    ResultCode renderRange(uint32_t n, double* array, int32_t* first, int32_t* last, int32_t mode,
+                           uint32_t lineMode, double lineParameter, uint32_t = 0, double = 0.0, double = 0.0);
+
+    // Line fitting against a residual of n split complex points.
+    ResultCode refine(int32_t n, double* residual, double sigma, uint32_t fitPhase, uint32_t trySplit);
+    // Splits a high line whose residual shows a strong central dip or bump
+    // (n: points of the residual).
+    ResultCode split(int32_t n, const double* residual, double sigma);
+    double residualCost(int32_t start, uint32_t count, double* scratch, const double* target) const;
+    void fitAmplitude(int32_t start, uint32_t count, double* scratch, const double* target, double sigma);
+    void fitWidth(int32_t start, uint32_t count, double* scratch, const double* target);
+    void fitPosition(int32_t start, uint32_t count, double* scratch, const double* target);
+    void fitPhase(int32_t start, uint32_t count, double* scratch, const double* target);
+
+    cPeak1D* nextPeak() const;
+    cPeak1D* previousPeak() const;
+    cPeak1DList* list() const;
+
     _TPeak1D* record() { return this; }
     static cPeak1D* fromRecord(_TPeak1D* r) { return r ? r->peakOwner : nullptr; }
 
@@ -133,6 +152,16 @@ public:
     uint32_t insertPeakBefore(cPeak1D* peak, cPeak1D* anchor);
     // Appends and links the record chain.
     uint32_t appendPeak(cPeak1D* peak);
+
+    // Lines for the candidates of detection flags over a smoothed spectrum.
+    ResultCode addDetectedPeaks(int32_t n, const uint32_t* flags, const double* smoothed, double w, double sigma);
+    // model = sum of all lines; residual = data - model when both given.
+    ResultCode synthesise(uint32_t n, double* model, const double* data, double* residual);
+    ResultCode setFitRanges(uint32_t n);
+    ResultCode renderWithLineMode(uint32_t n, double* array, uint32_t lineMode, double q);
+    ResultCode refineAll(int32_t n, double* residual, double sigma, uint32_t fitPhase, uint32_t trySplit);
+
+    cPeak1D* firstPeak() const;
 
     TPeak1DList* record() { return this; }
     static cPeak1DList* fromRecord(TPeak1DList* r) { return r ? r->listOwner : nullptr; }

@@ -13,12 +13,20 @@ half that the Hilbert reconstruction gives a real spectrum, which is
 imag(fftshift(hilbert(ifftshift(X)))) with scipy's analytic signal. Two
 whole-array checksums per output catch values between the samples.
 
+data/peaks_reference.txt holds scipy curve_fit results (position, width,
+amplitude of each line) of a sum of three Lorentzians fitted to the synthetic
+4096-point spectrum of the peak detection test, noise-free and with Gaussian
+noise of sigma 0.5 from the shared generator (Box-Muller with the math
+module), rounded to float32 as the host holds it.
+
 data/savgol_reference.txt holds, for a set of (window, order, derivative),
 scipy's savgol_coeffs(..., use="dot") and savgol_filter(x, ..., mode="nearest")
 of a 64-point signal from the same generator.
 """
+import math
 import os
 import numpy as np
+from scipy.optimize import curve_fit
 from scipy.signal import hilbert, savgol_coeffs, savgol_filter
 
 
@@ -92,6 +100,50 @@ def savgol():
         f.write("\n".join(lines) + "\n")
 
 
+PEAK_LINES = [(1000.3, 6.0, 100.0), (2000.7, 10.0, 60.0), (3000.2, 15.0, 40.0)]
+
+
+def gaussian_noise(seed, count, sigma):
+    # Same as gaussianNoise() in the tests.
+    out = []
+    s = seed & 0x7FFFFFFF
+    while len(out) < count:
+        s = (s * 1103515245 + 12345) & 0x7FFFFFFF
+        u1 = ((s >> 8) + 0.5) / 8388608.0
+        s = (s * 1103515245 + 12345) & 0x7FFFFFFF
+        u2 = ((s >> 8) + 0.5) / 8388608.0
+        out.append(sigma * math.sqrt(-2.0 * math.log(u1)) * math.cos(2.0 * math.pi * u2))
+    return np.array(out)
+
+
+def lorentzians(x, *p):
+    y = np.zeros_like(x)
+    for k in range(0, len(p), 3):
+        t = 2.0 * (x - p[k]) / p[k + 1]
+        y = y + p[k + 2] / (1.0 + t * t)
+    return y
+
+
+def peaks():
+    here = os.path.dirname(os.path.abspath(__file__))
+    path = os.path.join(here, "data", "peaks_reference.txt")
+    n = 4096
+    x = np.arange(n, dtype=float)
+    start = [v for line in PEAK_LINES for v in line]
+    clean = lorentzians(x, *start)
+    lines = ["# case, then position width amplitude per line (curve_fit of a sum of Lorentzians)"]
+    for name, sigma in (("clean", 0.0), ("noisy", 0.5)):
+        y = clean + (gaussian_noise(1, n, sigma) if sigma else 0.0)
+        y = y.astype(np.float32).astype(float)
+        p, _ = curve_fit(lorentzians, x, y, p0=start)
+        lines.append("case %s %r" % (name, sigma))
+        for k in range(0, len(p), 3):
+            lines.append("line %r %r %r" % (float(p[k]), float(p[k + 1]), float(p[k + 2])))
+    with open(path, "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
 if __name__ == "__main__":
     main()
     savgol()
+    peaks()
