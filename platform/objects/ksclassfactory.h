@@ -80,17 +80,31 @@ inline void Module::revokeClassObjects()
 
 // Adds a class to the module's object map when the library is loaded:
 //   KS_OBJECT_ENTRY(CLSID_Sample, CSample)
+// A class with `static HRESULT UpdateRegistry(bool registering)` has it
+// recorded as its registrar.
 struct ObjectEntryRegistrar {
-    ObjectEntryRegistrar(REFCLSID clsid, Module::Creator create) { module().addClass(clsid, create); }
+    ObjectEntryRegistrar(REFCLSID clsid, Module::Creator create, Module::Registrar updateRegistry)
+    {
+        module().addClass(clsid, create, updateRegistry);
+    }
+};
+
+template <class T, class = void>
+struct RegistrarOf {
+    static constexpr Module::Registrar value = nullptr;
+};
+template <class T>
+struct RegistrarOf<T, std::void_t<decltype(&T::UpdateRegistry)>> {
+    static constexpr Module::Registrar value = &T::UpdateRegistry;
 };
 
 }  // namespace ks
 
 #define KS_OBJECT_ENTRY_CAT2(a, b) a##b
 #define KS_OBJECT_ENTRY_CAT(a, b) KS_OBJECT_ENTRY_CAT2(a, b)
-#define KS_OBJECT_ENTRY(clsid, Class)                                                      \
-    static ::ks::ObjectEntryRegistrar KS_OBJECT_ENTRY_CAT(ksObjectEntry_, __LINE__)(clsid, \
-                                                                                   &::ks::createInstance<Class>)
+#define KS_OBJECT_ENTRY(clsid, Class)                                                    \
+    static ::ks::ObjectEntryRegistrar KS_OBJECT_ENTRY_CAT(ksObjectEntry_, __LINE__)(     \
+        clsid, &::ks::createInstance<Class>, ::ks::RegistrarOf<Class>::value)
 
 // Defines a component's DllGetClassObject and DllCanUnloadNow over its
 // module (registration entry points come with the activation services).

@@ -65,9 +65,13 @@ void* castToIid(I* p, REFIID riid)
 class Module {
 public:
     using Creator = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv);
+    // Writes (true) or removes (false) a class's registry entries; the
+    // registration services call it for every class of the map.
+    using Registrar = HRESULT (*)(bool registering);
     struct ClassEntry {
         CLSID clsid;
         Creator create;
+        Registrar updateRegistry;  // null when the class registers nothing
     };
 
     LONG lock() { return ++m_locks; }
@@ -75,7 +79,10 @@ public:
     LONG lockCount() const { return m_locks.load(); }
 
     // Adds a creatable class to the object map.
-    void addClass(REFCLSID clsid, Creator create) { m_classes.push_back(ClassEntry{clsid, create}); }
+    void addClass(REFCLSID clsid, Creator create, Registrar updateRegistry = nullptr)
+    {
+        m_classes.push_back(ClassEntry{clsid, create, updateRegistry});
+    }
     const std::vector<ClassEntry>& classes() const { return m_classes; }
     const ClassEntry* findClass(REFCLSID clsid) const
     {

@@ -59,7 +59,21 @@ public:
     HRESULT Ping(LONG*) override { return S_OK; }
 };
 
+int g_registrations = 0;
+
+class CRegistered : public ks::Object<IOther> {
+public:
+    static HRESULT UpdateRegistry(bool registering)
+    {
+        g_registrations += registering ? 1 : -1;
+        return S_OK;
+    }
+    HRESULT Ping(LONG*) override { return S_OK; }
+};
+
 constexpr CLSID kSampleClsid = ks::guid("6D1A2B3C-0000-4000-8000-0000000000A1");
+constexpr CLSID kRegisteredClsid = ks::guid("6D1A2B3C-0000-4000-8000-0000000000A3");
+KS_OBJECT_ENTRY(kRegisteredClsid, CRegistered);
 constexpr CLSID kMappedClsid = ks::guid("6D1A2B3C-0000-4000-8000-0000000000A2");
 KS_OBJECT_ENTRY(kMappedClsid, CSample);
 
@@ -204,4 +218,19 @@ TEST(Object, ClassFactoryModuleAndClassTable)
     p = nullptr;
     EXPECT_EQ(ksGetRegisteredClassObject(kMappedClsid, IID_IClassFactory, &p), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(ksRevokeClassObject(12345), E_INVALIDARG);
+}
+
+TEST(Object, ObjectMapCarriesTheRegistrars)
+{
+    const ks::Module::ClassEntry* plain = ks::module().findClass(kMappedClsid);
+    const ks::Module::ClassEntry* registered = ks::module().findClass(kRegisteredClsid);
+    ASSERT_NE(plain, nullptr);
+    ASSERT_NE(registered, nullptr);
+    EXPECT_EQ(plain->updateRegistry, nullptr);
+    ASSERT_NE(registered->updateRegistry, nullptr);
+    EXPECT_EQ(registered->updateRegistry(true), S_OK);
+    EXPECT_EQ(g_registrations, 1);
+    EXPECT_EQ(registered->updateRegistry(false), S_OK);
+    EXPECT_EQ(g_registrations, 0);
+    EXPECT_EQ(ks::module().findClass(kSampleClsid), nullptr);
 }
