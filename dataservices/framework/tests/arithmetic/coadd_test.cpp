@@ -203,6 +203,36 @@ TEST(MergeCentroidPeaks, WithoutMergeHookJoiningObjectsAreReleased)
     EXPECT_EQ(g_released, 3);
 }
 
+// Random peak lists co-added one after another: the result stays ordered,
+// every peak lies more than half the tolerance above the one before, and
+// no intensity is lost or made.
+TEST(CoAdd, CentroidPropertiesOverManyScans)
+{
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> u(0, 1);
+    for (const bool inDaltons : {true, false}) {
+        const double tolerance = inDaltons ? 0.2 : 50.0;
+        CMassSpectrum acc;
+        double expected = 0;
+        for (int scan = 0; scan < 30; ++scan) {
+            Points p;
+            double mz = 100;
+            for (int k = 0; k < 300; ++k) {
+                mz += 3 * u(rng);
+                p.emplace_back(mz, 1 + 100 * u(rng));
+                expected += p.back().second;
+            }
+            ASSERT_GT(CoAddSpectra(inDaltons, tolerance, spectrumOf(p, true), acc), 0);
+        }
+        for (LONG i = 1; i < acc.GetCount(); ++i) {
+            const double prev = acc.Masses()[i - 1];
+            const double limit = inDaltons ? prev + tolerance / 2 : prev * (1 + tolerance * 5e-7);
+            ASSERT_GT(acc.Masses()[i], limit) << i;
+        }
+        EXPECT_NEAR(total(acc), expected, 1e-9 * expected);
+    }
+}
+
 TEST(MergeCentroidPeaks, EmptyOrMissingArraysAnswerZero)
 {
     CMassSpectrum empty;
