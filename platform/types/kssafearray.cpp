@@ -194,6 +194,11 @@ HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt)
 {
     if (!psa || !pvt)
         return E_INVALIDARG;
+    if (!(psa->fFeatures & FADF_HAVEVARTYPE)) {
+        // A descriptor not made here carries no element type.
+        *pvt = VT_EMPTY;
+        return E_INVALIDARG;
+    }
     *pvt = vartypeOf(psa);
     return S_OK;
 }
