@@ -417,6 +417,25 @@ TEST(MergeOntoGappedAxis, HandWorkedFixture)
     EXPECT_EQ(total(accumulator), 60.0 + 68.0);
 }
 
+// The rule of a wide gap whose next accumulator point X the source has
+// passed: nothing goes before X when the source point lies beyond the point
+// after X; the point then falls behind the written axis and gets two steps
+// at the start of the next gap.
+TEST(MergeOntoGappedAxis, SourceBeyondPointAfterGap)
+{
+    Points acc;
+    for (double start : {100.0, 120.0, 140.0})
+        for (const auto& p : Points{{0, 0}, {1, 5}, {2, 5}, {3, 0}})
+            acc.emplace_back(start + p.first, p.second);
+    CMassSpectrum accumulator = spectrumOf(acc, false);
+    const CMassSpectrum source = spectrumOf({{121.5, 4}}, false);
+    CProfileMerger merger;
+    merger.Merge(source, accumulator, true);
+    ASSERT_TRUE(merger.IsGapped());
+    EXPECT_EQ(pointsOf(accumulator), (Points{{100, 0}, {101, 5}, {102, 5}, {103, 0}, {120, 0}, {121, 7}, {122, 7},
+                                             {123, 0}, {124, 0}, {125, 0}, {140, 0}, {141, 5}, {142, 5}, {143, 0}}));
+}
+
 TEST(CompactZeroRuns, KeepsSignalEdgesAndFourUnitMarkers)
 {
     std::vector<double> m = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 9.5, 10};
