@@ -6,8 +6,50 @@
 
 #include <cstdint>
 
-class ISpectrumProc;
 struct VerificationRecord;
+namespace yarbex {
+struct ArrayStatistics;
+}
+
+// Processing of one host spectrum. Every slot but 0 and 1 takes the
+// caller's mode first (slot 21: the code, then the mode); results are the
+// low 16 bits of a result code unless said otherwise.
+class ISpectrumProc {
+public:
+    virtual void release() = 0;                                                                  // 0
+    virtual uint32_t update() = 0;                                                               // 1
+    virtual uint32_t noise(uint32_t mode, double* real, double* imaginary) = 0;                  // 2
+    virtual uint32_t lineWidth(uint32_t mode, double* width) = 0;                                // 3
+    virtual uint32_t statistics(uint32_t mode, yarbex::ArrayStatistics* real,
+                                yarbex::ArrayStatistics* imaginary) = 0;                          // 4
+    virtual uint32_t arrayOp(uint32_t mode, uint32_t code, double a, double b) = 0;             // 5
+    virtual uint32_t reserved6(uint32_t mode, uint32_t, uint32_t, uint32_t) = 0;                 // 6
+    virtual uint32_t reserved7(uint32_t mode, uint32_t, uint32_t, uint32_t) = 0;                 // 7
+    virtual uint32_t reserved8(uint32_t mode, uint32_t, uint32_t, uint32_t) = 0;                 // 8
+    virtual uint32_t reserved9(uint32_t mode, uint32_t, uint32_t, uint32_t, uint32_t) = 0;       // 9
+    virtual uint32_t reserved10(uint32_t mode, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) = 0;  // 10
+    virtual uint32_t savitzkyGolay(uint32_t mode, uint32_t derivative, uint32_t* order, uint32_t* points,
+                                   double noiseFactor) = 0;                                      // 11
+    virtual uint32_t resolutionBooster(uint32_t mode, uint32_t* order, uint32_t* points, double noiseFactor,
+                                       double second) = 0;                                       // 12
+    virtual uint32_t reserved13(uint32_t mode, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
+                                uint32_t, uint32_t) = 0;                                         // 13
+    virtual uint32_t pickPeaks(uint32_t mode, uint32_t passes, double widthDivisor, uint32_t, uint32_t, uint32_t,
+                               uint32_t, uint32_t) = 0;                                          // 14
+    virtual uint32_t markLabileLines(uint32_t mode, double amplitudeFraction) = 0;               // 15
+    virtual uint32_t peakToArrays(uint32_t mode, IHostPeak* peak, float* out, int32_t, double, double) = 0;  // 16
+    virtual uint32_t peakArea(uint32_t mode, IHostPeak* peak, double* area, uint32_t, double, double) = 0;  // 17
+    virtual uint32_t sumPeaks(uint32_t mode, float* model, float* residual, uint32_t, double, double) = 0;  // 18
+    virtual uint32_t sumPeaksByType(uint32_t mode, uint32_t kindMask, uint32_t flagMask, IHostSpectrum** out,
+                                    uint32_t lineMode, double q, uint32_t, double, double) = 0;   // 19
+    virtual uint32_t buildSplittings(uint32_t mode, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) = 0;  // 20
+    virtual uint32_t special(uint32_t code, uint32_t mode, const double* params, uint32_t count,
+                             IHostSpectrum** out) = 0;                                           // 21
+    virtual uint32_t reserved22(uint32_t mode, uint32_t) = 0;                                    // 22
+
+protected:
+    ~ISpectrumProc() = default;
+};
 
 class IDataProcStatic {
 public:
@@ -53,5 +95,8 @@ IDataProcLib* setupLibrary(IDataProcHost* host);
 // The singleton, or null.
 IDataProcLib* librarySingleton();
 int32_t mapErrorThroughHost(uint32_t code);
+// The host given to the first set-up, or null.
+IDataProcHost* libraryHost();
+ISpectrumProc* createSpectrumProcessor(IHostSpectrum* spectrum);
 
 }  // namespace yarbex

@@ -231,7 +231,8 @@ void DPI::dropStagedIfStale()
         return;
     if (w.slot[WkStagedShape].words.first == pointCount() && w.slot[WkStagedShape].words.second == dataKind())
         return;
-    release(StageStaged | StageStatistics);
+    // Everything measured or detected on the old data goes with it.
+    release(StageStaged | StageStatistics | StagePeakList | StageModel | StageResidual);
     cache &= ~uint32_t(CacheStatistics | CacheNoise | CacheLineWidth);
 }
 
@@ -434,6 +435,21 @@ ResultCode DPI::instanceCommand(uint32_t code)
         return resolutionBooster();
     case 161:
         return pickPeaks();
+    case 163:
+        return drawPeak();
+    case 10011:
+        return simplePeakPick();
+    case 10012:
+        return flagTrace();
+    case 10013:
+        return arrayToOutput(StageModel);
+    case 10014:
+        return arrayToOutput(StageResidual);
+    case 0xFFFFFFFFu: {
+        uint32_t sub = 0;
+        roundToUnsigned(doubleParameter(0), &sub, 0, 0xFFFFFFFFu);
+        return service(sub);
+    }
     default:
         return RcUnknownCommand;
     }

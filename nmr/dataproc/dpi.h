@@ -122,6 +122,11 @@ struct DPI {
     yarbex::ResultCode savitzkyGolay();
     yarbex::ResultCode resolutionBooster();
     yarbex::ResultCode pickPeaks();
+    yarbex::ResultCode simplePeakPick();
+    yarbex::ResultCode drawPeak();
+    yarbex::ResultCode flagTrace();
+    yarbex::ResultCode arrayToOutput(uint32_t which);
+    yarbex::ResultCode service(uint32_t subCode);
 
     // Drops a staged input (and what was measured on it) that was made for
     // another point count or data kind.

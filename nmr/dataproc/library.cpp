@@ -1,5 +1,7 @@
 // The library singleton handed to the host and its static services.
 #include "dataproclib.h"
+#include "compare.h"
+#include "verification.h"
 #include "detect.h"
 #include "dpi.h"
 #include "frame.h"
@@ -19,16 +21,37 @@ public:
     {
         return RcNotImplemented;
     }
-    uint32_t compareSpectra(IHostSpectraStack*, uint32_t, uint32_t, double*, uint32_t, uint32_t* result) override
+    uint32_t compareSpectra(IHostSpectraStack* stack, uint32_t mode, uint32_t flags, double* params,
+                            uint32_t capacity, uint32_t* result) override
     {
-        if (result)
-            *result = 0;
-        return RcNotImplemented;
+        return yarbex::compareSpectra(stack, mode, flags, params, capacity, result);
     }
     uint32_t fft(uint32_t flags, uint32_t n, const float* in, float* out) override;
-    VerificationRecord* createVerification() override { return nullptr; }
-    uint32_t runVerification(VerificationRecord*) override { return RcNotImplemented; }
-    uint32_t releaseVerification(VerificationRecord**) override { return RcOk; }
+    VerificationRecord* createVerification() override
+    {
+        auto* v = new (std::nothrow) cVqNmrVerification(0);
+        if (!v)
+            return nullptr;
+        if (!v->valid()) {
+            delete v;
+            return nullptr;
+        }
+        return &v->record;
+    }
+    uint32_t runVerification(VerificationRecord* record) override
+    {
+        if (!record || !record->owner)
+            return RcMissingInput;
+        return record->owner->run();
+    }
+    uint32_t releaseVerification(VerificationRecord** record) override
+    {
+        if (record && *record) {
+            delete (*record)->owner;
+            *record = nullptr;
+        }
+        return RcOk;
+    }
     double* settings() override { return dataProcSettings(); }
     void setSettings(const double* values) override
     {
@@ -44,7 +67,10 @@ public:
     explicit TDataProcLibImpl(IDataProcHost* h) : host(h) {}
 
     int32_t release() override;
-    ISpectrumProc* createSpectrumProc(IHostSpectrum*) override { return nullptr; }
+    ISpectrumProc* createSpectrumProc(IHostSpectrum* spectrum) override
+    {
+        return createSpectrumProcessor(spectrum);
+    }
     IDataProcStatic* staticInterface() override { return &staticPart; }
 
     int32_t references = 1;
@@ -106,6 +132,11 @@ int32_t yarbex::mapErrorThroughHost(uint32_t code)
     if (!g_library || !g_library->host)
         return int32_t(0x80000000u);
     return g_library->host->mapError(code);
+}
+
+IDataProcHost* yarbex::libraryHost()
+{
+    return g_library ? g_library->host : nullptr;
 }
 
 IDataProcLib* yarbex::librarySingleton()
