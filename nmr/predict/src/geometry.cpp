@@ -322,6 +322,11 @@ void testin()
             }
         }
     }
+    if (!rejected) {
+        std::string why;
+        if (!chargeDivisorsValid(why))
+            rejectMolecule("ZERO DIVISOR: " + why);
+    }
     if (rejected) {
         for (int u : {6, 12})
             writef(u, "(/,/,3X,31H**********  INVALID ATOM FOUND-,32HPROGRAM TERMINATING  ***********,/,/)");

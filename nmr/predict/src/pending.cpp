@@ -4,7 +4,6 @@
 
 namespace velmar {
 
-void calcsh() {}
 void calcj() {}
 
 }  // namespace velmar

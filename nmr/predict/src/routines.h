@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace velmar {
 
@@ -34,9 +35,13 @@ void rincur();
 
 // charges, dipole, shifts, couplings
 void prepareCharges();
+// false with a reason when a parameter the charges divide by is 0
+bool chargeDivisorsValid(std::string& why);
+float gammaRule(int i, int a, int b, int g, float s);
 void edens();
 void dipole();
 void calcsh();
+void dmso();
 void calcj();
 
 // reports
