@@ -1,6 +1,7 @@
 // The shared library as loaded by a host: its dynamic symbols and the
 // entry points through both names.
 #include "kstest.h"
+#include "dataproclib.h"
 #include "yarbex.h"
 
 #include <gtest/gtest.h>
@@ -54,4 +55,9 @@ TEST(YarbexExports, BothNamesReachTheFrame)
     EXPECT_EQ(VqDllCommand(9, &code), 0x80000011u);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Missing DPI structure"), std::string::npos);
     EXPECT_EQ(VqDllCommand(8, nullptr), 0u);
+}
+
+TEST(YarbexExports, SetupWithoutHostGivesNothing)
+{
+    EXPECT_EQ(setupDataProcLib(nullptr), nullptr);
 }
