@@ -42,14 +42,18 @@ TEST(VelmarProgram, ParameterListingTitleAndEndOfJob)
     EXPECT_TRUE(contains(l, " *****  VELMAR8D *****                                                       02/03/2007\n"
                             "\n POLAR PARAMETERS\n\n\n"));
     // types 1 and 2 with their three rows in columns 68-87
-    EXPECT_TRUE(contains(l, "\n EL                                                                     2.200     0.000\n"
-                            " POL                                                                    0.667     0.000\n"
-                            " AH                                                                     0.000     0.000\n"));
+    size_t el = l.find("\n EL                                                                     2.200     0.000\n");
+    ASSERT_NE(el, std::string::npos);
+    EXPECT_EQ(l.substr(el + 89, 4 + 63), " POL" + std::string(63, ' '));
+    EXPECT_EQ(l.substr(el + 89 + 88, 3 + 64), " AH" + std::string(64, ' '));
     // iodine under its own symbol in the section of types 37-54
     EXPECT_TRUE(contains(l, "\n EL                                                                     2.660\n"));
     EXPECT_TRUE(contains(l, "\n1\n\n FACTOR HALF MATRIX\n\n         H    C    N    O    F    Si   P    S    Cl   Se   Br   I    C"));
     EXPECT_TRUE(contains(l, "\n\n\n AK HALF MATRIX\n\n"));
-    EXPECT_TRUE(contains(l, "\n H       6.4 \n") || contains(l, "\n H       6.4\n"));
+    // the first triangle row: the symbol and one 4-column value
+    size_t row = l.find("\n H    ", l.find("FACTOR HALF MATRIX"));
+    ASSERT_NE(row, std::string::npos);
+    EXPECT_EQ(l.find('\n', row + 1) - row, 1u + 8u + 4u);
     size_t ak = l.find("AK HALF MATRIX");
     size_t title = l.find("\n\n A RUN WITH NO MOLECULES");
     ASSERT_NE(title, std::string::npos);

@@ -3,9 +3,10 @@
 
 Every value follows from a written rule over public element properties:
 
-  el(t)   electronegativity: the Pauling value, raised by 0.25 for a
-          trigonal and by 0.50 for a digonal type (more s character, as
-          in the hybrid electronegativities of carbon: sp3 < sp2 < sp).
+  el(t)   electronegativity: the Pauling value, raised by hybstep for a
+          trigonal and by twice hybstep for a digonal type (more s
+          character, as in the hybrid electronegativities of carbon:
+          sp3 < sp2 < sp).
   pol(t)  polarisability: polscale times the free-atom polarisability.
   ah(t)   Hueckel Coulomb parameter of a pi atom: its Pauling
           electronegativity minus that of carbon, plus 1.0 for an atom
@@ -21,14 +22,14 @@ Every value follows from a written rule over public element properties:
 
 Usage: make_params.py [TABLE] [OUTPUT] [name=value ...]
 The name=value arguments override scale factors (bondscale, polscale,
-parx1, parx2).
+parx1, parx2, hybstep).
 """
 import os
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OVERLAP = {2: 1.0, 3: 0.6, 4: 0.45, 5: 0.3}
-HYBRID_SHIFT = {"te": 0.0, "tr": 0.25, "di": 0.50}
+HYBRID_STEPS = {"te": 0, "tr": 1, "di": 2}
 CARBON_CHI = 2.55
 
 
@@ -61,7 +62,7 @@ def read_table(path):
 def build(types, scales):
     def el(t):
         p = types[t]
-        return 0.0 if p["chi"] is None else p["chi"] + HYBRID_SHIFT[p["hyb"]]
+        return 0.0 if p["chi"] is None else p["chi"] + scales["hybstep"] * HYBRID_STEPS[p["hyb"]]
 
     def pol(t):
         p = types[t]

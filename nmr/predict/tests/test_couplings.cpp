@@ -1,0 +1,312 @@
+// Coupling constants, the solvent increments against published values,
+// plausible shifts with the bundled parameters, and golden result files of
+// the fixture set.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "common.h"
+#include "routines.h"
+#include "units.h"
+#include "velmar_testutil.h"
+
+using velmar::test::Result;
+using velmar::test::runVelmar;
+using velmar::test::unixLines;
+
+namespace {
+
+const char* const kFixtures[] = {"methane", "ethane", "propane", "cyclohexane", "benzene", "toluene", "pyridine",
+                                 "furan", "thiophene", "pyrrole", "methanol", "ethanol", "acetone", "acetonitrile",
+                                 "acetic_acid", "dichloromethane", "chloroform", "dmso", "water", "naphthalene"};
+
+std::string fixture(const std::string& name)
+{
+    return ks::test::readFile(std::string(VELMAR_FIXTURES) + "/" + name);
+}
+
+std::vector<std::string> lines(const std::string& s)
+{
+    std::vector<std::string> v;
+    std::istringstream in(s);
+    std::string l;
+    while (std::getline(in, l))
+        v.push_back(l);
+    return v;
+}
+
+// Couplings of the coupling file by ordered pair.
+std::map<std::pair<int, int>, double> couplingFile(const std::string& text)
+{
+    std::map<std::pair<int, int>, double> m;
+    for (const auto& l : lines(unixLines(text)))
+        m[{std::stoi(l.substr(0, 3)), std::stoi(l.substr(4, 3))}] = std::stod(l.substr(8, 6));
+    return m;
+}
+
+// Heavy atom of every hydrogen of a fixture molfile (atom numbers from 1).
+std::map<int, int> carriers(const std::string& mol)
+{
+    auto ls = lines(mol);
+    int na = std::stoi(ls[3].substr(0, 3)), nb = std::stoi(ls[3].substr(3, 3));
+    std::vector<std::string> sym;
+    for (int k = 0; k < na; ++k) {
+        std::string s = ls[static_cast<size_t>(4 + k)].substr(31, 3);
+        sym.push_back(s.substr(0, s.find(' ')));
+    }
+    std::map<int, int> on;
+    for (int k = 0; k < nb; ++k) {
+        const auto& l = ls[static_cast<size_t>(4 + na + k)];
+        int a = std::stoi(l.substr(0, 3)), b = std::stoi(l.substr(3, 3));
+        if (sym[static_cast<size_t>(a - 1)] == "H")
+            on[a] = b;
+        if (sym[static_cast<size_t>(b - 1)] == "H")
+            on[b] = a;
+    }
+    return on;
+}
+
+// Values of a one-record-per-hydrogen file by hydrogen atom number.
+std::map<int, double> perHydrogen(const std::string& mol, const std::string& file)
+{
+    auto on = carriers(mol);
+    auto recs = lines(unixLines(file));
+    std::map<int, double> v;
+    size_t k = 0;
+    for (auto& [h, c] : on) {
+        (void)c;
+        if (k < recs.size())
+            v[h] = std::stod(recs[k++].substr(0, 10));
+    }
+    return v;
+}
+
+double meanOn(const std::string& mol, const std::map<int, double>& v, int carrier)
+{
+    auto on = carriers(mol);
+    double s = 0;
+    int n = 0;
+    for (auto& [h, c] : on)
+        if (c == carrier) {
+            s += v.at(h);
+            ++n;
+        }
+    return n ? s / n : NAN;
+}
+
+}  // namespace
+
+TEST(VelmarCouplings, EthaneAndBenzene)
+{
+    Result e = runVelmar("40100\n" + fixture("ethane.mol") + "1111\n");
+    ASSERT_EQ(e.run.exitCode, 0) << e.run.err;
+    auto ce = couplingFile(e.couplings);
+    // hydrogens 3-5 on carbon 1, 6-8 on carbon 2
+    for (int i = 3; i <= 8; ++i)
+        for (int j = 3; j <= 8; ++j) {
+            if (i == j)
+                continue;
+            bool geminal = (i <= 5) == (j <= 5);
+            ASSERT_TRUE(ce.count(std::make_pair(i, j))) << i << "," << j;  // both orders are written
+            EXPECT_EQ(ce[std::make_pair(i, j)], geminal ? -12.5 : 6.0) << i << "," << j;
+        }
+    EXPECT_EQ(ce.size(), 30u);
+    EXPECT_NE(e.listing.find("\n  HH COUPLINGS (Hz)  0\n\n  3   4  -12.5\n"), std::string::npos);
+    EXPECT_EQ(e.listing.find("  4   3  -12.5"), std::string::npos) << "the listing shows each pair once";
+
+    Result b = runVelmar("40100\n" + fixture("benzene.mol") + "1111\n");
+    auto cb = couplingFile(b.couplings);
+    // hydrogen 6 + k sits on ring carbon k (k = 1..6)
+    for (int k = 1; k <= 6; ++k)
+        for (int m = 1; m <= 6; ++m) {
+            if (k == m)
+                continue;
+            int ring = std::min(std::abs(k - m), 6 - std::abs(k - m));
+            std::pair<int, int> pair{6 + k, 6 + m};
+            if (ring == 3) {
+                EXPECT_FALSE(cb.count(pair)) << "para " << k << "," << m;
+            } else {
+                ASSERT_TRUE(cb.count(pair));
+                EXPECT_EQ(cb[pair], ring == 1 ? 7.5 : 1.5);
+            }
+        }
+}
+
+TEST(VelmarCouplings, EquivalenceAndSolvent)
+{
+    // with equivalence handling on, protons of equal shift and equal
+    // couplings to all others lose their coupling
+    Result e = runVelmar("40101\n" + fixture("ethane.mol") + "1111\n");
+    ASSERT_EQ(e.run.exitCode, 0) << e.run.err;
+    EXPECT_EQ(e.couplings, "");
+    EXPECT_NE(e.listing.find("  HH COUPLINGS (Hz)  1\n"), std::string::npos);
+
+    // D2O: no coupling across oxygen; a four-bond path with no rule stores
+    // nothing (methyl and hydroxyl hydrogens of ethanol)
+    std::string mol = fixture("ethanol.mol");
+    auto on = carriers(mol);
+    int oh = 0;
+    for (auto& [h, c] : on)
+        if (c == 3)
+            oh = h;
+    for (const char* control : {"40100\n", "40120\n"}) {
+        Result r = runVelmar(control + mol + "1111\n");
+        auto c = couplingFile(r.couplings);
+        bool d2o = std::string(control) == "40120\n";
+        for (auto& [pair, v] : c) {
+            (void)v;
+            if (pair.first == oh || pair.second == oh) {
+                EXPECT_FALSE(d2o) << "coupling across oxygen in D2O";
+                int other = pair.first == oh ? pair.second : pair.first;
+                EXPECT_EQ(on[other], 2) << "only the CH2 hydrogens couple to OH";
+            }
+        }
+        if (!d2o) {
+            bool any = false;
+            for (auto& [pair, v] : c)
+                any = any || (pair.first == oh && on[pair.second] == 2 && v != 0.0);
+            EXPECT_TRUE(any);
+        }
+    }
+}
+
+TEST(VelmarCouplings, VicinalCorrectionNeedsASubstituent)
+{
+    // ClCH2-CH2Cl: the Cl substituents correct the vicinal couplings; with
+    // one chlorine taken away the correction of that carbon is skipped
+    using namespace velmar;
+    auto build = [](bool second) {
+        std::string t = "DCE\n" + std::string(second ? " 8" : " 8") + " 0\n\n";
+        char buf[120];
+        struct A {
+            const char* s;
+            double x, y, z;
+            std::vector<int> nb;
+        } atoms[] = {{"C", 0, 0, 0, {2, 3, 5, 6}},          {"C", 1.52, 0, 0, {1, 4, 7, 8}},
+                     {"Cl", -0.6, 1.65, 0, {1}},             {"Cl", 2.12, -1.65, 0, {2}},
+                     {"H", -0.37, -0.52, 0.89, {1}},         {"H", -0.37, -0.52, -0.89, {1}},
+                     {"H", 1.89, 0.52, 0.89, {2}},           {"H", 1.89, 0.52, -0.89, {2}}};
+        int i = 0;
+        for (auto& a : atoms) {
+            std::snprintf(buf, sizeof buf, "%5d%-4s  %9.5f %9.5f %9.5f ", ++i, a.s, a.x, a.y, a.z);
+            t += buf;
+            for (int n : a.nb) {
+                std::snprintf(buf, sizeof buf, "%4d", n);
+                t += buf;
+            }
+            t += "\n";
+        }
+        return t;
+    };
+    openUnit(4, VELMAR_PARAMS, UnitKind::Input);
+    param();
+    symmetrizeParameters();
+    closeAllUnits();
+    auto couplingOf = [&](bool dropChlorine) {
+        ks::test::writeFile(ks::test::tempDir() + "/in.dat", build(true));
+        openUnit(5, ks::test::tempDir() + "/in.dat", UnitKind::Input);
+        openUnit(12, ks::test::tempDir() + "/out.lis", UnitKind::Listing);
+        openUnit(11, ks::test::tempDir() + "/cpl.dat", UnitKind::Result);
+        cryst.InputCode = 2;
+        cryst.Solvent = 0;
+        cbforder = 0;
+        resetMolecule();
+        readMolecule();
+        hybrid();
+        arings();
+        testin();
+        edens();
+        if (dropChlorine) {
+            // carbon 1 keeps two hydrogens but has no substituent left
+            geom.ialf(1, 1) = 3;
+            geom.ialf(1, 2) = 2;
+            geom.ialf(1, 3) = 5;
+            geom.ialf(1, 4) = 6;
+            geom.ialf(1, 5) = 0;
+        }
+        calcj();
+        closeAllUnits();
+        return couplingFile(ks::test::readFile(ks::test::tempDir() + "/cpl.dat"));
+    };
+    auto full = couplingOf(false);
+    auto cut = couplingOf(true);
+    const auto pair = std::make_pair(5, 7);
+    ASSERT_TRUE(full.count(pair));
+    ASSERT_TRUE(cut.count(pair));
+    EXPECT_NE(full[pair], cut[pair]);
+    EXPECT_TRUE(std::isfinite(cut[pair]));
+}
+
+TEST(VelmarSolvent, DmsoIncrementsAgainstPublishedDifferences)
+{
+    // DMSO-d6 minus CDCl3 (Gottlieb, Kotlyar, Nudelman 1997)
+    struct {
+        const char* name;
+        int carrier;
+        double published;
+    } cases[] = {{"benzene", 1, 0.01}, {"methanol", 1, -0.33}, {"ethanol", 2, -0.28}, {"ethanol", 1, -0.19},
+                 {"acetone", 1, -0.08}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.carrier));
+        std::string mol = fixture(std::string(c.name) + ".mol");
+        Result r = runVelmar("40010\n" + mol + "1111\n");
+        ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
+        auto inc = perHydrogen(mol, r.solvent);
+        EXPECT_NEAR(meanOn(mol, inc, c.carrier), c.published, 0.1);
+    }
+}
+
+TEST(VelmarShiftsPlausible, BundledParametersGivePlausibleShifts)
+{
+    struct {
+        const char* name;
+        int carrier;
+        double lo, hi;
+    } cases[] = {{"ethane", 1, 0.5, 2.0},     {"propane", 1, 0.5, 2.0},  {"propane", 2, 0.5, 2.0},
+                 {"cyclohexane", 1, 0.5, 2.0}, {"ethanol", 1, 0.5, 2.0}, {"methanol", 1, 3.0, 4.0},
+                 {"benzene", 1, 6.5, 8.5},     {"toluene", 3, 6.5, 8.5}, {"toluene", 4, 6.5, 8.5},
+                 {"toluene", 5, 6.5, 8.5},     {"pyridine", 1, 6.5, 8.5}, {"pyridine", 2, 6.5, 8.5},
+                 {"pyridine", 3, 6.5, 8.5},    {"naphthalene", 1, 6.5, 8.5}, {"naphthalene", 3, 6.5, 8.5}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.carrier));
+        std::string mol = fixture(std::string(c.name) + ".mol");
+        Result r = runVelmar("40000\n" + mol + "1111\n");
+        ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
+        double v = meanOn(mol, perHydrogen(mol, r.shifts), c.carrier);
+        EXPECT_GE(v, c.lo);
+        EXPECT_LE(v, c.hi);
+    }
+}
+
+TEST(VelmarGolden, FixtureSetResultFiles)
+{
+    std::string input = "40110FIXTURE SET\n";
+    bool first = true;
+    for (const char* name : kFixtures) {
+        if (!first)
+            input += "   0\n";
+        first = false;
+        input += fixture(std::string(name) + ".mol");
+    }
+    Result r = runVelmar(input + "1111\n");
+    ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
+    const std::string dir = std::string(VELMAR_GOLDEN) + "/";
+    const std::pair<const char*, const std::string*> files[] = {
+        {"fixtures.lis", &r.listing},  {"fixtures.shift", &r.shifts}, {"fixtures.cpl", &r.couplings},
+        {"fixtures.piex", &r.piexcess}, {"fixtures.solv", &r.solvent}};
+    if (std::getenv("VELMAR_UPDATE_GOLDEN")) {
+        for (auto& [name, text] : files)
+            ks::test::writeFile(dir + name, *text);
+        GTEST_SKIP() << "golden files written";
+    }
+    for (auto& [name, text] : files) {
+        SCOPED_TRACE(name);
+        std::string want = ks::test::readFile(dir + name);
+        ASSERT_FALSE(want.empty());
+        EXPECT_TRUE(want == *text) << "differs from the golden file " << name;
+    }
+}
