@@ -113,3 +113,29 @@ TEST_F(ReportTest, MeasurementFailuresAreReportedOnce)
     EXPECT_EQ(answer.seen[0].title, "VqDll");
     EXPECT_EQ(answer.seen[0].text, "Can't load DLL");
 }
+
+TEST_F(ReportTest, PeakPickingReports)
+{
+    const uint32_t n = 1024;
+    std::vector<float> data(n);
+    for (uint32_t i = 0; i < n; ++i)
+        data[i] = float(80.0 / (1 + std::pow((i - 300.0) / 3, 2)) + 40.0 / (1 + std::pow((i - 700.0) / 4, 2)));
+    setData(data, n, KindReal);
+    setDouble(0, 1.0);
+    setDouble(1, 0.02);
+    dpi->mode = ModeReport;
+    ModalAnswerer answer;
+    ASSERT_EQ(dpi->instanceCommand(161), 0u);
+    dpi->mode = ModeReport;
+    ASSERT_EQ(dpi->instanceCommand(161), 0u);  // the existing list only
+    ASSERT_EQ(answer.seen.size(), 2u);
+    EXPECT_EQ(answer.seen[0].text, "2 peaks detected:");
+    EXPECT_EQ(answer.seen[1].text, "2 peaks detected:");
+    EXPECT_EQ(answer.seen[0].title, "Data Processing");
+
+    // The simple pick reports its counts (real part only here).
+    dpi->mode = ModeReport | ModeRealOnly;
+    ASSERT_EQ(dpi->instanceCommand(10011), 0u);
+    ASSERT_GE(answer.seen.size(), 3u);
+    EXPECT_EQ(answer.seen.back().text, "Simple Peaks-Pick:\nMaxima: 2\nMinima:  1");
+}
