@@ -229,32 +229,4 @@ HRESULT unregisterTypeLib(const TypeLibRegistration& lib)
     return removeKeyLayout(HKEY_CLASSES_ROOT, typeLibKeyLayout(lib, std::wstring()));
 }
 
-HRESULT registerComponent(const ComponentRegistration& component, const std::wstring& modulePath)
-{
-    for (const ClassRegistration& cls : component.classes) {
-        const HRESULT hr = registerClass(cls, modulePath);
-        if (FAILED(hr))
-            return hr;
-    }
-    if (component.typeLib)
-        return registerTypeLib(*component.typeLib, modulePath);
-    return S_OK;
-}
-
-HRESULT unregisterComponent(const ComponentRegistration& component)
-{
-    HRESULT first = S_OK;
-    for (const ClassRegistration& cls : component.classes) {
-        const HRESULT hr = unregisterClass(cls);
-        if (FAILED(hr) && SUCCEEDED(first))
-            first = hr;
-    }
-    if (component.typeLib) {
-        const HRESULT hr = unregisterTypeLib(*component.typeLib);
-        if (FAILED(hr) && SUCCEEDED(first))
-            first = hr;
-    }
-    return first;
-}
-
 }  // namespace ks

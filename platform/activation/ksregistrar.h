@@ -2,20 +2,20 @@
 // component's classes and type library, and the four exported entry points
 // of a component.
 //
-// A component describes what it registers and lets the entry points do the
-// rest:
+// Each creatable class names its registration; the entry points register
+// every class of the component's object map, then its type library:
 //
-//   const ks::ComponentRegistration& registration()
-//   {
-//       static const ks::ComponentRegistration r{
-//           {ks::classRegistration(L"KSTextProvider", L"KSTextProvider", CLSID_KSTextProvider, &LIBID_X),
-//            ks::classRegistration(L"KSTextProvider", L"KSTextDataServer", CLSID_KSTextDataServer, &LIBID_X)},
-//           ks::TypeLibRegistration{LIBID_X, 1, 0, 0, L"KSTextProvider 1.0 Type Library"}};
-//       return r;
-//   }
-//   HRESULT registerServer() { return ks::registerComponent(registration()); }
-//   HRESULT unregisterServer() { return ks::unregisterComponent(registration()); }
-//   KS_COMPONENT_ENTRY_POINTS(registerServer, unregisterServer)
+//   class CKSTextProvider : public ks::Object<...> {
+//   public:
+//       KS_DECLARE_REGISTRY(L"KSTextProvider", L"KSTextProvider", CLSID_KSTextProvider, &LIBID_X)
+//       ...
+//   };
+//   KS_OBJECT_ENTRY(CLSID_KSTextProvider, CKSTextProvider);
+//
+//   const ks::TypeLibRegistration kTypeLib{LIBID_X, 1, 0, 0, L"KSTextProvider 1.0 Type Library"};
+//   HRESULT registerServer() { return ks::registerServer(&kTypeLib); }
+//   HRESULT unregisterServer() { return ks::unregisterServer(&kTypeLib); }
+//   KS_IMPLEMENT_COMPONENT_ENTRY_POINTS(registerServer, unregisterServer)
 //
 // Every string value is written as REG_SZ with its terminator.
 #pragma once
@@ -127,46 +127,68 @@ HRESULT unregisterClass(const ClassRegistration& cls);
 HRESULT registerTypeLib(const TypeLibRegistration& lib, const std::wstring& modulePath);
 HRESULT unregisterTypeLib(const TypeLibRegistration& lib);
 
-// Everything a component registers.
-struct ComponentRegistration {
-    std::vector<ClassRegistration> classes;
-    std::optional<TypeLibRegistration> typeLib;
-};
-
-// Registers the classes in order, then the type library; the first failure
-// is answered at once.
-HRESULT registerComponent(const ComponentRegistration& component, const std::wstring& modulePath);
-// Removes the classes and the type library; goes on after a failure and
-// answers the first one.
-HRESULT unregisterComponent(const ComponentRegistration& component);
-
-// Registers the calling component under its own module path.
-inline HRESULT registerComponent(const ComponentRegistration& component)
+// A class's registrar (its UpdateRegistry): writes or removes its keys;
+// the module path is the calling component's.
+inline HRESULT updateClassRegistry(bool registering, const ClassRegistration& cls)
 {
-    return registerComponent(component, thisModulePath());
+    return registering ? registerClass(cls, thisModulePath()) : unregisterClass(cls);
+}
+
+// DllRegisterServer of the calling component: the registrar of every class
+// of its object map, in map order, then the type library (when given); the
+// first failure is answered at once.
+inline HRESULT registerServer(const TypeLibRegistration* typeLib = nullptr)
+{
+    for (const Module::ClassEntry& e : module().classes()) {
+        if (!e.updateRegistry)
+            continue;
+        const HRESULT hr = e.updateRegistry(true);
+        if (FAILED(hr))
+            return hr;
+    }
+    return typeLib ? registerTypeLib(*typeLib, thisModulePath()) : S_OK;
+}
+
+// DllUnregisterServer: removes all of it, going on after a failure, and
+// answers the first failure.
+inline HRESULT unregisterServer(const TypeLibRegistration* typeLib = nullptr)
+{
+    HRESULT first = S_OK;
+    for (const Module::ClassEntry& e : module().classes()) {
+        const HRESULT hr = e.updateRegistry ? e.updateRegistry(false) : S_OK;
+        if (FAILED(hr) && SUCCEEDED(first))
+            first = hr;
+    }
+    if (typeLib) {
+        const HRESULT hr = unregisterTypeLib(*typeLib);
+        if (FAILED(hr) && SUCCEEDED(first))
+            first = hr;
+    }
+    return first;
 }
 
 }  // namespace ks
 
+// Inside a class: its registrar with the usual naming (classRegistration).
+// typeLib is a `const GUID*`, null for none.
+#define KS_DECLARE_REGISTRY(progIdPrefix, name, clsid, typeLib)                                      \
+    static HRESULT UpdateRegistry(bool registering)                                                  \
+    {                                                                                                \
+        return ::ks::updateClassRegistry(registering,                                                \
+                                         ::ks::classRegistration(progIdPrefix, name, clsid, typeLib)); \
+    }
+
 // The four exported entry points of a component: DllGetClassObject and
-// DllCanUnloadNow serve the component's object map (ks::module()),
-// DllRegisterServer and DllUnregisterServer call the given functions
-// (HRESULT()). Use once, at namespace scope, in one source of the component.
-#define KS_COMPONENT_ENTRY_POINTS(registerFn, unregisterFn)                                             \
-    extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFCLSID clsid,        \
-                                                                                REFIID riid, void** ppv) \
-    {                                                                                                   \
-        return ::ks::module().getClassObject(clsid, riid, ppv);                                         \
-    }                                                                                                   \
-    extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow()                         \
-    {                                                                                                   \
-        return ::ks::module().canUnloadNow();                                                           \
-    }                                                                                                   \
-    extern "C" __attribute__((visibility("default"))) HRESULT DllRegisterServer()                       \
-    {                                                                                                   \
-        return registerFn();                                                                            \
-    }                                                                                                   \
-    extern "C" __attribute__((visibility("default"))) HRESULT DllUnregisterServer()                     \
-    {                                                                                                   \
-        return unregisterFn();                                                                          \
+// DllCanUnloadNow over its object map, DllRegisterServer and
+// DllUnregisterServer calling the given functions (HRESULT()). Use once, at
+// namespace scope, in one source of the component.
+#define KS_IMPLEMENT_COMPONENT_ENTRY_POINTS(registerFn, unregisterFn)               \
+    KS_IMPLEMENT_CLASS_OBJECT_ENTRY_POINTS()                                        \
+    extern "C" __attribute__((visibility("default"))) HRESULT DllRegisterServer()   \
+    {                                                                               \
+        return registerFn();                                                        \
+    }                                                                               \
+    extern "C" __attribute__((visibility("default"))) HRESULT DllUnregisterServer() \
+    {                                                                               \
+        return unregisterFn();                                                      \
     }

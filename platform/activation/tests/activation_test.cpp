@@ -106,6 +106,8 @@ TEST(Activation, FailuresAnswerThePlatformCodes)
         {"module file missing", wide(ks::test::tempDir() + "/gone.so"), CLSCTX_ALL,
          HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
         {"module without DllGetClassObject", wide(noEntryPath()), CLSCTX_ALL, CO_E_ERRORINDLL},
+        {"module needing a missing symbol", wide(unresolvedPath()), CLSCTX_ALL,
+         HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND)},
         {"file that is no library", wide(text), CLSCTX_ALL, HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)},
         {"folder as module", wide(ks::test::tempDir()), CLSCTX_ALL, HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)},
         {"class not served by the module", wide(componentPath()), CLSCTX_ALL, CLASS_E_CLASSNOTAVAILABLE},

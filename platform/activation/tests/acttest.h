@@ -23,6 +23,11 @@ inline std::string noEntryPath()
     return std::string(KS_LIB_DIR) + "/libks_activation_test_noentry.so";
 }
 
+inline std::string unresolvedPath()
+{
+    return std::string(KS_LIB_DIR) + "/libks_activation_test_unresolved.so";
+}
+
 inline ks::test::RunResult tool(const char* name, std::vector<std::string> args,
                                 const std::vector<std::string>& env = {})
 {

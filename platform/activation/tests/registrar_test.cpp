@@ -157,27 +157,33 @@ TEST(Registrar, GenericLayouts)
 
 TEST(Registrar, FailuresAreAnswered)
 {
-    const ks::ComponentRegistration component{
-        {ks::classRegistration(L"KSActivationTest", L"Sample", CLSID_ActivationSample, &LIBID_ActivationTest)},
-        ks::TypeLibRegistration{LIBID_ActivationTest, 1, 0, 0, L"KSActivationTest 1.0 Type Library"}};
-    EXPECT_EQ(SELFREG_E_CLASS, ks::registerComponent(component, L""));
-    EXPECT_EQ(SELFREG_E_TYPELIB, ks::registerTypeLib(*component.typeLib, L""));
+    const ks::ClassRegistration cls =
+        ks::classRegistration(L"KSActivationTest", L"Sample", CLSID_ActivationSample, &LIBID_ActivationTest);
+    const ks::TypeLibRegistration lib{LIBID_ActivationTest, 1, 0, 0, L"KSActivationTest 1.0 Type Library"};
+    EXPECT_EQ(SELFREG_E_CLASS, ks::registerClass(cls, L""));
+    EXPECT_EQ(SELFREG_E_TYPELIB, ks::registerTypeLib(lib, L""));
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, L"CLSID"));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, L"TypeLib"));
 
-    ASSERT_EQ(S_OK, ks::registerComponent(component, L"/opt/x/component.so"));
-    EXPECT_EQ(L"/opt/x", defaultText(HKEY_CLASSES_ROOT, L"TypeLib\\" + ks::guidToString(LIBID_ActivationTest) +
-                                                            L"\\1.0\\HELPDIR"));
-    EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, L"TypeLib\\" + ks::guidToString(LIBID_ActivationTest) + L"\\1.0\\0\\win32"));
+    const std::wstring libKey = L"TypeLib\\" + ks::guidToString(LIBID_ActivationTest) + L"\\1.0";
+    ASSERT_EQ(S_OK, ks::registerClass(cls, L"/opt/x/component.so"));
+    ASSERT_EQ(S_OK, ks::registerTypeLib(lib, L"/opt/x/component.so"));
+    EXPECT_EQ(L"/opt/x", defaultText(HKEY_CLASSES_ROOT, libKey + L"\\HELPDIR"));
+    EXPECT_EQ(L"/opt/x/component.so", defaultText(HKEY_CLASSES_ROOT, libKey + L"\\0\\win32"));
 
     ASSERT_EQ(ERROR_SUCCESS, KsRegSetHiveReadOnly(HKEY_LOCAL_MACHINE, TRUE));
-    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), ks::registerComponent(component, L"/opt/y/component.so"));
-    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), ks::unregisterComponent(component));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), ks::registerClass(cls, L"/opt/y/component.so"));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), ks::registerTypeLib(lib, L"/opt/y/component.so"));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), ks::unregisterClass(cls));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), ks::unregisterTypeLib(lib));
     ASSERT_EQ(ERROR_SUCCESS, KsRegSetHiveReadOnly(HKEY_LOCAL_MACHINE, FALSE));
     const std::wstring inproc = L"CLSID\\" + ks::guidToString(CLSID_ActivationSample) + L"\\InprocServer32";
     EXPECT_EQ(L"/opt/x/component.so", defaultText(HKEY_CLASSES_ROOT, inproc));
 
-    EXPECT_EQ(S_OK, ks::unregisterComponent(component));
+    EXPECT_EQ(S_OK, ks::unregisterClass(cls));
+    EXPECT_EQ(S_OK, ks::unregisterTypeLib(lib));
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, inproc));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, L"TypeLib\\" + ks::guidToString(LIBID_ActivationTest)));
 }
 
 TEST(Registrar, ClassNaming)

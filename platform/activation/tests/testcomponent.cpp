@@ -1,5 +1,5 @@
 // A component that registers itself with the registrar helpers and exports
-// its entry points through KS_COMPONENT_ENTRY_POINTS.
+// its entry points through KS_IMPLEMENT_COMPONENT_ENTRY_POINTS.
 #include "testcomponent.h"
 
 #include "ksregistrar.h"
@@ -8,6 +8,8 @@ namespace {
 
 class CActivationSample : public ks::Object<ks::Dual<IActivationSample>> {
 public:
+    KS_DECLARE_REGISTRY(L"KSActivationTest", L"Sample", CLSID_ActivationSample, &LIBID_ActivationTest)
+
     HRESULT get_Answer(LONG* p) override
     {
         if (!p)
@@ -26,28 +28,24 @@ public:
 };
 
 // The second class serves the same object; only its registration differs.
-class CActivationPlain : public CActivationSample {};
+class CActivationPlain : public CActivationSample {
+public:
+    KS_DECLARE_REGISTRY(L"KSActivationTest", L"Plain", CLSID_ActivationPlain, nullptr)
+};
 
 KS_OBJECT_ENTRY(CLSID_ActivationSample, CActivationSample);
 KS_OBJECT_ENTRY(CLSID_ActivationPlain, CActivationPlain);
 
-const ks::ComponentRegistration& registration()
-{
-    static const ks::ComponentRegistration r{
-        {ks::classRegistration(L"KSActivationTest", L"Sample", CLSID_ActivationSample, &LIBID_ActivationTest),
-         ks::classRegistration(L"KSActivationTest", L"Plain", CLSID_ActivationPlain)},
-        ks::TypeLibRegistration{LIBID_ActivationTest, 1, 0, 0x409, L"KSActivationTest 1.0 Type Library"}};
-    return r;
-}
+const ks::TypeLibRegistration kTypeLib{LIBID_ActivationTest, 1, 0, 0x409, L"KSActivationTest 1.0 Type Library"};
 
 HRESULT registerServer()
 {
-    return ks::registerComponent(registration());
+    return ks::registerServer(&kTypeLib);
 }
 
 HRESULT unregisterServer()
 {
-    return ks::unregisterComponent(registration());
+    return ks::unregisterServer(&kTypeLib);
 }
 
 }  // namespace
@@ -61,4 +59,4 @@ KS_DISPATCH_TABLE(IActivationSample)
     return table;
 }
 
-KS_COMPONENT_ENTRY_POINTS(registerServer, unregisterServer)
+KS_IMPLEMENT_COMPONENT_ENTRY_POINTS(registerServer, unregisterServer)
