@@ -621,7 +621,7 @@ void calcsh()
         sh(a) = 160.84f * q - 6.68f;
         for (int k = 1; k <= 4; ++k) {
             int nn = geom.ialf(a, k + 1);
-            if (nn == 0)
+            if (nn < 1)
                 continue;
             int tn = T(nn);
             float px = huch.piexs(nn);
@@ -687,7 +687,7 @@ void calcsh()
                 bool co = false, s61 = false, n58 = false;
                 for (int kc = 1; kc <= nbn(nn); ++kc) {
                     int c = nb(nn, kc);
-                    if (T(c) == 1)
+                    if (c < 1 || T(c) == 1)
                         continue;
                     co = co || geom.nnco(c) > 0 || T(c) == 62;
                     s61 = s61 || geom.nns61(c) > 0;
