@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -25,8 +26,8 @@ std::string readAll(const std::string& path)
 std::string workDir()
 {
     static std::string dir = [] {
-        char tmpl[] = "/tmp/velmar-bench-XXXXXX";
-        const char* d = mkdtemp(tmpl);
+        std::string tmpl = (std::filesystem::temp_directory_path() / "velmar-bench-XXXXXX").string();
+        const char* d = mkdtemp(tmpl.data());
         return std::string(d ? d : ".");
     }();
     return dir;

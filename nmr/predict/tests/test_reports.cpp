@@ -321,3 +321,57 @@ TEST(VelmarReports, EquivalenceSetsAfterTheReport)
     EXPECT_TRUE(contains(r.listing, "\n EQUIVALENT PROTONS       3  4       5\n EQUIVALENT PROTONS       6  7       8\n"))
         << r.listing;
 }
+
+TEST(VelmarReports, LabileProtonsInTheShiftFile)
+{
+    for (const char* name : {"methanol", "pyrrole", "acetic_acid", "toluene"}) {
+        SCOPED_TRACE(name);
+        Result r = runVelmar("40000\n" + fixture(std::string(name) + ".mol") + "1111\n");
+        ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
+        size_t labile = count(r.shifts, "     LABILE PROTON\r\n");
+        EXPECT_EQ(labile, std::string(name) == "toluene" ? 0u : 1u) << r.shifts;
+    }
+}
+
+TEST(VelmarReports, DamagedInputNeverCrashes)
+{
+    // mutated copies of real inputs: every run ends with a result or a
+    // diagnostic, never with a signal
+    const std::string base[] = {"40110\n" + fixture("acetic_acid.mol") + "   0\n" + fixture("pyridine.mol") + "1111\n",
+                                "00210\n" + fixture("zmat_ethane.code0") + "   0\n" + fixture("zmat_propyne.code0") +
+                                    "1111\n",
+                                "21100\nTITLE\n 3 0\n\n    1C     0.00000   0.00000   0.00000    2   3\n"
+                                "    2H     1.09000   0.00000   0.00000    1\n"
+                                "    3H    -0.36000   1.02000   0.00000    1\n1111\n"};
+    unsigned seed = 12345;
+    auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7fff;
+    };
+    const char alphabet[] = "0123456789 -.+E\nxX9";
+    int crashes = 0, runs = 0;
+    for (const auto& b : base)
+        for (int k = 0; k < 25; ++k) {
+            std::string t = b;
+            int edits = 1 + static_cast<int>(next() % 4);
+            for (int e = 0; e < edits; ++e) {
+                size_t pos = 6 + next() % (t.size() - 6);  // keep the control line
+                switch (next() % 3) {
+                case 0: t[pos] = alphabet[next() % (sizeof alphabet - 1)]; break;
+                case 1: t.erase(pos, 1 + next() % 8); break;
+                default: t.insert(pos, std::string(1 + next() % 3, alphabet[next() % (sizeof alphabet - 1)])); break;
+                }
+            }
+            Result r = runVelmar(t);
+            ++runs;
+            if (r.run.exitCode != 0 && r.run.exitCode != 2) {
+                ++crashes;
+                ADD_FAILURE() << "exit " << r.run.exitCode << " for input:\n" << t << "\n" << r.run.err;
+            }
+            if (r.run.exitCode == 2) {
+                EXPECT_EQ(r.run.err.rfind("VELMAR: ", 0), 0u) << r.run.err;
+            }
+        }
+    EXPECT_EQ(runs, 75);
+    EXPECT_EQ(crashes, 0);
+}
