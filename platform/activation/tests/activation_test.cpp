@@ -9,7 +9,9 @@
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 using namespace acttest;
 
@@ -185,6 +187,28 @@ TEST(Activation, LoadedModuleStaysLoaded)
     EXPECT_EQ(CLASS_E_NOAGGREGATION,
               CoCreateInstance(CLSID_ActivationSample, a.get(), CLSCTX_ALL, IID_IUnknown, &p));
     EXPECT_EQ(nullptr, p);
+}
+
+// Threads that create the first objects of a class at once share one load
+// of its module.
+TEST(Activation, ConcurrentFirstCreations)
+{
+    registerWithKsregsvr(copyComponent("ks_activation_test_threads.so"));
+    std::atomic<int> created{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back([&created] {
+            for (int i = 0; i < 20; ++i) {
+                ks::ComPtr<IActivationSample> p;
+                if (CoCreateInstance(i % 2 ? CLSID_ActivationPlain : CLSID_ActivationSample, nullptr, CLSCTX_ALL,
+                                     KS_IID(IActivationSample), reinterpret_cast<void**>(p.out())) == S_OK &&
+                    answerOf(p) == 42)
+                    ++created;
+            }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(160, created.load());
 }
 
 struct ILocalThing : public IUnknown {
