@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ksfilestat.h"
 #include "massspectrum.h"
 
 namespace {
@@ -219,78 +220,21 @@ bool headerTime(const char* line, size_t length, double& time)
     return true;
 }
 
-void appendUtf8(std::string& out, uint32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x110000) {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.append("\xEF\xBF\xBD");
-    }
-}
-
-inline bool isSeparator(wchar_t c)
-{
-    return c == L'\\' || c == L'/';
-}
-
-// The path without trailing separators (never its first character).
-std::wstring trimmedPath(const std::wstring& path)
-{
-    std::wstring p = path;
-    while (p.size() > 1 && isSeparator(p.back()))
-        p.pop_back();
-    return p;
-}
-
-// UTF-8 file-system form with "\" taken as "/".
-std::string fileSystemPath(const std::wstring& path)
-{
-    std::string out;
-    out.reserve(path.size());
-    for (wchar_t c : path)
-        appendUtf8(out, c == L'\\' ? uint32_t('/') : static_cast<uint32_t>(c));
-    return out;
-}
-
 bool pathExists(const std::wstring& path)
 {
-    const std::wstring p = trimmedPath(path);
-    if (p.empty())
-        return false;
-    struct stat st;
-    return stat(fileSystemPath(p).c_str(), &st) == 0;
+    return CKSFileStat(path).Exists();
 }
 
 // Directory part with its trailing separator; "" for a bare name.
 std::wstring folderOf(const std::wstring& path)
 {
-    const std::wstring p = trimmedPath(path);
-    const size_t slash = p.find_last_of(L"\\/");
-    if (slash == std::wstring::npos)
-        return std::wstring();
-    std::wstring folder = p.substr(0, slash + 1);
-    for (wchar_t& c : folder)
-        if (c == L'\\')
-            c = L'/';
-    return folder;
+    return CKSFileStat(path).GetFolder(false);
 }
 
 // Opens a regular file for reading; -1 otherwise (a folder is no file).
 int openForReading(const std::wstring& path)
 {
-    const int fd = ::open(fileSystemPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(FileSystemPath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return -1;
     struct stat st;
@@ -568,7 +512,7 @@ bool CTextDataIO::ReadSpectrum(const std::wstring& path, CMassSpectrum& spectrum
 
 bool CTextDataIO::WriteSpectrum(const std::wstring& path, const CMassSpectrum& spectrum)
 {
-    const std::string fsPath = fileSystemPath(path);
+    const std::string fsPath = FileSystemPath(path);
     const int fd = ::open(fsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
