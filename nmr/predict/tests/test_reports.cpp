@@ -375,3 +375,20 @@ TEST(VelmarReports, DamagedInputNeverCrashes)
     EXPECT_EQ(runs, 75);
     EXPECT_EQ(crashes, 0);
 }
+
+TEST(VelmarReports, RaisedResonanceParameterStaysForTheRun)
+{
+    // hydrogen peroxide: two lone-pair oxygens bonded, no resonance
+    // parameter for the pair; the first molecule raises it to 0.50 for
+    // the rest of the run, so the second gets no message
+    std::string hooh = "HOOH\n 4 0\n\n"
+                       "    1H      0.90000   0.20000   0.00000    2\n"
+                       "    2O      0.00000   0.00000   0.00000    1   3\n"
+                       "    3O      1.47000   0.00000   0.00000    2   4\n"
+                       "    4H      1.60000   0.75000   0.50000    3\n";
+    Result r = runVelmar("20000\n" + hooh + "   0\n" + hooh + "1111\n");
+    ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
+    EXPECT_EQ(count(r.listing, "   UNPARAMETERIZED PI SYSTEM   O -O SET DEFAULT VALUE OF AK = 0.50\n"), 1u)
+        << r.listing;
+    EXPECT_EQ(count(r.listing, "GEOMETRY (Z-MATRIX)"), 2u);
+}
