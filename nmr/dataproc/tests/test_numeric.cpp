@@ -1,4 +1,5 @@
 // Scalar routines, sorting, random numbers and allocation helpers.
+#include "kstest.h"
 #include "numeric.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <vector>
 
 using namespace yarbex;
@@ -139,4 +141,14 @@ TEST(Numeric, Allocation)
     EXPECT_EQ(p, nullptr);
     freeAndClear(&p);
     freeAndClear(static_cast<void**>(nullptr));
+}
+
+TEST(Numeric, UnseededProcessesShareTheSequence)
+{
+    const std::string probe = std::string(KS_BIN_DIR) + "/yarbex_random_probe";
+    const ks::test::RunResult a = ks::test::run({probe});
+    const ks::test::RunResult b = ks::test::run({probe});
+    ASSERT_EQ(a.exitCode, 0) << a.err;
+    EXPECT_EQ(a.out, b.out);
+    EXPECT_EQ(std::count(a.out.begin(), a.out.end(), '\n'), 8);
 }
