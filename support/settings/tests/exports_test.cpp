@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 TEST(Exports, OnlyThePublicInterfaceIsVisible)
@@ -19,6 +20,7 @@ TEST(Exports, OnlyThePublicInterfaceIsVisible)
     while (std::getline(lines, line)) {
         EXPECT_EQ(line.find("pellumor::"), std::string::npos) << line;
         EXPECT_EQ(line.find("anonymous namespace"), std::string::npos) << line;
-        EXPECT_EQ(line.find("CArray<"), std::string::npos) << line;
+        // Array members stay inside (the arrays may appear in signatures).
+        EXPECT_FALSE(std::regex_search(line, std::regex("CArray<[^()]*>::"))) << line;
     }
 }
