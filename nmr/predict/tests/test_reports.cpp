@@ -294,12 +294,16 @@ TEST(VelmarReports, InvalidAtomsRejectOnlyTheirMolecule)
     std::string methane = fixture("methane.mol");
     std::string unknown = methane;
     unknown.replace(unknown.find(" C   0"), 4, " Xx ");
+    // with one equivalence set, which is read but not listed for it
+    unknown.replace(unknown.find("  5  4  0"), 9, "  5  4  1");
+    unknown += "  4\n  2  3  4  5\n";
     Result r = runVelmar("40000\n" + unknown + "   0\n" + methane + "1111\n");
     ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
     EXPECT_TRUE(contains(r.listing, "\n\n\n   INVALID ATOM NO    1     NAME         ATOMIC NO   54\n"));
     EXPECT_TRUE(contains(r.run.out, "INVALID ATOM NO    1"));
     EXPECT_TRUE(contains(r.run.out, "**********  INVALID ATOM FOUND-PROGRAM TERMINATING  ***********"));
     EXPECT_EQ(count(r.listing, "GEOMETRY (Z-MATRIX)"), 1u);
+    EXPECT_EQ(count(r.listing, "EQUIVALENT PROTONS"), 0u);
     EXPECT_EQ(count(unixLines(r.shifts), "\n"), 4u);
 
     // element numbers outside every table: no radius, no symbol, no crash
