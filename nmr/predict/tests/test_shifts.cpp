@@ -527,3 +527,32 @@ TEST(VelmarShiftsProgram, AppendedSetsOnTheEquivalenceLines)
         EXPECT_EQ(shifts[static_cast<size_t>(a - 8)], shifts[static_cast<size_t>(b - 8)]) << l;
     }
 }
+
+TEST_F(Shifts, CarbonylAndDoubleBondTermsAgainstAnIndependentScript)
+{
+    for (const char* which : {"butanone", "butene"}) {
+        SCOPED_TRACE(which);
+        std::string path = ks::test::tempDir() + "/" + which + ".mol";
+        auto r = ks::test::run({"/usr/bin/python3", VELMAR_ANISOTROPY_SCRIPT, which, path});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        load(4, ks::test::readFile(path));
+        edens();
+        dipole();
+        calcsh();
+        auto t = termTable(listing());
+        int rows = 0;
+        for (const auto& l : lines(r.out)) {
+            std::istringstream in(l);
+            int h;
+            double xoanis, xoster, canis, cc;
+            in >> h >> xoanis >> xoster >> canis >> cc;
+            ASSERT_TRUE(t.count(h)) << h;
+            EXPECT_NEAR(t[h][8], xoanis, 1.1e-3) << "XOANIS of " << h;
+            EXPECT_NEAR(t[h][2], xoster, 1.1e-3) << "XOSTER of " << h;
+            EXPECT_NEAR(t[h][6], canis, 1.1e-3) << "CANIS of " << h;
+            EXPECT_NEAR(t[h][4], cc, 1.1e-3) << "CC+CTST of " << h;
+            ++rows;
+        }
+        EXPECT_EQ(rows, 3) << r.out;
+    }
+}
