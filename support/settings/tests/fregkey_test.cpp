@@ -78,6 +78,35 @@ TEST(CFRegKey, TopRegistryKeyAppliesToKeysInitialisedLater)
     ASSERT_EQ(before.WriteStr(L"Where", L"old"), 1);
     EXPECT_EQ(pt::sz(HKEY_CURRENT_USER, L"Software\\Elsewhere\\Global", L"Where"), L"new");
     EXPECT_EQ(pt::sz(HKEY_CURRENT_USER, kKey, L"Where"), L"old");
+    // Without a subkey: the changed top key itself.
+    CFRegKey top(HKEY_CURRENT_USER, L"", 1, 0);
+    ASSERT_EQ(top.WriteStr(L"Where", L"top"), 1);
+    EXPECT_EQ(pt::sz(HKEY_CURRENT_USER, L"Software\\Elsewhere", L"Where"), L"top");
+}
+
+TEST(CFRegKey, DamagedDwordAndBinaryValues)
+{
+    CFRegKey key(HKEY_CURRENT_USER, L"Global", 1, 0);
+    const BYTE eight[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    pt::setValue(HKEY_CURRENT_USER, kKey, L"Long", REG_DWORD, eight, 8);
+    DWORD w = 99;
+    EXPECT_EQ(key.ReadDword(L"Long", &w), 0);
+    EXPECT_EQ(w, 99u);
+    pt::setValue(HKEY_CURRENT_USER, kKey, L"Short", REG_DWORD, eight, 2);
+    EXPECT_EQ(key.ReadDword(L"Short", &w), 1);
+    EXPECT_EQ(w, 0x0201u);
+    pt::setValue(HKEY_CURRENT_USER, kKey, L"Empty", REG_BINARY, nullptr, 0);
+    DWORD length = 0;
+    EXPECT_EQ(key.ReadBin(L"Empty", nullptr, &length), 1);
+    EXPECT_EQ(length, 0u);
+    // Text that is no number, huge and signed forms, as stored by others.
+    pt::setSz(HKEY_CURRENT_USER, kKey, L"D", L"1e999");
+    double d = 0;
+    EXPECT_EQ(key.ReadDouble(L"D", &d), 1);
+    EXPECT_TRUE(d > 1e308);
+    pt::setSz(HKEY_CURRENT_USER, kKey, L"D", L"nonsense");
+    EXPECT_EQ(key.ReadDouble(L"D", &d), 1);
+    EXPECT_EQ(d, 0.0);
 }
 
 TEST(CFRegKey, StoredForms)
