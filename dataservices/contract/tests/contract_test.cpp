@@ -3,6 +3,7 @@
 // and help strings.
 #include "kscontractinfo.h"
 
+#include "ksactivation.h"
 #include "kscomptr.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +94,23 @@ HRESULT invoke(IDispatch* d, DISPID id, WORD flags, std::vector<VARIANT> argsLas
     DISPPARAMS params{argsLastFirst.data(), nullptr, static_cast<UINT>(argsLastFirst.size()), 0};
     UINT argErr = 0;
     return d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, ex, &argErr);
+}
+
+TEST(ContractCoclasses, DeclaredButUnregisteredClassesAreNotRegistered)
+{
+    for (REFCLSID clsid : {CLSID_KSDataProvider, CLSID_KSScanInfoProvider}) {
+        SCOPED_TRACE(text(clsid));
+        const ks::contract::CoclassInfo* info = ks::contract::findCoclass(clsid);
+        ASSERT_NE(info, nullptr);
+        EXPECT_TRUE(info->creatable);
+        EXPECT_FALSE(info->registered);
+        void* p = reinterpret_cast<void*>(0x1);
+        EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch, &p), REGDB_E_CLASSNOTREG);
+        EXPECT_EQ(p, nullptr);
+        p = nullptr;
+        EXPECT_EQ(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, &p), REGDB_E_CLASSNOTREG);
+        EXPECT_EQ(p, nullptr);
+    }
 }
 
 TEST(ContractDirect, AddressesAbove32BitsArriveWhole)
