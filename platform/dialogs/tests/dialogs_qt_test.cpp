@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -33,7 +34,7 @@ namespace {
 const std::wstring kTextFilter = L"ASCII Spectrum (*.txt)|*.txt|All Files (*.*)|*.*||";
 
 // Runs `act` on the modal widget once it is shown. The widget is looked
-// for every 10 ms for up to 10 s; a dialog that never shows fails the test
+// for every 10 ms for up to 60 s; a dialog that never shows fails the test
 // (and the test would then hang in exec, which ctest's timeout ends).
 // A modal widget other than `except` is waited for (a box over a dialog).
 void whenModal(std::function<void(QWidget*)> act, QWidget* except = nullptr)
@@ -43,11 +44,23 @@ void whenModal(std::function<void(QWidget*)> act, QWidget* except = nullptr)
     *poll = [act, tries, poll, except]() {
         QWidget* w = QApplication::activeModalWidget();
         if (w && w != except && w->isVisible()) {
+            QPointer<QWidget> shown(w);
             act(w);
             *poll = nullptr;  // break the self-reference
+            // An answer that failed half-way would leave the dialog open and
+            // the test blocked in exec: close what is still up.
+            QTimer::singleShot(3000, [shown]() {
+                if (shown && shown->isVisible()) {
+                    ADD_FAILURE() << "the dialog was left open";
+                    if (auto* d = qobject_cast<QDialog*>(shown.data()))
+                        d->reject();
+                    else
+                        shown->close();
+                }
+            });
             return;
         }
-        if (++*tries > 1000) {
+        if (++*tries > 6000) {
             ADD_FAILURE() << "no modal dialog was shown";
             *poll = nullptr;
             return;
