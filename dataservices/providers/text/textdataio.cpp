@@ -23,7 +23,7 @@ const char kContinuum[] = "continuum";
 const char kListingOf[] = "Listing of";
 const char kRetentionTime[] = "retention time";
 const wchar_t kDataSourceClass[] = L"KSTextProvider.KSTextProvider";
-// The data-source string was formatted into 1,039 characters with its
+// Clients keep the data-source string in 1,039 characters with its
 // terminator.
 const size_t kMaxDataSource = 1038;
 const LONG kMaxPoints = std::numeric_limits<LONG>::max();

@@ -61,6 +61,23 @@ TEST(TextReadSpectrum, TextLinesJoinIntoTitleWithoutSeparator)
     EXPECT_EQ(s.GetEndRT(), 0);
 }
 
+TEST(TextReadSpectrum, TitleBytesAreLatin1)
+{
+    CTextDataIO io;
+    CMassSpectrum s;
+    ASSERT_TRUE(io.ReadSpectrum(fixture("l1.txt", "Probe \xE9\xDF\xFF\n100 5\n"), s));
+    EXPECT_EQ(s.GetTitle(), L"Probe \u00e9\u00df\u00ff");
+}
+
+TEST(TextReadSpectrum, DataSourceStringIsCutAt1038Characters)
+{
+    const std::wstring longPath(2000, L'p');
+    const std::wstring source = CTextDataIO::DataSourceOf(longPath);
+    ASSERT_EQ(source.size(), 1038u);
+    EXPECT_EQ(source.substr(0, 31), L"KSTextProvider.KSTextProvider; ");
+    EXPECT_EQ(CTextDataIO::DataSourceOf(L"/a/b.txt"), L"KSTextProvider.KSTextProvider; /a/b.txt");
+}
+
 TEST(TextReadSpectrum, EmptyFileReadsWithoutPoints)
 {
     CTextDataIO io;
