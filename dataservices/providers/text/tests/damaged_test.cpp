@@ -176,4 +176,23 @@ TEST(TextDamaged, HeadersOnly)
     EXPECT_EQ(count, 0);
 }
 
+// The file is cut short behind the open dataset's back: reads answer from
+// what is there, never from beyond it.
+TEST(TextDamaged, FileTruncatedWhileOpen)
+{
+    std::string text;
+    for (int n = 1; n <= 2000; ++n)
+        text += "retention time = " + std::to_string(n) + "\n100 1\n200 2\n";
+    const std::wstring path = fixture("shrink.txt", text);
+    CTextDataIO io;
+    ASSERT_TRUE(io.Open(path));
+    ASSERT_EQ(io.SpectrumCount(), 2000);
+    ks::test::writeFile(ks::test::tempDir() + "/shrink.txt", "x\n");
+    CMassSpectrum s;
+    for (LONG n : {1, 2, 1000, 1999, 2000})
+        io.ReadDatasetSpectrum(n, s);
+    EXPECT_FALSE(io.ReadDatasetSpectrum(2000, s));
+    EXPECT_EQ(s.GetCount(), 0);
+}
+
 }  // namespace
