@@ -164,8 +164,10 @@ HRESULT callWithInterfaces(HRESULT (C::*pmf)(A...), C* self, const std::vector<V
     hr = (self->*pmf)(pick(std::get<K>(slots), K)...);
     (std::get<K>(slots).finish(SUCCEEDED(hr)), ...);
     if constexpr (ks::detail::isByRef<Last>) {
-        if (hasRetval && SUCCEEDED(hr)) {
-            if (result) {
+        // A result nobody receives (no result VARIANT, or a failed call that
+        // set it anyway) is released, as the out slots release theirs.
+        if (hasRetval) {
+            if (SUCCEEDED(hr) && result) {
                 if constexpr (std::is_same_v<R, VARIANT>)
                     *result = retval;
                 else
