@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,18 @@ HRESULT updateRegistry(bool registering, const wchar_t* name, REFCLSID clsid)
     c.description = std::wstring(name) + L" Class";
     c.typeLib = LIBID_KSControls;
     return ks::updateClassRegistry(registering, c);
+}
+
+// Allocation failures (a huge count, a long text) are answered, never
+// thrown across the interface.
+template <class F>
+HRESULT noThrow(F f)
+{
+    try {
+        return f();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT copyText(const std::wstring& text, BSTR* out)
@@ -77,29 +90,39 @@ public:
     HRESULT get_Title(BSTR* p) override { return copyText(d.title, p); }
     HRESULT put_Title(BSTR title) override
     {
-        d.title.assign(title ? title : L"", title ? SysStringLen(title) : 0);
-        return S_OK;
+        return noThrow([&]() -> HRESULT {
+            d.title.assign(title ? title : L"", title ? SysStringLen(title) : 0);
+            return S_OK;
+        });
     }
     HRESULT get_Count(LONG* p) override { return answer(d.count, p); }
     // The count fixes the number of points; values kept, new ones 0.
     HRESULT put_Count(LONG count) override
     {
-        if (count < 0)
-            return E_INVALIDARG;
-        d.masses.resize(static_cast<size_t>(count), 0.0);
-        d.intensities.resize(static_cast<size_t>(count), 0.0);
-        d.count = count;
-        return S_OK;
+        return noThrow([&]() -> HRESULT {
+            if (count < 0)
+                return E_INVALIDARG;
+            // Both arrays reserved first, so a failure changes nothing.
+            d.masses.reserve(static_cast<size_t>(count));
+            d.intensities.reserve(static_cast<size_t>(count));
+            d.masses.resize(static_cast<size_t>(count), 0.0);
+            d.intensities.resize(static_cast<size_t>(count), 0.0);
+            d.count = count;
+            return S_OK;
+        });
     }
     HRESULT get_Masses(VARIANT* p) override { return p ? kscontrols::variantFromDoubles(d.masses, p) : E_POINTER; }
-    HRESULT put_Masses(VARIANT masses) override { return kscontrols::doublesFromVariant(masses, d.count, &d.masses); }
+    HRESULT put_Masses(VARIANT masses) override
+    {
+        return noThrow([&] { return kscontrols::doublesFromVariant(masses, d.count, &d.masses); });
+    }
     HRESULT get_Intensities(VARIANT* p) override
     {
         return p ? kscontrols::variantFromDoubles(d.intensities, p) : E_POINTER;
     }
     HRESULT put_Intensities(VARIANT intensities) override
     {
-        return kscontrols::doublesFromVariant(intensities, d.count, &d.intensities);
+        return noThrow([&] { return kscontrols::doublesFromVariant(intensities, d.count, &d.intensities); });
     }
     HRESULT get_Centroid(VARIANT_BOOL* p) override { return answer(d.centroid, p); }
     HRESULT put_Centroid(VARIANT_BOOL centroid) override
@@ -160,14 +183,18 @@ public:
     HRESULT get_PrecursorMZ(LONG level, double* p) override { return level_(d.precursorMZ, level, p); }
     HRESULT put_PrecursorMZ(LONG level, double value) override
     {
-        d.precursorMZ[level] = value;
-        return S_OK;
+        return noThrow([&]() -> HRESULT {
+            d.precursorMZ[level] = value;
+            return S_OK;
+        });
     }
     HRESULT get_PrecursorMZ2(LONG level, double* p) override { return level_(d.precursorMZ2, level, p); }
     HRESULT put_PrecursorMZ2(LONG level, double value) override
     {
-        d.precursorMZ2[level] = value;
-        return S_OK;
+        return noThrow([&]() -> HRESULT {
+            d.precursorMZ2[level] = value;
+            return S_OK;
+        });
     }
     HRESULT get_FunctionType(LONG* p) override { return answer(d.functionType, p); }
     HRESULT put_FunctionType(LONG type) override
@@ -179,16 +206,18 @@ public:
     // implementation's per-level values cannot be enumerated.
     HRESULT CopyFrom(IKSMassSpectrum3* source) override
     {
-        if (!source)
-            return E_POINTER;
-        void* p = nullptr;
-        if (FAILED(source->QueryInterface(IID_KSControlsSpectrumData, &p)) || !p)
-            return E_INVALIDARG;
-        CSpectrum* other = static_cast<CSpectrum*>(p);
-        if (other != this)
-            d = other->d;
-        other->Release();
-        return S_OK;
+        return noThrow([&]() -> HRESULT {
+            if (!source)
+                return E_POINTER;
+            void* p = nullptr;
+            if (FAILED(source->QueryInterface(IID_KSControlsSpectrumData, &p)) || !p)
+                return E_INVALIDARG;
+            CSpectrum* other = static_cast<CSpectrum*>(p);
+            if (other != this)
+                d = other->d;
+            other->Release();
+            return S_OK;
+        });
     }
 
 protected:
@@ -222,12 +251,16 @@ public:
     HRESULT get_Count(LONG* p) override { return answer(m_count, p); }
     HRESULT put_Count(LONG count) override
     {
-        if (count < 0)
-            return E_INVALIDARG;
-        m_times.resize(static_cast<size_t>(count), 0.0);
-        m_intensities.resize(static_cast<size_t>(count), 0.0);
-        m_count = count;
-        return S_OK;
+        return noThrow([&]() -> HRESULT {
+            if (count < 0)
+                return E_INVALIDARG;
+            m_times.reserve(static_cast<size_t>(count));
+            m_intensities.reserve(static_cast<size_t>(count));
+            m_times.resize(static_cast<size_t>(count), 0.0);
+            m_intensities.resize(static_cast<size_t>(count), 0.0);
+            m_count = count;
+            return S_OK;
+        });
     }
     HRESULT get_Times(VARIANT* p) override { return p ? kscontrols::variantFromDoubles(m_times, p) : E_POINTER; }
     HRESULT put_Times(const double* times) override { return copyIn(times, &m_times); }
@@ -239,20 +272,24 @@ public:
     HRESULT get_Name(BSTR* p) override { return copyText(m_name, p); }
     HRESULT put_Name(BSTR name) override
     {
-        m_name.assign(name ? name : L"", name ? SysStringLen(name) : 0);
-        return S_OK;
+        return noThrow([&]() -> HRESULT {
+            m_name.assign(name ? name : L"", name ? SysStringLen(name) : 0);
+            return S_OK;
+        });
     }
 
 private:
     // Copies Count values from the address; no address is fine only for 0 points.
     HRESULT copyIn(const double* values, std::vector<double>* target)
     {
-        if (m_count == 0)
+        return noThrow([&]() -> HRESULT {
+            if (m_count == 0)
+                return S_OK;
+            if (!values)
+                return E_POINTER;
+            target->assign(values, values + m_count);
             return S_OK;
-        if (!values)
-            return E_POINTER;
-        target->assign(values, values + m_count);
-        return S_OK;
+        });
     }
 
     LONG m_count = 0;
@@ -273,19 +310,21 @@ public:
     // shrinking drops the last ones.
     HRESULT put_Count(LONG count) override
     {
-        if (count < 0)
-            return E_INVALIDARG;
-        std::vector<ks::ComPtr<IKSMassSpectrum2>> items(m_items.begin(),
-                                                         m_items.begin() + std::min<size_t>(m_items.size(), count));
-        while (items.size() < static_cast<size_t>(count)) {
-            CSpectrum* s = nullptr;
-            HRESULT hr = ks::createObject(&s);
-            if (FAILED(hr))
-                return hr;
-            items.emplace_back(s);
-        }
-        m_items.swap(items);
-        return S_OK;
+        return noThrow([&]() -> HRESULT {
+            if (count < 0)
+                return E_INVALIDARG;
+            std::vector<ks::ComPtr<IKSMassSpectrum2>> items(m_items.begin(),
+                                                             m_items.begin() + std::min<size_t>(m_items.size(), count));
+            while (items.size() < static_cast<size_t>(count)) {
+                CSpectrum* s = nullptr;
+                HRESULT hr = ks::createObject(&s);
+                if (FAILED(hr))
+                    return hr;
+                items.emplace_back(s);
+            }
+            m_items.swap(items);
+            return S_OK;
+        });
     }
     HRESULT get_Item(LONG Index, IKSMassSpectrum2** pp) override
     {
@@ -314,53 +353,57 @@ public:
     // implementation can be detected in.
     HRESULT DetectPeaks(IKSMassSpectrum* spectrum) override
     {
-        if (!spectrum)
-            return E_POINTER;
-        m_detected = false;
-        LONG count = 0;
-        HRESULT hr = spectrum->get_Count(&count);
-        if (FAILED(hr))
-            return hr;
-        std::vector<double> mz, intensity;
-        ks::Variant v;
-        if (FAILED(hr = spectrum->get_Masses(&v)) || FAILED(hr = kscontrols::doublesFromVariant(v, count, &mz)))
-            return hr;
-        v.clear();
-        if (FAILED(hr = spectrum->get_Intensities(&v)) ||
-            FAILED(hr = kscontrols::doublesFromVariant(v, count, &intensity)))
-            return hr;
-        std::vector<kscontrols::Peak> peaks;
-        if (!kscontrols::detectPeaks(mz, intensity, &peaks))
-            return E_INVALIDARG;
-        m_peaks.swap(peaks);
-        m_detected = true;
-        return S_OK;
+        return noThrow([&]() -> HRESULT {
+            if (!spectrum)
+                return E_POINTER;
+            m_detected = false;
+            LONG count = 0;
+            HRESULT hr = spectrum->get_Count(&count);
+            if (FAILED(hr))
+                return hr;
+            std::vector<double> mz, intensity;
+            ks::Variant v;
+            if (FAILED(hr = spectrum->get_Masses(&v)) || FAILED(hr = kscontrols::doublesFromVariant(v, count, &mz)))
+                return hr;
+            v.clear();
+            if (FAILED(hr = spectrum->get_Intensities(&v)) ||
+                FAILED(hr = kscontrols::doublesFromVariant(v, count, &intensity)))
+                return hr;
+            std::vector<kscontrols::Peak> peaks;
+            if (!kscontrols::detectPeaks(mz, intensity, &peaks))
+                return E_INVALIDARG;
+            m_peaks.swap(peaks);
+            m_detected = true;
+            return S_OK;
+        });
     }
     // Writes the peaks of the last detection as a centroid spectrum.
     HRESULT WritePeaks(IKSMassSpectrum* target) override
     {
-        if (!target)
-            return E_POINTER;
-        if (!m_detected)
-            return E_UNEXPECTED;
-        std::vector<double> mz, intensity;
-        for (const kscontrols::Peak& p : m_peaks) {
-            mz.push_back(p.mz);
-            intensity.push_back(p.intensity);
-        }
-        ks::Variant masses, heights;
-        HRESULT hr = kscontrols::variantFromDoubles(mz, &masses);
-        if (SUCCEEDED(hr))
-            hr = kscontrols::variantFromDoubles(intensity, &heights);
-        if (SUCCEEDED(hr))
-            hr = target->put_Count(static_cast<LONG>(m_peaks.size()));
-        if (SUCCEEDED(hr))
-            hr = target->put_Masses(masses);
-        if (SUCCEEDED(hr))
-            hr = target->put_Intensities(heights);
-        if (SUCCEEDED(hr))
-            hr = target->put_Centroid(VARIANT_TRUE);
-        return hr;
+        return noThrow([&]() -> HRESULT {
+            if (!target)
+                return E_POINTER;
+            if (!m_detected)
+                return E_UNEXPECTED;
+            std::vector<double> mz, intensity;
+            for (const kscontrols::Peak& p : m_peaks) {
+                mz.push_back(p.mz);
+                intensity.push_back(p.intensity);
+            }
+            ks::Variant masses, heights;
+            HRESULT hr = kscontrols::variantFromDoubles(mz, &masses);
+            if (SUCCEEDED(hr))
+                hr = kscontrols::variantFromDoubles(intensity, &heights);
+            if (SUCCEEDED(hr))
+                hr = target->put_Count(static_cast<LONG>(m_peaks.size()));
+            if (SUCCEEDED(hr))
+                hr = target->put_Masses(masses);
+            if (SUCCEEDED(hr))
+                hr = target->put_Intensities(heights);
+            if (SUCCEEDED(hr))
+                hr = target->put_Centroid(VARIANT_TRUE);
+            return hr;
+        });
     }
 
 private:
