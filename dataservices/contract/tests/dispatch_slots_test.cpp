@@ -126,10 +126,10 @@ struct ExpectedMember {
     DISPID id;
 };
 
-std::vector<ExpectedMember> parse(const char* spec)
+std::vector<ExpectedMember> parse(const char* list)
 {
     std::vector<ExpectedMember> out;
-    std::stringstream all(spec);
+    std::stringstream all(list);
     std::string item;
     while (std::getline(all, item, '|')) {
         std::stringstream one(item);
