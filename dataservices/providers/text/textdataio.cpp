@@ -1,5 +1,6 @@
 #include "textdataio.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -697,30 +698,38 @@ bool CTextDataIO::ReadDatasetSpectrum(LONG n, CMassSpectrum& spectrum)
         return false;
     m_dCurrentRT = time;
 
-    std::vector<double> masses;
-    std::vector<double> intensities;
     std::wstring title;
     bool centroid = true;
     bool ok = true;
+    LONG count = 0;
     try {
-        // The scan counted the block's points: no growing.
+        // The points go straight into the spectrum, sized to what the scan
+        // counted in this block; should the file have changed since, the
+        // arrays grow with what is read.
         const int64_t expected = m_Blocks[block].points;
-        if (expected > 0 && expected <= kMaxPoints) {
-            masses.reserve(static_cast<size_t>(expected));
-            intensities.reserve(static_cast<size_t>(expected));
-        }
+        LONG capacity = expected > kMaxPoints ? kMaxPoints : static_cast<LONG>(expected);
+        spectrum.SetSize(capacity, false, false, false);
+        double* masses = spectrum.Masses();
+        double* intensities = spectrum.Intensities();
         m_pReader->Seek(offset);
         const char* line;
         size_t length;
         while (m_pReader->Next(line, length)) {
             double x, y;
             if (ParseLine(line, length, false, x, y, nullptr)) {
-                if (masses.size() >= static_cast<size_t>(kMaxPoints)) {
-                    ok = false;
-                    break;
+                if (count == capacity) {
+                    if (capacity == kMaxPoints) {
+                        ok = false;
+                        break;
+                    }
+                    capacity = capacity > kMaxPoints / 2 ? kMaxPoints : std::max<LONG>(2 * capacity, 512);
+                    spectrum.SetSize(capacity, false, false, false);
+                    masses = spectrum.Masses();
+                    intensities = spectrum.Intensities();
                 }
-                masses.push_back(x);
-                intensities.push_back(y);
+                masses[count] = x;
+                intensities[count] = y;
+                ++count;
             } else if (contains(line, length, kRetentionTime)) {
                 break;  // the next header, whatever else the line says
             } else if (contains(line, length, kContinuum)) {
@@ -735,14 +744,10 @@ bool CTextDataIO::ReadDatasetSpectrum(LONG n, CMassSpectrum& spectrum)
     } catch (const std::bad_alloc&) {
         ok = false;
     }
-
-    const LONG count = ok ? static_cast<LONG>(masses.size()) : 0;
+    if (!ok)
+        count = 0;
     spectrum.SetSize(count, false, false, false);
-    if (count > 0) {
-        memcpy(spectrum.Masses(), masses.data(), masses.size() * sizeof(double));
-        memcpy(spectrum.Intensities(), intensities.data(), intensities.size() * sizeof(double));
-        spectrum.Invalidate();
-    }
+    spectrum.Invalidate();
     spectrum.SetTitle(title);
     spectrum.SetCentroid(centroid);
     spectrum.SetFirstScan(n);
