@@ -591,19 +591,24 @@ protected:
             hr = CreateSpectrumObject(spectrum, pp);
         return hr;
     }
+    // The Direct path reads into a scratch record of this object, reset to
+    // a new record's state before each read: the reader sees a fresh
+    // record, and the point arrays keep their capacity from call to call,
+    // so an in-process client pays no allocation per spectrum.
     template <class Read>
     HRESULT SpectrumDirect(ULONG_PTR handle, Read read)
     {
-        CMassSpectrum spectrum;
-        HRESULT hr = read(spectrum);
+        m_DirectScratch = CMassSpectrum();
+        HRESULT hr = read(m_DirectScratch);
         if (SUCCEEDED(hr))
-            hr = SpectrumToDirect(spectrum, reinterpret_cast<CKSMassSpectrum*>(handle));
+            hr = SpectrumToDirect(m_DirectScratch, reinterpret_cast<CKSMassSpectrum*>(handle));
         return hr;
     }
 
     boost::shared_ptr<Reader> m_pReader;
     LONG m_nInjection = 0;
     LONG m_nFunction = 0;
+    CMassSpectrum m_DirectScratch;
 };
 
 template <class T, class Reader, class Trace, const GUID* plibid>

@@ -121,7 +121,10 @@ public:
             spectrum.IntensityAt(p) = msn ? 1000.0 * (p + 1) : 10.0 * (index + 1) * (4.0 - (p > 3 ? p - 3 : 3 - p));
         }
         spectrum.SetCentroid(msn);
-        spectrum.SetTitle(L"Scan " + Num(index + 1) + L" of " + FunctionName(injection, function).GetString());
+        // Spectrum 6 of function 1.1 has no title: it must read back empty,
+        // whatever was read before it.
+        if (!(injection == 0 && function == 0 && index == 5))
+            spectrum.SetTitle(L"Scan " + Num(index + 1) + L" of " + FunctionName(injection, function).GetString());
         spectrum.SetMSOrder(static_cast<SHORT>(MSOrder(injection, function)));
         spectrum.SetPrecursorMass(msn ? 500.5 + index : 0.0);
         spectrum.SetSpare16(static_cast<SHORT>(7 + index));

@@ -11,7 +11,8 @@ inline constexpr GUID LIBID_TreeFixture = ks::guid("6A0D2C50-3B8E-4F7A-9C14-2E5B
 
 // The fixture dataset (paths beginning with "fixture:"):
 //   injection 1: function 1 profile MS, 10 spectra of 8 points, start
-//                times 0.1 to 1.0 min, scans 1 to 10;
+//                times 0.1 to 1.0 min, scans 1 to 10 (spectrum 6 without
+//                a title);
 //                function 2 centroid MSn of MS order 3, 4 spectra of 3
 //                points with precursor values on levels 2 and 3;
 //                trace 1 "UV 254" (5 points), trace 2 without data
