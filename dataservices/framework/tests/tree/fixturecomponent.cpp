@@ -59,6 +59,14 @@ public:
         m_bOpen = true;
         return S_OK;
     }
+    HRESULT OpenFromStorage(IUnknown*, const CString& name) override
+    {
+        Log(L"OpenFromStorage " + std::wstring(name.GetString()));
+        if (FAILED(State().openResult))
+            return State().openResult;
+        m_bOpen = true;
+        return S_OK;
+    }
     HRESULT Close() override
     {
         Log(L"Close");
@@ -204,6 +212,13 @@ public:
     KS_DECLARE_REGISTRY(L"KSTreeFixture", L"DataServer", CLSID_TreeFixtureDataServer, &LIBID_TreeFixture)
 };
 
+class CFixtureStorageServer
+    : public CKSDataServerTemplate<CFixtureStorageServer, CFixtureReader, CFixtureInjections,
+                                   &CLSID_TreeFixtureStorageServer, &LIBID_TreeFixture, true> {
+public:
+    KS_DECLARE_REGISTRY(L"KSTreeFixture", L"StorageServer", CLSID_TreeFixtureStorageServer, &LIBID_TreeFixture)
+};
+
 class CFixtureControl : public ks::Object<ITreeFixtureControl> {
 public:
     KS_DECLARE_REGISTRY(L"KSTreeFixture", L"Control", CLSID_TreeFixtureControl, nullptr)
@@ -222,6 +237,7 @@ public:
 };
 
 KS_OBJECT_ENTRY(CLSID_TreeFixtureDataServer, CFixtureDataServer);
+KS_OBJECT_ENTRY(CLSID_TreeFixtureStorageServer, CFixtureStorageServer);
 KS_OBJECT_ENTRY(CLSID_TreeFixtureControl, CFixtureControl);
 
 const ks::TypeLibRegistration kTypeLib{LIBID_TreeFixture, 1, 0, 0, L"KSTreeFixture 1.0 Type Library"};

@@ -7,6 +7,8 @@
 
 inline constexpr CLSID CLSID_TreeFixtureDataServer = ks::guid("6A0D2C51-3B8E-4F7A-9C14-2E5B7D90A1C3");
 inline constexpr CLSID CLSID_TreeFixtureControl = ks::guid("6A0D2C52-3B8E-4F7A-9C14-2E5B7D90A1C3");
+// The same data server listing IKSDataServer2 as well.
+inline constexpr CLSID CLSID_TreeFixtureStorageServer = ks::guid("6A0D2C54-3B8E-4F7A-9C14-2E5B7D90A1C3");
 inline constexpr GUID LIBID_TreeFixture = ks::guid("6A0D2C50-3B8E-4F7A-9C14-2E5B7D90A1C3");
 
 // The fixture dataset (paths beginning with "fixture:"):

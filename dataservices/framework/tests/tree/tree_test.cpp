@@ -148,6 +148,30 @@ TEST_F(TreeTest, DataServerStateRules)
     EXPECT_EQ(Path(), L"<closed>");
 }
 
+TEST_F(TreeTest, StorageOpeningFollowsTheOpenRules)
+{
+    ks::ComPtr<IKSDataServer2> storage;
+    ASSERT_EQ(CoCreateInstance(CLSID_TreeFixtureStorageServer, nullptr, CLSCTX_INPROC_SERVER, IID_IKSDataServer2,
+                               storage.out()),
+              S_OK);
+    ks::ComPtr<IKSDataServer> plain;
+    ASSERT_EQ(plain.queryFrom(storage.get()), S_OK);
+    ASSERT_EQ(plain->Open(ks::Bstr(L"fixture:one")), S_OK);
+    TakeLog(control.get());
+    EXPECT_EQ(storage->OpenFromStorage(nullptr, ks::Bstr(L"Sub 1")), S_OK);
+    EXPECT_EQ(TakeLog(control.get()), L"Close\nOpenFromStorage Sub 1\n");
+    ks::Bstr path;
+    EXPECT_EQ(plain->CurrentDataset(&path), S_OK);
+    EXPECT_EQ(path.str(), L"Sub 1");
+    control->SetOpenResult(E_ACCESSDENIED);
+    EXPECT_EQ(storage->OpenFromStorage(nullptr, ks::Bstr(L"Sub 2")), E_ACCESSDENIED);
+    EXPECT_EQ(plain->CurrentDataset(&path), E_FAIL);
+    ks::ComPtr<IKSDataServer3> three;
+    ASSERT_EQ(three.queryFrom(storage.get()), S_OK);
+    EXPECT_EQ(three->get_ClassID(&path), S_OK);
+    EXPECT_EQ(path.str(), L"{6A0D2C54-3B8E-4F7A-9C14-2E5B7D90A1C3}");
+}
+
 TEST_F(TreeTest, ItemAcceptsOneToCountOnly)
 {
     OpenFixture();
