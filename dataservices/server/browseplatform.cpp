@@ -219,6 +219,9 @@ const std::vector<KSLinuxBrowsePlatform::Mount>& KSLinuxBrowsePlatform::Mounts()
 
 std::vector<std::wstring> KSLinuxBrowsePlatform::DriveRoots()
 {
+    // Asked once as each dialog starts: read the table again, media come
+    // and go.
+    m_loaded = false;
     std::vector<std::wstring> roots;
     for (const Mount& m : Mounts())
         roots.push_back(m.point);

@@ -87,7 +87,7 @@ public:
     virtual ~KSBrowsePlatform() = default;
 
     // The roots the dialog asks about, in order ("A:\" to "Z:\"; on Linux
-    // "/" and the mount points).
+    // "/" and the mount points, read afresh at each call).
     virtual std::vector<std::wstring> DriveRoots() = 0;
     // The type of a root (KS_DRIVE_*).
     virtual UINT DriveType(const std::wstring& root) = 0;
