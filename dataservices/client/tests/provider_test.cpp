@@ -186,7 +186,7 @@ void SetString(HKEY key, const wchar_t* name, const std::wstring& value)
 }
 
 // The provider keys that the real provider server loads.
-void WriteProviderKeys(const std::vector<Entry>& entries)
+[[maybe_unused]] void WriteProviderKeys(const std::vector<Entry>& entries)
 {
     for (const Entry& e : entries) {
         const std::wstring path = L"Software\\Kestrom\\Data Services\\" + ks::guidToString(e.clsid);

@@ -17,7 +17,7 @@ ks::test::RunResult Ksdata(const std::vector<std::string>& args)
     return ks::test::run(argv);
 }
 
-void Register(const std::string& module)
+[[maybe_unused]] void Register(const std::string& module)
 {
     const ks::test::RunResult r = ks::test::run({std::string(KS_BIN_DIR) + "/ksregsvr", std::string(KS_LIB_DIR) + "/" + module});
     ASSERT_EQ(r.exitCode, 0) << module << ": " << r.out << r.err;
@@ -30,7 +30,7 @@ void SetString(HKEY key, const wchar_t* name, const std::wstring& value)
               ERROR_SUCCESS);
 }
 
-void WriteProviderKey(const std::wstring& clsid, const std::wstring& className, const std::wstring& menuName, DWORD flags)
+[[maybe_unused]] void WriteProviderKey(const std::wstring& clsid, const std::wstring& className, const std::wstring& menuName, DWORD flags)
 {
     const std::wstring path = L"Software\\Kestrom\\Data Services\\" + clsid;
     HKEY key = nullptr;
