@@ -250,10 +250,10 @@ private:
 
 KS_OBJECT_ENTRY(kFakeBrowseServerClsid, FakeBrowseServer);
 
-void setUpFakeProviders()
+namespace {
+
+void writeFakeProviderKey()
 {
-    FakeBrowseServers::reset();
-    ASSERT_EQ(ks::module().registerClassObjects(), S_OK);
     CKSProviderDescriptionImpl record;
     record.ClassID = ks::guidToString(kFakeProviderClsid);
     record.ClassName = L"KSBrowseTest.Provider";
@@ -262,6 +262,30 @@ void setUpFakeProviders()
     record.Supplier = L"test";
     record.Version = L"1.0";
     ASSERT_EQ(WriteProviderKey(record, ks::guidToString(kFakeBrowseServerClsid), L""), S_OK);
+}
+
+}  // namespace
+
+void setUpFakeProviders()
+{
+    FakeBrowseServers::reset();
+    ASSERT_EQ(ks::module().registerClassObjects(), S_OK);
+    writeFakeProviderKey();
+}
+
+DWORD setUpFakeServerOnly()
+{
+    FakeBrowseServers::reset();
+    DWORD cookie = 0;
+    IUnknown* factory = nullptr;
+    EXPECT_EQ(ks::module().getClassObject(kFakeBrowseServerClsid, IID_IUnknown, reinterpret_cast<void**>(&factory)),
+              S_OK);
+    if (factory) {
+        EXPECT_EQ(ksRegisterClassObject(kFakeBrowseServerClsid, factory, &cookie), S_OK);
+        factory->Release();
+    }
+    writeFakeProviderKey();
+    return cookie;
 }
 
 void tearDownFakeProviders()

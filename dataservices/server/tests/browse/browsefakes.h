@@ -50,6 +50,10 @@ extern const CLSID kFakeBrowseServerClsid;
 // names the fake data server. Call once per test (fresh registry).
 void setUpFakeProviders();
 void tearDownFakeProviders();
+// Only the fake data server goes into the class table (and the provider
+// key is written): the dataset access then comes from the registered
+// component. Returns the registration's cookie.
+DWORD setUpFakeServerOnly();
 
 // A new dataset access (its probing list holds the fake data server).
 ks::ComPtr<IKSDataAccess> newDataAccess();

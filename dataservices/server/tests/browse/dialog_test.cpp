@@ -3,6 +3,8 @@
 #include "browsefakes.h"
 #include "browseimages.h"
 #include "ksbrowsedialogs.h"
+#include "ksactivation.h"
+#include "ksclasstable.h"
 #include "kstest.h"
 #include "opendialog.h"
 #include "opendialogview.h"
@@ -411,6 +413,56 @@ TEST_F(BrowseDialog, SelectFunctionDialog)
         release(injection);
         release(server);
     }
+}
+
+// The deliverable itself: KSDataAccess from the registered component, on
+// the system's own mount table.
+TEST(BrowseComponent, BrowseInjectionThroughTheRegisteredComponent)
+{
+    const ks::test::RunResult reg =
+        ks::test::run({std::string(KS_BIN_DIR) + "/ksregsvr", std::string(KS_LIB_DIR) + "/KSProviderServer.so"});
+    ASSERT_EQ(reg.exitCode, 0) << reg.out << reg.err;
+    const DWORD cookie = setUpFakeServerOnly();
+    const std::string dir = ks::test::tempDir() + "/component";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir + "/runs")));
+    ks::test::writeFile(dir + "/runs/one.ds", "x");
+    const std::wstring d = wide(dir);
+    WriteSourcePath(CKSDataAccess::kBrowserSettingsKey, d + L"/runs");
+
+    {
+        ks::ComPtr<IKSDataAccess> access;
+        ASSERT_EQ(CoCreateInstance(CLSID_KSDataAccess, nullptr, CLSCTX_INPROC_SERVER, IID_IKSDataAccess,
+                                   access.out()),
+                  S_OK);
+        // Not this program's own class: its code lives in the component.
+        const void* vtable = *reinterpret_cast<void* const*>(access.get());
+        const std::wstring module = ks::modulePathOf(vtable);
+        EXPECT_NE(module.find(L"KSProviderServer.so"), std::wstring::npos);
+
+        whenModal([&](QDialog* dlg) {
+            EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Select Dataset"));
+            auto* tree = dlg->findChild<QTreeWidget*>(QStringLiteral("datasetTree"));
+            ASSERT_NE(tree, nullptr);
+            EXPECT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("/"));
+            QTreeWidgetItem* runs = tree->currentItem();
+            ASSERT_NE(runs, nullptr);
+            EXPECT_EQ(runs->text(0), QStringLiteral("runs"));
+            QTreeWidgetItem* one = childItem(runs, QStringLiteral("one.ds"));
+            ASSERT_NE(one, nullptr);
+            doubleClickItem(tree, one, 25);
+            EXPECT_FALSE(dlg->isVisible());
+        });
+        IKSDataServer* server = nullptr;
+        IKSInjection* injection = nullptr;
+        EXPECT_EQ(access->BrowseInjection(&server, &injection), S_OK);
+        ASSERT_NE(server, nullptr);
+        ks::Bstr current;
+        EXPECT_EQ(server->CurrentDataset(&current), S_OK);
+        EXPECT_EQ(current.str(), d + L"/runs/one.ds");
+        release(injection);
+        release(server);
+    }
+    EXPECT_EQ(ksRevokeClassObject(cookie), S_OK);
 }
 
 TEST(BrowseImages, SeventeenDistinctImagesWithWhiteTransparent)
