@@ -30,8 +30,13 @@ TEST(SelfRegistration, ProviderServerRegistersItsClassAndTypeLibrary)
              "[HKEY_CLASSES_ROOT\\TypeLib\\{23469379-D825-11D3-91DF-00400536072C}\\1.0]\n@=sz:\"KSProviderServer 1.0 Type Library\\0\"",
          })
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n---\n" << r.out;
-    // The description class is made only by the server: not registered.
+    // The description class is made only by the server, and the declared
+    // provider and scan-information classes by nobody: none is registered.
     EXPECT_EQ(r.out.find("155AC308"), std::string::npos);
+    for (const CLSID& clsid : {CLSID_KSProviderDescription, CLSID_KSDataProvider, CLSID_KSScanInfoProvider}) {
+        ks::ComPtr<IUnknown> object;
+        EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown, object.out()), REGDB_E_CLASSNOTREG);
+    }
 
     const ks::test::RunResult u = regsvr(kServerModule, true);
     ASSERT_EQ(u.exitCode, 0) << u.err;
