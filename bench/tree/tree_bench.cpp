@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -135,8 +136,7 @@ ks::ComPtr<IKSFunction> OpenFunction(ks::ComPtr<IKSDataServer>& server)
 bool RegisterLibrary()
 {
     static int result = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/ks_tree_bench_XXXXXX";
+        std::string folder = std::filesystem::temp_directory_path().string() + "/ks_tree_bench_XXXXXX";
         if (!mkdtemp(folder.data()))
             return 1;
         setenv("KESTROM_REGISTRY", (folder + "/registry").c_str(), 1);
