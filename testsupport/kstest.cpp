@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <clocale>
 #include <poll.h>
 #include <signal.h>
 #include <sstream>
@@ -79,7 +80,101 @@ std::string realDataRoot()
 #endif
 }
 
+// Full path of a program on PATH or in the usual system folders; empty
+// when there is none.
+std::string findProgram(const std::string& name)
+{
+    std::string dirs;
+    if (const char* p = std::getenv("PATH"))
+        dirs = p;
+    dirs += ":/usr/bin:/usr/sbin:/bin:/sbin";
+    std::istringstream in(dirs);
+    std::string dir;
+    while (std::getline(in, dir, ':')) {
+        if (dir.empty())
+            continue;
+        const std::string candidate = dir + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return std::string();
+}
+
+// The compiled comma locale of this process; its folder is removed when
+// the process ends.
+struct CommaLocale {
+    std::string folder;   // the LOCPATH folder
+    std::string name;     // empty when it could not be made
+    std::string whyNot;
+
+    CommaLocale()
+    {
+        const std::string localedef = findProgram("localedef");
+        if (localedef.empty()) {
+            whyNot = "no localedef program (it comes with the locales package)";
+            return;
+        }
+        std::string tmpl = baseTempRoot() + "/kstest-locale-XXXXXX";
+        std::vector<char> buf(tmpl.begin(), tmpl.end());
+        buf.push_back('\0');
+        if (!mkdtemp(buf.data())) {
+            whyNot = std::string("cannot create a folder for the locale: ") + std::strerror(errno);
+            return;
+        }
+        folder = buf.data();
+        const std::string locale = "de_DE.UTF-8";
+        const RunResult r = run({localedef, "-i", "de_DE", "-f", "UTF-8", folder + "/" + locale});
+        // localedef exits with 1 for mere warnings; what counts is the result.
+        if (!fs::exists(folder + "/" + locale + "/LC_NUMERIC")) {
+            whyNot = "localedef could not compile " + locale + " (exit " + std::to_string(r.exitCode) +
+                     "): " + r.err + r.out;
+            return;
+        }
+        pointLocPath();
+        // Checked with setlocale: newlocale leaks its search path in glibc
+        // when LOCPATH is set, which the leak checker reports.
+        const char* current = setlocale(LC_NUMERIC, nullptr);
+        const std::string saved = current ? current : "C";
+        if (!setlocale(LC_NUMERIC, locale.c_str())) {
+            whyNot = "the compiled locale " + locale + " cannot be set";
+            return;
+        }
+        const std::string point = localeconv()->decimal_point;
+        setlocale(LC_NUMERIC, saved.c_str());
+        if (point != ",") {
+            whyNot = "the compiled locale " + locale + " has the decimal point \"" + point + "\"";
+            return;
+        }
+        name = locale;
+    }
+    ~CommaLocale()
+    {
+        if (!folder.empty() && !std::getenv("KS_KEEP_TESTTMP")) {
+            std::error_code ec;
+            fs::remove_all(folder, ec);
+        }
+    }
+    void pointLocPath() const
+    {
+        setenv("LOCPATH", folder.c_str(), 1);
+    }
+};
+
 }  // namespace
+
+std::string makeCommaLocale(std::string* whyNot)
+{
+    static const CommaLocale made;
+    if (made.name.empty()) {
+        if (whyNot)
+            *whyNot = made.whyNot;
+        return std::string();
+    }
+    made.pointLocPath();
+    if (whyNot)
+        whyNot->clear();
+    return made.name;
+}
 
 const std::string& tempDir()
 {

@@ -38,6 +38,20 @@ RunResult run(const std::vector<std::string>& argv,
               const std::vector<std::string>& extraEnv = {},
               const std::string& stdinText = std::string());
 
+// A locale whose decimal separator is a comma ("de_DE.UTF-8"), for tests
+// that check that numbers are written and read in the "C" form whatever
+// the process locale. The locale is compiled with localedef once per test
+// process into a private folder that lives until the process ends, and
+// LOCPATH is pointed at that folder on every call, so setlocale,
+// std::locale and newlocale find it (while LOCPATH is set, glibc looks
+// for named locales there and in the system folder, not in the locale
+// archive). Under the leak checker use setlocale: glibc's newlocale,
+// which std::locale uses too, leaks its search path while LOCPATH is set.
+// Returns the name to pass to them, or an empty string when the locale
+// cannot be made, with the reason in *whyNot (no localedef program, or
+// the locale sources missing).
+std::string makeCommaLocale(std::string* whyNot = nullptr);
+
 // Reads a whole file; empty when it cannot be read.
 std::string readFile(const std::string& path);
 // Writes a whole file (binary); fails the test when it cannot.

@@ -270,10 +270,18 @@ TEST(Variant, ChangeTypeInterfacesByQuery)
 
 TEST(Variant, TextConversionsIgnoreTheProcessLocale)
 {
+    std::string why;
+    const std::string comma = ks::test::makeCommaLocale(&why);
+    if (comma.empty())
+        GTEST_SKIP() << "no locale with a decimal comma: " << why;
     const char* old = std::setlocale(LC_ALL, nullptr);
     std::string saved = old ? old : "C";
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no locale with a decimal comma installed";
+    ASSERT_NE(std::setlocale(LC_ALL, comma.c_str()), nullptr);
+    struct Restore {
+        std::string locale;
+        ~Restore() { std::setlocale(LC_ALL, locale.c_str()); }
+    } restore{saved};
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     VARIANT v = r8(2.5), out;
     VariantInit(&out);
     ASSERT_EQ(VariantChangeType(&out, &v, 0, VT_BSTR), S_OK);
@@ -283,7 +291,7 @@ TEST(Variant, TextConversionsIgnoreTheProcessLocale)
     ASSERT_EQ(VariantChangeType(&back, &out, 0, VT_R8), S_OK);
     EXPECT_EQ(back.dblVal, 2.5);
     VariantClear(&out);
-    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_STREQ(std::localeconv()->decimal_point, ",");
 }
 
 // Python's "%.15G" (and "%.7G" for singles) as the reference for the text

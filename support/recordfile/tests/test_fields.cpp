@@ -122,14 +122,24 @@ TEST(NumberText, Ftoa)
 
 TEST(NumberText, FormattersIgnoreTheCallersLocale)
 {
+    std::string why;
+    const std::string comma = ks::test::makeCommaLocale(&why);
+    if (comma.empty())
+        GTEST_SKIP() << "no locale with a decimal comma: " << why;
     const char* old = std::setlocale(LC_NUMERIC, nullptr);
     std::string saved = old ? old : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no locale with a decimal comma installed";
+    ASSERT_NE(std::setlocale(LC_NUMERIC, comma.c_str()), nullptr);
+    struct Restore {
+        std::string locale;
+        ~Restore() { std::setlocale(LC_NUMERIC, locale.c_str()); }
+    } restore{saved};
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     char t[40];
     EXPECT_STREQ(ftoa(1.5, t, 2), "1.50");
     EXPECT_STREQ(etoa(1500, t, 1), "1.5e3");
-    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_STREQ(gtoa(0.5, 3, t), "0.500");
+    EXPECT_STREQ(gtoa(1234567, 3, t), "1.23e6");
+    EXPECT_STREQ(std::localeconv()->decimal_point, ",");
 }
 
 TEST(NumberText, EtoaAndGtoa)

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <sys/stat.h>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -18,18 +17,16 @@ namespace {
 
 const std::wstring kKey = below(L"Global");
 
-// A German locale compiled into the test's folder; the user's default
+// A German locale compiled for the test process; the user's default
 // locale (the environment) is set to it.
 class GermanUserLocale : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const std::string dir = ks::test::tempDir() + "/locales";
-        ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
-        const auto r = ks::test::run({pt::program("localedef"), "-i", "de_DE", "-f", "UTF-8", dir + "/de_DE.UTF-8"});
-        ASSERT_EQ(r.exitCode, 0) << r.err;
-        setenv("LOCPATH", dir.c_str(), 1);
-        setenv("LC_ALL", "de_DE.UTF-8", 1);
+        std::string why;
+        const std::string german = ks::test::makeCommaLocale(&why);
+        ASSERT_FALSE(german.empty()) << why;
+        setenv("LC_ALL", german.c_str(), 1);
         ASSERT_NE(setlocale(LC_ALL, ""), nullptr);
         ASSERT_STREQ(localeconv()->decimal_point, ",");
         // A program starts in "C".
