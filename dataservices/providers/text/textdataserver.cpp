@@ -39,15 +39,26 @@ HRESULT CTextDataServerImpl::Close()
     return S_OK;
 }
 
-int CTextDataServerImpl::SpectrumCount(int, int)
+// The file is one injection with one function. A child object taken before
+// a re-open keeps its indexes, so every operation checks them again.
+bool CTextDataServerImpl::IsFunction(int injection, int function)
 {
+    return injection == 0 && function == 0;
+}
+
+int CTextDataServerImpl::SpectrumCount(int injection, int function)
+{
+    if (!IsFunction(injection, function))
+        return 0;
     return m_IO.SpectrumCount();
 }
 
-HRESULT CTextDataServerImpl::TIC(bool calculate, int, int, CChromatogram& chromatogram)
+HRESULT CTextDataServerImpl::TIC(bool calculate, int injection, int function, CChromatogram& chromatogram)
 {
     if (!calculate)
         return CO_E_NOT_SUPPORTED;
+    if (!IsFunction(injection, function))
+        return E_FAIL;
     LONG count = 0;
     std::vector<double> times;
     std::vector<double> sums;
@@ -67,7 +78,8 @@ HRESULT CTextDataServerImpl::Spectrum(int injection, int function, int index, CM
 {
     // The file counts spectra from 1; an index at the int limit has no
     // successor.
-    if (index < 0 || index == INT_MAX || !m_IO.ReadDatasetSpectrum(static_cast<LONG>(index) + 1, spectrum))
+    if (!IsFunction(injection, function) || index < 0 || index == INT_MAX ||
+        !m_IO.ReadDatasetSpectrum(static_cast<LONG>(index) + 1, spectrum))
         return E_FAIL;
     spectrum.SetFunctionType(FunctionType(injection, function));
     spectrum.Invalidate();
@@ -77,6 +89,8 @@ HRESULT CTextDataServerImpl::Spectrum(int injection, int function, int index, CM
 int CTextDataServerImpl::SpectrumIndexByRT(int injection, int function, double retentionTime,
                                            FunctionRTProximity proximity)
 {
+    if (!IsFunction(injection, function))
+        return -1;
     if (m_Times.empty()) {
         CChromatogram scratch;
         if (FAILED(TIC(true, injection, function, scratch)))

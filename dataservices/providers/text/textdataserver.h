@@ -1,5 +1,7 @@
 // The reader behind the text provider's data server: a multi-spectrum text
 // file as one injection with one function, its spectra in file order.
+// Injection and function indexes other than 0 (a child object that outlived
+// a re-open) read as an empty function: count 0, E_FAIL, index -1.
 #pragma once
 
 #include <vector>
@@ -26,6 +28,8 @@ public:
     int SpectrumIndexByRT(int injection, int function, double retentionTime, FunctionRTProximity proximity) override;
 
 private:
+    static bool IsFunction(int injection, int function);
+
     CTextDataIO m_IO;
     std::vector<double> m_Times;
 };

@@ -1,0 +1,123 @@
+// Helpers of the provider component tests: registration into the test
+// case's registry, spectrum objects of the spectrum-object library and
+// reading them back, the provider's reader settings.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ksactivation.h"
+#include "kscomptr.h"
+#include "kscontract.h"
+#include "kstest.h"
+#include "kstextprovider.h"
+#include "readersettings.h"
+
+namespace textprov {
+
+inline const wchar_t kClassID[] = L"{127AC576-D36A-11D3-91D9-00400536072C}";
+
+// ksregsvr on each module of the build's library folder, in order.
+inline void Register(const std::vector<std::string>& modules)
+{
+    for (const std::string& module : modules) {
+        const ks::test::RunResult r =
+            ks::test::run({std::string(KS_BIN_DIR) + "/ksregsvr", std::string(KS_LIB_DIR) + "/" + module});
+        ASSERT_EQ(r.exitCode, 0) << module << ": " << r.out << r.err;
+    }
+}
+
+template <class I>
+ks::ComPtr<I> Create(REFCLSID clsid)
+{
+    ks::ComPtr<I> object;
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, KS_IID(I), reinterpret_cast<void**>(&object)),
+              S_OK);
+    return object;
+}
+
+template <class I, class From>
+ks::ComPtr<I> Query(From* from)
+{
+    ks::ComPtr<I> to;
+    if (from)
+        from->QueryInterface(KS_IID(I), reinterpret_cast<void**>(&to));
+    return to;
+}
+
+inline std::vector<double> Doubles(const VARIANT& v)
+{
+    std::vector<double> values;
+    if (v.vt != (VT_ARRAY | VT_R8) || !v.parray)
+        return values;
+    LONG lower = 0;
+    LONG upper = -1;
+    SafeArrayGetLBound(v.parray, 1, &lower);
+    SafeArrayGetUBound(v.parray, 1, &upper);
+    void* data = nullptr;
+    if (upper >= lower && SUCCEEDED(SafeArrayAccessData(v.parray, &data))) {
+        const double* d = static_cast<const double*>(data);
+        values.assign(d, d + (upper - lower + 1));
+        SafeArrayUnaccessData(v.parray);
+    }
+    return values;
+}
+
+struct Points {
+    LONG count = -1;
+    std::vector<double> masses;
+    std::vector<double> intensities;
+    std::wstring title;
+    VARIANT_BOOL centroid = 0;
+    double startRT = -1;
+    LONG firstScan = -1;
+};
+
+inline Points Read(IKSMassSpectrum* spectrum)
+{
+    Points p;
+    spectrum->get_Count(&p.count);
+    ks::Variant masses;
+    spectrum->get_Masses(&masses);
+    p.masses = Doubles(masses);
+    ks::Variant intensities;
+    spectrum->get_Intensities(&intensities);
+    p.intensities = Doubles(intensities);
+    ks::Bstr title;
+    spectrum->get_Title(&title);
+    p.title = title.str();
+    spectrum->get_Centroid(&p.centroid);
+    if (auto two = Query<IKSMassSpectrum2>(spectrum)) {
+        two->get_StartRT(&p.startRT);
+        two->get_FirstScan(&p.firstScan);
+    }
+    return p;
+}
+
+inline std::wstring Setting(const wchar_t* valueName)
+{
+    std::wstring path;
+    MakeSettingsPath(kClassID, valueName, path);
+    std::wstring text;
+    ReadRegistryText(HKEY_CURRENT_USER, path, text);
+    return text;
+}
+
+inline std::wstring Wide(const std::string& s)
+{
+    return std::wstring(s.begin(), s.end());
+}
+
+inline std::string Narrow(const std::wstring& s)
+{
+    return std::string(s.begin(), s.end());
+}
+
+inline std::wstring Text(const ks::Bstr& b)
+{
+    return b.str();
+}
+
+}  // namespace textprov
