@@ -125,6 +125,7 @@ std::wstring CFunctionDialog::title() const
 void CFunctionDialog::initialize()
 {
     m_names.clear();
+    m_numbers.clear();
     m_selection = -1;
     m_result = -1;
     if (!m_functions)
@@ -140,6 +141,7 @@ void CFunctionDialog::initialize()
         if (FAILED(fcn->get_Name(&name)))
             continue;
         m_names.push_back(name.str());
+        m_numbers.push_back(i);
     }
 }
 

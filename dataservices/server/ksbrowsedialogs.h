@@ -117,7 +117,8 @@ public:
 
     std::wstring title() const override;
     // Lists the Name of Item(1) to Item(Count); a function whose name
-    // cannot be read is skipped, so later ones move up.
+    // cannot be read is skipped, so later ones move up (each entry keeps
+    // its own function number).
     void initialize() override;
     void finish(INT result) override;
     // The Qt view (opendialogview.cpp).
@@ -128,10 +129,13 @@ public:
     virtual void Select(LONG position);
     // The position chosen on OK, -1 when none (or cancelled).
     LONG ResultPosition() const { return m_result; }
+    // The function number of the entry chosen on OK, -1 when none.
+    LONG ResultFunction() const { return m_result >= 0 ? m_numbers[static_cast<size_t>(m_result)] : -1; }
 
 private:
     ks::ComPtr<IKSFunctions> m_functions;
     std::vector<std::wstring> m_names;
+    std::vector<LONG> m_numbers;  // per entry
     LONG m_selection = -1;
     LONG m_result = -1;
 };

@@ -467,9 +467,11 @@ HRESULT CKSDataAccess::BrowseInjectionFunctions(BSTR Path, LONG injection, IKSDa
         return E_FAIL;
 
     CFunctionDialog dialog(functions.get());
+    // The chosen entry's own function number: counting positions would
+    // pick the wrong function after one whose name could not be read.
     if (ks::dialogs::runModal(dialog) == IDOK && dialog.ResultPosition() != -1) {
         ks::dialogs::WaitCursor wait;
-        return functions->get_Item(dialog.ResultPosition() + 1, ppFcn);
+        return functions->get_Item(dialog.ResultFunction(), ppFcn);
     }
     return S_FALSE;
 }

@@ -415,6 +415,28 @@ TEST_F(Browse, InjectionFunctionsListsNamesAndNeverTouchesTheRememberedPath)
     EXPECT_EQ(L"/data/last", rememberedPath());
 }
 
+// A function whose name cannot be read is not listed; the entries after it
+// still open their own functions.
+TEST_F(Browse, InjectionFunctionsOpensTheChosenEntryAfterAnUnreadableName)
+{
+    script(1, L"FailName", 2);
+    auto access2 = as<IKSDataAccess2>(access.get());
+    ScopedDialogRunner scoped(runner);
+    std::vector<std::wstring> names;
+    runner.answerModal([&](DialogModel& m) {
+        names = functionDialog(m).Names();
+        functionDialog(m).Select(1);
+    });
+    ks::ComPtr<IKSDataServer> server;
+    ks::ComPtr<IKSInjection> injection;
+    ks::ComPtr<IKSFunction> fcn;
+    ASSERT_EQ(S_OK, access2->BrowseInjectionFunctions(ks::Bstr(L"/data/run3"), 1, &server, &injection, &fcn));
+    EXPECT_EQ((std::vector<std::wstring>{L"Full", L"Scan"}), names);
+    LONG index = 0;
+    ASSERT_EQ(S_OK, fcn->get_Index(&index));
+    EXPECT_EQ(3, index);
+}
+
 TEST_F(Browse, InjectionFunctionsPassesOnOpeningFailures)
 {
     auto access2 = as<IKSDataAccess2>(access.get());

@@ -113,12 +113,21 @@ std::vector<FunctionSpec> parseFunctions(const std::wstring& text)
 
 class FakeFunction : public ks::Object<ks::Dual<IKSFunction>> {
 public:
-    void init(const FunctionSpec& spec, LONG index)
+    void init(const FunctionSpec& spec, LONG index, bool nameFails)
     {
         m_spec = spec;
         m_index = index;
+        m_nameFails = nameFails;
     }
-    HRESULT get_Name(BSTR* p) override { return copyText(m_spec.name, p); }
+    HRESULT get_Name(BSTR* p) override
+    {
+        if (m_nameFails) {
+            if (p)
+                *p = nullptr;
+            return E_FAIL;
+        }
+        return copyText(m_spec.name, p);
+    }
     HRESULT get_Type(FunctionType* p) override { return p ? (*p = FunctionType(m_spec.type), S_OK) : E_POINTER; }
     HRESULT get_MSMSType(FunctionMSMSType* p) override { return p ? (*p = FunctionMSMSTypeNone, S_OK) : E_POINTER; }
     HRESULT get_Polarity(FunctionPolarity* p) override
@@ -156,6 +165,7 @@ public:
 private:
     FunctionSpec m_spec;
     LONG m_index = 0;
+    bool m_nameFails = false;
 };
 
 template <class T>
@@ -185,7 +195,7 @@ public:
         HRESULT hr = newObject(&f);
         if (FAILED(hr))
             return hr;
-        f->init(list[Index - 1], Index);
+        f->init(list[Index - 1], Index, static_cast<DWORD>(Index) == scriptNumber(m_slot, L"FailName", 0));
         *pp = f;
         return S_OK;
     }

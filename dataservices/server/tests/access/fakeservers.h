@@ -12,6 +12,7 @@
 //   "Injections"      DWORD  number of injections, also InjectionCountFromPath (1)
 //   "FunctionsResult" DWORD  get_Functions' HRESULT (S_OK)
 //   "FailItem"        DWORD  the function number whose Item fails with E_FAIL (none)
+//   "FailName"        DWORD  the function number whose Name fails with E_FAIL (none)
 //   "Functions"       SZ     "name,type,order,polarity;..." ("MS,1,1,1")
 //
 // and appends what happens to $TMPDIR/fakeservers.log, one line each:
