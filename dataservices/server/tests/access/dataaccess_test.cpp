@@ -216,6 +216,20 @@ TEST_F(DataAccess, FallbackOpensWithTheFirstServerExceptTheTextDataServer)
     EXPECT_TRUE(released);
 }
 
+// Only the fallback passes over the text data server: a path it accepts
+// opens with it.
+TEST_F(DataAccess, TextDataServerOpensWhatItAccepts)
+{
+    addProviderOfSlot(1, 1);
+    addProviderOfSlot(2, 2);
+    makeTextDataServer(2);
+    script(2, L"Valid", 1);
+    auto access = createAccess();
+    ks::ComPtr<IKSDataServer> server;
+    ASSERT_EQ(S_OK, access->OpenDataset(ks::Bstr(L"/data/spectrum.txt"), &server));
+    EXPECT_EQ(2, slotOf(server.get()));
+}
+
 TEST_F(DataAccess, FallbackWithNothingOpeningFails)
 {
     addProviderOfSlot(1, 1);
@@ -458,14 +472,16 @@ TEST_F(DataAccess, ClientProcessCreatesItByProgId)
     addProviderOfSlot(1, 1);
     addProviderOfSlot(2, 2);
     script(2, L"Valid", 1);
-    const ks::test::RunResult r =
-        ks::test::run({std::string(KS_BIN_DIR) + "/ks_dataaccess_test_client", "KSProviderServer.KSDataAccess",
-                       "/data/client"});
-    ASSERT_EQ(0, r.exitCode) << r.err;
-    EXPECT_EQ("IsValidDataset 1\nOpenDataset 0x00000000 " + ks::guidToStringA(fakeServerClsid(2)) +
-                  " /data/client\n",
-              r.out);
-    EXPECT_EQ((std::vector<std::string>{"open 2"}), events("open"));
+    for (const char* progId : {"KSProviderServer.KSDataAccess", "KSProviderServer.KSDataAccess.1"}) {
+        const ks::test::RunResult r =
+            ks::test::run({std::string(KS_BIN_DIR) + "/ks_dataaccess_test_client", progId, "/data/client"});
+        ASSERT_EQ(0, r.exitCode) << progId << ": " << r.err;
+        EXPECT_EQ("IsValidDataset 1\nOpenDataset 0x00000000 " + ks::guidToStringA(fakeServerClsid(2)) +
+                      " /data/client\n",
+                  r.out)
+            << progId;
+    }
+    EXPECT_EQ((std::vector<std::string>{"open 2", "open 2"}), events("open"));
 
     const ks::test::RunResult unknown = ks::test::run(
         {std::string(KS_BIN_DIR) + "/ks_dataaccess_test_client", "KSProviderServer.NoSuchClass", "/data/client"});
