@@ -569,4 +569,45 @@ TEST_F(TextProvider, ChromatogramOfADatasetWithoutPoints)
     EXPECT_EQ(dataset->GetBaseSpectrum(1, tic.get()), E_OUTOFMEMORY);
 }
 
+// Damaged files through every reading path of the provider object: an
+// error or an empty result, never a crash (the tests run under the
+// sanitizers).
+TEST_F(TextProvider, DamagedFilesThroughTheProvider)
+{
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.push_back(static_cast<char>((i * 131 + 7) & 0xFF));
+    static const char kZero[] = "Scan 1, retention time = 0.1\n100\0 5\n";
+    const std::string cases[] = {
+        garbage,
+        std::string(1 << 20, '7'),
+        "retention time = 1e999\n1e999 1e999\n-1e400 5\n100 1e-400\n",
+        std::string(kZero, sizeof kZero - 1) + "retention time =\n\n\r\r\n",
+        "retention time = 0.1\nretention time = 0.2\n",
+    };
+    int n = 0;
+    for (const std::string& bytes : cases) {
+        const std::wstring file = File("damaged" + std::to_string(n++) + ".txt", bytes);
+        auto spectrum = NewSpectrum();
+        const HRESULT read = m_reader->ReadSpectrum(ks::Bstr(file), spectrum.get());
+        EXPECT_TRUE(read == S_OK || read == E_OUTOFMEMORY) << n;
+
+        ScriptedDialogRunner runner;
+        ScopedDialogRunner scope(runner);
+        runner.answerFile(file);
+        ks::ComPtr<IKSMSDataset> dataset;
+        ASSERT_EQ(m_datasetReader->ReadDatasetInteractive(&dataset), S_OK) << n;
+        LONG count = 0;
+        EXPECT_EQ(dataset->get_BaseSpectrumCount(&count), S_OK);
+        EXPECT_GE(count, 1);
+        const HRESULT tic = dataset->GetTIC(spectrum.get());
+        EXPECT_TRUE(tic == S_OK || tic == E_FAIL) << n;
+        // The chromatogram may have cut the count to the spectra it read.
+        for (LONG i = 1; i <= count && i <= 3; ++i) {
+            const HRESULT hr = dataset->GetBaseSpectrum(i, spectrum.get());
+            EXPECT_TRUE(hr == S_OK || hr == E_OUTOFMEMORY || hr == E_INVALIDARG) << n << " " << i;
+        }
+    }
+}
+
 }  // namespace
