@@ -160,6 +160,38 @@ TEST_F(TextProvider, ReadsAPlainPathIntoAnObject)
     EXPECT_EQ(Setting(L"Source Path"), L"");
 }
 
+// Late-bound clients reach the reader through its dispatch interface.
+TEST_F(TextProvider, ReadSpectrumThroughIDispatch)
+{
+    const std::wstring file = File("one.txt", "100 5\n");
+    auto spectrum = NewSpectrum();
+    IDispatch* reader = m_reader.get();
+    LPOLESTR name = const_cast<LPOLESTR>(L"readspectrum");
+    DISPID id = 0;
+    ASSERT_EQ(reader->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+    ks::Bstr path(file);
+    VARIANT args[2];
+    VariantInit(&args[0]);
+    args[0].vt = VT_DISPATCH;
+    args[0].pdispVal = spectrum.get();
+    VariantInit(&args[1]);
+    args[1].vt = VT_BSTR;
+    args[1].bstrVal = path.get();
+    DISPPARAMS params{args, nullptr, 2, 0};
+    EXCEPINFO info{};
+    UINT bad = 0;
+    ASSERT_EQ(reader->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &info, &bad), S_OK);
+    EXPECT_EQ(Read(spectrum.get()).intensities, std::vector<double>{5});
+    // A failure comes back as an exception carrying its code.
+    ks::Bstr missing(Dir() + L"/missing.txt");
+    args[1].bstrVal = missing.get();
+    EXPECT_EQ(reader->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &info, &bad), DISP_E_EXCEPTION);
+    EXPECT_EQ(info.scode, E_OUTOFMEMORY);
+    SysFreeString(info.bstrSource);
+    SysFreeString(info.bstrDescription);
+    SysFreeString(info.bstrHelpFile);
+}
+
 TEST_F(TextProvider, FailedReadsAnswerOutOfMemoryAndChangeNothing)
 {
     const std::wstring file = File("one.txt", "100 5\n");
