@@ -530,6 +530,38 @@ TEST_F(TextProvider, InteractiveDatasetReadAndTheDataset)
     EXPECT_EQ(dataset->GetTIC(m_provider.get()), E_NOINTERFACE);
 }
 
+// Where each source dialog starts: the spectrum dialog prefers Path, the
+// dataset dialog the setting.
+TEST_F(TextProvider, StartFoldersOfTheSourceDialogs)
+{
+    const std::string a = ks::test::tempDir() + "/a";
+    const std::string b = ks::test::tempDir() + "/b";
+    ASSERT_TRUE(std::filesystem::create_directories(a));
+    ASSERT_TRUE(std::filesystem::create_directories(b));
+    ScriptedDialogRunner runner;
+    ScopedDialogRunner scope(runner);
+    ks::ComPtr<IKSMSDataset> dataset;
+    CKSMassSpectrum handle;
+
+    ASSERT_EQ(m_provider->put_Path(ks::Bstr(Wide(a))), S_OK);
+    runner.answerCancel();
+    EXPECT_EQ(m_datasetReader->ReadDatasetInteractive(&dataset), E_FAIL);  // no setting: Path
+    std::wstring settingPath;
+    MakeSettingsPath(kClassID, L"Source Path", settingPath);
+    ASSERT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, settingPath, Wide(b)));
+    runner.answerCancel();
+    EXPECT_EQ(m_datasetReader->ReadDatasetInteractive(&dataset), E_FAIL);  // the setting wins
+    runner.answerCancel();
+    EXPECT_EQ(m_reader->ReadSpectrumInteractiveDirect(reinterpret_cast<ULONG_PTR>(&handle)), E_ABORT);  // Path wins
+    const auto log = runner.log();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].initialName, Wide(a) + L"/*.txt");
+    EXPECT_EQ(log[1].initialName, Wide(b) + L"/*.txt");
+    EXPECT_EQ(log[2].initialName, Wide(a) + L"/*.txt");
+    EXPECT_EQ(Path(), Wide(a));
+    EXPECT_EQ(Setting(L"Source Path"), Wide(b));
+}
+
 TEST_F(TextProvider, UnofferedDatasetMembers)
 {
     auto two = Query<IKSMSDataset2>(m_provider.get());
