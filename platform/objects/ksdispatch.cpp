@@ -147,6 +147,10 @@ HRESULT dispInvoke(const DispTable& table, IDispatch* self, DISPID id, REFIID ri
     VariantInit(&out);
     UINT bad = kNoBadArg;
     HRESULT hr = member->call(self, args.data(), member->result != VT_EMPTY ? &out : nullptr, &bad);
+    if (bad != kNoBadArg || FAILED(hr)) {
+        // Whatever a failing member left in the result is not the caller's.
+        VariantClear(&out);
+    }
     if (bad != kNoBadArg) {
         // A conversion failure of argument 'bad' (declaration order).
         if (argErr)

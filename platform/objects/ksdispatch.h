@@ -24,6 +24,16 @@
 // last parameter. A derived interface's table names its base table, and
 // lookups continue there.
 //
+// Interfaces travel as VT_UNKNOWN, or VT_DISPATCH for interfaces derived
+// from IDispatch. Passed in (IUnknown*, IDispatch*, ISpecific*): the
+// caller keeps its reference, a specific interface is asked for with
+// QueryInterface, and the method AddRefs what it keeps. Interfaces by
+// reference (ISpecific**, IUnknown** as for _NewEnum) are outputs: the
+// method starts from null and its reference goes to the caller, through an
+// exact reference or a VARIANT by reference (whose old value is cleared).
+// A result or output value is meaningful only on success: what a failing
+// method left there is released and never reaches the caller.
+//
 // Invoke: riid must be IID_NULL (DISP_E_UNKNOWNINTERFACE); an unknown DISPID
 // or a kind the member lacks gives DISP_E_MEMBERNOTFOUND; named arguments
 // other than the put value DISP_E_NONAMEDARGS; a wrong argument count
@@ -199,9 +209,12 @@ template <class A>
 struct ArgSlot {
     using T = std::remove_pointer_t<A>;
     static constexpr bool byRef = isByRef<A>;
+    // What a by-reference argument is written through; value arguments
+    // (an interface passed in among them, whose T is abstract) need none.
+    using Temp = std::conditional_t<byRef, T, A>;
 
     VARIANT coerced;  // a converted copy of a value argument, or the byref temporary
-    T temp{};
+    Temp temp{};
     VARIANT* target = nullptr;     // byref VARIANT to write back into
     VARTYPE vt = VT_EMPTY;         // value type (without VT_BYREF)
     A passed{};
@@ -225,18 +238,27 @@ struct ArgSlot {
         } else if constexpr (std::is_same_v<A, VARIANT*>) {
             passed = (arg->vt == (VT_BYREF | VT_VARIANT)) ? arg->pvarVal : arg;
             return S_OK;
-        } else if constexpr (byRef) {
+        } else if constexpr (byRef && isInterfacePtr<T>) {
+            // An output interface: the caller's old value is not passed in.
             if (arg->vt == (VT_BYREF | type)) {
-                if constexpr (isInterfacePtr<T>) {
-                    temp = nullptr;  // out interface: written back below
+                if (arg->byref) {
                     target = arg;
                     passed = &temp;
-                } else {
-                    passed = static_cast<A>(arg->byref);
-                }
+                }  // else the method sees null and answers for it
                 return S_OK;
             }
-            if (arg->vt == (VT_BYREF | VT_VARIANT)) {
+            if (arg->vt == (VT_BYREF | VT_VARIANT) && arg->pvarVal) {
+                target = arg->pvarVal;
+                passed = &temp;
+                return S_OK;
+            }
+            return DISP_E_TYPEMISMATCH;
+        } else if constexpr (byRef) {
+            if (arg->vt == (VT_BYREF | type)) {
+                passed = static_cast<A>(arg->byref);
+                return S_OK;
+            }
+            if (arg->vt == (VT_BYREF | VT_VARIANT) && arg->pvarVal) {
                 target = arg->pvarVal;
                 if (target->vt != VT_EMPTY) {
                     HRESULT hr = VariantChangeType(&coerced, target, 0, type);
@@ -271,26 +293,33 @@ struct ArgSlot {
         }
     }
 
-    // After a successful call: results of by-reference arguments go back.
+    // After the call: results of by-reference arguments go back on success
+    // and are released on failure.
     void finish(bool succeeded)
     {
-        if constexpr (byRef && !std::is_same_v<A, VARIANT*>) {
-            if (!target)
-                return;
-            if (target->vt == (VT_BYREF | vt)) {
-                // out interface through an exact reference
-                if constexpr (isInterfacePtr<T>) {
-                    if (succeeded) {
-                        if (vt == VT_DISPATCH)
-                            *target->ppdispVal = temp;
-                        else
-                            *target->ppunkVal = temp;
-                    } else {
-                        discard(temp, vt);
-                    }
-                }
+        if constexpr (byRef && isInterfacePtr<T>) {
+            if (!succeeded || !target) {
+                discard(temp, vt);
+                temp = nullptr;
                 return;
             }
+            if (target->vt == (VT_BYREF | vt)) {
+                if constexpr (std::is_base_of_v<IDispatch, std::remove_pointer_t<T>>) {
+                    if (vt == VT_DISPATCH) {
+                        *target->ppdispVal = temp;
+                        return;
+                    }
+                }
+                *target->ppunkVal = temp;
+                return;
+            }
+            VariantClear(target);
+            storeValue(*target, vt, temp);
+        } else if constexpr (byRef && !std::is_same_v<A, VARIANT*>) {
+            if (!target)
+                return;
+            if (target->vt == (VT_BYREF | vt))
+                return;
             if (!succeeded) {
                 discard(temp, vt);
                 return;
@@ -323,9 +352,12 @@ HRESULT callWith(HRESULT (C::*pmf)(A...), C* self, const std::vector<VARTYPE>& t
         return (self->*pmf)();
     } else {
         using Last = std::tuple_element_t<n - 1, std::tuple<A...>>;
+        // Only a by-reference last parameter can be a retval (makeMember
+        // checks); otherwise there is no retval storage to declare.
+        using R = std::conditional_t<isByRef<Last>, std::remove_pointer_t<Last>, int>;
         std::tuple<ArgSlot<A>...> slots;
         HRESULT hr = S_OK;
-        std::remove_pointer_t<Last> retval{};
+        R retval{};
         // Prepare every argument but a retval.
         auto prepareOne = [&](auto& slot, size_t k) {
             if (FAILED(hr))
@@ -342,7 +374,7 @@ HRESULT callWith(HRESULT (C::*pmf)(A...), C* self, const std::vector<VARTYPE>& t
         if (FAILED(hr))
             return hr;
         auto pick = [&](auto& slot, size_t k) -> decltype(slot.passed) {
-            if constexpr (std::is_pointer_v<Last> && std::is_same_v<decltype(slot.passed), Last>) {
+            if constexpr (isByRef<Last> && std::is_same_v<decltype(slot.passed), Last>) {
                 if (hasRetval && k == n - 1)
                     return &retval;
             }
@@ -350,18 +382,21 @@ HRESULT callWith(HRESULT (C::*pmf)(A...), C* self, const std::vector<VARTYPE>& t
         };
         hr = (self->*pmf)(pick(std::get<K>(slots), K)...);
         (std::get<K>(slots).finish(SUCCEEDED(hr)), ...);
-        if constexpr (std::is_pointer_v<Last>) {
+        if constexpr (isByRef<Last>) {
             if (hasRetval) {
-                using R = std::remove_pointer_t<Last>;
+                // A retval nobody receives (no result VARIANT, or a failed
+                // call that set it anyway) is released.
                 if (SUCCEEDED(hr) && result) {
                     if constexpr (std::is_same_v<R, VARIANT>)
                         *result = retval;
                     else
                         storeValue(*result, resultVt, retval);
-                } else if (SUCCEEDED(hr)) {
+                } else {
                     discard(retval, resultVt);
                 }
             }
+        } else {
+            (void)retval;
         }
         return hr;
     }
@@ -380,18 +415,22 @@ DispMember makeMember(const wchar_t* name, DISPID id, DispKind kind, HRESULT (C:
     constexpr size_t n = sizeof...(A);
     std::vector<VARTYPE> types;
     std::vector<size_t> sizes;
+    std::vector<VARTYPE> interfaceKinds;  // VT_DISPATCH, VT_UNKNOWN, or VT_EMPTY for no interface
     auto addType = [&](auto tag) {
         using P = typename decltype(tag)::type;
-        if constexpr (isByRef<P>) {
-            using T = std::remove_pointer_t<P>;
-            types.push_back(static_cast<VARTYPE>(VT_BYREF | vtOf<T>()));
-            sizes.push_back(sizeof(T));
-        } else {
-            types.push_back(vtOf<P>());
-            sizes.push_back(sizeof(P));
-        }
+        using V = std::conditional_t<isByRef<P>, std::remove_pointer_t<P>, P>;
+        if constexpr (isByRef<P>)
+            types.push_back(static_cast<VARTYPE>(VT_BYREF | vtOf<V>()));
+        else
+            types.push_back(vtOf<V>());
+        sizes.push_back(sizeof(V));
+        if constexpr (isInterfacePtr<V>)
+            interfaceKinds.push_back(vtOf<V>());
+        else
+            interfaceKinds.push_back(VT_EMPTY);
     };
     (addType(Tag<A>{}), ...);
+    (void)addType;  // members without parameters
     size_t k = 0;
     for (VARTYPE o : overrides) {
         if (k >= n)
@@ -399,6 +438,12 @@ DispMember makeMember(const wchar_t* name, DISPID id, DispKind kind, HRESULT (C:
         if (o != VT_EMPTY) {
             VARTYPE flags = types[k] & VT_BYREF;
             if (vtValueSize(o) != sizes[k])
+                badTypeOverride(name);
+            // An interface stays an interface, and only one derived from
+            // IDispatch may travel as VT_DISPATCH.
+            bool toInterface = o == VT_UNKNOWN || o == VT_DISPATCH;
+            bool isInterface = interfaceKinds[k] != VT_EMPTY;
+            if (toInterface != isInterface || (o == VT_DISPATCH && interfaceKinds[k] != VT_DISPATCH))
                 badTypeOverride(name);
             types[k] = static_cast<VARTYPE>(flags | o);
         }
