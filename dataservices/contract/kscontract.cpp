@@ -6,9 +6,7 @@
 #include "kscomptr.h"
 
 #include <cstring>
-#include <tuple>
 #include <type_traits>
-#include <utility>
 
 using ks::contract::MemberInfo;
 
@@ -35,231 +33,39 @@ Described describe(const ks::DispTable* base, std::initializer_list<Entry> entri
     return d;
 }
 
-// Interface arguments. ksdispatch's argument slot cannot hold an interface
-// passed in (it declares a value of the abstract interface type) nor return
-// an IUnknown through a reference (_NewEnum), so the contract's members take
-// interface arguments through the two slots below and every other argument
-// through ksdispatch's slot, with a call of their own.
-template <class A>
-struct InInterfaceSlot {
-    using T = std::remove_pointer_t<A>;
-    VARIANT coerced;
-    A passed = nullptr;
-    IUnknown* queried = nullptr;
-
-    InInterfaceSlot() { VariantInit(&coerced); }
-    InInterfaceSlot(const InInterfaceSlot&) = delete;
-    InInterfaceSlot& operator=(const InInterfaceSlot&) = delete;
-    ~InInterfaceSlot()
-    {
-        VariantClear(&coerced);
-        if (queried)
-            queried->Release();
-    }
-    HRESULT prepare(VARIANT* arg, VARTYPE type)
-    {
-        if (FAILED(VariantChangeType(&coerced, arg, 0, type)))
-            return DISP_E_TYPEMISMATCH;
-        IUnknown* unk = coerced.vt == VT_DISPATCH ? static_cast<IUnknown*>(coerced.pdispVal) : coerced.punkVal;
-        if (!unk)
-            return S_OK;
-        if constexpr (std::is_same_v<T, IUnknown>) {
-            passed = unk;
-        } else if constexpr (std::is_same_v<T, IDispatch>) {
-            passed = coerced.pdispVal;
-        } else {
-            void* p = nullptr;
-            if (FAILED(unk->QueryInterface(KS_IID(T), &p)) || !p)
-                return DISP_E_TYPEMISMATCH;
-            queried = static_cast<IUnknown*>(static_cast<T*>(p));
-            passed = static_cast<T*>(p);
-        }
-        return S_OK;
-    }
-    void finish(bool) {}
-};
-
-// An interface returned through a reference: VT_BYREF of the interface
-// type, or a VARIANT by reference that receives it.
-template <class A>
-struct OutInterfaceSlot {
-    using P = std::remove_pointer_t<A>;  // the interface pointer type
-    P temp = nullptr;
-    A passed = nullptr;
-    VARIANT* exact = nullptr;
-    VARIANT* variant = nullptr;
-    VARTYPE vt = VT_EMPTY;
-
-    HRESULT prepare(VARIANT* arg, VARTYPE type)
-    {
-        vt = type;
-        if (arg->vt == (VT_BYREF | type))
-            exact = arg;
-        else if (arg->vt == (VT_BYREF | VT_VARIANT) && arg->pvarVal)
-            variant = arg->pvarVal;
-        else
-            return DISP_E_TYPEMISMATCH;
-        passed = &temp;
-        return S_OK;
-    }
-    void finish(bool succeeded)
-    {
-        if (!succeeded) {
-            if (temp)
-                temp->Release();
-            return;
-        }
-        if (exact) {
-            if constexpr (std::is_base_of_v<IDispatch, std::remove_pointer_t<P>>) {
-                if (vt == VT_DISPATCH) {
-                    *exact->ppdispVal = temp;
-                    return;
-                }
-            }
-            *exact->ppunkVal = temp;
-        } else if (variant) {
-            VariantClear(variant);
-            ks::detail::storeValue(*variant, vt, temp);
-        }
-    }
-};
-
-template <class A>
-constexpr bool isOutInterface = std::is_pointer_v<A> && ks::detail::isInterfacePtr<std::remove_pointer_t<A>>;
-
-template <class A>
-using SlotFor = std::conditional_t<ks::detail::isInterfacePtr<A>, InInterfaceSlot<A>,
-                                   std::conditional_t<isOutInterface<A>, OutInterfaceSlot<A>, ks::detail::ArgSlot<A>>>;
-
-template <class C, class... A, size_t... K>
-HRESULT callWithInterfaces(HRESULT (C::*pmf)(A...), C* self, const std::vector<VARTYPE>& types, VARIANT** args,
-                           VARIANT* result, VARTYPE resultVt, bool hasRetval, UINT* badArg,
-                           std::index_sequence<K...>)
-{
-    constexpr size_t n = sizeof...(A);
-    using Last = std::tuple_element_t<n - 1, std::tuple<A...>>;
-    using R = std::conditional_t<ks::detail::isByRef<Last>, std::remove_pointer_t<Last>, int>;
-    std::tuple<SlotFor<A>...> slots;
-    R retval{};
-    HRESULT hr = S_OK;
-    auto prepareOne = [&](auto& slot, size_t k) {
-        if (FAILED(hr) || (hasRetval && k == n - 1))
-            return;
-        HRESULT r = slot.prepare(args[k], static_cast<VARTYPE>(types[k] & ~VT_BYREF));
-        if (FAILED(r)) {
-            hr = r;
-            *badArg = static_cast<UINT>(k);
-        }
-    };
-    (prepareOne(std::get<K>(slots), K), ...);
-    if (FAILED(hr))
-        return hr;
-    auto pick = [&](auto& slot, size_t k) -> decltype(slot.passed) {
-        if constexpr (ks::detail::isByRef<Last> && std::is_same_v<decltype(slot.passed), Last>) {
-            if (hasRetval && k == n - 1)
-                return &retval;
-        }
-        return slot.passed;
-    };
-    hr = (self->*pmf)(pick(std::get<K>(slots), K)...);
-    (std::get<K>(slots).finish(SUCCEEDED(hr)), ...);
-    if constexpr (ks::detail::isByRef<Last>) {
-        // A result nobody receives (no result VARIANT, or a failed call that
-        // set it anyway) is released, as the out slots release theirs.
-        if (hasRetval) {
-            if (SUCCEEDED(hr) && result) {
-                if constexpr (std::is_same_v<R, VARIANT>)
-                    *result = retval;
-                else
-                    ks::detail::storeValue(*result, resultVt, retval);
-            } else {
-                ks::detail::discard(retval, resultVt);
-            }
-        }
-    }
-    return hr;
-}
-
-template <class C, class... A>
-ks::DispMember makeMemberWithInterfaces(const wchar_t* name, DISPID id, ks::DispKind kind, HRESULT (C::*pmf)(A...),
-                                        std::initializer_list<VARTYPE> overrides, bool hasRetval)
-{
-    std::vector<VARTYPE> types;
-    auto addType = [&](auto tag) {
-        using P = typename decltype(tag)::type;
-        if constexpr (ks::detail::isByRef<P>)
-            types.push_back(static_cast<VARTYPE>(VT_BYREF | ks::detail::vtOf<std::remove_pointer_t<P>>()));
-        else
-            types.push_back(ks::detail::vtOf<P>());
-    };
-    (addType(ks::detail::Tag<A>{}), ...);
-    size_t k = 0;
-    for (VARTYPE o : overrides) {
-        if (k >= types.size())
-            ks::detail::badTypeOverride(name);
-        if (o != VT_EMPTY)
-            types[k] = static_cast<VARTYPE>((types[k] & VT_BYREF) | o);
-        ++k;
-    }
-    VARTYPE resultVt = VT_EMPTY;
-    if (hasRetval) {
-        if (types.empty() || !(types.back() & VT_BYREF))
-            ks::detail::badTypeOverride(name);
-        resultVt = static_cast<VARTYPE>(types.back() & ~VT_BYREF);
-        types.pop_back();
-    }
-    std::vector<VARTYPE> callTypes = types;
-    if (hasRetval)
-        callTypes.push_back(resultVt);
-    ks::DispMember m{name, id, kind, types, resultVt, {}};
-    m.call = [pmf, callTypes, resultVt, hasRetval](IDispatch* self, VARIANT** args, VARIANT* result,
-                                                   UINT* badArg) -> HRESULT {
-        return callWithInterfaces(pmf, static_cast<C*>(self), callTypes, args, result, resultVt, hasRetval, badArg,
-                                  std::index_sequence_for<A...>{});
-    };
-    return m;
-}
-
-template <class C, class... A>
-ks::DispMember member(const wchar_t* name, DISPID id, ks::DispKind kind, HRESULT (C::*pmf)(A...),
-                      std::initializer_list<VARTYPE> types, bool hasRetval)
-{
-    if constexpr (sizeof...(A) == 0)
-        return ks::detail::makeMember(name, id, kind, pmf, types, hasRetval);
-    else
-        return makeMemberWithInterfaces(name, id, kind, pmf, types, hasRetval);
-}
-
+// Members built by the runtime's dispatch tables, interface arguments
+// included (passed in, returned by reference, results released on failure:
+// see ksdispatch.h).
 template <class C, class... A>
 Entry get(const wchar_t* name, DISPID id, HRESULT (C::*pmf)(A...), const wchar_t* help,
           std::initializer_list<VARTYPE> types = {})
 {
-    return Entry{member(name, id, ks::DispKind::Get, pmf, types, true), help};
+    return Entry{ks::dispGet(name, id, pmf, types), help};
 }
 template <class C, class... A>
 Entry put(const wchar_t* name, DISPID id, HRESULT (C::*pmf)(A...), const wchar_t* help,
           std::initializer_list<VARTYPE> types = {})
 {
-    return Entry{member(name, id, ks::DispKind::Put, pmf, types, false), help};
+    return Entry{ks::dispPut(name, id, pmf, types), help};
 }
 template <class C, class... A>
 Entry call(const wchar_t* name, DISPID id, HRESULT (C::*pmf)(A...), const wchar_t* help,
            std::initializer_list<VARTYPE> types = {})
 {
-    return Entry{member(name, id, ks::DispKind::Method, pmf, types, false), help};
+    return Entry{ks::dispMethod(name, id, pmf, types), help};
 }
 template <class C, class... A>
 Entry callRet(const wchar_t* name, DISPID id, HRESULT (C::*pmf)(A...), const wchar_t* help,
               std::initializer_list<VARTYPE> types = {})
 {
-    return Entry{member(name, id, ks::DispKind::Method, pmf, types, true), help};
+    return Entry{ks::dispMethodRet(name, id, pmf, types), help};
 }
 // A property get that returns nothing through a parameter (the Direct
 // members: everything goes into the caller's object).
 template <class C, class... A>
 Entry getNoResult(const wchar_t* name, DISPID id, HRESULT (C::*pmf)(A...), const wchar_t* help)
 {
-    return Entry{member(name, id, ks::DispKind::Get, pmf, {}, false), help};
+    return Entry{ks::detail::makeMember(name, id, ks::DispKind::Get, pmf, {}, false), help};
 }
 
 // --- arguments of the hand-written members --------------------------------
