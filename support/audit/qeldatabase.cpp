@@ -469,22 +469,30 @@ CHistoryLogSet* CqelDatabase::GetHistoryRecord(LONG index)
     return nullptr;
 }
 
+namespace {
+
+// A new set on `db` with the whole of `table` open; throws when there is
+// no database.
+template <class Set>
+Set* openWholeTable(CDaoDatabase* db, const wchar_t* table)
+{
+    if (!db)
+        throw CDaoException(kDaoErrNotOpen, L"Operation is not allowed when the object is closed.");
+    auto set = std::make_unique<Set>(db);
+    set->Open(dbOpenTable, table);
+    return set.release();
+}
+
+}  // namespace
+
 CAuditLogSet* CqelDatabase::GetAllAuditRecords()
 {
-    if (!m_pDatabase)
-        throw CDaoException(kDaoErrNotOpen, L"Operation is not allowed when the object is closed.");
-    auto set = std::make_unique<CAuditLogSet>(m_pDatabase.get());
-    set->Open(dbOpenTable, kAuditTable);
-    return set.release();
+    return openWholeTable<CAuditLogSet>(m_pDatabase.get(), kAuditTable);
 }
 
 CHistoryLogSet* CqelDatabase::GetAllHistoryRecords()
 {
-    if (!m_pDatabase)
-        throw CDaoException(kDaoErrNotOpen, L"Operation is not allowed when the object is closed.");
-    auto set = std::make_unique<CHistoryLogSet>(m_pDatabase.get());
-    set->Open(dbOpenTable, kHistoryTable);
-    return set.release();
+    return openWholeTable<CHistoryLogSet>(m_pDatabase.get(), kHistoryTable);
 }
 
 int CqelDatabase::DeleteDatabase()

@@ -152,6 +152,34 @@ void assignDoubleRangeRecord(Record& to, const Record& from)
     to.nPairsOK = from.nPairsOK;
 }
 
+// Load of a double-range value key: the record from the subkey `name`.
+template <class Record>
+int loadDoubleRangeKey(CFRegKey& key, const CString& name, BOOL autoSave, Record& v)
+{
+    if (!key.Open(kReadWrite))
+        return 0;
+    {
+        CFRegKey s(key, name, 1, autoSave);
+        loadDoubleRangeRecord(s, v);
+    }
+    return key.Close();
+}
+
+// Save of a double-range value key: the record to the subkey `name`.
+template <class Record>
+int saveDoubleRangeKey(CFRegKey& key, const CString& name, BOOL autoSave, const Record& v)
+{
+    if (!key.IsValid() || !key.Open(kReadWrite))
+        return 0;
+    bool ok;
+    {
+        CFRegKey s(key, name, 1, autoSave);
+        ok = saveDoubleRangeRecord(s, v);
+    }
+    const int closed = key.Close();
+    return ok ? closed : 0;
+}
+
 }  // namespace
 
 // --- validation records ---
@@ -414,50 +442,22 @@ int CIntRangeValKey::Save()
 
 int CDoubleRangeValKey::Load()
 {
-    if (!Open(kReadWrite))
-        return 0;
-    {
-        CFRegKey s(*this, m_strName, 1, m_bAutoSave);
-        loadDoubleRangeRecord(s, m_Validation);
-    }
-    return Close();
+    return loadDoubleRangeKey(*this, m_strName, m_bAutoSave, m_Validation);
 }
 
 int CDoubleRangeValKey::Save()
 {
-    if (!IsValid() || !Open(kReadWrite))
-        return 0;
-    bool ok;
-    {
-        CFRegKey s(*this, m_strName, 1, m_bAutoSave);
-        ok = saveDoubleRangeRecord(s, m_Validation);
-    }
-    const int closed = Close();
-    return ok ? closed : 0;
+    return saveDoubleRangeKey(*this, m_strName, m_bAutoSave, m_Validation);
 }
 
 int SB2_DoubleRangeValKey::Load()
 {
-    if (!Open(kReadWrite))
-        return 0;
-    {
-        CFRegKey s(*this, m_strName, 1, m_bAutoSave);
-        loadDoubleRangeRecord(s, m_Validation);
-    }
-    return Close();
+    return loadDoubleRangeKey(*this, m_strName, m_bAutoSave, m_Validation);
 }
 
 int SB2_DoubleRangeValKey::Save()
 {
-    if (!IsValid() || !Open(kReadWrite))
-        return 0;
-    bool ok;
-    {
-        CFRegKey s(*this, m_strName, 1, m_bAutoSave);
-        ok = saveDoubleRangeRecord(s, m_Validation);
-    }
-    const int closed = Close();
-    return ok ? closed : 0;
+    return saveDoubleRangeKey(*this, m_strName, m_bAutoSave, m_Validation);
 }
 
 int CStringValKey::Load()
