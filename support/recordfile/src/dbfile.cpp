@@ -371,10 +371,7 @@ extern "C" ZENTAR_EXPORT int dBcreat(const char* path, int fieldCount, FieldDesc
     auto* hdr = static_cast<uint8_t*>(zAlloc(kHeaderWork));
     if (!hdr)
         return fail(3301, 1);
-    struct Guard {
-        uint8_t* p;
-        ~Guard() { zFree(p); }
-    } guard{hdr};
+    ZBlockRelease guard{hdr};
     zToday(&hdr[1], &hdr[2], &hdr[3]);
 
     const unsigned n = unsigned(fieldCount) & 0xFFu;

@@ -124,10 +124,7 @@ int memoWrite(DBHANDLE memo, const char* text, char* field)
     auto* work = static_cast<uint8_t*>(zAlloc(kBlock + 5));
     if (!work)
         return fail(4406, 1);
-    struct Release {
-        uint8_t* p;
-        ~Release() { zFree(p); }
-    } release{work};
+    ZBlockRelease release{work};
 
     size_t used = 0;         // bytes in the work block
     int64_t stored = 0;      // text bytes stored (end bytes not counted)
@@ -223,10 +220,7 @@ int memoRead(DBHANDLE memo, const char* field, char* text)
     auto* buf = static_cast<uint8_t*>(zAlloc(kBlock));
     if (!buf)
         return fail(4303, 1);
-    struct Release {
-        uint8_t* p;
-        ~Release() { zFree(p); }
-    } release{buf};
+    ZBlockRelease release{buf};
 
     int out = 0;
     bool pendingHighCR = false;   // a 0x8D at the end of the previous block

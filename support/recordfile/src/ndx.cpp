@@ -473,6 +473,20 @@ int openRecordCheck(DBHANDLE file, DBHANDLE index, int fileErr, int indexErr, Nd
     return 0;
 }
 
+// Ends a step of the cursor to `leaf` (found by a descent that left its
+// code in rc): on a leaf the cursor stands at its current entry, which is
+// returned; otherwise the step's failure is.
+int settleAt(NdxSlot* s, int leaf, int rc, char* key, int32_t* record)
+{
+    if (leaf < 0)
+        return rc == 7 ? rc : failPath(s, g_errno, rc);
+    s->cursorLevel = leaf;
+    s->cursor = Cursor::At;
+    Level& lv = s->path[leaf];
+    returnEntry(s, entry(s, lv.node, uint32_t(lv.idx - 1)), key, record);
+    return 0;
+}
+
 }  // namespace
 
 int ndxCreate(const char* path, const char* expression, int keyLength, char type)
@@ -490,10 +504,7 @@ int ndxCreate(const char* path, const char* expression, int keyLength, char type
     auto* b = static_cast<uint8_t*>(zAlloc(2 * kBlock));
     if (!b)
         return fail(1303, 1);
-    struct Release {
-        uint8_t* p;
-        ~Release() { zFree(p); }
-    } release{b};
+    ZBlockRelease release{b};
     const int entrySize = keyLength + 8;
     putU32(b, 1);
     putU32(b + 4, 2);
@@ -664,13 +675,7 @@ int ndxNext(DBHANDLE index, char* key, int32_t* record)
             leaf = descendEdge(s, U + 1, false, 2020, 7, &rc);
         }
     }
-    if (leaf < 0)
-        return rc == 7 ? rc : failPath(s, g_errno, rc);
-    s->cursorLevel = leaf;
-    s->cursor = Cursor::At;
-    Level& lv = s->path[leaf];
-    returnEntry(s, entry(s, lv.node, uint32_t(lv.idx - 1)), key, record);
-    return 0;
+    return settleAt(s, leaf, rc, key, record);
 }
 
 int ndxPrevious(DBHANDLE index, char* key, int32_t* record)
@@ -706,13 +711,7 @@ int ndxPrevious(DBHANDLE index, char* key, int32_t* record)
             leaf = descendEdge(s, U + 1, true, 1820, 7, &rc);
         }
     }
-    if (leaf < 0)
-        return rc == 7 ? rc : failPath(s, g_errno, rc);
-    s->cursorLevel = leaf;
-    s->cursor = Cursor::At;
-    Level& lv = s->path[leaf];
-    returnEntry(s, entry(s, lv.node, uint32_t(lv.idx - 1)), key, record);
-    return 0;
+    return settleAt(s, leaf, rc, key, record);
 }
 
 int ndxInsert(DBHANDLE index, const char* key, int32_t record)
@@ -816,10 +815,7 @@ int ndxKeyInfo(DBHANDLE index, char* type, char* expression, int32_t* expression
     auto* h = static_cast<uint8_t*>(zAlloc(kBlock));
     if (!h)
         return fail(2502, 1);
-    struct Release {
-        uint8_t* p;
-        ~Release() { zFree(p); }
-    } release{h};
+    ZBlockRelease release{h};
     if (zPread(s->fd, h, kBlock, 0) != kBlock)
         return fail(2503, 1);
     size_t len = strnlen(reinterpret_cast<const char*>(h + 24), kMaxExpression);

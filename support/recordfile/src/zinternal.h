@@ -23,6 +23,11 @@ void* zAlloc(size_t n);
 void* zAllocArray(size_t n, size_t m);
 void zFree(void* p);
 size_t zLiveBlocks();
+// Frees one zAlloc block when it goes out of scope.
+struct ZBlockRelease {
+    uint8_t* p;
+    ~ZBlockRelease() { zFree(p); }
+};
 // Test hook: after `okCount` further successful allocations every
 // allocation fails; a negative count switches the hook off.
 void zFailAllocAfter(int okCount);
