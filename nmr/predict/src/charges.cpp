@@ -4,6 +4,7 @@
 
 #include "common.h"
 #include "huckel.h"
+#include "neighbours.h"
 #include "routines.h"
 #include "units.h"
 
@@ -17,21 +18,9 @@ int T(int x)
 {
     return geom.itype(x);
 }
-int nbn(int x)
-{
-    return geom.ialf(x, 1);
-}
-int nb(int x, int k)
-{
-    return geom.ialf(x, k + 1);
-}
-bool bonded(int x, int y)
-{
-    for (int k = 1; k <= nbn(x); ++k)
-        if (nb(x, k) == y)
-            return true;
-    return false;
-}
+using nbr::nbn;
+using nbr::nb;
+using nbr::bonded;
 float F(int t, int u)
 {
     return huch.factor(t, u);

@@ -4,6 +4,7 @@
 
 #include "common.h"
 #include "geometry.h"
+#include "neighbours.h"
 #include "routines.h"
 #include "units.h"
 
@@ -11,38 +12,11 @@ namespace velmar {
 
 namespace {
 
-int T(int x)
-{
-    return x >= 1 ? geom.itype(x) : 0;
-}
-int nbn(int x)
-{
-    return geom.ialf(x, 1);
-}
-int nb(int x, int k)
-{
-    return geom.ialf(x, k + 1);
-}
-bool bonded(int x, int y)
-{
-    for (int k = 1; k <= nbn(x); ++k)
-        if (nb(x, k) == y)
-            return true;
-    return false;
-}
-bool isBeta(int u, int v)
-{
-    for (int k = 2; k <= geom.ibet(u, 1) + 1; ++k)
-        if (geom.ibet(u, k) == v)
-            return true;
-    return false;
-}
-float dihed(int a, int b, int c, int d)
-{
-    float t;
-    dihedl(t, a, b, c, d, 0, 0);
-    return t;
-}
+using nbr::T;
+using nbr::nbn;
+using nbr::nb;
+using nbr::bonded;
+using nbr::inBeta;
 
 Mat<float, kMaxAtoms, kMaxAtoms> a;
 
@@ -233,12 +207,12 @@ void calcj()
             if (geom.neq(k) < 2)
                 continue;
             int u = geom.ieq(k, 1), v = geom.ieq(k, 2);
-            if (isBeta(u, v))
+            if (inBeta(u, v))
                 averageColumns(u, v, n);
             if (four && geom.neq(k) >= 4) {
                 u = geom.ieq(k, 3);
                 v = geom.ieq(k, 4);
-                if (isBeta(u, v))
+                if (inBeta(u, v))
                     averageColumns(u, v, n);
             }
         }

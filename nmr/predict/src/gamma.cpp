@@ -5,31 +5,16 @@
 
 #include "common.h"
 #include "geometry.h"
+#include "neighbours.h"
 #include "routines.h"
 
 namespace velmar {
 
 namespace {
 
-int T(int x)
-{
-    return x >= 1 ? geom.itype(x) : 0;
-}
-int nbn(int x)
-{
-    return geom.ialf(x, 1);
-}
-int nb(int x, int k)
-{
-    return geom.ialf(x, k + 1);
-}
-bool isNeighbour(int x, int y)
-{
-    for (int k = 1; k <= nbn(x); ++k)
-        if (nb(x, k) == y)
-            return true;
-    return false;
-}
+using nbr::T;
+using nbr::nbn;
+using nbr::nb;
 bool hasNbType(int x, int t)
 {
     for (int k = 1; k <= nbn(x); ++k)
@@ -552,7 +537,6 @@ float gammaRule(int i, int a, int b, int g, float s)
     }
     if (A == 58 && B == 55 && (G == 6 || G == 8 || G == 57)) set(0.01f);
     if (A == 34 && B == 6 && G == 6) set(0.6f);
-    (void)isNeighbour;
     return s;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "geometry.h"
+#include "neighbours.h"
 #include "routines.h"
 #include "units.h"
 
@@ -17,14 +18,8 @@ int T(int a)
 {
     return geom.itype(a);
 }
-int nbn(int i)
-{
-    return geom.ialf(i, 1);
-}
-int nb(int i, int k)
-{
-    return geom.ialf(i, k + 1);
-}
+using nbr::nbn;
+using nbr::nb;
 int arom(int a)
 {
     return a >= 1 ? huch.iarom(a) : 0;  // a missing atom lies in no ring

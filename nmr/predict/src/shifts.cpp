@@ -7,6 +7,7 @@
 
 #include "common.h"
 #include "geometry.h"
+#include "neighbours.h"
 #include "routines.h"
 #include "units.h"
 
@@ -16,43 +17,12 @@ void dmso();
 
 namespace {
 
-int T(int x)
-{
-    return x >= 1 ? geom.itype(x) : 0;
-}
-int nbn(int x)
-{
-    return geom.ialf(x, 1);
-}
-int nb(int x, int k)
-{
-    return geom.ialf(x, k + 1);
-}
-bool isAlpha(int h, int p)
-{
-    for (int k = 1; k <= nbn(h); ++k)
-        if (nb(h, k) == p)
-            return true;
-    return false;
-}
-bool isBeta(int h, int p)
-{
-    for (int k = 2; k <= geom.ibet(h, 1) + 1; ++k)
-        if (geom.ibet(h, k) == p)
-            return true;
-    return false;
-}
-bool isGamma(int h, int p)
-{
-    for (int k = 2; k <= geom.igam(h, 1) + 1; ++k)
-        if (geom.igam(h, k) == p)
-            return true;
-    return false;
-}
-bool isNeighbour(int x, int y)
-{
-    return isAlpha(x, y);
-}
+using nbr::T;
+using nbr::nbn;
+using nbr::nb;
+using nbr::bonded;
+using nbr::inBeta;
+using nbr::inGamma;
 
 struct V3 {
     float x[3];
@@ -96,12 +66,6 @@ V3 cross(const V3& a, const V3& b)
     V3 c;
     vecprd(c.x, a.x, b.x);
     return c;
-}
-float dihed(int a1, int a2, int a3, int a4)
-{
-    float t;
-    dihedl(t, a1, a2, a3, a4, 0, 0);
-    return t;
 }
 // |F| times the cosine of F with u; a zero field gives 0.
 float along(const V3& F, const V3& u)
@@ -151,17 +115,17 @@ void amideEster(int h, int p, Sums& s)
             c = nb(p, k);
     if (T(p) == 8 && c != 0)
         s.ester = true;
-    if (c == 0 || isAlpha(h, c) || isBeta(h, c))
+    if (c == 0 || bonded(h, c) || inBeta(h, c))
         return;
     int o = 0;
     for (int k = 2; k <= geom.ibet(p, 1) + 1; ++k) {
         int x = geom.ibet(p, k);
-        if (T(x) == 60 && isNeighbour(c, x))
+        if (T(x) == 60 && bonded(c, x))
             o = x;
     }
     if (o == 0)
         return;  // no carbonyl oxygen: no term
-    bool pBeta = isBeta(h, p);
+    bool pBeta = inBeta(h, p);
     if (T(p) == 57 && !pBeta) {
         V3 r = sub(X(c), X(p)), sv = sub(X(h), X(p)), t = sub(X(o), X(p));
         V3 n = unit(cross(unit(r), unit(t)));
@@ -198,7 +162,7 @@ void fiveRingBonds(int h, int p, Sums& s)
             continue;
         if (T(p) == 55 && T(a) == 55)
             continue;
-        if (isBeta(h, a) || a >= p)
+        if (inBeta(h, a) || a >= p)
             continue;
         bool done = false;
         for (int kc = 1; kc <= nbn(p) && !done; ++kc) {
@@ -221,7 +185,7 @@ void fiveRingBonds(int h, int p, Sums& s)
                     }
                     if (x != a)
                         cand = x;
-                    if (cand != 0 && isNeighbour(c, cand))
+                    if (cand != 0 && bonded(c, cand))
                         e = cand;
                 }
                 if (four)
@@ -251,11 +215,11 @@ void doubleBond(int h, int p, Sums& s)
         if (T(x) == 55 && huch.iarom(x) < 5 && geom.dist(p, x) < 1.4f)
             a = x;
     }
-    if (a == 0 || isBeta(h, a) || (T(p) == 55 && T(a) == 55 && a > p))
+    if (a == 0 || inBeta(h, a) || (T(p) == 55 && T(a) == 55 && a > p))
         return;
     int o = 0;
     for (int k = 2; k <= geom.ibet(p, 1) + 1; ++k)
-        if (isNeighbour(a, geom.ibet(p, k)))
+        if (bonded(a, geom.ibet(p, k)))
             o = geom.ibet(p, k);
     if (o == 0)
         return;
@@ -359,7 +323,7 @@ void remoteAnisotropy(int h, int p, Sums& s)
         if (tx == 55 && b1 != 0 && b2 != 0)
             for (int k = 1; k <= nbn(b1); ++k) {
                 int y = nb(b1, k);
-                if (y != x && isNeighbour(b2, y))
+                if (y != x && bonded(b2, y))
                     ring = true;
             }
         V3 m = scale(add(X(x), X(p)), 0.5f);
@@ -704,14 +668,14 @@ void calcsh()
             if (p == h || T(p) == 2)
                 continue;
             tripleBond(h, p, s);
-            if (isAlpha(h, p))
+            if (bonded(h, p))
                 continue;
             amideEster(h, p, s);
-            if (isBeta(h, p))
+            if (inBeta(h, p))
                 continue;
             fiveRingBonds(h, p, s);
             doubleBond(h, p, s);
-            if (geom.igam(h, 1) == 0 || isGamma(h, p))
+            if (geom.igam(h, 1) == 0 || inGamma(h, p))
                 continue;
             remoteAnisotropy(h, p, s);
             electricField(h, p, s);

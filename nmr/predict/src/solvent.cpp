@@ -3,6 +3,7 @@
 
 #include "common.h"
 #include "geometry.h"
+#include "neighbours.h"
 #include "routines.h"
 #include "units.h"
 
@@ -10,39 +11,12 @@ namespace velmar {
 
 namespace {
 
-int T(int x)
-{
-    return x >= 1 ? geom.itype(x) : 0;
-}
-int nbn(int x)
-{
-    return geom.ialf(x, 1);
-}
-int nb(int x, int k)
-{
-    return geom.ialf(x, k + 1);
-}
-bool bonded(int x, int y)
-{
-    for (int k = 1; k <= nbn(x); ++k)
-        if (nb(x, k) == y)
-            return true;
-    return false;
-}
-bool inBeta(int i, int x)
-{
-    for (int k = 2; k <= geom.ibet(i, 1) + 1; ++k)
-        if (geom.ibet(i, k) == x)
-            return true;
-    return false;
-}
-bool inGamma(int i, int x)
-{
-    for (int k = 2; k <= geom.igam(i, 1) + 1; ++k)
-        if (geom.igam(i, k) == x)
-            return true;
-    return false;
-}
+using nbr::T;
+using nbr::nbn;
+using nbr::nb;
+using nbr::bonded;
+using nbr::inBeta;
+using nbr::inGamma;
 
 Vec<float, kMaxAtoms> shdmso;
 
