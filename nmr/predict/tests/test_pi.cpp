@@ -12,6 +12,7 @@
 #include "huckel.h"
 #include "routines.h"
 #include "units.h"
+#include "velmar_inproc.h"
 #include "kstest.h"
 
 using namespace velmar;
@@ -23,30 +24,8 @@ std::string fixture(const std::string& name)
     return ks::test::readFile(std::string(VELMAR_FIXTURES) + "/" + name);
 }
 
-struct Atom {
-    const char* sym;
-    double x, y, z;
-    std::vector<int> nb;
-};
-
-// Labelled coordinates with connections (input code 2).
-std::string csr(const std::vector<Atom>& atoms)
-{
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "CRAFTED\n%2zu 0\n\n", atoms.size());
-    std::string t = buf;
-    int i = 0;
-    for (const auto& a : atoms) {
-        std::snprintf(buf, sizeof buf, "%5d%-4s  %9.5f %9.5f %9.5f ", ++i, a.sym, a.x, a.y, a.z);
-        t += buf;
-        for (int n : a.nb) {
-            std::snprintf(buf, sizeof buf, "%4d", n);
-            t += buf;
-        }
-        t += "\n";
-    }
-    return t;
-}
+using velmar::test::Atom;
+using velmar::test::csr;
 
 // A planar ring of n atoms of the given bond length with one hydrogen on
 // each, atoms numbered ring first; rotated by angle about the x axis and
@@ -75,15 +54,7 @@ std::vector<Atom> ring(int n, double cc, double ch, int first = 1, double shift 
 
 class Pi : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        openUnit(4, VELMAR_PARAMS, UnitKind::Input);
-        huch.ak.clear();
-        huch.factor.clear();
-        param();
-        symmetrizeParameters();
-        closeAllUnits();
-    }
+    void SetUp() override { velmar::test::loadParameters(VELMAR_PARAMS); }
     void TearDown() override { closeAllUnits(); }
 
     // Reads a molecule and runs the steps up to and including validation.

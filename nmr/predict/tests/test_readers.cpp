@@ -12,6 +12,7 @@
 #include "geometry.h"
 #include "routines.h"
 #include "units.h"
+#include "velmar_inproc.h"
 #include "kstest.h"
 
 using namespace velmar;
@@ -62,15 +63,7 @@ MolFile parseMol(const std::string& text)
 
 class Reader : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        openUnit(4, VELMAR_PARAMS, UnitKind::Input);
-        huch.ak.clear();
-        huch.factor.clear();
-        param();
-        symmetrizeParameters();
-        closeAllUnits();
-    }
+    void SetUp() override { velmar::test::loadParameters(VELMAR_PARAMS); }
     void TearDown() override { closeAllUnits(); }
 
     // Reads one molecule of the given input code from the text.

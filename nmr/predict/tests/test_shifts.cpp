@@ -10,6 +10,7 @@
 #include "geometry.h"
 #include "routines.h"
 #include "units.h"
+#include "velmar_inproc.h"
 #include "velmar_testutil.h"
 
 using namespace velmar;
@@ -27,29 +28,8 @@ const char* const kFixtures[] = {"methane", "ethane", "propane", "cyclohexane", 
                                  "furan", "thiophene", "pyrrole", "methanol", "ethanol", "acetone", "acetonitrile",
                                  "acetic_acid", "dichloromethane", "chloroform", "dmso", "water", "naphthalene"};
 
-struct Atom {
-    const char* sym;
-    double x, y, z;
-    std::vector<int> nb;
-};
-
-std::string csr(const std::vector<Atom>& atoms)
-{
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "CRAFTED\n%2zu 0\n\n", atoms.size());
-    std::string t = buf;
-    int i = 0;
-    for (const auto& a : atoms) {
-        std::snprintf(buf, sizeof buf, "%5d%-4s  %9.5f %9.5f %9.5f ", ++i, a.sym, a.x, a.y, a.z);
-        t += buf;
-        for (int n : a.nb) {
-            std::snprintf(buf, sizeof buf, "%4d", n);
-            t += buf;
-        }
-        t += "\n";
-    }
-    return t;
-}
+using velmar::test::Atom;
+using velmar::test::csr;
 
 std::string zrow(int e, int na, double bl, int nb, double al, int nc, double th)
 {
@@ -90,15 +70,7 @@ std::map<int, std::vector<double>> termTable(const std::string& listing)
 
 class Shifts : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        openUnit(4, VELMAR_PARAMS, UnitKind::Input);
-        huch.ak.clear();
-        huch.factor.clear();
-        param();
-        symmetrizeParameters();
-        closeAllUnits();
-    }
+    void SetUp() override { velmar::test::loadParameters(VELMAR_PARAMS); }
     void TearDown() override { closeAllUnits(); }
     void load(int code, const std::string& text, int solvent = 0)
     {
