@@ -32,32 +32,30 @@ HRESULT createServer(REFCLSID clsid, IKSDataServer** ppServer)
     return CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IKSDataServer, reinterpret_cast<void**>(ppServer));
 }
 
-// Item(injection) of the server's injections into ppInjection.
-HRESULT openInjectionOf(IKSDataServer* server, LONG injection, IKSInjection** ppInjection)
+// Item(index) of the collection the owner answers through getItems
+// (a server's injections, an injection's functions) into ppItem.
+template <class Owner, class Items, class Item>
+HRESULT openItemOf(Owner* owner, HRESULT (Owner::*getItems)(Items**), LONG index, Item** ppItem)
 {
-    if (!server)
+    if (!owner)
         return E_FAIL;
-    ks::ComPtr<IKSInjections> injections;
-    HRESULT hr = server->get_Injections(&injections);
+    ks::ComPtr<Items> items;
+    HRESULT hr = (owner->*getItems)(&items);
     if (FAILED(hr))
         return hr;
-    if (!injections)
+    if (!items)
         return E_FAIL;
-    return injections->get_Item(injection, ppInjection);
+    return items->get_Item(index, ppItem);
 }
 
-// Item(function) of the injection's functions into ppFcn.
+HRESULT openInjectionOf(IKSDataServer* server, LONG injection, IKSInjection** ppInjection)
+{
+    return openItemOf(server, &IKSDataServer::get_Injections, injection, ppInjection);
+}
+
 HRESULT openFunctionOf(IKSInjection* injection, LONG function, IKSFunction** ppFcn)
 {
-    if (!injection)
-        return E_FAIL;
-    ks::ComPtr<IKSFunctions> functions;
-    HRESULT hr = injection->get_Functions(&functions);
-    if (FAILED(hr))
-        return hr;
-    if (!functions)
-        return E_FAIL;
-    return functions->get_Item(function, ppFcn);
+    return openItemOf(injection, &IKSInjection::get_Functions, function, ppFcn);
 }
 
 }  // namespace
