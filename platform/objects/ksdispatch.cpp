@@ -1,4 +1,5 @@
 #include "ksdispatch.h"
+#include "ksvartypesize.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,36 +11,7 @@ namespace detail {
 
 size_t vtValueSize(VARTYPE vt)
 {
-    switch (vt & ~VT_BYREF) {
-    case VT_I1:
-    case VT_UI1:
-        return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-        return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-        return 4;
-    case VT_R8:
-    case VT_DATE:
-    case VT_I8:
-    case VT_UI8:
-    case VT_CY:
-        return 8;
-    case VT_BSTR:
-    case VT_DISPATCH:
-    case VT_UNKNOWN:
-        return sizeof(void*);
-    case VT_VARIANT:
-        return sizeof(VARIANT);
-    default:
-        return 0;
-    }
+    return vartypeSize(static_cast<VARTYPE>(vt & ~VT_BYREF));
 }
 
 void badTypeOverride(const wchar_t* member)

@@ -248,6 +248,22 @@ LONG readKey(HKEY h, REGSAM need, F f)
     return f(*k, *d);
 }
 
+// The handle's key in a hive being rewritten. A predefined root key that is
+// not written yet is made (`made` is then set); null when the key is deleted.
+Key* keyToWrite(Key& root, const HandleData& d, bool& made)
+{
+    Key* k = walk(&root, d.folded);
+    if (k)
+        return k;
+    if (!d.predefined)
+        return nullptr;
+    k = &root;
+    for (const auto& n : d.path)
+        k = k->ensureSubkey(n);
+    made = true;
+    return k;
+}
+
 // Runs `f` on the handle's key inside a locked rewrite of its hive.
 template <class F>
 LONG writeKey(HKEY h, REGSAM need, F f)
@@ -263,15 +279,11 @@ LONG writeKey(HKEY h, REGSAM need, F f)
         return ERROR_ACCESS_DENIED;
     bool gone = false;
     const LONG r = HiveStore::write(d->file, kHiveNames[d->hive], [&](Key& root, bool& changed) -> LONG {
-        Key* k = walk(&root, d->folded);
+        bool made = false;
+        Key* k = keyToWrite(root, *d, made);
         if (!k) {
-            if (!d->predefined) {
-                gone = true;
-                return ERROR_KEY_DELETED;
-            }
-            k = &root;
-            for (const auto& n : d->path)
-                k = k->ensureSubkey(n);
+            gone = true;
+            return ERROR_KEY_DELETED;
         }
         return f(root, *k, *d, changed);
     });
@@ -474,17 +486,14 @@ LONG createKey(HKEY h, const std::wstring* sub, REGSAM sam, PHKEY out, LPDWORD d
 
     bool gone = false;
     const LONG r = HiveStore::write(d->file, kHiveNames[d->hive], [&](Key& rootW, bool& changed) -> LONG {
-        Key* b = walk(&rootW, d->folded);
+        bool made = false;
+        Key* b = keyToWrite(rootW, *d, made);
         if (!b) {
-            if (!d->predefined) {
-                gone = true;
-                return ERROR_KEY_DELETED;
-            }
-            b = &rootW;
-            for (const auto& n : d->path)
-                b = b->ensureSubkey(n);
-            changed = true;
+            gone = true;
+            return ERROR_KEY_DELETED;
         }
+        if (made)
+            changed = true;
         Key* k = b;
         bool created = false;
         for (const auto& n : names) {

@@ -2,6 +2,7 @@
 #include "ksallochooks.h"
 #include "ksunknown.h"
 #include "ksvariant.h"
+#include "ksvartypesize.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -13,41 +14,6 @@ namespace {
 
 constexpr size_t kPrefix = 16;
 constexpr UINT kMaxDims = 64;
-
-size_t elementSize(VARTYPE vt)
-{
-    switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-        return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-        return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-        return 4;
-    case VT_R8:
-    case VT_DATE:
-    case VT_I8:
-    case VT_UI8:
-    case VT_CY:
-        return 8;
-    case VT_BSTR:
-        return sizeof(BSTR);
-    case VT_UNKNOWN:
-    case VT_DISPATCH:
-        return sizeof(void*);
-    case VT_VARIANT:
-        return sizeof(VARIANT);
-    default:
-        return 0;
-    }
-}
 
 USHORT featuresFor(VARTYPE vt)
 {
@@ -97,7 +63,7 @@ SAFEARRAY* allocDescriptor(VARTYPE vt, UINT cDims)
     auto* psa = reinterpret_cast<SAFEARRAY*>(block + kPrefix);
     psa->cDims = static_cast<USHORT>(cDims);
     psa->fFeatures = featuresFor(vt);
-    psa->cbElements = static_cast<ULONG>(elementSize(vt));
+    psa->cbElements = static_cast<ULONG>(ks::detail::vartypeSize(vt));
     vartypeOf(psa) = vt;
     return psa;
 }
@@ -135,7 +101,7 @@ void releaseElements(SAFEARRAY* psa, size_t count)
 
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* rgsabound)
 {
-    if (cDims == 0 || cDims > kMaxDims || !rgsabound || elementSize(vt) == 0)
+    if (cDims == 0 || cDims > kMaxDims || !rgsabound || ks::detail::vartypeSize(vt) == 0)
         return nullptr;
     if (ks::detail::failSafeArrayAllocation())
         return nullptr;
