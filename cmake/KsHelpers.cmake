@@ -22,11 +22,26 @@ function(ks_add_component name)
   target_link_options(${name} PRIVATE
     -Wl,--exclude-libs,ALL
     -Wl,--version-script=${map}
-    -Wl,--no-undefined)
+    ${KS_LINK_NO_UNDEFINED})
   set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${map})
   if(ARG_LIBS)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   endif()
+endfunction()
+
+# ks_test_environment(<out> <name> [NAME=value...])
+# The environment every test process runs in: offscreen widgets, a
+# registry and settings folder of the test's own, sanitizer options.
+function(ks_test_environment out name)
+  set(${out}
+    QT_QPA_PLATFORM=offscreen
+    KESTROM_REGISTRY=${CMAKE_BINARY_DIR}/testtmp/${name}/registry
+    XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testtmp/${name}/config
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_odr_violation=0
+    LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    ${ARGN}
+    PARENT_SCOPE)
 endfunction()
 
 # ks_add_test(<name> SOURCES ... [LIBS ...] LABELS ... [NO_MAIN])
@@ -56,14 +71,7 @@ function(ks_add_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 600)
   endif()
-  set(env
-    QT_QPA_PLATFORM=offscreen
-    KESTROM_REGISTRY=${CMAKE_BINARY_DIR}/testtmp/${name}/registry
-    XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testtmp/${name}/config
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_odr_violation=0
-    LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0
-    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-    ${ARG_ENVIRONMENT})
+  ks_test_environment(env ${name} ${ARG_ENVIRONMENT})
   # gtest_discover_tests flattens its PROPERTIES into one list, which splits
   # list-valued properties (several labels, several variables). Apply them
   # from a script of our own that runs after the discovered tests are
@@ -98,4 +106,46 @@ function(ks_add_benchmark name)
     KS_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
     KS_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
     KS_LIB_DIR="${CMAKE_BINARY_DIR}/lib")
+endfunction()
+
+# ks_add_fuzzer(<name> SOURCES ... [LIBS ...] CORPUS <dir> LABELS ...
+#               [MAX_LEN bytes] [TIMEOUT seconds] [RSS_MB megabytes])
+# A fuzz target defining LLVMFuzzerTestOneInput. In the fuzz build
+# (KS_FUZZ, clang) it is a libFuzzer binary that scripts/fuzz runs with
+# the given limits, starting from the committed corpus. In the test build
+# it is a program replaying every file of the corpus once: the ctest test
+# fuzz.<name>, labelled fuzz-regression and LABELS, so every input a
+# fuzzer ever found stays a regression test.
+function(ks_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "CORPUS;MAX_LEN;TIMEOUT;RSS_MB" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT ARG_CORPUS)
+    message(FATAL_ERROR "ks_add_fuzzer(${name}): CORPUS is required")
+  endif()
+  get_filename_component(corpus ${ARG_CORPUS} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  if(NOT ARG_MAX_LEN)
+    set(ARG_MAX_LEN 65536)
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 10)
+  endif()
+  if(NOT ARG_RSS_MB)
+    set(ARG_RSS_MB 2048)
+  endif()
+  if(KS_FUZZ)
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE ksfuzzsupport ${ARG_LIBS})
+    add_dependencies(ks_fuzzers ${name})
+    file(APPEND ${KS_FUZZ_MANIFEST}
+      "${name}\t${corpus}\t${ARG_MAX_LEN}\t${ARG_TIMEOUT}\t${ARG_RSS_MB}\n")
+  elseif(KS_BUILD_TESTS)
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ksfuzzdriver ksfuzzsupport ${ARG_LIBS})
+    add_test(NAME fuzz.${name} COMMAND ${name} ${corpus})
+    ks_test_environment(env ${name})
+    set_tests_properties(fuzz.${name} PROPERTIES
+      LABELS "fuzz-regression;${ARG_LABELS}"
+      ENVIRONMENT "${env}"
+      TIMEOUT 600)
+  endif()
 endfunction()
