@@ -310,4 +310,19 @@ RunResult run(const std::vector<std::string>& argv,
     return r;
 }
 
+bool registerComponents(std::initializer_list<std::string> modules)
+{
+    bool all = true;
+    for (std::string module : modules) {
+        if (module.size() < 3 || module.compare(module.size() - 3, 3, ".so") != 0)
+            module += ".so";
+        const RunResult r = run({std::string(KS_BIN_DIR) + "/ksregsvr", std::string(KS_LIB_DIR) + "/" + module});
+        if (r.exitCode != 0) {
+            ADD_FAILURE() << "ksregsvr " << module << " failed (exit " << r.exitCode << "): " << r.out << r.err;
+            all = false;
+        }
+    }
+    return all;
+}
+
 }  // namespace ks::test

@@ -1,6 +1,7 @@
 // Test support shared by every test executable of the project.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,14 @@ RunResult run(const std::vector<std::string>& argv,
 // cannot be made, with the reason in *whyNot (no localedef program, or
 // the locale sources missing).
 std::string makeCommaLocale(std::string* whyNot = nullptr);
+
+// Registers components of the build's lib folder into the running test
+// case's registry, in the order given, by running ksregsvr on each
+// ("KSTextProvider" or "KSTextProvider.so"), as an installer would.
+// A failure fails the test with the tool's output; answers whether every
+// module registered. Register KSProviderServer before providers: a
+// provider announces itself to the provider server it finds registered.
+bool registerComponents(std::initializer_list<std::string> modules);
 
 // Reads a whole file; empty when it cannot be read.
 std::string readFile(const std::string& path);

@@ -9,11 +9,7 @@ namespace treetest {
 
 void RegisterComponents()
 {
-    for (const char* module : {"KSControls.so", "ks_tree_test_fixture.so"}) {
-        const ks::test::RunResult r =
-            ks::test::run({std::string(KS_BIN_DIR) + "/ksregsvr", std::string(KS_LIB_DIR) + "/" + module});
-        ASSERT_EQ(r.exitCode, 0) << module << ": " << r.out << r.err;
-    }
+    ASSERT_TRUE(ks::test::registerComponents({"KSControls", "ks_tree_test_fixture"}));
 }
 
 ks::ComPtr<ITreeFixtureControl> Control()

@@ -20,13 +20,9 @@ namespace textprov {
 inline const wchar_t kClassID[] = L"{127AC576-D36A-11D3-91D9-00400536072C}";
 
 // ksregsvr on each module of the build's library folder, in order.
-inline void Register(const std::vector<std::string>& modules)
+inline void Register(std::initializer_list<std::string> modules)
 {
-    for (const std::string& module : modules) {
-        const ks::test::RunResult r =
-            ks::test::run({std::string(KS_BIN_DIR) + "/ksregsvr", std::string(KS_LIB_DIR) + "/" + module});
-        ASSERT_EQ(r.exitCode, 0) << module << ": " << r.out << r.err;
-    }
+    ASSERT_TRUE(ks::test::registerComponents(modules));
 }
 
 template <class I>
