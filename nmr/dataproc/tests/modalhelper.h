@@ -1,14 +1,13 @@
-// Answers the modal boxes a test triggers: polls from a single-shot timer
-// for QApplication::activeModalWidget(), records what it shows and
-// presses the given button.
+// Answers the message boxes a test expects, through the shared
+// ks::test::whenModal, and records what each box showed.
 #pragma once
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMessageBox>
-#include <QObject>
-#include <QTimer>
+#include "kstestqt.h"
 
+#include <QAbstractButton>
+#include <QMessageBox>
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,37 +20,31 @@ struct SeenBox {
     QMessageBox::StandardButtons buttons;
 };
 
-class ModalAnswerer : public QObject {
+class BoxAnswers {
 public:
-    // Answers every box with `button` (NoButton closes it).
-    explicit ModalAnswerer(QMessageBox::StandardButton button = QMessageBox::Ok) : m_button(button) { poll(); }
-
-    std::vector<SeenBox> seen;
-
-private:
-    void poll()
+    // Answers the next box with `button` (NoButton closes it). Boxes are
+    // answered in the order of these calls; one never shown fails the test.
+    void next(QMessageBox::StandardButton button = QMessageBox::Ok)
     {
-        QTimer::singleShot(5, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box && box->isVisible()) {
-                {
-                    SeenBox s;
-                    s.title = box->windowTitle().toStdString();
-                    s.text = box->text().toStdString();
-                    s.icon = box->icon();
-                    s.buttons = box->standardButtons();
-                    seen.push_back(s);
-                    if (QAbstractButton* b = m_button == QMessageBox::NoButton ? nullptr : box->button(m_button))
-                        b->click();
-                    else
-                        box->reject();
-                }
-            }
-            poll();
+        ks::test::whenModal([seen = m_seen, button](QMessageBox* box) {
+            SeenBox s;
+            s.title = box->windowTitle().toStdString();
+            s.text = box->text().toStdString();
+            s.icon = box->icon();
+            s.buttons = box->standardButtons();
+            seen->push_back(s);
+            if (QAbstractButton* b = button == QMessageBox::NoButton ? nullptr : box->button(button))
+                b->click();
+            else
+                box->reject();
         });
     }
 
-    QMessageBox::StandardButton m_button;
+    const std::vector<SeenBox>& seen() const { return *m_seen; }
+
+private:
+    // Shared with the pending answers, which may outlive this object.
+    std::shared_ptr<std::vector<SeenBox>> m_seen = std::make_shared<std::vector<SeenBox>>();
 };
 
 }  // namespace yarbex::test

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace yarbex;
-using yarbex::test::ModalAnswerer;
+using yarbex::test::BoxAnswers;
 
 namespace {
 
@@ -36,57 +36,58 @@ uint32_t clearAtReport(uint32_t event, void* data)
 
 TEST_F(FrameGuiTest, Command9ShowsCriticalBoxAndSetsBit31)
 {
-    ModalAnswerer answer(QMessageBox::Ok);
+    BoxAnswers answer;
+    answer.next(QMessageBox::Ok);
     uint32_t code = 21;
     EXPECT_EQ(dllCommand(FrameReport, &code), 0x80000000u | 21);
-    ASSERT_EQ(answer.seen.size(), 1u);
-    EXPECT_EQ(answer.seen[0].title, "VqDll");
-    EXPECT_EQ(answer.seen[0].text, "Illegal input data items type");
-    EXPECT_EQ(answer.seen[0].icon, QMessageBox::Critical);
-    EXPECT_EQ(answer.seen[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].title, "VqDll");
+    EXPECT_EQ(answer.seen()[0].text, "Illegal input data items type");
+    EXPECT_EQ(answer.seen()[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(answer.seen()[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
 
     // Reported codes pass unchanged without a second box.
     code = 0x80000000u | 21;
     EXPECT_EQ(dllCommand(FrameReport, &code), 0x80000000u | 21);
-    EXPECT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen().size(), 1u);
 }
 
 TEST_F(FrameGuiTest, TitleIsDataProcAfterInit)
 {
     FrameInitRecord init{};
     ASSERT_EQ(dllCommand(FrameInit, &init), 0u);
-    ModalAnswerer answer(QMessageBox::Cancel);
+    BoxAnswers answer;
+    answer.next(QMessageBox::Cancel);
     uint32_t code = 0x40000003;
     EXPECT_EQ(dllCommand(FrameReport, &code), 0xC0000003u);
-    ASSERT_EQ(answer.seen.size(), 1u);
-    EXPECT_EQ(answer.seen[0].title, "DataProc");
-    EXPECT_EQ(answer.seen[0].text, "Allocation failure");
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].title, "DataProc");
+    EXPECT_EQ(answer.seen()[0].text, "Allocation failure");
 }
 
 TEST_F(FrameGuiTest, ErrorMapAnswers)
 {
     FrameInitRecord init{mapToAllocation, 0, nullptr, 0};
     ASSERT_EQ(dllCommand(FrameInit, &init), 0u);
-    ModalAnswerer answer;
+    BoxAnswers answer;
+    answer.next();
     uint32_t code = 21;
     EXPECT_EQ(dllCommand(FrameReport, &code), 0x80000003u);
-    ASSERT_EQ(answer.seen.size(), 1u);
-    EXPECT_EQ(answer.seen[0].text, "Allocation failure");
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].text, "Allocation failure");
 
     FrameInitRecord quiet{mapToMinusOne, 0, nullptr, 0};
     ASSERT_EQ(dllCommand(FrameInit, &quiet), 0u);
     EXPECT_EQ(dllCommand(FrameReport, &code), 0xFFFFFFFFu);
-    EXPECT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen().size(), 1u);
 }
 
 TEST_F(FrameGuiTest, NotifyClearingAtEvent3ShowsNoBox)
 {
     FrameInitRecord init{nullptr, 0, clearAtReport, 0};
     ASSERT_EQ(dllCommand(FrameInit, &init), 0u);
-    ModalAnswerer answer;
     uint32_t code = 21;
-    EXPECT_EQ(dllCommand(FrameReport, &code), 0u);
-    EXPECT_TRUE(answer.seen.empty());
+    EXPECT_EQ(dllCommand(FrameReport, &code), 0u);  // a box would block here
 }
 
 TEST(ShowMessage, KindsButtonsAndAnswers)
@@ -108,18 +109,20 @@ TEST(ShowMessage, KindsButtonsAndAnswers)
         {4, QMessageBox::No, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, 0},
     };
     for (const Case& c : cases) {
-        ModalAnswerer answer(c.press);
+        BoxAnswers answer;
+        answer.next(c.press);
         EXPECT_EQ(showMessage(c.kind, "Text", "Title"), c.result) << c.kind;
-        ASSERT_EQ(answer.seen.size(), 1u);
-        EXPECT_EQ(answer.seen[0].title, "Title");
-        EXPECT_EQ(answer.seen[0].text, "Text");
-        EXPECT_EQ(answer.seen[0].icon, c.icon);
-        EXPECT_EQ(answer.seen[0].buttons, c.buttons);
+        ASSERT_EQ(answer.seen().size(), 1u);
+        EXPECT_EQ(answer.seen()[0].title, "Title");
+        EXPECT_EQ(answer.seen()[0].text, "Text");
+        EXPECT_EQ(answer.seen()[0].icon, c.icon);
+        EXPECT_EQ(answer.seen()[0].buttons, c.buttons);
     }
-    ModalAnswerer closer(QMessageBox::NoButton);
+    BoxAnswers closer;
+    closer.next(QMessageBox::NoButton);
     EXPECT_EQ(showMessage(3, nullptr, "T"), -1);  // closed: not answered
-    ASSERT_EQ(closer.seen.size(), 1u);
-    EXPECT_EQ(closer.seen[0].text, "");
+    ASSERT_EQ(closer.seen().size(), 1u);
+    EXPECT_EQ(closer.seen()[0].text, "");
     EXPECT_EQ(showMessage(5, "x", "y"), 0);  // no box for an unknown kind
-    EXPECT_EQ(closer.seen.size(), 1u);
+    EXPECT_EQ(closer.seen().size(), 1u);
 }

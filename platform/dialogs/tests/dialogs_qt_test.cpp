@@ -4,74 +4,25 @@
 #include "ksdialogs.h"
 #include "ksmodeldialog.h"
 #include "kstest.h"
+#include "kstestqt.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
-#include <memory>
 
 using namespace ks::dialogs;
+using ks::test::whenModal;
 namespace fs = std::filesystem;
-
-// Qt's offscreen platform plugin does not free its screen at exit; that
-// leak is not ours and would fail every run under LeakSanitizer.
-extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions()
-{
-    return "leak:libqoffscreen.so\n";
-}
 
 namespace {
 
 const std::wstring kTextFilter = L"ASCII Spectrum (*.txt)|*.txt|All Files (*.*)|*.*||";
-
-// Runs `act` on the modal widget once it is shown. The widget is looked
-// for every 10 ms for up to 60 s; a dialog that never shows fails the test
-// (and the test would then hang in exec, which ctest's timeout ends).
-// A modal widget other than `except` is waited for (a box over a dialog).
-void whenModal(std::function<void(QWidget*)> act, QWidget* except = nullptr)
-{
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, tries, poll, except]() {
-        QWidget* w = QApplication::activeModalWidget();
-        if (w && w != except && w->isVisible()) {
-            QPointer<QWidget> shown(w);
-            act(w);
-            *poll = nullptr;  // break the self-reference
-            // An answer that failed half-way would leave the dialog open and
-            // the test blocked in exec: close what is still up.
-            QTimer::singleShot(3000, [shown]() {
-                if (shown && shown->isVisible()) {
-                    ADD_FAILURE() << "the dialog was left open";
-                    if (auto* d = qobject_cast<QDialog*>(shown.data()))
-                        d->reject();
-                    else
-                        shown->close();
-                }
-            });
-            return;
-        }
-        if (++*tries > 6000) {
-            ADD_FAILURE() << "no modal dialog was shown";
-            *poll = nullptr;
-            return;
-        }
-        QTimer::singleShot(10, [poll]() {
-            if (*poll)
-                (*poll)();
-        });
-    };
-    QTimer::singleShot(0, [poll]() { (*poll)(); });
-}
 
 std::wstring wide(const std::string& s)
 {

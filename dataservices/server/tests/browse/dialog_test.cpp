@@ -6,6 +6,7 @@
 #include "ksactivation.h"
 #include "ksclasstable.h"
 #include "kstest.h"
+#include "kstestqt.h"
 #include "opendialog.h"
 #include "opendialogview.h"
 #include "readersettings.h"
@@ -18,60 +19,15 @@
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
-#include <functional>
 #include <memory>
 
-// Qt's offscreen platform plug-in keeps its screen until process exit;
-// test discovery runs without the suppression file.
-extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions()
-{
-    return "leak:libqoffscreen.so\n";
-}
+using ks::test::whenModal;
 
 namespace {
-
-// Runs act on the next modal dialog once it shows. A dialog that an act
-// left open (a failed expectation half-way) is closed, so the test ends.
-void whenModal(std::function<void(QDialog*)> act)
-{
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, tries, poll]() {
-        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dlg && dlg->isVisible()) {
-            QPointer<QDialog> shown(dlg);
-            // Breaking the self-reference destroys this lambda: keep what
-            // is still needed first.
-            const std::function<void(QDialog*)> answer = act;
-            *poll = nullptr;
-            answer(dlg);
-            QTimer::singleShot(3000, [shown]() {
-                if (shown && shown->isVisible()) {
-                    ADD_FAILURE() << "the dialog was left open";
-                    shown->reject();
-                }
-            });
-            return;
-        }
-        if (++*tries > 3000) {
-            ADD_FAILURE() << "no modal dialog was shown";
-            auto keep = poll;
-            *poll = nullptr;
-            return;
-        }
-        QTimer::singleShot(10, [poll]() {
-            if (*poll)
-                (*poll)();
-        });
-    };
-    QTimer::singleShot(0, [poll]() { (*poll)(); });
-}
 
 QTreeWidgetItem* childItem(QTreeWidgetItem* parent, const QString& text)
 {
