@@ -22,6 +22,13 @@
 void SetSettingsAppName(const std::wstring& name);
 std::wstring GetSettingsAppName();
 
+// Names this module's application when the module is loaded, so that each
+// component keeps its settings apart from every other program's. Placed
+// once, at namespace scope, in a component's module file, with the
+// deliverable's name: KS_SETTINGS_APP_NAME(L"KSTextProvider");
+#define KS_SETTINGS_APP_NAME(name) \
+    static const bool ks_settingsAppNameAtLoad = (SetSettingsAppName(name), true)
+
 // path becomes the settings path of keyName and valueName for this module's
 // application (cut at 1024 characters).
 void MakeSettingsPath(const std::wstring& keyName, const std::wstring& valueName, std::wstring& path);

@@ -3,6 +3,10 @@
 // which this deliverable carries.
 #include "kscontractinfo.h"
 #include "ksregistrar.h"
+#include "readersettings.h"
+
+// The dataset browser's remembered folder belongs to this deliverable.
+KS_SETTINGS_APP_NAME(L"KSProviderServer");
 
 namespace {
 

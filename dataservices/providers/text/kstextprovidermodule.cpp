@@ -7,7 +7,11 @@
 #include "ksdataservertree.h"
 #include "ksregistrar.h"
 #include "providerregistration.h"
+#include "readersettings.h"
 #include "textdataserver.h"
+
+// The provider's remembered folders belong to this deliverable.
+KS_SETTINGS_APP_NAME(L"KSTextProvider");
 
 namespace {
 

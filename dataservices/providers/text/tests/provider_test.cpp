@@ -248,8 +248,7 @@ TEST_F(TextProvider, InteractiveReadStartsAtTheSettingAndKeepsTheFolder)
     const std::string sub = ks::test::tempDir() + "/spectra";
     ASSERT_TRUE(std::filesystem::create_directories(sub));
     ks::test::writeFile(sub + "/a.txt", "100 5\n");
-    std::wstring settingPath;
-    MakeSettingsPath(kClassID, L"Source Path", settingPath);
+    const std::wstring settingPath = SettingPath(L"Source Path");
     ASSERT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, settingPath, Dir()));
 
     ScriptedDialogRunner runner;
@@ -350,8 +349,7 @@ TEST_F(TextProvider, WriteFailureAnswersCantSave)
 
 TEST_F(TextProvider, CancelledWriteLeavesNoFileNoSettingNoChange)
 {
-    std::wstring settingPath;
-    MakeSettingsPath(kClassID, L"Destination Path", settingPath);
+    const std::wstring settingPath = SettingPath(L"Destination Path");
     ASSERT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, settingPath, Dir()));
     ASSERT_EQ(m_writer->put_DataSourceDescription(ks::Bstr(L"before")), S_OK);
 
@@ -397,6 +395,13 @@ TEST_F(TextProvider, SourceAndDestinationPathsAreKeptForTheNextObject)
     }
     EXPECT_EQ(Setting(L"Source Path"), Wide(in) + L"/");
     EXPECT_EQ(Setting(L"Destination Path"), Wide(out) + L"/");
+    // Kept under the component's own application name, never the shared
+    // default every other program would read.
+    std::wstring shared;
+    EXPECT_FALSE(ReadRegistryText(HKEY_CURRENT_USER,
+                                  std::wstring(L"\\Software\\Kestrom\\Data Services\\") + kClassID +
+                                      L"\\Applications\\DefaultApp\\Source Path",
+                                  shared));
 
     // A new provider object starts each dialog in its own kept folder.
     auto fresh = Create<IKSDataProvider>(CLSID_KSTextProvider);
@@ -546,8 +551,7 @@ TEST_F(TextProvider, StartFoldersOfTheSourceDialogs)
     ASSERT_EQ(m_provider->put_Path(ks::Bstr(Wide(a))), S_OK);
     runner.answerCancel();
     EXPECT_EQ(m_datasetReader->ReadDatasetInteractive(&dataset), E_FAIL);  // no setting: Path
-    std::wstring settingPath;
-    MakeSettingsPath(kClassID, L"Source Path", settingPath);
+    const std::wstring settingPath = SettingPath(L"Source Path");
     ASSERT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, settingPath, Wide(b)));
     runner.answerCancel();
     EXPECT_EQ(m_datasetReader->ReadDatasetInteractive(&dataset), E_FAIL);  // the setting wins

@@ -92,10 +92,17 @@ inline Points Read(IKSMassSpectrum* spectrum)
     return p;
 }
 
+// Where the component keeps a setting: under its own application name,
+// whatever this test program's name is.
+inline std::wstring SettingPath(const wchar_t* valueName)
+{
+    return std::wstring(L"\\Software\\Kestrom\\Data Services\\") + kClassID +
+           L"\\Applications\\KSTextProvider\\" + valueName;
+}
+
 inline std::wstring Setting(const wchar_t* valueName)
 {
-    std::wstring path;
-    MakeSettingsPath(kClassID, valueName, path);
+    const std::wstring path = SettingPath(valueName);
     std::wstring text;
     ReadRegistryText(HKEY_CURRENT_USER, path, text);
     return text;

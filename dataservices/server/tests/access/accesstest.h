@@ -22,7 +22,7 @@ namespace accesstest {
 
 inline const wchar_t* kProvidersKey = L"Software\\Kestrom\\Data Services";
 inline const wchar_t* kBrowserPathValue =
-    L"Software\\Kestrom\\Data Services\\Dataset browser\\Applications\\DefaultApp\\Source Path";
+    L"Software\\Kestrom\\Data Services\\Dataset browser\\Applications\\KSProviderServer\\Source Path";
 
 inline std::string providerServerModule()
 {
