@@ -1,0 +1,234 @@
+#include "brukerlayout.h"
+
+#include <cstdio>
+
+#include "ksfiles.h"
+#include "ksfilestat.h"
+#include "kshive.h"
+#include "kstextutil.h"
+
+namespace {
+
+bool isSeparator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
+std::wstring wide(const std::string& utf8)
+{
+    return ks::reg::wideFromUtf8(utf8);
+}
+
+bool isFolder(const std::wstring& path)
+{
+    return ks::isFolder(FileSystemPath(path));
+}
+
+// Sub-folders of a folder, as found, sorted without regard to case.
+std::vector<std::wstring> subFolders(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    const std::string base = FileSystemPath(folder);
+    for (const std::string& name : ks::listFolderNoCase(base))
+        if (!name.empty() && name != "." && name != ".." && ks::isFolder(base + "/" + name))
+            names.push_back(wide(name));
+    return names;
+}
+
+// The processings of one experiment folder.
+LONG processingsOf(const std::wstring& experiment, std::vector<std::wstring>* list)
+{
+    std::wstring pdata;
+    if (!FindEntry(experiment, L"pdata", pdata))
+        return 0;
+    LONG count = 0;
+    for (const std::wstring& name : subFolders(pdata)) {
+        std::wstring folder = pdata;
+        if (!HasParameterPair(JoinPath(folder, name), BrukerProcessingPair))
+            continue;
+        ++count;
+        if (!list)
+            break;  // one is enough to qualify
+        list->push_back(name);
+    }
+    return count;
+}
+
+}  // namespace
+
+std::wstring FindInFolder(const std::wstring& path)
+{
+    size_t cut = path.size();
+    while (cut > 0 && !isSeparator(path[cut - 1]))
+        --cut;
+    const std::wstring name = path.substr(cut);
+    if (name.empty())
+        return path;
+    const std::wstring folder = path.substr(0, cut);
+    const auto found = ks::findNameNoCase(folder.empty() ? std::string(".") : FileSystemPath(folder),
+                                          FileSystemPath(name));
+    return found ? folder + wide(*found) : path;
+}
+
+bool FindEntry(const std::wstring& folder, const std::wstring& name, std::wstring& path)
+{
+    if (folder.empty() || name.empty())
+        return false;
+    const auto found = ks::findPathNoCase(FileSystemPath(folder), FileSystemPath(name));
+    if (!found)
+        return false;
+    path = folder;
+    JoinPath(path, wide(found->substr(FileSystemPath(folder).size())));
+    return true;
+}
+
+bool ReadFirstLine(const std::wstring& path, std::wstring& text)
+{
+    text.clear();
+    std::FILE* file = ks::openRegularFileStream(FileSystemPath(path), "rb");
+    if (!file)
+        return false;
+    char buffer[kBrukerMaxLine + 1];
+    size_t length = 0;
+    int c;
+    while (length < kBrukerMaxLine && (c = getc_unlocked(file)) != EOF && c != '\n' && c != 0)
+        buffer[length++] = static_cast<char>(c);
+    buffer[length] = '\0';
+    std::fclose(file);
+    ToWide(buffer, text, static_cast<int>(length));
+    Trim(text);
+    return true;
+}
+
+bool FindExperimentDirectory(const std::wstring& dataset, const std::wstring& expno, const std::wstring& procno,
+                             bool& is2D, std::wstring& folder)
+{
+    std::wstring experiment;
+    if (expno.empty()) {
+        experiment = dataset;
+        if (!isFolder(experiment))
+            return false;
+    } else if (!FindEntry(dataset, expno, experiment) || !isFolder(experiment)) {
+        if (!FindEntry(dataset, expno + L".ser", experiment) || !isFolder(experiment))
+            return false;
+    }
+    is2D = CompareNoCase(CKSFileStat(experiment).GetExtension(), L".ser") == 0;
+    if (procno.empty()) {
+        folder = experiment;
+        return true;
+    }
+    std::wstring processing;
+    if (!FindEntry(experiment, L"pdata/" + procno, processing) || !isFolder(processing))
+        return false;
+    folder = processing;
+    return true;
+}
+
+bool LoadDatasetParameters(const std::wstring& dataset, const std::wstring& expno, const std::wstring& procno,
+                           bool secondDimension, CBruker& parameters, bool* firstRead)
+{
+    if (firstRead)
+        *firstRead = false;
+    bool is2D = false;
+    std::wstring folder;
+    if (!FindExperimentDirectory(dataset, expno, procno, is2D, folder))
+        return false;
+    parameters.SetValue(L"KSPath", folder);
+    parameters.SetValue(L"KSDataForm", is2D ? L"2D" : L"1D");
+    std::wstring base;
+    std::wstring line;
+    std::wstring file;
+    if (!procno.empty()) {
+        if (FindEntry(folder, L"title", file) && ReadFirstLine(file, line))
+            parameters.SetValue(L"KSTitle", line);
+        base = L"proc";
+    } else {
+        if (FindEntry(folder, L"SPTYPE", file) && ReadFirstLine(file, line))
+            parameters.SetValue(L"KSDataType", ToUpper(line));
+        base = L"acqu";
+    }
+    if (secondDimension)
+        base += L"2";
+    parameters.SetValue(L"KSFileName", base);
+    std::wstring path = folder;
+    return ReadParameterPair(JoinPath(path, base), parameters, firstRead);
+}
+
+bool SplitProcessedPath(const std::wstring& path, std::wstring& folder, std::wstring& name, std::wstring& procno)
+{
+    std::wstring p = path;
+    for (wchar_t& c : p)
+        if (c == L'\\')
+            c = L'/';
+    while (p.size() > 1 && p.back() == L'/')
+        p.pop_back();
+    std::wstring lower = p;
+    ToLower(lower);
+    const size_t mark = lower.rfind(L"/pdata/");
+    const bool processed = mark != std::wstring::npos;
+    std::wstring experiment = processed ? p.substr(0, mark) : p;
+    procno = processed ? p.substr(mark + 7) : std::wstring();
+    const size_t slash = experiment.rfind(L'/');
+    folder = slash == std::wstring::npos ? std::wstring() : experiment.substr(0, slash + 1);
+    name = slash == std::wstring::npos ? experiment : experiment.substr(slash + 1);
+    return processed;
+}
+
+bool LocateDataFile(const std::wstring& path, std::wstring& file)
+{
+    std::wstring folder;
+    std::wstring name;
+    std::wstring procno;
+    const bool processed = SplitProcessedPath(path, folder, name, procno);
+    const bool series = FindNoCase(name, L".ser") != std::wstring::npos;
+    const wchar_t* data = processed ? (series ? L"2rr" : L"1r") : (series ? L"ser" : L"fid");
+    return FindEntry(path, data, file);
+}
+
+bool HasParameterPair(const std::wstring& folder, BrukerParameterKind kind)
+{
+    const std::wstring base = kind == BrukerAcquisitionPair ? L"acqu" : L"proc";
+    std::wstring first;
+    std::wstring second;
+    return FindEntry(folder, base, first) && FindEntry(folder, base + L"s", second) &&
+           ks::isRegularFile(FileSystemPath(first)) && ks::isRegularFile(FileSystemPath(second));
+}
+
+LONG ListExperiments(const std::wstring& dataset, bool withProcessing, std::vector<std::wstring>& list)
+{
+    list.clear();
+    for (const std::wstring& name : subFolders(dataset)) {
+        std::wstring experiment = dataset;
+        JoinPath(experiment, name);
+        if (!HasParameterPair(experiment, BrukerAcquisitionPair))
+            continue;
+        if (withProcessing && processingsOf(experiment, nullptr) == 0)
+            continue;
+        list.push_back(name);
+    }
+    return static_cast<LONG>(list.size());
+}
+
+LONG ListProcessings(const std::wstring& dataset, const std::wstring& expno, std::vector<std::wstring>& list)
+{
+    list.clear();
+    bool is2D = false;
+    std::wstring experiment;
+    if (!FindExperimentDirectory(dataset, expno, std::wstring(), is2D, experiment))
+        return 0;
+    return processingsOf(experiment, &list);
+}
+
+LONG GetScanCount(const CBruker& acquisition)
+{
+    std::wstring form;
+    std::wstring type;
+    acquisition.GetString(L"KSDataForm", form);
+    acquisition.GetString(L"KSDataType", type);
+    if (CompareNoCase(form, L"1D") == 0 || CompareNoCase(type, L"TOF") == 0)
+        return 1;
+    LONG count = 0;
+    if (!acquisition.GetInteger(L"$NF", count) || count < 0)
+        return 0;
+    return count;
+}
