@@ -213,6 +213,12 @@ bool equalNoCaseUtf8(const std::string& a, const std::string& b)
     return a == b || compareFolded(decodeUtf8(a), decodeUtf8(b)) == 0;
 }
 
+std::wstring wideFromFileName(const std::string& name)
+{
+    const std::u32string decoded = decodeUtf8(name);
+    return std::wstring(decoded.begin(), decoded.end());
+}
+
 std::optional<std::string> findNameNoCase(const std::string& folder, const std::string& name)
 {
     if (name.empty() || name.find('/') != std::string::npos)

@@ -35,6 +35,10 @@ int compareNoCaseUtf8(const std::string& a, const std::string& b);
 bool equalNoCase(const std::wstring& a, const std::wstring& b);
 bool equalNoCaseUtf8(const std::string& a, const std::string& b);
 
+// A file name (UTF-8) as wide text: each byte outside valid UTF-8 becomes
+// U+DC80..U+DCFF, so names that differ stay different.
+std::wstring wideFromFileName(const std::string& name);
+
 // The entry of `folder` whose name equals `name` without regard to case,
 // as it is written in the folder. An exact match wins; among several
 // entries that differ only in case the first in byte order is answered.

@@ -74,6 +74,15 @@ TEST(CaseFold, InvalidUtf8KeepsItsBytes)
     EXPECT_NE(ks::compareNoCaseUtf8("\xC9", "\xE9"), 0);
 }
 
+TEST(CaseFold, WideFileNames)
+{
+    EXPECT_EQ(ks::wideFromFileName("ADC1A.CH"), L"ADC1A.CH");
+    EXPECT_EQ(ks::wideFromFileName("R\xC3\xA9sum\xC3\xA9"), L"R\u00E9sum\u00E9");
+    // A Latin-1 byte is no UTF-8: it is kept apart from the character it
+    // would stand for.
+    EXPECT_EQ(ks::wideFromFileName("\xE9"), std::wstring(1, static_cast<wchar_t>(0xDCE9)));
+}
+
 TEST(CaseFold, OrderIsTotal)
 {
     EXPECT_LT(ks::compareNoCaseUtf8("apple", "Banana"), 0);
