@@ -84,6 +84,12 @@ std::optional<std::string> FindFileIn(const std::string& folder, const std::stri
     return full;
 }
 
+// Mantissa (low 14 bits) x 8 ^ exponent (top 2 bits).
+inline DWORD Abundance(uint16_t code)
+{
+    return static_cast<DWORD>(code & 0x3FFFu) << (3 * (code >> 14));
+}
+
 std::string MSDFileName(int n)
 {
     return "MSD" + std::to_string(n) + ".MS";
@@ -98,9 +104,7 @@ bool EndsWithMS(const std::string& path)
 
 DWORD DecodeAbundance(WORD code)
 {
-    const DWORD mantissa = code & 0x3FFFu;
-    const unsigned exponent = code >> 14;
-    return mantissa << (3 * exponent);
+    return Abundance(code);
 }
 
 bool IsMSDDataset(const std::wstring& path)
@@ -294,7 +298,7 @@ HRESULT CMSDFile::ReadDirectory(LONGLONG directoryOffset, LONG scanCount)
             entry.nPoints = points;
             entry.bCentroid = (scanHeader[kScanModeWord + 1] & 0x1Fu) != kProfileMode;
             entry.dBasePeakMZ = BigEndian16(scanHeader + kBasePeakMZ) / kMZFactor;
-            entry.dBasePeakAbundance = DecodeAbundance(BigEndian16(scanHeader + kBasePeakCode));
+            entry.dBasePeakAbundance = Abundance(BigEndian16(scanHeader + kBasePeakCode));
         }
     }
     return S_OK;
@@ -318,28 +322,30 @@ bool CMSDFile::ReadSpectrum(LONG index, CMassSpectrum& spectrum)
     } catch (const std::bad_alloc&) {
         return false;
     }
+    // The files store their points by descending m/z: decoding them into
+    // reversed places gives what the sort would, at no cost. Any other
+    // order is decoded as stored and sorted. (m/z x 20 orders like m/z.)
     const LONG count = entry.nPoints;
-    double* masses = spectrum.Masses();
-    double* intensities = spectrum.Intensities();
-    const uint8_t* p = m_Points.data();
+    const uint8_t* points = m_Points.data();
     bool ascending = true;
     bool descending = true;
-    for (LONG i = 0; i < count; ++i, p += kPointSize) {
-        masses[i] = BigEndian16(p) / kMZFactor;
-        intensities[i] = DecodeAbundance(BigEndian16(p + 2));
-        if (i > 0) {
-            ascending = ascending && masses[i - 1] < masses[i];
-            descending = descending && masses[i - 1] > masses[i];
-        }
+    for (LONG i = 1; i < count; ++i) {
+        const uint16_t before = BigEndian16(points + (i - 1) * kPointSize);
+        const uint16_t here = BigEndian16(points + i * kPointSize);
+        ascending = ascending && before < here;
+        descending = descending && before > here;
     }
-    // The files store their points by descending m/z: reversing them gives
-    // what the sort would, at no cost. Any other order is sorted.
-    if (descending && !ascending) {
-        std::reverse(masses, masses + count);
-        std::reverse(intensities, intensities + count);
-    } else if (!ascending) {
+    const bool reversed = descending && !ascending;
+    double* masses = spectrum.Masses();
+    double* intensities = spectrum.Intensities();
+    for (LONG i = 0; i < count; ++i) {
+        const uint8_t* p = points + i * kPointSize;
+        const LONG at = reversed ? count - 1 - i : i;
+        masses[at] = BigEndian16(p) / kMZFactor;
+        intensities[at] = Abundance(BigEndian16(p + 2));
+    }
+    if (!ascending && !reversed)
         SortSpectrumByMass(0, spectrum);
-    }
     spectrum.SetStartRT(entry.dRetentionTime);
     spectrum.SetEndRT(static_cast<size_t>(index) + 1 < m_Entries.size()
                           ? m_Entries[static_cast<size_t>(index) + 1].dRetentionTime
