@@ -12,6 +12,7 @@ Geom geom;
 
 namespace {
 bool rejected = false;
+std::string firstReason;
 }
 
 void rejectMolecule(const std::string& reason)
@@ -20,6 +21,7 @@ void rejectMolecule(const std::string& reason)
     if (rejected)
         return;  // the first reason is the one reported
     rejected = true;
+    firstReason = reason;
     writef(6, "(/,/,3X,A)", {"MOLECULE REJECTED: " + reason});
     writef(12, "(/,/,3X,A)", {"MOLECULE REJECTED: " + reason});
 }
@@ -29,9 +31,15 @@ bool moleculeRejected()
     return rejected;
 }
 
+const std::string& rejectionReason()
+{
+    return firstReason;
+}
+
 void clearMoleculeRejected()
 {
     rejected = false;
+    firstReason.clear();
 }
 
 }  // namespace velmar

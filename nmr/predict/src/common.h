@@ -138,11 +138,14 @@ extern Micro micro;
 extern Huch huch;
 extern Geom geom;
 
-// The current molecule cannot be computed because it breaks a limit or
-// refers to atoms it does not have. The reason goes to the listing once;
-// readers go on reading the molecule's records so the input stays in step.
+// The current molecule cannot be computed because it breaks a limit, refers
+// to atoms it does not have or holds an atom without parameters. The reason
+// goes to the listing and to standard output once; readers go on reading the
+// molecule's records so the input stays in step.
 void rejectMolecule(const std::string& reason);
 bool moleculeRejected();
+// The first reason given for the current molecule ("" when none).
+const std::string& rejectionReason();
 void clearMoleculeRejected();
 
 }  // namespace velmar

@@ -117,6 +117,20 @@ void writeEquivalenceSets()
     }
 }
 
+// One line on standard error for a molecule that was not computed: its
+// place in the input, its title and the first reason.
+void reportRejection(int molecule)
+{
+    std::string title = micro.title.str();
+    title.erase(title.find_last_not_of(' ') + 1);
+    std::string reason = rejectionReason();
+    if (reason.empty())
+        reason = "NOT COMPUTED";
+    std::fflush(stdout);
+    std::fprintf(stderr, "VELMAR: molecule %d%s rejected: %s\n", molecule,
+                 title.empty() ? "" : (" \"" + printable(title) + "\"").c_str(), printable(reason).c_str());
+}
+
 void computeMolecule()
 {
     hybrid();
@@ -211,13 +225,18 @@ int runProgram(int argc, char** argv)
             writef(12, "(1X,22H**** D20 SOLUTION ****,/)");
         symmetrizeParameters();
 
-        for (;;) {
+        bool anyRejected = false;
+        for (int molecule = 1;; ++molecule) {
             resetMolecule();
             readMolecule();
             if (geom.nsets > 0)
                 readEquivalenceSets();
             if (!moleculeRejected())
                 computeMolecule();
+            if (cryst.ErrorFlag == 1) {
+                anyRejected = true;
+                reportRejection(molecule);
+            }
             int32_t endMark = 0;
             readf(5, "(I4)", {endMark});
             if (endMark == 1111)
@@ -228,12 +247,12 @@ int runProgram(int argc, char** argv)
         for (int u : {4, 5, 12, 7, 8, 11, 9})
             closeUnit(u);
         std::fflush(stdout);
-        return 0;
+        return anyRejected ? kExitRejected : kExitComputed;
     } catch (const FatalError& e) {
         std::fflush(stdout);
         closeAllUnits();
-        std::fprintf(stderr, "VELMAR: %s\n", e.what());
-        return 2;
+        std::fprintf(stderr, "VELMAR: %s\n", printable(e.what()).c_str());
+        return kExitFatal;
     }
 }
 

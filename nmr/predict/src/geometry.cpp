@@ -302,11 +302,14 @@ void testin()
                 writef(12, "(/,/,3X,30HWARNING, DISTANCE BETWEEN ATOM,I4,9H AND ATOM,I4,3H = ,F7.3)",
                        {i, j, geom.dist(i, j)});
     bool rejected = false;
+    std::string firstInvalid;
     for (int i = 1; i <= n; ++i) {
         int t = geom.itype(i);
         if (!validType(t)) {
             for (int u : {6, 12})
                 writef(u, "(/,/,3X,15HINVALID ATOM NO,I5,5X,4HNAME,A4,5X,9HATOMIC NO,I5)", {i, symbolOf(t), t});
+            if (!rejected)
+                firstInvalid = "INVALID ATOM NO " + std::to_string(i) + " (ATOMIC NO " + std::to_string(t) + ")";
             rejected = true;
         }
         if (t < 1 || t > kTypes)
@@ -330,7 +333,8 @@ void testin()
     if (rejected) {
         for (int u : {6, 12})
             writef(u, "(/,/,3X,31H**********  INVALID ATOM FOUND-,32HPROGRAM TERMINATING  ***********,/,/)");
-        cryst.ErrorFlag = 1;
+        // despite its words the run goes on with the next molecule
+        rejectMolecule(firstInvalid);
     }
 }
 

@@ -1,6 +1,7 @@
 // Molecule readers: numeric and symbolic internal coordinates, labelled
 // coordinates with connections, and connection-table records.
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,64 @@ void echoSymbolInput()
     writef(12, "(24H NUMBER OF CHARGES ADDED,I3)", {huch.nchat});
 }
 
+// The bonds of a connection table (atom numbers already checked) must give
+// every atom at most four distinct neighbours other than itself: an atom
+// bonded to itself, a bond listed twice or a fifth neighbour would give
+// equal atoms different charges or change an atom's type.
+bool connectionTableValid(int bonds, const int32_t* first, const int32_t* second)
+{
+    static int32_t count[kMaxAtoms + 1];
+    for (int a = 1; a <= geom.natoms; ++a)
+        count[a] = 0;
+    for (int k = 0; k < bonds; ++k) {
+        const int32_t a = first[k], b = second[k];
+        if (a == b) {
+            rejectMolecule("BOND " + num(k + 1) + " CONNECTS ATOM " + num(a) + " TO ITSELF");
+            return false;
+        }
+        for (int j = 0; j < k; ++j)
+            if ((first[j] == a && second[j] == b) || (first[j] == b && second[j] == a)) {
+                rejectMolecule("BOND " + num(k + 1) + " REPEATS BOND " + num(j + 1) + " BETWEEN ATOMS " + num(a) +
+                               " AND " + num(b));
+                return false;
+            }
+        for (int32_t atom : {a, b})
+            if (++count[atom] > kMaxAlpha) {
+                rejectMolecule("MORE THAN 4 NEIGHBOURS ON ATOM " + num(atom));
+                return false;
+            }
+    }
+    return true;
+}
+
+// The lines after the bond block. A molfile's properties block ("M  CHG",
+// "M  ISO", atom aliases and values, ...) is skipped up to and including
+// "M  END", and for input code 4 a following SD record end "$$$$" as well;
+// any other first line is skipped alone. Input code 9 then skips the three
+// lines of its data item.
+void skipTableTrailer()
+{
+    static const char* const kPropertyStarts[] = {"M  ", "A  ", "V  ", "G  ", "S  SKP"};
+    auto startsWith = [](const Chars<6>& c, const char* p) { return std::strncmp(c.c, p, std::strlen(p)) == 0; };
+    Chars<6> line;
+    line.blank();
+    readf(5, "(A6)", {txt(line)});
+    bool properties = false;
+    for (const char* p : kPropertyStarts)
+        properties = properties || startsWith(line, p);
+    while (properties && !startsWith(line, "M  END")) {
+        line.blank();
+        readf(5, "(A6)", {txt(line)});
+    }
+    if (cryst.InputCode == 4) {
+        std::string next;
+        if (peekRecord(5, next) && next.compare(0, 4, "$$$$") == 0)
+            readf(5, "(A6)", {txt(line)});
+    } else {
+        readf(5, "(/,/)");
+    }
+}
+
 int truncToAtom(float v)
 {
     // bond fields are reals; anything that is no atom number is out of range
@@ -278,6 +337,11 @@ void getcsr()
                 continue;
             if (nb[k] < 1 || nb[k] > geom.natoms)
                 rejectMolecule("ATOM " + num(i) + " IS CONNECTED TO ATOM " + num(nb[k]) + " OUTSIDE THE MOLECULE");
+            else if (nb[k] == i)
+                rejectMolecule("ATOM " + num(i) + " IS CONNECTED TO ITSELF");
+            for (int j = 0; j < k; ++j)
+                if (nb[j] == nb[k])
+                    rejectMolecule("ATOM " + num(i) + " IS CONNECTED TO ATOM " + num(nb[k]) + " TWICE");
             geom.ialf(i, ++n + 1) = nb[k];
         }
         geom.ialf(i, 1) = n;
@@ -323,8 +387,8 @@ void getsdf()
             if (atom < 1 || atom > geom.natoms)
                 rejectMolecule("BOND " + num(k) + " NAMES ATOM " + num(atom) + " OUTSIDE THE MOLECULE");
     }
-    readf(5, cryst.InputCode == 4 ? "(5X)" : "(/,/,/)");
-    if (moleculeRejected())
+    skipTableTrailer();
+    if (moleculeRejected() || !connectionTableValid(bonds, first, second))
         return;
     for (int k = 0; k < bonds; ++k) {
         first[bonds + k] = second[k];
@@ -333,8 +397,8 @@ void getsdf()
     for (int a = 1; a <= geom.natoms; ++a) {
         int n = 0;
         for (int k = 0; k < 2 * bonds; ++k)
-            if (first[k] == a && n < kMaxAlpha)
-                geom.ialf(a, ++n + 1) = second[k];  // further neighbours are dropped
+            if (first[k] == a)
+                geom.ialf(a, ++n + 1) = second[k];
     }
     identy();
     for (int a = 1; a <= geom.natoms; ++a) {

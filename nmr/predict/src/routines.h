@@ -54,6 +54,12 @@ void outcsr();
 void resetMolecule();
 void readMolecule();
 
+// Exit statuses of a run: every molecule computed, some molecule rejected
+// (the others were computed), or a fatal input or output error.
+constexpr int kExitComputed = 0;
+constexpr int kExitRejected = 1;
+constexpr int kExitFatal = 2;
+
 // the whole run; returns the exit status
 int runProgram(int argc, char** argv);
 

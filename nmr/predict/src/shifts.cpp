@@ -790,9 +790,12 @@ void calcsh()
                     return true;
             return false;
         };
+        // Only ring atoms without hydrogen veto the ring: the oxygen of a
+        // formyl or nitro group two bonds from q says nothing about its
+        // ortho and meta protons.
         bool skip = false;
         for (int k = 2; k <= geom.ibet(q, 1) + 1; ++k)
-            skip = skip || geom.nhyd(geom.ibet(q, k)) == 0;
+            skip = skip || (inRing(geom.ibet(q, k)) && geom.nhyd(geom.ibet(q, k)) == 0);
         for (int k = 1; k <= nbn(q); ++k)
             skip = skip || (inRing(nb(q, k)) && geom.nhyd(nb(q, k)) == 0);
         if (skip)

@@ -14,6 +14,8 @@ struct Unit {
     UnitKind kind = UnitKind::Input;
     std::FILE* fp = nullptr;
     long long records = 0;  // records read or written so far
+    bool peeked = false;    // `next` holds the record after the last one read
+    std::string next;
 };
 
 std::map<int, Unit>& units()
@@ -33,28 +35,40 @@ std::string describe(int unit, const Unit* u)
 // Longest record kept; the rest of a longer line is ignored.
 constexpr size_t kMaxRecord = 1 << 16;
 
+// Reads one line without its line end; false at end of file.
+bool readLine(Unit& u, std::string& line)
+{
+    line.clear();
+    int c;
+    bool any = false;
+    while ((c = std::fgetc(u.fp)) != EOF) {
+        any = true;
+        if (c == '\n')
+            break;
+        if (line.size() < kMaxRecord)
+            line += static_cast<char>(c);
+    }
+    if (!any) {
+        if (std::ferror(u.fp))
+            throw RecordError(std::string("read failed: ") + std::strerror(errno));
+        return false;
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();  // CR LF records
+    return true;
+}
+
 class FileSource : public RecordSource {
 public:
     explicit FileSource(Unit& u) : u_(u) {}
     bool nextRecord(std::string& line) override
     {
-        line.clear();
-        int c;
-        bool any = false;
-        while ((c = std::fgetc(u_.fp)) != EOF) {
-            any = true;
-            if (c == '\n')
-                break;
-            if (line.size() < kMaxRecord)
-                line += static_cast<char>(c);
-        }
-        if (!any) {
-            if (std::ferror(u_.fp))
-                throw RecordError(std::string("read failed: ") + std::strerror(errno));
+        if (u_.peeked) {
+            u_.peeked = false;
+            line.swap(u_.next);
+        } else if (!readLine(u_, line)) {
             return false;
         }
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();  // CR LF records
         ++u_.records;
         return true;
     }
@@ -133,6 +147,38 @@ void readf(int unit, std::string_view format, const std::vector<InItem>& items)
         throw FatalError("read on " + describe(unit, &u) + " with format " + std::string(format) +
                          " at record " + std::to_string(u.records) + ": " + e.what());
     }
+}
+
+bool peekRecord(int unit, std::string& line)
+{
+    Unit& u = findUnit(unit, "read", "(A)");
+    try {
+        if (!u.peeked && !readLine(u, u.next))
+            return false;
+    } catch (const RecordError& e) {
+        throw FatalError("read on " + describe(unit, &u) + " at record " + std::to_string(u.records + 1) + ": " +
+                         e.what());
+    }
+    u.peeked = true;
+    line = u.next;
+    return true;
+}
+
+std::string printable(std::string_view text)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (unsigned char c : text) {
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
 }
 
 namespace {

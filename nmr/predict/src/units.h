@@ -28,10 +28,16 @@ void closeUnit(int unit);
 void closeAllUnits();
 std::string unitFileName(int unit);
 
+// The next record of an input unit without taking it: the next read
+// starts with it. False at end of file.
+bool peekRecord(int unit, std::string& line);
 void readf(int unit, std::string_view format, const std::vector<InItem>& items = {});
 void writef(int unit, std::string_view format, const std::vector<OutItem>& items = {});
 // List-directed text line (one leading blank).
 void writeList(int unit, std::string_view text);
+
+// Text for a diagnostic: every byte outside printable ASCII as \xNN.
+std::string printable(std::string_view text);
 
 template <int N>
 InItem txt(Chars<N>& c)

@@ -6,8 +6,10 @@
 
 #include "velmar_testutil.h"
 
+using velmar::test::countLines;
 using velmar::test::runVelmar;
 using velmar::test::Result;
+using velmar::test::unixLines;
 
 namespace {
 
@@ -223,4 +225,128 @@ TEST(VelmarProgram, CrLfInputReadsLikeLf)
     EXPECT_EQ(cr.shifts, lf.shifts);
     EXPECT_TRUE(contains(cr.listing, "INTERATOMIC DISTANCES"));
     EXPECT_TRUE(contains(cr.listing, "\n CR LF TITLE   "));
+}
+
+namespace {
+
+// Every byte of a diagnostic is printable ASCII or a line end.
+bool allPrintable(const std::string& s)
+{
+    for (unsigned char c : s)
+        if (c != '\n' && (c < 0x20 || c >= 0x7F))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+TEST(VelmarProgram, ExitStatusTellsWhetherEveryMoleculeWasComputed)
+{
+    const std::string m = methaneMol();
+    auto withBonds = [&](const std::string& counts, const std::string& bonds) {
+        std::string t = m.substr(0, m.find("  1  2  1  0"));
+        t.replace(t.find("  5  4  0"), 9, counts);
+        return t + bonds + "M  END\n";
+    };
+    std::string unknown = m;
+    unknown.replace(unknown.find(" C   0"), 4, " Xx ");
+    std::string oddTitle = unknown;
+    oddTitle.replace(0, 7, "odd\x01t\xE9tle");
+    std::string badEnd = "00000\n" + ethane() + "1\a2\n";
+    std::string ch6 = "CH6\n\n\n  7  6  0\n";
+    for (int k = 0; k < 7; ++k) {
+        char atom[80];
+        std::snprintf(atom, sizeof atom, "%10.4f%10.4f%10.4f %-3s\n", 1.1 * k, 0.0, 0.0, k ? "H" : "C");
+        ch6 += atom;
+    }
+    ch6 += "  1  2\n  1  3\n  1  4\n  1  5\n  1  6\n  1  7\nM  END\n";
+    struct Case {
+        const char* what;
+        std::string input;
+        int status;
+        std::string err;     // standard error, whole
+        const char* listed;  // in the listing (null: nothing to check)
+    } cases[] = {
+        {"every molecule computed", "40000\n" + m + "   0\n" + m + "1111\n", 0, "", nullptr},
+        {"invalid atom", "40000\n" + m + "   0\n" + unknown + "1111\n", 1,
+         "VELMAR: molecule 2 \"methane\" rejected: INVALID ATOM NO 1 (ATOMIC NO 54)\n",
+         "   **********  INVALID ATOM FOUND-PROGRAM TERMINATING  ***********\n\n\n\n\n"
+         "   MOLECULE REJECTED: INVALID ATOM NO 1 (ATOMIC NO 54)\n"},
+        {"atom bonded to itself", "40000\n" + withBonds("  5  4  0", "  1  2\n  1  3\n  4  4\n  1  5\n") + "1111\n", 1,
+         "VELMAR: molecule 1 \"methane\" rejected: BOND 3 CONNECTS ATOM 4 TO ITSELF\n",
+         "   MOLECULE REJECTED: BOND 3 CONNECTS ATOM 4 TO ITSELF\n"},
+        {"bond listed twice", "40000\n" + withBonds("  5  5  0", "  1  2\n  1  3\n  1  4\n  1  5\n  5  1\n") + "1111\n",
+         1, "VELMAR: molecule 1 \"methane\" rejected: BOND 5 REPEATS BOND 4 BETWEEN ATOMS 5 AND 1\n", nullptr},
+        {"carbon with six hydrogens", "40000\n" + ch6 + "1111\n", 1,
+         "VELMAR: molecule 1 \"CH6\" rejected: MORE THAN 4 NEIGHBOURS ON ATOM 1\n", nullptr},
+        {"rejected, then fatal", "40000\n" + unknown + "  0x\n", 2,
+         "VELMAR: molecule 1 \"methane\" rejected: INVALID ATOM NO 1 (ATOMIC NO 54)\n"
+         "VELMAR: read on unit 5 (file 'MOL') with format (I4) at record 16: bad integer \"  0x\"\n",
+         nullptr},
+        {"title with control and 8-bit bytes", "40000\n" + oddTitle + "1111\n", 1,
+         "VELMAR: molecule 1 \"odd\\x01t\\xE9tle\" rejected: INVALID ATOM NO 1 (ATOMIC NO 54)\n", nullptr},
+        {"control byte in a number field", badEnd, 2,
+         "VELMAR: read on unit 5 (file 'MOL') with format (I4) at record 12: bad integer \"1\\x072 \"\n", nullptr},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Result r = runVelmar(c.input);
+        EXPECT_EQ(r.run.exitCode, c.status) << r.run.err;
+        std::string err = r.run.err;
+        const std::string file = ks::test::tempDir() + "/mol.dat";
+        for (size_t p; (p = err.find(file)) != std::string::npos;)
+            err.replace(p, file.size(), "MOL");
+        EXPECT_EQ(err, c.err);
+        EXPECT_TRUE(allPrintable(r.run.err)) << r.run.err;
+        if (c.listed) {
+            EXPECT_TRUE(contains(r.listing, c.listed)) << r.listing;
+        }
+        // what the listing says of a rejection, standard output says too
+        EXPECT_EQ(contains(r.run.out, "MOLECULE REJECTED: "), contains(c.err, " rejected: ")) << r.run.out;
+    }
+}
+
+TEST(VelmarProgram, RealMolfilesWithPropertyLines)
+{
+    // molfiles as other programs write them: charges, isotopes and other
+    // property lines before "M  END", CR LF or LF, SD record ends
+    struct Case {
+        const char* file;
+        int status;
+        const char* reason;  // of the rejection, when the molecule is rejected
+        int hydrogens;       // records in the shift file
+    } cases[] = {
+        {"chiral1.mol", 0, nullptr, 0},
+        {"MolFileChgBug.mol", 0, nullptr, 2},
+        {"Na.mol", 0, nullptr, 0},
+        {"H3BNH3.mol", 1, "INVALID ATOM NO 1 (ATOMIC NO 5)", 0},
+        {"D_in_CTAB.mol", 1, "INVALID ATOM NO 3 (ATOMIC NO 54)", 0},
+    };
+    std::string all = "40000ALL FILES\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::string mol = ks::test::readFile(ks::test::realData(std::string("molfile/rdkit/") + c.file));
+        ASSERT_FALSE(mol.empty());
+        for (const char* sdEnd : {"", "$$$$\n"}) {
+            Result r = runVelmar("40000\n" + mol + sdEnd + "1111\n");
+            EXPECT_EQ(r.run.exitCode, c.status) << r.run.err;
+            EXPECT_EQ(countLines(unixLines(r.shifts)), c.hydrogens);
+            EXPECT_TRUE(contains(r.listing, "END OF JOB"));
+            if (c.reason) {
+                EXPECT_TRUE(contains(r.run.err, std::string(" rejected: ") + c.reason + "\n")) << r.run.err;
+                EXPECT_TRUE(contains(r.listing, std::string("MOLECULE REJECTED: ") + c.reason)) << r.listing;
+            } else {
+                EXPECT_EQ(r.run.err, "");
+            }
+        }
+        if (all.size() > 16)
+            all += "   0\n";
+        all += mol;
+    }
+    // one run over all of them: the rejected ones are named by their place
+    Result r = runVelmar(all + "1111\n");
+    EXPECT_EQ(r.run.exitCode, 1);
+    EXPECT_EQ(r.run.err, "VELMAR: molecule 4 rejected: INVALID ATOM NO 1 (ATOMIC NO 5)\n"
+                         "VELMAR: molecule 5 \"D isotope problem.mol\" rejected: INVALID ATOM NO 3 (ATOMIC NO 54)\n");
+    EXPECT_EQ(countLines(unixLines(r.shifts)), 2);
 }

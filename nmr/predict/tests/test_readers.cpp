@@ -224,25 +224,105 @@ TEST_F(Reader, MolfilesWithCodes4And9)
     }
 }
 
-TEST_F(Reader, BondRecordsAndTheFifthBond)
+TEST_F(Reader, BondRecordsAsIntegersOrReals)
 {
-    // bond fields as integers or with points; atom 1 has five bonds and
-    // keeps the first four in bond-list order
-    std::string t = "FIVE\n\n\n  6  5  0\n";
-    for (int k = 0; k < 6; ++k) {
+    // bond fields as right-justified integers or with points; neighbours in
+    // pair-list order: the bonds where the atom is first come first
+    std::string t = "FOUR\n\n\n  5  4  0\n";
+    for (int k = 0; k < 5; ++k) {
         char buf[80];
         std::snprintf(buf, sizeof buf, "%10.4f%10.4f%10.4f %-3s\n", 1.0 * k, 0.0, 0.0, k == 0 ? "C" : "H");
         t += buf;
     }
-    t += "  1  2\n 1. 3.\n  4  1\n  1  5\n  6  1\nM  END\n";
+    t += "  1  2\n 1. 3.\n  4  1\n  1  5\nM  END\n";
     load(4, t);
     ASSERT_FALSE(moleculeRejected());
     EXPECT_EQ(geom.ialf(1, 1), 4);
     EXPECT_EQ(geom.ialf(1, 2), 2);
     EXPECT_EQ(geom.ialf(1, 3), 3);
-    EXPECT_EQ(geom.ialf(1, 4), 5);  // bonds where atom 1 is first come first
+    EXPECT_EQ(geom.ialf(1, 4), 5);
     EXPECT_EQ(geom.ialf(1, 5), 4);
-    EXPECT_EQ(neighbours(6), (std::set<int>{1}));
+    EXPECT_EQ(neighbours(4), (std::set<int>{1}));
+}
+
+TEST_F(Reader, ConnectionTablesThatRejectTheMolecule)
+{
+    // a carbon and six hydrogens; the bond block of each case
+    std::string atoms = "CASE\n\n\n  7%3d  0\n";
+    for (int k = 0; k < 7; ++k) {
+        char buf[80];
+        std::snprintf(buf, sizeof buf, "%10.4f%10.4f%10.4f %-3s\n", 1.0 * k, 0.0, 0.0, k == 0 ? "C" : "H");
+        atoms += buf;
+    }
+    struct Case {
+        const char* bonds;
+        const char* reason;  // null: accepted
+    } cases[] = {
+        {"  1  2\n  1  3\n  1  4\n  1  5\n", nullptr},
+        {"  1  2\n  1  3\n  1  4\n  1  5\n  1  6\n  1  7\n", "MORE THAN 4 NEIGHBOURS ON ATOM 1"},
+        {"  2  1\n  3  1\n  4  1\n  5  1\n  6  1\n", "MORE THAN 4 NEIGHBOURS ON ATOM 1"},
+        {"  1  2\n  1  2\n", "BOND 2 REPEATS BOND 1 BETWEEN ATOMS 1 AND 2"},
+        {"  1  2\n  1  3\n  3  1\n", "BOND 3 REPEATS BOND 2 BETWEEN ATOMS 3 AND 1"},
+        {"  1  2\n  1  2\n  1  2\n  1  2\n  1  2\n  1  2\n", "BOND 2 REPEATS BOND 1 BETWEEN ATOMS 1 AND 2"},
+        {"  1  2\n  3  3\n", "BOND 2 CONNECTS ATOM 3 TO ITSELF"},
+        {" 1. 1.\n", "BOND 1 CONNECTS ATOM 1 TO ITSELF"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bonds);
+        int nb = 0;
+        for (const char* p = c.bonds; *p; ++p)
+            nb += *p == '\n';
+        char head[1000];
+        std::snprintf(head, sizeof head, atoms.c_str(), nb);
+        load(4, std::string(head) + c.bonds + "M  END\n1111\n");
+        EXPECT_EQ(moleculeRejected(), c.reason != nullptr);
+        int32_t end = 0;
+        readf(5, "(I4)", {end});  // the trailer was still skipped
+        EXPECT_EQ(end, 1111);
+        if (c.reason) {
+            EXPECT_EQ(rejectionReason(), c.reason);
+            EXPECT_NE(listing().find(std::string("   MOLECULE REJECTED: ") + c.reason + "\n"), std::string::npos);
+        }
+    }
+
+    // labelled coordinates: an atom connected to itself or to one atom twice
+    load(2, "CSR\n 2 0\n\n" + csrAtom(1, "C", 0, 0, 0, {2, 1}) + csrAtom(2, "H", 1.09, 0, 0, {1}) + "1111\n");
+    EXPECT_EQ(rejectionReason(), "ATOM 1 IS CONNECTED TO ITSELF");
+    load(2, "CSR\n 2 0\n\n" + csrAtom(1, "C", 0, 0, 0, {2}) + csrAtom(2, "H", 1.09, 0, 0, {1, 0, 1}) + "1111\n");
+    EXPECT_EQ(rejectionReason(), "ATOM 2 IS CONNECTED TO ATOM 1 TWICE");
+}
+
+TEST_F(Reader, PropertyLinesAfterTheBondBlock)
+{
+    // The lines a molfile carries before "M  END" are skipped with it; an
+    // SD record end after it as well (input code 4); the end record is next.
+    std::string mol = fixture("methane.mol");
+    std::string body = mol.substr(0, mol.find("M  END"));
+    struct Case {
+        int code;
+        std::string trailer;
+    } cases[] = {
+        {4, "M  END\n"},
+        {4, "M  END\n$$$$\n"},
+        {4, "M  CHG  2   1  -1   2   1\nM  ISO  1   2   2\nM  END\n"},
+        {4, "M  CHG  1   1  -1\nM  CHG  1   2  -1\nM  END\n$$$$\n"},
+        {4, "A    2\nOH\nV    3 value\nM  ZBO  1   1   0\nM  END\n"},
+        {4, "anything\n"},  // one line of any other kind, as before
+        {9, "M  END\n> <NAME>\nmethane\n\n"},
+        {9, "M  CHG  1   1  -1\nM  END\n> <NAME>\nmethane\n$$$$\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.trailer);
+        load(c.code, body + c.trailer + "1111\n");
+        ASSERT_FALSE(moleculeRejected()) << rejectionReason();
+        EXPECT_EQ(geom.natoms, 5);
+        EXPECT_EQ(geom.ialf(1, 1), 4);
+        int32_t end = 0;
+        readf(5, "(I4)", {end});
+        EXPECT_EQ(end, 1111);
+    }
+    // a properties block without its end runs into the end of the file
+    EXPECT_THROW(load(4, body + "M  CHG  1   1  -1\n"), FatalError);
 }
 
 TEST_F(Reader, ElementSymbols)

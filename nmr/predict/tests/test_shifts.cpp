@@ -396,7 +396,8 @@ TEST(VelmarShiftsProgram, ParameterDivisorZeroRejectsEveryMolecule)
                             VELMAR_TOOLS "/param_table.txt", params, "parx1=0"});
     ASSERT_EQ(g.exitCode, 0) << g.err;
     auto r = runVelmar("40000\n" + fixture("methane.mol") + "1111\n", params);
-    ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
+    ASSERT_EQ(r.run.exitCode, 1) << r.run.err;
+    EXPECT_EQ(r.run.err, "VELMAR: molecule 1 \"methane\" rejected: ZERO DIVISOR: THE PARAMETER PARX1 IS 0\n");
     EXPECT_NE(r.listing.find("MOLECULE REJECTED: ZERO DIVISOR: THE PARAMETER PARX1 IS 0"), std::string::npos);
     EXPECT_EQ(r.shifts, "");
 }
