@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -57,6 +58,46 @@ void loadSavgol(std::vector<double>& signal, std::vector<SavgolCase>& cases)
 class SmoothingTest : public DpiFixture {};
 
 }  // namespace
+
+TEST(Smoothing, CoefficientsMatchExactArithmeticAtEveryOrder)
+{
+    // Expectations solved in rational arithmetic (gen_savgol_exact.py):
+    // every order up to the limit, derivatives up to the order, windows
+    // just large enough for the order.
+    std::ifstream in(KS_SOURCE_DIR "/data/savgol_exact.txt");
+    ASSERT_TRUE(in.good());
+    std::string line;
+    int cases = 0;
+    uint32_t highest = 0;
+    while (std::getline(in, line)) {
+        std::istringstream f(line);
+        f.imbue(std::locale::classic());
+        std::string word;
+        uint32_t derivative = 0, points = 0, order = 0;
+        if (!(f >> word) || word != "case")
+            continue;
+        f >> derivative >> points >> order;
+        std::vector<double> want = numbers(f);
+        ASSERT_EQ(want.size(), points);
+        SCOPED_TRACE(testing::Message() << "derivative " << derivative << ", " << points << " points, order " << order);
+        double noise = 0;
+        double* c = savitzkyGolayCoefficients(derivative, points, order, 0.0, &noise);
+        ASSERT_NE(c, nullptr);
+        double largest = 0, worst = 0, sq = 0;
+        for (uint32_t j = 0; j < points; ++j) {
+            largest = std::max(largest, std::fabs(want[j]));
+            worst = std::max(worst, std::fabs(c[j] - want[j]));
+            sq += want[j] * want[j];
+        }
+        std::free(c);
+        EXPECT_LE(worst, 1e-9 * largest);
+        EXPECT_NEAR(noise, std::sqrt(sq), 1e-9 * std::sqrt(sq));
+        highest = std::max(highest, order);
+        ++cases;
+    }
+    EXPECT_EQ(highest, kMaxSmoothingOrder);
+    EXPECT_GE(cases, 30);
+}
 
 TEST(Smoothing, CoefficientsMatchScipy)
 {
