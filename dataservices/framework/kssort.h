@@ -27,5 +27,7 @@ constexpr int KSSortMaxElementSize = 8;
 // do not compare (NaN) count as equal. Answers nothing: more than 1000
 // elements without heap memory print "ksSortArrays: out of memory\n" on
 // standard error and leave the arrays unchanged, as do an unknown key type,
-// more than KSSortMaxArrays pairs or an element size outside 1..8.
+// an array count outside 1..KSSortMaxArrays, an element size outside 1..8 on
+// any pair (a skipped null one included), a null key array and a key
+// element narrower than its type.
 void ksSortArrays(int type, int ascending, LONG count, int arrayCount, ...);

@@ -324,6 +324,15 @@ uint32_t TSpectrumProcImpl::sumPeaks(uint32_t, float* model, float* residual, ui
         return low16(RcOutOfMemory);
     work(WkModel).words.first = pointerWord(m);
     ResultCode r = sumInto(m, 0, 0, false, LineAsIs, 0.0);
+    if (r) {
+        // A sum that stopped at a line that cannot be rendered (or a host
+        // peak that cannot be had) is no model: the caller's arrays are
+        // cleared rather than left with a part sum or what they held.
+        if (model)
+            std::fill(model, model + 2 * size_t(n), 0.0f);
+        if (residual)
+            std::fill(residual, residual + n, 0.0f);
+    }
     if (!r && model)
         interleaveToFloats(n, m, model);
     if (!r && residual) {

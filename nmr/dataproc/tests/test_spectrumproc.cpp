@@ -236,6 +236,10 @@ TEST_F(SpectrumProcTest, PeakArraysAreaAndSums)
     EXPECT_EQ(proc->peakArea(0, p, &area, 0, 0, 0), 24u);
     EXPECT_EQ(proc->peakToArrays(0, p, out.data(), 0, 0, 0), 24u);
     p->peakShape.shapeCode = 0;
+    // no host peak: 10 ("Missing data"), the area untouched
+    area = -7;
+    EXPECT_EQ(proc->peakArea(0, nullptr, &area, 0, 0, 0), 10u);
+    EXPECT_EQ(area, -7);
 
     // A host range beyond the spectrum is clamped to it.
     HostPeak* wild = peaks.add(2040, 4, 10);
@@ -259,6 +263,32 @@ TEST_F(SpectrumProcTest, PeakArraysAreaAndSums)
     spectrum->peakList = nullptr;
     EXPECT_EQ(proc->sumPeaks(0, model.data(), nullptr, 0, 0, 0), 23u);
     spectrum->peakList = &peaks;
+}
+
+TEST_F(SpectrumProcTest, SumThatFailsClearsTheCallersArrays)
+{
+    // The second line has a shape the library cannot render: the sum stops
+    // there, and neither the part sum nor the arrays' old contents remain.
+    HostPeak* good = peaks.add(600.3, 6, 100);
+    good->first = 590;
+    good->last = 611;
+    HostPeak* bad = peaks.add(1400.6, 10, 60);
+    bad->first = 1380;
+    bad->last = 1420;
+    bad->peakShape.shapeCode = 2;
+    std::vector<float> model(2 * kN, 5.0f), residual(kN, 5.0f);
+    EXPECT_EQ(proc->sumPeaks(0, model.data(), residual.data(), 0, 0, 0), 24u);
+    for (float v : model)
+        ASSERT_EQ(v, 0.0f);
+    for (float v : residual)
+        ASSERT_EQ(v, 0.0f);
+    // without arrays nothing is written
+    EXPECT_EQ(proc->sumPeaks(0, nullptr, nullptr, 0, 0, 0), 24u);
+    // once it renders, the sum is whole again
+    bad->peakShape.shapeCode = 0;
+    EXPECT_EQ(proc->sumPeaks(0, model.data(), residual.data(), 0, 0, 0), 0u);
+    EXPECT_GT(model[2 * 600], 90.0f);
+    EXPECT_GT(model[2 * 1400], 50.0f);
 }
 
 TEST_F(SpectrumProcTest, SumByTypeIntoANewSpectrum)
@@ -350,6 +380,21 @@ TEST_F(SpectrumProcTest, SpecialCommands)
     EXPECT_EQ(proc->special(11001, 0, nullptr, 0, &made), 0u);
     EXPECT_EQ(spectrum->samples[1200], 0.0f);
     EXPECT_EQ(spectrum->samples[100], 1.0f);
+
+    // A spectrum of two dimensions: the region weights cover the first
+    // dimension only, which is not the point count: 27, nothing written.
+    HostSpectrum plane(kN, true);
+    plane.sizes = {kN / 2, 2};
+    plane.hasDescription = true;
+    plane.description = spectrum->description;
+    plane.multipletList = &m;
+    std::fill(plane.samples.begin(), plane.samples.end(), 3.0f);
+    ISpectrumProc* p2 = lib->createSpectrumProc(&plane);
+    ASSERT_NE(p2, nullptr);
+    EXPECT_EQ(p2->special(11001, 0, nullptr, 0, &made), 27u);
+    for (float v : plane.samples)
+        ASSERT_EQ(v, 3.0f);
+    p2->release();
     spectrum->multipletList = nullptr;
 
     // More parameters than the instance holds are cut.
