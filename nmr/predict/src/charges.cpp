@@ -186,30 +186,23 @@ bool chargeDivisorsValid(std::string& why)
     return true;
 }
 
-void edens()
+namespace {
+
+// Up to 30 iterations of the sigma charges from the estimate in `posit`;
+// true when they converged. Each moves an atom's estimate towards its new
+// charge by 1 / (keep + 1), keep being 2 except for the atoms of the charge
+// list, which keep `keepCharged`. The unparameterised paths are reported in
+// the first iteration when `report` is set.
+bool iterateCharges(float keepCharged, bool report)
 {
     const int n = geom.natoms;
-    prepareCharges();
+    static Vec<float, kMaxAtoms> keep;
+    for (int i = 1; i <= n; ++i)
+        keep(i) = 2.0f;
+    for (int k = 1; k <= huch.nchat; ++k)
+        keep(huch.ichat(k)) = keepCharged;
     auto EL = [](int t) { return huch.el(t); };
     auto POL = [](int t) { return huch.pol(t); };
-    for (int t = 1; t <= kTypes; ++t)
-        cn(t) = (t == 2 || F(t, 6) == 0.0f) ? 0.0f : (EL(6) - EL(t)) / F(t, 6);
-    cn(6) = -2.0f * cn(1);
-    cn(7) *= 3.0f;
-    cn(8) *= 2.0f;
-    cn(14) = 2.0f * cn(1);
-    cn(15) = 0.0f;
-    cn(16) *= 2.0f;
-    cn(34) *= 2.0f;
-    cn(55) = F(55, 1) != 0.0f ? -2.0f * (EL(55) - EL(1)) / F(55, 1) : 0.0f;
-    cn(56) = F(56, 1) != 0.0f ? -(EL(56) - EL(1)) / F(56, 1) : 0.0f;
-    cn(57) *= 3.0f;
-    cn(58) *= 3.0f;
-    cn(59) = F(56, 59) != 0.0f ? (EL(56) - EL(59)) / F(56, 59) : 0.0f;
-    cn(62) = 0.0f;
-    for (int i = 1; i <= n; ++i)
-        posit(i) = cn(T(i));
-
     auto& q = geom.charge;
     bool converged = false;
     for (int it = 1; it <= 30 && !converged; ++it) {
@@ -271,7 +264,7 @@ void edens()
                             if (T(i) == 1)
                                 s = gammaRule(i, a, b, g, s);
                             int ta = T(a);
-                            if (it == 1 && s == 0.0f && ta != 7 && ta != 8 && ta != 16 && ta != 57) {
+                            if (report && it == 1 && s == 0.0f && ta != 7 && ta != 8 && ta != 16 && ta != 57) {
                                 writef(12, "(5X,'UNPARAMETRISED GSEF ATOM SEQUENCE',5X,4I3)", {i, a, b, g});
                                 writef(12, "(25X,'ATOM TYPES',8X,4I3,/)", {T(i), ta, T(b), tg});
                             }
@@ -287,12 +280,55 @@ void edens()
             d += std::fabs(q(i) - posit(i));
         d = n > 0 ? d / static_cast<float>(n) : 0.0f;
         for (int i = 1; i <= n; ++i)
-            posit(i) = (2.0f * posit(i) + q(i)) / 3.0f;
+            posit(i) = (keep(i) * posit(i) + q(i)) / (keep(i) + 1.0f);
         if (d < 1e-5f)
             converged = true;
     }
+    return converged;
+}
+
+}  // namespace
+
+void edens()
+{
+    const int n = geom.natoms;
+    prepareCharges();
+    auto EL = [](int t) { return huch.el(t); };
+    for (int t = 1; t <= kTypes; ++t)
+        cn(t) = (t == 2 || F(t, 6) == 0.0f) ? 0.0f : (EL(6) - EL(t)) / F(t, 6);
+    cn(6) = -2.0f * cn(1);
+    cn(7) *= 3.0f;
+    cn(8) *= 2.0f;
+    cn(14) = 2.0f * cn(1);
+    cn(15) = 0.0f;
+    cn(16) *= 2.0f;
+    cn(34) *= 2.0f;
+    cn(55) = F(55, 1) != 0.0f ? -2.0f * (EL(55) - EL(1)) / F(55, 1) : 0.0f;
+    cn(56) = F(56, 1) != 0.0f ? -(EL(56) - EL(1)) / F(56, 1) : 0.0f;
+    cn(57) *= 3.0f;
+    cn(58) *= 3.0f;
+    cn(59) = F(56, 59) != 0.0f ? (EL(56) - EL(59)) / F(56, 59) : 0.0f;
+    cn(62) = 0.0f;
+
+    // Each iteration moves the estimate a third of the way to the new
+    // charges. A charged atom's electronegativity rises six times its
+    // estimate, so on one bonded to atoms with small divisors (an ammonium
+    // nitrogen with its hydrogens) the estimate swings wider each time and
+    // never settles. Such a molecule is iterated again from the start with
+    // the charged atoms' old estimates weighted more; it settles on the same
+    // fixed point, only reached. A molecule that converges at once is
+    // computed exactly as before.
+    bool converged = false;
+    for (float keepCharged : {2.0f, 8.0f, 32.0f}) {
+        for (int i = 1; i <= n; ++i)
+            posit(i) = cn(T(i));
+        converged = iterateCharges(keepCharged, keepCharged == 2.0f);
+        if (converged || huch.nchat == 0)
+            break;
+    }
     if (!converged)
         writef(12, "(/,5X,'CHARGES NOT CONVERGED',/)");
+    auto& q = geom.charge;
     huckel();
     for (int i = 1; i <= n; ++i)
         if (T(i) != 2)

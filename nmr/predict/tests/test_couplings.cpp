@@ -22,7 +22,13 @@ namespace {
 
 const char* const kFixtures[] = {"methane", "ethane", "propane", "cyclohexane", "benzene", "toluene", "pyridine",
                                  "furan", "thiophene", "pyrrole", "methanol", "ethanol", "acetone", "acetonitrile",
-                                 "acetic_acid", "dichloromethane", "chloroform", "dmso", "water", "naphthalene"};
+                                 "acetic_acid", "dichloromethane", "chloroform", "dmso", "water", "naphthalene",
+                                 "phenol", "aniline", "ammonia", "methylamine", "benzaldehyde", "nitrobenzene",
+                                 "benzonitrile", "cyclopropane"};
+
+// Molecules with protons on oxygen or nitrogen.
+const char* const kLabile[] = {"water", "methanol", "ethanol", "phenol", "acetic_acid", "pyrrole", "aniline",
+                               "ammonia", "methylamine"};
 
 std::string fixture(const std::string& name)
 {
@@ -279,6 +285,194 @@ TEST(VelmarShiftsPlausible, BundledParametersGivePlausibleShifts)
         double v = meanOn(mol, perHydrogen(mol, r.shifts), c.carrier);
         EXPECT_GE(v, c.lo);
         EXPECT_LE(v, c.hi);
+    }
+}
+
+namespace {
+
+// Atom charges of the (single) molecule of an output mode 0 listing.
+std::vector<double> listedCharges(const std::string& listing)
+{
+    std::vector<double> q;
+    size_t at = listing.find("GEOMETRY (Z-MATRIX)");
+    if (at == std::string::npos)
+        return q;
+    auto ls = lines(listing.substr(at));
+    for (size_t k = 4; k < ls.size() && ls[k].size() >= 86; ++k)
+        q.push_back(std::stod(ls[k].substr(56, 10)));
+    return q;
+}
+
+struct PublishedRow {
+    std::string molecule;
+    int atom;
+    double shift;
+    bool labile;  // with a band lo..hi
+    double lo, hi;
+    bool fitted;
+};
+
+std::vector<PublishedRow> publishedShifts()
+{
+    std::vector<PublishedRow> rows;
+    std::istringstream in(ks::test::readFile(std::string(VELMAR_TOOLS) + "/fit_shifts.txt"));
+    std::string line;
+    while (std::getline(in, line)) {
+        line = line.substr(0, line.find('#'));
+        std::istringstream f(line);
+        PublishedRow r{};
+        if (!(f >> r.molecule >> r.atom >> r.shift))
+            continue;
+        std::string fourth;
+        r.fitted = true;
+        if (f >> fourth) {
+            if (fourth == "check") {
+                r.fitted = false;
+            } else {
+                r.labile = true;
+                r.lo = std::stod(fourth);
+                f >> r.hi;
+            }
+        }
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+}  // namespace
+
+TEST(VelmarShiftsPlausible, HydrogensOnOxygenAndNitrogenArePositive)
+{
+    // Textbook signs: the hydrogen of an O-H or N-H bond carries a positive
+    // charge, its oxygen or nitrogen a negative one.
+    for (const char* name : kLabile) {
+        SCOPED_TRACE(name);
+        std::string mol = fixture(std::string(name) + ".mol");
+        Result r = runVelmar("40000\n" + mol + "1111\n");
+        ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
+        std::vector<double> q = listedCharges(r.listing);
+        auto on = carriers(mol);
+        auto ls = lines(mol);
+        int labile = 0;
+        for (auto [h, c] : on) {
+            std::string sym = ls[static_cast<size_t>(3 + c)].substr(31, 2);
+            if (sym != "O " && sym != "N ")
+                continue;
+            ++labile;
+            ASSERT_LE(static_cast<size_t>(std::max(h, c)), q.size());
+            EXPECT_GT(q[static_cast<size_t>(h - 1)], 0.1) << "hydrogen " << h;
+            EXPECT_LT(q[static_cast<size_t>(c - 1)], 0.0) << "atom " << c;
+        }
+        EXPECT_GT(labile, 0);
+    }
+}
+
+TEST(VelmarShiftsPlausible, EveryLabileProtonOfTheFixturesIsOnTheScale)
+{
+    std::string input = "40000LABILE\n";
+    for (const char* name : kFixtures)
+        input += fixture(std::string(name) + ".mol") + (std::string(name) == "cyclopropane" ? "" : "   0\n");
+    Result r = runVelmar(input + "1111\n");
+    ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
+    int labile = 0;
+    for (const auto& l : lines(unixLines(r.shifts)))
+        if (l.find("LABILE PROTON") != std::string::npos) {
+            ++labile;
+            double v = std::stod(l.substr(0, 10));
+            EXPECT_GE(v, 0.0) << l;
+            EXPECT_LE(v, 14.0) << l;
+        }
+    // water 2, methanol, ethanol, phenol, acetic acid, pyrrole 1 each,
+    // aniline 2, ammonia 3, methylamine 2
+    EXPECT_EQ(labile, 14);
+}
+
+TEST(VelmarShiftsPlausible, PublishedSetRmsAndLabileBands)
+{
+    auto rows = publishedShifts();
+    std::set<std::string> names;
+    for (const auto& row : rows)
+        names.insert(row.molecule);
+    std::string input = "40000PUBLISHED SET\n";
+    std::vector<std::string> order(names.begin(), names.end());
+    for (size_t k = 0; k < order.size(); ++k)
+        input += (k ? "   0\n" : "") + fixture(order[k] + ".mol");
+    Result r = runVelmar(input + "1111\n");
+    ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
+    // split the shift file by molecule, in input order
+    auto recs = lines(unixLines(r.shifts));
+    std::map<std::string, std::map<int, double>> shifts;
+    size_t k = 0;
+    for (const auto& name : order) {
+        std::string mol = fixture(name + ".mol");
+        for (auto& [h, c] : carriers(mol)) {
+            (void)c;
+            ASSERT_LT(k, recs.size());
+            shifts[name][h] = std::stod(recs[k++].substr(0, 10));
+        }
+    }
+    EXPECT_EQ(k, recs.size());
+    double sq = 0;
+    int n = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.molecule + " " + std::to_string(row.atom));
+        double v = meanOn(fixture(row.molecule + ".mol"), shifts[row.molecule], row.atom);
+        ASSERT_TRUE(std::isfinite(v));
+        if (row.labile) {
+            // concentration-dependent: a wide band, and at most 1 ppm beyond it
+            EXPECT_GE(v, row.lo - 1.0);
+            EXPECT_LE(v, row.hi + 1.0);
+        } else if (row.fitted) {
+            sq += (v - row.shift) * (v - row.shift);
+            ++n;
+        } else {
+            EXPECT_NEAR(v, row.shift, 1.0);
+        }
+    }
+    ASSERT_EQ(n, 30);
+    EXPECT_LE(std::sqrt(sq / n), 0.4001);  // the figure before labile protons were fitted: 0.40008
+}
+
+TEST(VelmarShiftsPlausible, MonosubstitutedRingsAverageOrthoAndMetaProtons)
+{
+    // An oxygen or nitrogen two bonds from the ring carbon does not keep
+    // the ortho and meta protons apart; they are equivalent in any spectrum.
+    struct {
+        const char* name;
+        int ortho[2], meta[2];  // carbons
+    } cases[] = {{"benzaldehyde", {4, 8}, {5, 7}},
+                 {"nitrobenzene", {5, 9}, {6, 8}},
+                 {"benzonitrile", {4, 8}, {5, 7}},
+                 {"toluene", {3, 7}, {4, 6}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string mol = fixture(std::string(c.name) + ".mol");
+        Result r = runVelmar("40000\n" + mol + "1111\n");
+        ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
+        auto v = perHydrogen(mol, r.shifts);
+        auto on = carriers(mol);
+        auto hOn = [&](int carbon) {
+            for (auto [h, a] : on)
+                if (a == carbon)
+                    return h;
+            return 0;
+        };
+        int o1 = hOn(c.ortho[0]), o2 = hOn(c.ortho[1]), m1 = hOn(c.meta[0]), m2 = hOn(c.meta[1]);
+        EXPECT_EQ(v.at(o1), v.at(o2));
+        EXPECT_EQ(v.at(m1), v.at(m2));
+        EXPECT_NE(v.at(o1), v.at(m1));
+        auto listed = [&](int x, int y) {
+            char a[64], b[64];
+            std::snprintf(a, sizeof a, " EQUIVALENT PROTONS     %3d%3d\n", x, y);
+            std::snprintf(b, sizeof b, " EQUIVALENT PROTONS     %3d%3d\n", y, x);
+            return r.listing.find(a) != std::string::npos || r.listing.find(b) != std::string::npos;
+        };
+        EXPECT_TRUE(listed(o1, o2)) << r.listing.substr(r.listing.size() - 300);
+        EXPECT_TRUE(listed(m1, m2));
+        size_t sets = 0;
+        for (size_t p = 0; (p = r.listing.find("EQUIVALENT PROTONS", p)) != std::string::npos; ++p)
+            ++sets;
+        EXPECT_EQ(sets, 2u);
     }
 }
 

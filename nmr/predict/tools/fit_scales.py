@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """Least-squares fit of the scale factors of the bundled parameter file.
 
-Only the five scale factors at the end of param_table.txt are fitted
-(bondscale, polscale, parx1, parx2, hybstep); every other value keeps following
-its rule. The objective is the root-mean-square difference between the
-predicted shifts of the fixture molecules (mean over the hydrogens of one
-heavy atom) and their published CDCl3 shifts (fit_shifts.txt).
+Only the scale factors at the end of param_table.txt are fitted
+(bondscale, polscale, parx1, parx2, hybstep and the three factors of the
+bonds of hydrogen to oxygen and nitrogen); every other value keeps
+following its rule. The objective is the root-mean-square error over the
+fitted rows of fit_shifts.txt: predicted minus published shift for a
+non-labile proton (mean over the hydrogens of one heavy atom), the
+distance to its band for a labile one. Rows marked "check" are reported
+but not fitted.
 
 Usage: fit_scales.py VELMAR [--write]
   --write  stores the fitted factors in param_table.txt and regenerates
@@ -19,75 +22,23 @@ import tempfile
 import numpy as np
 from scipy.optimize import minimize
 
+from compare_shifts import predict, predicted, read_rows, report
+
 HERE = os.path.dirname(os.path.abspath(__file__))
-FIX = os.path.join(HERE, "..", "tests", "fixtures")
 TABLE = os.path.join(HERE, "param_table.txt")
-NAMES = ["bondscale", "polscale", "parx1", "parx2", "hybstep"]
+NAMES = ["bondscale", "polscale", "parx1", "parx2", "hybstep", "hoscale", "hnscale", "hnpscale"]
 
 
-def read_targets():
-    rows = []
-    with open(os.path.join(HERE, "fit_shifts.txt")) as f:
-        for line in f:
-            line = line.split("#", 1)[0].split()
-            if line:
-                rows.append((line[0], int(line[1]), float(line[2])))
-    return rows
-
-
-def molfile(name):
-    with open(os.path.join(FIX, name + ".mol")) as f:
-        return f.read()
-
-
-def hydrogens(mol):
-    """Atom numbers of the hydrogens and the heavy atom each sits on."""
-    lines = mol.split("\n")
-    na, nb = int(lines[3][0:3]), int(lines[3][3:6])
-    sym = [lines[4 + k][31:34].strip() for k in range(na)]
-    on = {}
-    for k in range(nb):
-        l = lines[4 + na + k]
-        a, b = int(l[0:3]), int(l[3:6])
-        if sym[a - 1] == "H":
-            on[a] = b
-        if sym[b - 1] == "H":
-            on[b] = a
-    return [(h, on[h]) for h in range(1, na + 1) if sym[h - 1] == "H"]
-
-
-def predict(velmar, scales, molecules, work):
-    params = os.path.join(work, "fit.par")
-    subprocess.run([sys.executable, os.path.join(HERE, "make_params.py"), TABLE, params] +
+def make_params(scales, path):
+    subprocess.run([sys.executable, os.path.join(HERE, "make_params.py"), TABLE, path] +
                    ["%s=%r" % (k, v) for k, v in scales.items()], check=True)
-    text = "40000\n" + "   0\n".join(molfile(m) for m in molecules) + "1111\n"
-    inp = os.path.join(work, "fit.inp")
-    with open(inp, "w") as f:
-        f.write(text)
-    out = [os.path.join(work, x) for x in ("l", "s", "c", "p", "v")]
-    subprocess.run([velmar, params, inp] + out, check=True, stdout=subprocess.DEVNULL)
-    with open(out[1]) as f:
-        values = [float(l.split()[0]) for l in f if l.strip()]
-    result, k = {}, 0
-    for m in molecules:
-        hs = hydrogens(molfile(m))
-        result[m] = {h: (values[k + i], c) for i, (h, c) in enumerate(hs)}
-        k += len(hs)
-    return result
-
-
-def residuals(pred, targets):
-    r = []
-    for m, atom, shift in targets:
-        vals = [v for h, (v, c) in pred[m].items() if c == atom]
-        r.append(np.mean(vals) - shift)
-    return np.array(r)
 
 
 def main():
     velmar = sys.argv[1]
-    targets = read_targets()
-    molecules = sorted({t[0] for t in targets})
+    rows = read_rows()
+    fitted_rows = [r for r in rows if r.fitted]
+    molecules = sorted({r.molecule for r in rows})
     scales = {}
     with open(TABLE) as f:
         for line in f:
@@ -95,22 +46,28 @@ def main():
             if p and p[0] == "scale":
                 scales[p[1]] = float(p[2])
     with tempfile.TemporaryDirectory() as work:
+        params = os.path.join(work, "fit.par")
+
+        def run(s):
+            make_params(s, params)
+            return predict(velmar, params, molecules, work)
+
         def cost(x):
             s = {k: float(np.exp(v)) for k, v in zip(NAMES, x)}
             try:
-                r = residuals(predict(velmar, s, molecules, work), targets)
+                pred = run(s)
+                e = np.array([r.error(predicted(pred, r)) for r in fitted_rows])
             except (subprocess.CalledProcessError, ValueError):
                 return 1e6
-            return float(np.sqrt(np.mean(r ** 2)))
+            return float(np.sqrt(np.mean(e ** 2)))
 
         x0 = np.log([scales[k] for k in NAMES])
         print("start rms %.3f" % cost(x0))
-        best = minimize(cost, x0, method="Nelder-Mead", options={"maxiter": 1500, "xatol": 1e-3, "fatol": 1e-4})
+        best = minimize(cost, x0, method="Nelder-Mead",
+                        options={"maxiter": 3000, "xatol": 1e-3, "fatol": 1e-4, "adaptive": True})
         fitted = {k: round(float(np.exp(v)), 4) for k, v in zip(NAMES, best.x)}
         print("fitted", fitted, "rms %.3f" % cost(np.log([fitted[k] for k in NAMES])))
-        pred = predict(velmar, fitted, molecules, work)
-        for (m, atom, shift), r in zip(targets, residuals(pred, targets)):
-            print("%-16s %3d  published %6.2f  predicted %6.2f" % (m, atom, shift, shift + r))
+        report(run(fitted), rows)
     if "--write" in sys.argv:
         with open(TABLE) as f:
             lines = f.readlines()

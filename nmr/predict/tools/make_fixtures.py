@@ -4,8 +4,8 @@
 1. V2000 molfiles with explicit hydrogens and 3D coordinates (RDKit:
    ETKDG embedding with a fixed seed, then MMFF optimisation) for the
    fixture molecules: tests/fixtures/<name>.mol. Each ends with the
-   "M  END" line, the one trailer line of input code 4; the tests append
-   three lines for the SD records of input code 9.
+   "M  END" line (nitrobenzene's charges stand in an "M  CHG" line before
+   it); the tests append three lines for the SD records of input code 9.
 2. Z-matrix molecules in every internal-coordinate layout of the program
    and their Cartesian coordinates computed here in double precision,
    checked against the internal coordinates they must satisfy:
@@ -29,6 +29,8 @@ MOLECULES = [
     ("acetone", "CC(C)=O"), ("acetonitrile", "CC#N"), ("acetic_acid", "CC(=O)O"),
     ("dichloromethane", "ClCCl"), ("chloroform", "ClC(Cl)Cl"), ("dmso", "CS(C)=O"), ("water", "O"),
     ("naphthalene", "c1ccc2ccccc2c1"), ("cyclopropane", "C1CC1"),
+    ("phenol", "Oc1ccccc1"), ("aniline", "Nc1ccccc1"), ("ammonia", "N"), ("methylamine", "CN"),
+    ("benzaldehyde", "O=Cc1ccccc1"), ("nitrobenzene", "O=[N+]([O-])c1ccccc1"), ("benzonitrile", "N#Cc1ccccc1"),
 ]
 
 

@@ -13,7 +13,15 @@ Every value follows from a written rule over public element properties:
           that conjugates a lone pair (two pi electrons); 0 for atoms
           outside pi systems.
   factor  charge-flow stiffness of a bond: bondscale times the sum of the
-          absolute hardnesses of the two atoms.
+          absolute hardnesses of the two atoms. The bond of hydrogen to
+          an atom that makes it labile (oxygen 8, nitrogen 7, planar
+          nitrogen 57) is further multiplied by hoscale, hnscale or
+          hnpscale: the shift rules take a fixed amount off such a proton
+          per neighbour type and so presuppose an X-H charge near 0.3,
+          about seven times that of a C-H hydrogen, while electronegativity
+          differences over hardness sums give three (O) and two (N) times.
+          Left at 1, the O-H hydrogens end up with negative charges, below
+          their oxygen's, and shifts near -60 ppm.
   ak      Hueckel resonance parameter of a pi bond: the product of the
           overlap strengths of the two atoms, where the strength is 1.0
           for the second period, 0.6, 0.45, 0.3 for periods 3, 4, 5, times
@@ -22,7 +30,7 @@ Every value follows from a written rule over public element properties:
 
 Usage: make_params.py [TABLE] [OUTPUT] [name=value ...]
 The name=value arguments override scale factors (bondscale, polscale,
-parx1, parx2, hybstep).
+parx1, parx2, hybstep, hoscale, hnscale, hnpscale).
 """
 import os
 import sys
@@ -30,6 +38,8 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 OVERLAP = {2: 1.0, 3: 0.6, 4: 0.45, 5: 0.3}
 HYBRID_STEPS = {"te": 0, "tr": 1, "di": 2}
+# scale of the bond of hydrogen to each type whose hydrogens are labile
+LABILE_BOND_SCALES = {8: "hoscale", 7: "hnscale", 57: "hnpscale"}
 CARBON_CHI = 2.55
 
 
@@ -82,7 +92,11 @@ def build(types, scales):
         pa, pb = types[entry(a)], types[entry(b)]
         if pa["eta"] is None or pb["eta"] is None:
             return 0.0
-        return scales["bondscale"] * (pa["eta"] + pb["eta"])
+        f = scales["bondscale"] * (pa["eta"] + pb["eta"])
+        other = b if a == 1 else a if b == 1 else None
+        if other in LABILE_BOND_SCALES:
+            f *= scales[LABILE_BOND_SCALES[other]]
+        return f
 
     def strength(p):
         return OVERLAP[p["period"]] * (0.8 if p["pi"] == "two" else 1.0)
