@@ -1,7 +1,25 @@
 // Structured storage interfaces: IStream (with ISequentialStream),
 // IStorage and IEnumSTATSTG, as the raw-file reader (instrument methods in
 // sub-storages, "Text" streams) and the storage opening of data servers
-// use them. Declarations only; an implementation comes with its user.
+// use them, and one implementation held in memory.
+//
+// ks::createMemoryStorage makes an empty read-write root storage. Its
+// elements (sub-storages and streams) live as long as any handle reaches
+// them; every handle of one element shares its bytes, so what one stream
+// handle writes the others read. Names are compared without regard to case
+// (case kept as created), at most 31 characters, none of \ / : !
+// (STG_E_INVALIDNAME). Elements list in the order they were created.
+//
+// Results: STG_E_FILENOTFOUND for a name that is not there (also a stream
+// asked for as a storage and the reverse), STG_E_FILEALREADYEXISTS when
+// creating over an element without STGM_CREATE, STG_E_ACCESSDENIED for a
+// write through a handle opened STGM_READ (and for opening a child for
+// writing below such a handle), STG_E_REVERTED for a handle whose element
+// was destroyed, STG_E_INVALIDFUNCTION for a seek before the start or an
+// unknown origin, STG_E_INVALIDPOINTER for a null output, STG_E_MEDIUMFULL
+// for a stream beyond 1 GiB. Sharing modes are accepted and not enforced
+// (one process, no locks); Commit and Revert answer S_OK (direct mode);
+// LockRegion and UnlockRegion answer STG_E_INVALIDFUNCTION.
 #pragma once
 
 #include "ksdate.h"
@@ -42,6 +60,7 @@ enum STGTY : DWORD { STGTY_STORAGE = 1, STGTY_STREAM = 2, STGTY_LOCKBYTES = 3, S
 enum STREAM_SEEK : DWORD { STREAM_SEEK_SET = 0, STREAM_SEEK_CUR = 1, STREAM_SEEK_END = 2 };
 enum STATFLAG : DWORD { STATFLAG_DEFAULT = 0, STATFLAG_NONAME = 1 };
 enum STGC : DWORD { STGC_DEFAULT = 0, STGC_OVERWRITE = 1, STGC_ONLYIFCURRENT = 2 };
+enum STGMOVE : DWORD { STGMOVE_MOVE = 0, STGMOVE_COPY = 1 };
 
 struct STATSTG {
     LPOLESTR pwcsName;  // allocated with malloc for the caller (STATFLAG_DEFAULT), who frees it
@@ -126,3 +145,11 @@ inline constexpr IID IID_ISequentialStream = KS_IID(ISequentialStream);
 inline constexpr IID IID_IStream = KS_IID(IStream);
 inline constexpr IID IID_IEnumSTATSTG = KS_IID(IEnumSTATSTG);
 inline constexpr IID IID_IStorage = KS_IID(IStorage);
+
+namespace ks {
+
+// A new, empty, read-write storage held in memory (see above). E_POINTER
+// for a null output, E_OUTOFMEMORY when it cannot be made.
+HRESULT createMemoryStorage(IStorage** ppstg);
+
+}  // namespace ks
