@@ -1,0 +1,100 @@
+// Shared pieces: the exception type, packet-type tests and the test hook.
+#include "rawtesthooks.h"
+#include "rawtypes.h"
+
+#include <atomic>
+#include <map>
+#include <mutex>
+
+namespace rawengine {
+
+EngineError::EngineError(const std::string& what) : std::runtime_error(what) {}
+EngineError::~EngineError() = default;
+
+bool IsChannelKind(int32_t kind) { return kind == kDeviceAnalog || kind == kDeviceADCard || kind == kDeviceUV; }
+bool IsSpectralKind(int32_t kind) { return kind == kDeviceMS || kind == kDevicePDA; }
+
+bool IsProfileScan(uint32_t t)
+{
+    switch (t) {
+    case kPacketProfSp:
+    case kPacketProfIndex:
+    case kPacketAccMassProfSp:
+    case kPacketDgXaqr:
+    case kPacketDgXaqrIndex:
+    case kPacketProfSp2:
+    case kPacketProfSp3:
+    case kPacketChannelUV:
+    case kPacketMSAnalog:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsChannelPacket(uint32_t t) { return t == kPacketChannelUV || t == kPacketMSAnalog; }
+bool IsSpectralPacket(uint32_t t) { return t < kPacketTypeCount && !IsChannelPacket(t); }
+
+uint32_t CentroidPacketType(uint32_t t)
+{
+    if (!IsProfileScan(t) || IsChannelPacket(t))
+        return t;
+    if (t == kPacketProfSp2)
+        return kPacketLrSp2;
+    if (t == kPacketProfSp3)
+        return kPacketLrSp3;
+    return kPacketLrSp;
+}
+
+namespace {
+std::mutex g_hookMutex;
+std::map<std::string, int> g_armed;  // name -> calls to let pass first
+std::atomic<bool> g_anyArmed{false};
+}  // namespace
+
+namespace testing {
+
+void FailNextCall(const std::string& operation, int skip)
+{
+    std::lock_guard<std::mutex> lock(g_hookMutex);
+    g_armed[operation] = skip < 0 ? 0 : skip;
+    g_anyArmed = true;
+}
+
+void ClearInjectedFailures()
+{
+    std::lock_guard<std::mutex> lock(g_hookMutex);
+    g_armed.clear();
+    g_anyArmed = false;
+}
+
+int PendingInjectedFailures()
+{
+    std::lock_guard<std::mutex> lock(g_hookMutex);
+    return int(g_armed.size());
+}
+
+}  // namespace testing
+
+namespace detail {
+
+void checkpoint(const char* operation)
+{
+    if (!g_anyArmed.load(std::memory_order_relaxed))
+        return;
+    std::lock_guard<std::mutex> lock(g_hookMutex);
+    auto it = g_armed.find(operation);
+    if (it == g_armed.end())
+        return;
+    if (it->second > 0) {
+        --it->second;
+        return;
+    }
+    g_armed.erase(it);
+    g_anyArmed = !g_armed.empty();
+    throw EngineError(std::string("injected failure: ") + operation);
+}
+
+}  // namespace detail
+
+}  // namespace rawengine
