@@ -74,10 +74,26 @@ void Writer::f32(float v) { u32(floatBits(v)); }
 void Writer::f64(double v) { u64(doubleBits(v)); }
 void Writer::str(const std::wstring& text)
 {
-    std::string units;
-    appendUtf16(units, text);
-    u32(uint32_t(units.size() / 2));
-    m_bytes += units;
+    uint32_t units = 0;
+    for (wchar_t c : text)
+        units += (uint32_t(c) >= 0x10000 && uint32_t(c) <= 0x10FFFF) ? 2 : 1;
+    u32(units);
+    appendUtf16(m_bytes, text);
+}
+
+size_t Writer::beginChunk(uint32_t t)
+{
+    u32(t);
+    const size_t at = size();
+    u32(0);
+    return at;
+}
+
+void Writer::endChunk(size_t at)
+{
+    const uint32_t length = uint32_t(size() - at - 4);
+    for (int i = 0; i < 4; ++i)
+        m_bytes[at + size_t(i)] = char(length >> (8 * i));
 }
 
 void Reader::need(size_t n, const char* what) const
@@ -215,8 +231,12 @@ int createRegularFile(const std::string& path)
     // Non-blocking, so a FIFO of that name cannot hold the open; anything
     // but a regular file is refused before a byte is written.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
-    if (fd < 0)
+    if (fd < 0) {
+        // A FIFO without a reader, a socket or a device answers ENXIO.
+        if (errno == ENXIO)
+            errno = EINVAL;
         return -1;
+    }
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -252,18 +272,15 @@ bool writeAllAt(int fd, const std::string& bytes, int64_t offset)
 
 // ---------------------------------------------------------------- payloads
 
-std::string infoPayload(const FileInfo& info)
+void putInfo(Writer& w, const FileInfo& info)
 {
-    Writer w;
     w.u64(info.creationTime);
     w.str(info.creatorId);
     w.u8(info.hasExpMethod ? 1 : 0);
-    return w.take();
 }
 
-std::string seqRowPayload(const CSeqRow& row, const std::array<std::wstring, 5>& userLabels)
+void putSeqRow(Writer& w, const CSeqRow& row, const std::array<std::wstring, 5>& userLabels)
 {
-    Writer w;
     w.i32(row.rowNumber);
     w.i32(row.sampleType);
     for (const std::wstring* s : {&row.dataPath, &row.rawFileName, &row.sampleName, &row.sampleId, &row.comment,
@@ -281,7 +298,6 @@ std::string seqRowPayload(const CSeqRow& row, const std::array<std::wstring, 5>&
     w.i32(row.barcodeStatus);
     for (const std::wstring& s : userLabels)
         w.str(s);
-    return w.take();
 }
 
 namespace {
@@ -300,24 +316,19 @@ void putNode(Writer& w, const MethodNode& node)
 }
 }  // namespace
 
-std::string methodsPayload(const MethodNode& root)
+void putMethods(Writer& w, const MethodNode& root)
 {
-    Writer w;
     putNode(w, root);
-    return w.take();
 }
 
-std::string controllerPayload(uint32_t index, int32_t kind)
+void putController(Writer& w, uint32_t index, int32_t kind)
 {
-    Writer w;
     w.u32(index);
     w.i32(kind);
-    return w.take();
 }
 
-std::string runHeaderPayload(uint32_t ctrl, const RunHeaderFields& rh)
+void putRunHeader(Writer& w, uint32_t ctrl, const RunHeaderFields& rh)
 {
-    Writer w;
     w.u32(ctrl);
     w.i32(rh.firstScanNumber);
     w.f64(rh.expectedRunTime);
@@ -335,12 +346,10 @@ std::string runHeaderPayload(uint32_t ctrl, const RunHeaderFields& rh)
                                   &rh.operatorName, &rh.comment1, &rh.comment2, &rh.sampleAmountUnits,
                                   &rh.injectionAmountUnits, &rh.sampleVolumeUnits})
         w.str(*s);
-    return w.take();
 }
 
-std::string instrumentPayload(uint32_t ctrl, const CInstID& inst)
+void putInstrument(Writer& w, uint32_t ctrl, const CInstID& inst)
 {
-    Writer w;
     w.u32(ctrl);
     for (const std::wstring* s : {&inst.name, &inst.model, &inst.serialNumber, &inst.softwareVersion,
                                   &inst.hardwareVersion, &inst.experimentType, &inst.flags})
@@ -348,21 +357,17 @@ std::string instrumentPayload(uint32_t ctrl, const CInstID& inst)
     w.u32(uint32_t(inst.channelLabels.size()));
     for (const std::wstring& s : inst.channelLabels)
         w.str(s);
-    return w.take();
 }
 
-std::string errorLogPayload(uint32_t ctrl, const CErrorLogItem& item)
+void putErrorLog(Writer& w, uint32_t ctrl, const CErrorLogItem& item)
 {
-    Writer w;
     w.u32(ctrl);
     w.f64(item.time);
     w.str(item.message);
-    return w.take();
 }
 
-std::string genericHeaderPayload(uint32_t ctrl, GenericLogKind which, const CGenericDataHeader& header)
+void putGenericHeader(Writer& w, uint32_t ctrl, GenericLogKind which, const CGenericDataHeader& header)
 {
-    Writer w;
     w.u32(ctrl);
     w.u32(which);
     w.u32(uint32_t(header.NumItems()));
@@ -371,18 +376,15 @@ std::string genericHeaderPayload(uint32_t ctrl, GenericLogKind which, const CGen
         w.u32(item.kind);
         w.u32(item.precision);
     }
-    return w.take();
 }
 
-std::string genericRecordPayload(uint32_t ctrl, GenericLogKind which, const GenericRecord& record)
+void putGenericRecord(Writer& w, uint32_t ctrl, GenericLogKind which, const GenericRecord& record)
 {
-    Writer w;
     w.u32(ctrl);
     w.u32(which);
     w.f32(record.time);
     w.u32(uint32_t(record.bytes.size()));
     w.raw(record.bytes.data(), record.bytes.size());
-    return w.take();
 }
 
 void putEvent(Writer& w, const CScanEvent& e)
@@ -466,16 +468,14 @@ CScanEvent readEvent(Reader& r)
     return e;
 }
 
-std::string methodEventsPayload(uint32_t ctrl, const CMSScanEvents& events)
+void putMethodEvents(Writer& w, uint32_t ctrl, const CMSScanEvents& events)
 {
-    Writer w;
     w.u32(ctrl);
     w.u32(uint32_t(events.Count()));
     for (const auto& [key, event] : events.Events()) {
         w.u32(key);
         putEvent(w, event);
     }
-    return w.take();
 }
 
 void putPoint(Writer& w, const DataPeak& p)
@@ -488,9 +488,8 @@ void putPoint(Writer& w, const DataPeak& p)
     w.raw(p.reserved, sizeof p.reserved);
 }
 
-std::string packetBytes(const std::vector<ScanPacket>& packets)
+void putPackets(Writer& w, const std::vector<ScanPacket>& packets)
 {
-    Writer w;
     for (const ScanPacket& p : packets) {
         w.f64(p.lowMass);
         w.f64(p.highMass);
@@ -499,6 +498,20 @@ std::string packetBytes(const std::vector<ScanPacket>& packets)
         for (const DataPeak& d : p.points)
             putPoint(w, d);
     }
+}
+
+uint64_t packetsSize(const std::vector<ScanPacket>& packets)
+{
+    uint64_t n = 0;
+    for (const ScanPacket& p : packets)
+        n += 24 + 32 * uint64_t(p.points.size());
+    return n;
+}
+
+std::string packetBytes(const std::vector<ScanPacket>& packets)
+{
+    Writer w;
+    putPackets(w, packets);
     return w.take();
 }
 
@@ -548,20 +561,22 @@ std::vector<double> decodeReadings(const uint8_t* data, size_t size)
     return out;
 }
 
-std::string scanDataPayload(uint32_t ctrl, uint32_t position, uint32_t packetType, const std::string& data)
+void putScanDataHead(Writer& w, uint32_t ctrl, uint32_t position, uint32_t packetType, uint64_t size)
 {
-    Writer w;
     w.u32(ctrl);
     w.u32(position);
     w.u32(packetType);
-    w.u32(uint32_t(data.size()));
-    w.raw(data.data(), data.size());
-    return w.take();
+    w.u32(uint32_t(size));
 }
 
-std::string scanIndexPayload(uint32_t ctrl, uint32_t position, const ScanIndex& x)
+void putScanData(Writer& w, uint32_t ctrl, uint32_t position, uint32_t packetType, const std::string& data)
 {
-    Writer w;
+    putScanDataHead(w, ctrl, position, packetType, data.size());
+    w.raw(data.data(), data.size());
+}
+
+void putScanIndex(Writer& w, uint32_t ctrl, uint32_t position, const ScanIndex& x)
+{
     w.u32(ctrl);
     w.u32(position);
     w.u32(x.dataOffset);
@@ -572,12 +587,10 @@ std::string scanIndexPayload(uint32_t ctrl, uint32_t position, const ScanIndex& 
     w.u32(x.numPackets);
     for (double v : {x.startTime, x.tic, x.basePeakIntensity, x.basePeakMass, x.lowMass, x.highMass})
         w.f64(v);
-    return w.take();
 }
 
-std::string uvScanIndexPayload(uint32_t ctrl, uint32_t position, const UVScanIndex& x)
+void putUvScanIndex(Writer& w, uint32_t ctrl, uint32_t position, const UVScanIndex& x)
 {
-    Writer w;
     w.u32(ctrl);
     w.u32(position);
     w.u32(x.packetType);
@@ -585,21 +598,17 @@ std::string uvScanIndexPayload(uint32_t ctrl, uint32_t position, const UVScanInd
     for (double v : {x.startTime, x.tic, x.lowLimit, x.highLimit, x.frequency})
         w.f64(v);
     w.u32(x.uniformTime);
-    return w.take();
 }
 
-std::string scanEventPayload(uint32_t ctrl, uint32_t position, const CScanEvent& event)
+void putScanEvent(Writer& w, uint32_t ctrl, uint32_t position, const CScanEvent& event)
 {
-    Writer w;
     w.u32(ctrl);
     w.u32(position);
     putEvent(w, event);
-    return w.take();
 }
 
-std::string labelsPayload(uint32_t ctrl, uint32_t position, const std::vector<LabelPeak>& labels)
+void putLabels(Writer& w, uint32_t ctrl, uint32_t position, const std::vector<LabelPeak>& labels)
 {
-    Writer w;
     w.u32(ctrl);
     w.u32(position);
     w.u32(uint32_t(labels.size()));
@@ -611,12 +620,10 @@ std::string labelsPayload(uint32_t ctrl, uint32_t position, const std::vector<La
         w.u8(l.flags);
         w.raw(l.reserved, sizeof l.reserved);
     }
-    return w.take();
 }
 
-std::string noisePayload(uint32_t ctrl, uint32_t position, const std::vector<NoiseRecord>& noise)
+void putNoise(Writer& w, uint32_t ctrl, uint32_t position, const std::vector<NoiseRecord>& noise)
 {
-    Writer w;
     w.u32(ctrl);
     w.u32(position);
     w.u32(uint32_t(noise.size()));
@@ -625,63 +632,80 @@ std::string noisePayload(uint32_t ctrl, uint32_t position, const std::vector<Noi
         w.f32(n.noise);
         w.f32(n.baseline);
     }
-    return w.take();
 }
 
 // ---------------------------------------------------------------- whole file
 
 std::string fileChunks(const FileData& data)
 {
-    std::string out = chunk(kTagInfo, infoPayload(data.info));
-    out += chunk(kTagSeqRow, seqRowPayload(data.seqRow, data.userLabels));
+    // One buffer: each chunk is written in place and its length patched.
+    Writer w;
+    auto in = [&w](uint32_t t, const auto& body) {
+        const size_t at = w.beginChunk(t);
+        body();
+        w.endChunk(at);
+    };
+    in(kTagInfo, [&] { putInfo(w, data.info); });
+    in(kTagSeqRow, [&] { putSeqRow(w, data.seqRow, data.userLabels); });
     if (data.methods)
-        out += chunk(kTagMethods, methodsPayload(*data.methods));
+        in(kTagMethods, [&] { putMethods(w, *data.methods); });
     for (size_t ci = 0; ci < data.controllers.size(); ++ci) {
         const ControllerData& c = data.controllers[ci];
         const uint32_t ctrl = uint32_t(ci);
-        out += chunk(kTagController, controllerPayload(ctrl, c.kind));
-        out += chunk(kTagRunHeader, runHeaderPayload(ctrl, c.runHeader));
-        out += chunk(kTagInstrument, instrumentPayload(ctrl, c.instrument));
+        in(kTagController, [&] { putController(w, ctrl, c.kind); });
+        in(kTagRunHeader, [&] { putRunHeader(w, ctrl, c.runHeader); });
+        in(kTagInstrument, [&] { putInstrument(w, ctrl, c.instrument); });
         for (const CErrorLogItem& e : c.errorLog)
-            out += chunk(kTagErrorLog, errorLogPayload(ctrl, e));
+            in(kTagErrorLog, [&] { putErrorLog(w, ctrl, e); });
         const std::pair<GenericLogKind, const GenericLog*> logs[] = {
             {kLogStatus, &c.statusLog}, {kLogTrailer, &c.trailer}, {kLogTune, &c.tune}};
         for (const auto& [which, log] : logs) {
             if (log->hasHeader)
-                out += chunk(kTagGenericHeader, genericHeaderPayload(ctrl, which, log->header));
+                in(kTagGenericHeader, [&, which = which, log = log] { putGenericHeader(w, ctrl, which, log->header); });
             for (const GenericRecord& r : log->records)
-                out += chunk(kTagGenericRecord, genericRecordPayload(ctrl, which, r));
+                in(kTagGenericRecord, [&, which = which] { putGenericRecord(w, ctrl, which, r); });
         }
         if (c.methodEvents.Count() > 0)
-            out += chunk(kTagMethodEvents, methodEventsPayload(ctrl, c.methodEvents));
+            in(kTagMethodEvents, [&] { putMethodEvents(w, ctrl, c.methodEvents); });
         const bool spectral = IsSpectralKind(c.kind);
         uint64_t offset = 0;
         for (size_t si = 0; si < c.scans.size(); ++si) {
             const ScanRecord& s = c.scans[si];
             const uint32_t pos = uint32_t(si);
             if (c.kind == kDeviceMS) {
-                const std::string bytes = packetBytes(s.packets);
-                out += chunk(kTagScanData, scanDataPayload(ctrl, pos, s.index.packetType, bytes));
+                const uint64_t size = packetsSize(s.packets);
+                in(kTagScanData, [&] {
+                    putScanDataHead(w, ctrl, pos, s.index.packetType, size);
+                    putPackets(w, s.packets);
+                });
                 // Offset and packet count are the engine's, whatever the model says.
                 ScanIndex index = s.index;
                 index.dataOffset = uint32_t(offset);
                 index.numPackets = uint32_t(s.packets.size());
-                offset += bytes.size();
-                out += chunk(kTagScanIndex, scanIndexPayload(ctrl, pos, index));
+                offset += size;
+                in(kTagScanIndex, [&] { putScanIndex(w, ctrl, pos, index); });
                 if (s.hasEvent)
-                    out += chunk(kTagScanEvent, scanEventPayload(ctrl, pos, s.event));
+                    in(kTagScanEvent, [&] { putScanEvent(w, ctrl, pos, s.event); });
                 if (!s.labels.empty())
-                    out += chunk(kTagLabels, labelsPayload(ctrl, pos, s.labels));
+                    in(kTagLabels, [&] { putLabels(w, ctrl, pos, s.labels); });
                 if (!s.noise.empty())
-                    out += chunk(kTagNoise, noisePayload(ctrl, pos, s.noise));
+                    in(kTagNoise, [&] { putNoise(w, ctrl, pos, s.noise); });
             } else {
-                const std::string bytes = spectral ? packetBytes(s.packets) : readingBytes(s.readings);
-                out += chunk(kTagScanData, scanDataPayload(ctrl, pos, s.uvIndex.packetType, bytes));
-                out += chunk(kTagUVScanIndex, uvScanIndexPayload(ctrl, pos, s.uvIndex));
+                in(kTagScanData, [&] {
+                    if (spectral) {
+                        putScanDataHead(w, ctrl, pos, s.uvIndex.packetType, packetsSize(s.packets));
+                        putPackets(w, s.packets);
+                    } else {
+                        putScanDataHead(w, ctrl, pos, s.uvIndex.packetType, 8 * uint64_t(s.readings.size()));
+                        for (double v : s.readings)
+                            w.f64(v);
+                    }
+                });
+                in(kTagUVScanIndex, [&] { putUvScanIndex(w, ctrl, pos, s.uvIndex); });
             }
         }
     }
-    return out;
+    return w.take();
 }
 
 }  // namespace rawengine::format

@@ -64,6 +64,9 @@ public:
     void raw(const void* data, size_t size) { m_bytes.append(static_cast<const char*>(data), size); }
     // Counted UTF-16LE text: u32 code units, then the units.
     void str(const std::wstring& text);
+    // A chunk written in place: its tag and a length patched by endChunk.
+    size_t beginChunk(uint32_t tag);
+    void endChunk(size_t at);
 
     const std::string& bytes() const { return m_bytes; }
     std::string take() { return std::move(m_bytes); }
@@ -116,26 +119,90 @@ std::string preamble(uint16_t version, uint32_t flags);
 // The chunk: tag, payload length, payload.
 std::string chunk(uint32_t tag, const std::string& payload);
 
-// Chunk payloads. Controller-scoped chunks start with the controller's
+// Chunk payloads, written into a Writer (put...) or as a string (...Payload,
+// for single chunks). Controller-scoped chunks start with the controller's
 // index in file order.
-std::string infoPayload(const FileInfo& info);
-std::string seqRowPayload(const CSeqRow& row, const std::array<std::wstring, 5>& userLabels);
-std::string methodsPayload(const MethodNode& root);
-std::string controllerPayload(uint32_t index, int32_t kind);
-std::string runHeaderPayload(uint32_t ctrl, const RunHeaderFields& rh);
-std::string instrumentPayload(uint32_t ctrl, const CInstID& inst);
-std::string errorLogPayload(uint32_t ctrl, const CErrorLogItem& item);
-std::string genericHeaderPayload(uint32_t ctrl, GenericLogKind which, const CGenericDataHeader& header);
-std::string genericRecordPayload(uint32_t ctrl, GenericLogKind which, const GenericRecord& record);
-std::string methodEventsPayload(uint32_t ctrl, const CMSScanEvents& events);
-std::string scanDataPayload(uint32_t ctrl, uint32_t position, uint32_t packetType, const std::string& data);
-std::string scanIndexPayload(uint32_t ctrl, uint32_t position, const ScanIndex& index);
-std::string uvScanIndexPayload(uint32_t ctrl, uint32_t position, const UVScanIndex& index);
-std::string scanEventPayload(uint32_t ctrl, uint32_t position, const CScanEvent& event);
-std::string labelsPayload(uint32_t ctrl, uint32_t position, const std::vector<LabelPeak>& labels);
-std::string noisePayload(uint32_t ctrl, uint32_t position, const std::vector<NoiseRecord>& noise);
+void putInfo(Writer& w, const FileInfo& info);
+void putSeqRow(Writer& w, const CSeqRow& row, const std::array<std::wstring, 5>& userLabels);
+void putMethods(Writer& w, const MethodNode& root);
+void putController(Writer& w, uint32_t index, int32_t kind);
+void putRunHeader(Writer& w, uint32_t ctrl, const RunHeaderFields& rh);
+void putInstrument(Writer& w, uint32_t ctrl, const CInstID& inst);
+void putErrorLog(Writer& w, uint32_t ctrl, const CErrorLogItem& item);
+void putGenericHeader(Writer& w, uint32_t ctrl, GenericLogKind which, const CGenericDataHeader& header);
+void putGenericRecord(Writer& w, uint32_t ctrl, GenericLogKind which, const GenericRecord& record);
+void putMethodEvents(Writer& w, uint32_t ctrl, const CMSScanEvents& events);
+void putScanData(Writer& w, uint32_t ctrl, uint32_t position, uint32_t packetType, const std::string& data);
+void putScanIndex(Writer& w, uint32_t ctrl, uint32_t position, const ScanIndex& index);
+void putUvScanIndex(Writer& w, uint32_t ctrl, uint32_t position, const UVScanIndex& index);
+void putScanEvent(Writer& w, uint32_t ctrl, uint32_t position, const CScanEvent& event);
+void putLabels(Writer& w, uint32_t ctrl, uint32_t position, const std::vector<LabelPeak>& labels);
+void putNoise(Writer& w, uint32_t ctrl, uint32_t position, const std::vector<NoiseRecord>& noise);
+
+// The payloads as strings.
+template <class Put, class... Args>
+std::string payload(Put put, const Args&... args)
+{
+    Writer w;
+    put(w, args...);
+    return w.take();
+}
+inline std::string infoPayload(const FileInfo& info) { return payload(putInfo, info); }
+inline std::string seqRowPayload(const CSeqRow& row, const std::array<std::wstring, 5>& userLabels)
+{
+    return payload(putSeqRow, row, userLabels);
+}
+inline std::string methodsPayload(const MethodNode& root) { return payload(putMethods, root); }
+inline std::string controllerPayload(uint32_t index, int32_t kind) { return payload(putController, index, kind); }
+inline std::string runHeaderPayload(uint32_t ctrl, const RunHeaderFields& rh)
+{
+    return payload(putRunHeader, ctrl, rh);
+}
+inline std::string instrumentPayload(uint32_t ctrl, const CInstID& inst) { return payload(putInstrument, ctrl, inst); }
+inline std::string errorLogPayload(uint32_t ctrl, const CErrorLogItem& item)
+{
+    return payload(putErrorLog, ctrl, item);
+}
+inline std::string genericHeaderPayload(uint32_t ctrl, GenericLogKind which, const CGenericDataHeader& header)
+{
+    return payload(putGenericHeader, ctrl, which, header);
+}
+inline std::string genericRecordPayload(uint32_t ctrl, GenericLogKind which, const GenericRecord& record)
+{
+    return payload(putGenericRecord, ctrl, which, record);
+}
+inline std::string methodEventsPayload(uint32_t ctrl, const CMSScanEvents& events)
+{
+    return payload(putMethodEvents, ctrl, events);
+}
+inline std::string scanDataPayload(uint32_t ctrl, uint32_t position, uint32_t packetType, const std::string& data)
+{
+    return payload(putScanData, ctrl, position, packetType, data);
+}
+inline std::string scanIndexPayload(uint32_t ctrl, uint32_t position, const ScanIndex& index)
+{
+    return payload(putScanIndex, ctrl, position, index);
+}
+inline std::string uvScanIndexPayload(uint32_t ctrl, uint32_t position, const UVScanIndex& index)
+{
+    return payload(putUvScanIndex, ctrl, position, index);
+}
+inline std::string scanEventPayload(uint32_t ctrl, uint32_t position, const CScanEvent& event)
+{
+    return payload(putScanEvent, ctrl, position, event);
+}
+inline std::string labelsPayload(uint32_t ctrl, uint32_t position, const std::vector<LabelPeak>& labels)
+{
+    return payload(putLabels, ctrl, position, labels);
+}
+inline std::string noisePayload(uint32_t ctrl, uint32_t position, const std::vector<NoiseRecord>& noise)
+{
+    return payload(putNoise, ctrl, position, noise);
+}
 
 // Scan data in its stored layout: packets of points, or readings.
+void putPackets(Writer& w, const std::vector<ScanPacket>& packets);
+uint64_t packetsSize(const std::vector<ScanPacket>& packets);
 std::string packetBytes(const std::vector<ScanPacket>& packets);
 std::string readingBytes(const std::vector<double>& readings);
 void putPoint(Writer& w, const DataPeak& p);

@@ -53,7 +53,8 @@ void addProfilePeak(std::vector<DataPeak>& points, double centre, double height)
 
 void sortPoints(std::vector<DataPeak>& points)
 {
-    std::sort(points.begin(), points.end(), [](const DataPeak& a, const DataPeak& b) { return a.position < b.position; });
+    std::sort(points.begin(), points.end(),
+              [](const DataPeak& a, const DataPeak& b) { return a.position < b.position; });
 }
 
 // Fills the index entry from the scan's points.
@@ -267,7 +268,8 @@ ControllerData massSpectrometer()
         std::vector<DataPeak> points;
         std::vector<std::pair<double, std::pair<double, int>>> ions;  // centre, height, charge
         for (int k = 0; k < 3; ++k)
-            ions.push_back({pre.mono + k * kIsotopeStep / pre.charge, {4.0e6 * (1.0 - 0.3 * k) * (1 + 0.2 * cycle), pre.charge}});
+            ions.push_back(
+                {pre.mono + k * kIsotopeStep / pre.charge, {4.0e6 * (1.0 - 0.3 * k) * (1 + 0.2 * cycle), pre.charge}});
         for (size_t b = 0; b < std::size(kBackground); ++b)
             ions.push_back({kBackground[b], {8.0e5 * (b + 1), 0}});
         for (const auto& ion : ions) {
@@ -283,7 +285,8 @@ ControllerData massSpectrometer()
             ms1.labels.push_back(l);
         }
         sortPoints(points);
-        std::sort(ms1.labels.begin(), ms1.labels.end(), [](const LabelPeak& a, const LabelPeak& b) { return a.mass < b.mass; });
+        std::sort(ms1.labels.begin(), ms1.labels.end(),
+                  [](const LabelPeak& a, const LabelPeak& b) { return a.mass < b.mass; });
         ScanPacket lowSeg{100.0, 550.0, {}}, highSeg{550.0, 1000.0, {}};
         for (const DataPeak& d : points)
             (d.position < 550.0 ? lowSeg : highSeg).points.push_back(d);
@@ -401,8 +404,10 @@ ControllerData massSpectrometer()
 
     c.tune.hasHeader = true;
     c.tune.header = tuneHeader();
-    c.tune.records.push_back(RecordBuilder(c.tune.header).set(0, 3.5f).set(1, 275.0).set(2, 95.25).text(3, "Full").record());
-    c.tune.records.push_back(RecordBuilder(c.tune.header).set(0, 4.0f).set(1, 300.0).set(2, 110.5).text(3, "SIM").record());
+    c.tune.records.push_back(
+        RecordBuilder(c.tune.header).set(0, 3.5f).set(1, 275.0).set(2, 95.25).text(3, "Full").record());
+    c.tune.records.push_back(
+        RecordBuilder(c.tune.header).set(0, 4.0f).set(1, 300.0).set(2, 110.5).text(3, "SIM").record());
     return c;
 }
 

@@ -15,14 +15,14 @@
 
 #include <string>
 
-namespace rawengine::testing {
+namespace rawengine::testhook {
 
 RAWENGINE_API void FailNextCall(const std::string& operation, int skip = 0);
 RAWENGINE_API void ClearInjectedFailures();
 // Names armed and not yet fired.
 RAWENGINE_API int PendingInjectedFailures();
 
-}  // namespace rawengine::testing
+}  // namespace rawengine::testhook
 
 namespace rawengine::detail {
 // Called by every engine operation on entry; throws when armed.

@@ -52,7 +52,7 @@ std::map<std::string, int> g_armed;  // name -> calls to let pass first
 std::atomic<bool> g_anyArmed{false};
 }  // namespace
 
-namespace testing {
+namespace testhook {
 
 void FailNextCall(const std::string& operation, int skip)
 {
@@ -74,7 +74,7 @@ int PendingInjectedFailures()
     return int(g_armed.size());
 }
 
-}  // namespace testing
+}  // namespace testhook
 
 namespace detail {
 

@@ -168,8 +168,8 @@ struct ScanIndex {
     double lowMass = 0.0;
     double highMass = 0.0;
 };
-static_assert(sizeof(ScanIndex) == 72 && offsetof(ScanIndex, scanNumber) == 12 && offsetof(ScanIndex, startTime) == 24 &&
-                  offsetof(ScanIndex, highMass) == 64,
+static_assert(sizeof(ScanIndex) == 72 && offsetof(ScanIndex, scanNumber) == 12 &&
+                  offsetof(ScanIndex, startTime) == 24 && offsetof(ScanIndex, highMass) == 64,
               "ScanIndex layout");
 
 // The index entry of a scan of the other scanning kinds (analog, A/D card,
@@ -185,7 +185,8 @@ struct UVScanIndex {
     uint32_t uniformTime = 0;
     uint32_t reserved = 0;
 };
-static_assert(sizeof(UVScanIndex) == 56 && offsetof(UVScanIndex, startTime) == 8 && offsetof(UVScanIndex, frequency) == 40,
+static_assert(sizeof(UVScanIndex) == 56 && offsetof(UVScanIndex, startTime) == 8 &&
+                  offsetof(UVScanIndex, frequency) == 40,
               "UVScanIndex layout");
 
 // Kinds of the items of a generic record (the writers' numbering).

@@ -88,8 +88,9 @@ WriterCore::WriterCore(const std::wstring& path, int32_t kind, const wchar_t* cr
     if (m_fd < 0) {
         const int err = file.empty() ? ENOENT : errno;
         m_errorCode = err == EINVAL ? kErrNotRegular : kErrCannotOpen;
-        m_errorMessage = path + (err == EINVAL ? std::wstring(L": not a regular file")
-                                               : L": cannot be created (" + ks::reg::wideFromUtf8(std::strerror(err)) + L")");
+        m_errorMessage =
+            path + (err == EINVAL ? std::wstring(L": not a regular file")
+                                  : L": cannot be created (" + ks::reg::wideFromUtf8(std::strerror(err)) + L")");
         return;
     }
     FileInfo info;
@@ -136,7 +137,8 @@ void WriterCore::writeAll(const std::string& bytes, off_t at)
 void WriterCore::append(uint32_t tag, const std::string& payload)
 {
     if (m_fd < 0)
-        throw EngineError(m_finished ? "the file is finished" : "no file to write: " + ks::reg::utf8FromWide(m_errorMessage));
+        throw EngineError(m_finished ? "the file is finished"
+                                     : "no file to write: " + ks::reg::utf8FromWide(m_errorMessage));
     const std::string bytes = format::chunk(tag, payload);
     if (uint64_t(m_end) + bytes.size() > format::kMaxFileSize)
         throw EngineError("the file would grow beyond what a raw file may hold");

@@ -50,7 +50,10 @@ std::string dateText(const FILETIME& ft)
     return buf;
 }
 
-std::string plural(size_t n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+std::string plural(size_t n, const char* one, const char* many)
+{
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
 
 void dumpController(const CVirtualData& c)
 {
@@ -98,7 +101,8 @@ int dump(const std::string& file)
 {
     CRawfile raw(ks::reg::wideFromUtf8(file));
     if (raw.IsError()) {
-        std::fprintf(stderr, "tavrion-rawfile: error %d: %s\n", raw.GetErrorCode(), utf8(raw.GetErrorMessage()).c_str());
+        std::fprintf(stderr, "tavrion-rawfile: error %d: %s\n", raw.GetErrorCode(),
+                     utf8(raw.GetErrorMessage()).c_str());
         return 1;
     }
     std::printf("File: %s\n", file.c_str());
