@@ -198,9 +198,9 @@ bool connectionTableValid(int bonds, const int32_t* first, const int32_t* second
 
 // The lines after the bond block. A molfile's properties block ("M  CHG",
 // "M  ISO", atom aliases and values, ...) is skipped up to and including
-// "M  END", and for input code 4 a following SD record end "$$$$" as well;
-// any other first line is skipped alone. Input code 9 then skips the three
-// lines of its data item.
+// "M  END"; any other first line is skipped alone. Input code 9 then skips
+// the three lines of its data item. An SD record end "$$$$" right after is
+// skipped as well (it can be no end record).
 void skipTableTrailer()
 {
     static const char* const kPropertyStarts[] = {"M  ", "A  ", "V  ", "G  ", "S  SKP"};
@@ -215,13 +215,11 @@ void skipTableTrailer()
         line.blank();
         readf(5, "(A6)", {txt(line)});
     }
-    if (cryst.InputCode == 4) {
-        std::string next;
-        if (peekRecord(5, next) && next.compare(0, 4, "$$$$") == 0)
-            readf(5, "(A6)", {txt(line)});
-    } else {
+    if (cryst.InputCode == 9)
         readf(5, "(/,/)");
-    }
+    std::string next;
+    if (peekRecord(5, next) && next.compare(0, 4, "$$$$") == 0)
+        readf(5, "(A6)", {txt(line)});
 }
 
 int truncToAtom(float v)

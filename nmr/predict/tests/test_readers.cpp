@@ -310,6 +310,7 @@ TEST_F(Reader, PropertyLinesAfterTheBondBlock)
         {4, "anything\n"},  // one line of any other kind, as before
         {9, "M  END\n> <NAME>\nmethane\n\n"},
         {9, "M  CHG  1   1  -1\nM  END\n> <NAME>\nmethane\n$$$$\n"},
+        {9, "M  END\n> <NAME>\nmethane\n\n$$$$\n"},  // a whole SD record
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.trailer);
