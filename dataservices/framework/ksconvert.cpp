@@ -127,6 +127,32 @@ HRESULT SpectrumToObject(const CMassSpectrum& spectrum, IKSMassSpectrum2* object
     return S_OK;
 }
 
+HRESULT PointsToSpectrumObject(IKSMassSpectrum* object, LONG count, const double* x, const double* y)
+{
+    if (!object)
+        return E_POINTER;
+    ks::SafeArray masses(MakeSafeArray(VT_R8, count, x));
+    ks::SafeArray intensities(MakeSafeArray(VT_R8, count, y));
+    if (count > 0 && (!masses || !intensities))
+        return E_OUTOFMEMORY;
+    VARIANT vMasses;
+    VariantInit(&vMasses);
+    VARIANT vIntensities;
+    VariantInit(&vIntensities);
+    if (count > 0) {
+        vMasses = ArrayVariant(masses.get());
+        vIntensities = ArrayVariant(intensities.get());
+    }
+    HRESULT hr = object->put_Count(count);
+    if (SUCCEEDED(hr))
+        hr = object->put_Masses(vMasses);
+    if (SUCCEEDED(hr))
+        hr = object->put_Intensities(vIntensities);
+    if (SUCCEEDED(hr))
+        hr = object->put_Centroid(VARIANT_FALSE);
+    return hr;
+}
+
 HRESULT SpectrumToObjectWithPrecursors(const CMassSpectrum& spectrum, IKSMassSpectrum2* object)
 {
     if (!object)

@@ -39,6 +39,12 @@ HRESULT SpectrumToObject(const CMassSpectrum& spectrum, IKSMassSpectrum2* object
 // The per-level precursor values (levels 2 to the MS order written as
 // level + 1) and the function type, then SpectrumToObject.
 HRESULT SpectrumToObjectWithPrecursors(const CMassSpectrum& spectrum, IKSMassSpectrum2* object);
+// A chromatogram carried by a spectrum object, as the dataset services
+// hand it out: in this order the point count, the x values as m/z values
+// and the y values as intensities (each a VARIANT of VT_ARRAY | VT_R8;
+// empty for no point) and a false centroid flag. The first failing call of
+// the object is the answer; E_OUTOFMEMORY when an array cannot be made.
+HRESULT PointsToSpectrumObject(IKSMassSpectrum* object, LONG count, const double* x, const double* y);
 // A new spectrum object filled with SpectrumToObjectWithPrecursors.
 HRESULT CreateSpectrumObject(const CMassSpectrum& spectrum, IKSMassSpectrum** ppSpectrum);
 // A new chromatogram object holding the record's points and name.

@@ -425,28 +425,7 @@ HRESULT CKSTextProvider::GetTIC(IDispatch* pidCM)
         std::vector<double> sums;
         if (!m_IO.ReadTIC(count, times, sums))
             return E_FAIL;
-        ks::SafeArray masses(MakeSafeArray(VT_R8, count, times.data()));
-        ks::SafeArray intensities(MakeSafeArray(VT_R8, count, sums.data()));
-        // No spectrum gives no arrays; the chromatogram is then empty.
-        if (count > 0 && (!masses || !intensities))
-            return E_OUTOFMEMORY;
-        VARIANT vMasses;
-        VariantInit(&vMasses);
-        VARIANT vIntensities;
-        VariantInit(&vIntensities);
-        if (count > 0) {
-            vMasses.vt = VT_ARRAY | VT_R8;
-            vMasses.parray = masses.get();
-            vIntensities.vt = VT_ARRAY | VT_R8;
-            vIntensities.parray = intensities.get();
-        }
-        hr = target->put_Count(count);
-        if (SUCCEEDED(hr))
-            hr = target->put_Masses(vMasses);
-        if (SUCCEEDED(hr))
-            hr = target->put_Intensities(vIntensities);
-        if (SUCCEEDED(hr))
-            hr = target->put_Centroid(VARIANT_FALSE);
+        hr = PointsToSpectrumObject(target.get(), count, times.data(), sums.data());
         if (FAILED(hr))
             return hr;
     } catch (const std::bad_alloc&) {

@@ -28,24 +28,6 @@ std::wstring TakeLog(ITreeFixtureControl* control)
     return log.str();
 }
 
-std::vector<double> Doubles(const VARIANT& v)
-{
-    std::vector<double> values;
-    if (v.vt != (VT_ARRAY | VT_R8) || !v.parray)
-        return values;
-    LONG lower = 0;
-    LONG upper = -1;
-    SafeArrayGetLBound(v.parray, 1, &lower);
-    SafeArrayGetUBound(v.parray, 1, &upper);
-    void* data = nullptr;
-    if (upper >= lower && SUCCEEDED(SafeArrayAccessData(v.parray, &data))) {
-        const double* d = static_cast<const double*>(data);
-        values.assign(d, d + (upper - lower + 1));
-        SafeArrayUnaccessData(v.parray);
-    }
-    return values;
-}
-
 ObjectSpectrum ReadObject(IKSMassSpectrum* spectrum)
 {
     ObjectSpectrum s;

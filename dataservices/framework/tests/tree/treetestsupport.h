@@ -8,6 +8,7 @@
 
 #include "fixturecontrol.h"
 #include "kscomptr.h"
+#include "kscomtest.h"
 #include "ksconvert.h"
 
 namespace treetest {
@@ -19,8 +20,7 @@ void RegisterComponents();
 ks::ComPtr<ITreeFixtureControl> Control();
 std::wstring TakeLog(ITreeFixtureControl* control);
 
-// The doubles of a VARIANT holding a SAFEARRAY of doubles.
-std::vector<double> Doubles(const VARIANT& v);
+using ks::test::Doubles;
 
 // A spectrum object read back into plain fields.
 struct ObjectSpectrum {

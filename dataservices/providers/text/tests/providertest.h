@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ksactivation.h"
 #include "kscomptr.h"
+#include "kscomtest.h"
 #include "kscontract.h"
 #include "kstest.h"
 #include "kstextprovider.h"
@@ -17,48 +17,16 @@
 
 namespace textprov {
 
+using ks::test::Create;
+using ks::test::Doubles;
+using ks::test::Query;
+
 inline const wchar_t kClassID[] = L"{127AC576-D36A-11D3-91D9-00400536072C}";
 
 // ksregsvr on each module of the build's library folder, in order.
 inline void Register(std::initializer_list<std::string> modules)
 {
     ASSERT_TRUE(ks::test::registerComponents(modules));
-}
-
-template <class I>
-ks::ComPtr<I> Create(REFCLSID clsid)
-{
-    ks::ComPtr<I> object;
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, KS_IID(I), reinterpret_cast<void**>(&object)),
-              S_OK);
-    return object;
-}
-
-template <class I, class From>
-ks::ComPtr<I> Query(From* from)
-{
-    ks::ComPtr<I> to;
-    if (from)
-        from->QueryInterface(KS_IID(I), reinterpret_cast<void**>(&to));
-    return to;
-}
-
-inline std::vector<double> Doubles(const VARIANT& v)
-{
-    std::vector<double> values;
-    if (v.vt != (VT_ARRAY | VT_R8) || !v.parray)
-        return values;
-    LONG lower = 0;
-    LONG upper = -1;
-    SafeArrayGetLBound(v.parray, 1, &lower);
-    SafeArrayGetUBound(v.parray, 1, &upper);
-    void* data = nullptr;
-    if (upper >= lower && SUCCEEDED(SafeArrayAccessData(v.parray, &data))) {
-        const double* d = static_cast<const double*>(data);
-        values.assign(d, d + (upper - lower + 1));
-        SafeArrayUnaccessData(v.parray);
-    }
-    return values;
 }
 
 struct Points {
