@@ -371,8 +371,12 @@ HRESULT callWith(HRESULT (C::*pmf)(A...), C* self, const std::vector<VARTYPE>& t
             }
         };
         (prepareOne(std::get<K>(slots), K), ...);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
+            // What the arguments before the failing one converted (a text
+            // taken out of a VARIANT by reference) never reaches the method.
+            (std::get<K>(slots).finish(false), ...);
             return hr;
+        }
         auto pick = [&](auto& slot, size_t k) -> decltype(slot.passed) {
             if constexpr (isByRef<Last> && std::is_same_v<decltype(slot.passed), Last>) {
                 if (hasRetval && k == n - 1)

@@ -186,6 +186,21 @@ TEST_F(DispatchTest, ByReferenceArguments)
     EXPECT_EQ(count, 3);
     VariantClear(&textHolder);
 
+    // A later argument that does not convert: the text already converted
+    // out of the VARIANT by reference is freed (LeakSanitizer sees it), and
+    // the caller's VARIANT keeps its value.
+    VARIANT numberHolder = i4(1234);
+    VARIANT refNumber;
+    VariantInit(&refNumber);
+    refNumber.vt = VT_BYREF | VT_VARIANT;
+    refNumber.pvarVal = &numberHolder;
+    UINT argErr = 99;
+    EXPECT_EQ(call(8, DISPATCH_METHOD, {str(L"abcd"), refNumber, str(L"no number")}, nullptr, &argErr),
+              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argErr, 0u);
+    EXPECT_EQ(numberHolder.vt, VT_I4);
+    EXPECT_EQ(numberHolder.lVal, 1234);
+
     // VARIANT in, VARIANT retval.
     ks::Variant out;
     ASSERT_EQ(call(9, DISPATCH_METHOD, {str(L"echo")}, &out), S_OK);

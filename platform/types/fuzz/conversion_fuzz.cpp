@@ -19,8 +19,10 @@ void check(bool ok)
         std::abort();
 }
 
-void guidText(const std::wstring& text)
+void guidText(const std::wstring& given)
 {
+    // The C-string calls see the text up to its first NUL.
+    const std::wstring text(given.c_str());
     CLSID clsid;
     std::memset(&clsid, 0xA5, sizeof clsid);
     const HRESULT hr = CLSIDFromString(text.c_str(), &clsid);
