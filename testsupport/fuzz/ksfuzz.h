@@ -12,8 +12,8 @@
 
 namespace ks::fuzz {
 
-// A private folder of this process, made on first use and removed when
-// the process ends. KESTROM_REGISTRY, XDG_CONFIG_HOME, HOME and TMPDIR
+// A private folder of this process (in /dev/shm when it is writable, else
+// in TMPDIR), made on first use and removed when the process ends. KESTROM_REGISTRY, XDG_CONFIG_HOME, HOME and TMPDIR
 // point into it, so a target never touches the user's configuration.
 const std::string& tempDir();
 
@@ -21,5 +21,11 @@ const std::string& tempDir();
 // long run does not fill the disk) and answers its path, for readers that
 // take only a path.
 std::string writeInput(const uint8_t* data, size_t size, const std::string& name = "input");
+
+// Points the C streams stdout and stderr at /dev/null, for targets whose
+// code reports every bad input there (a program's diagnostics, message
+// texts without a display). The descriptors 1 and 2 stay as they are, so
+// sanitizer and libFuzzer reports still reach the terminal.
+void quietStdio();
 
 }  // namespace ks::fuzz
