@@ -118,6 +118,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     p.slot[yarbex::InIntParams].words.first = uintptr_t(uint32_t(in.raw<int32_t>()));
     for (uint32_t k = 0; k < 3; ++k)
         p.slot[yarbex::InIntParams + k].words.second = in.raw<uint32_t>();
+    // With refinement, integer parameter 0 is the number of passes over all
+    // lines: the host's to choose, each pass a full refit. A host asks for
+    // a few; four billion would run for days, so the decoder keeps it small.
+    if (dpi->mode & ModeRefine)
+        p.slot[yarbex::InIntParams].words.second %= 65;
     const uint8_t doubles = in.byte() % 61;
     for (uint32_t k = 0; k < doubles; ++k)
         p.slot[yarbex::InDoubles + k].value = in.number();
