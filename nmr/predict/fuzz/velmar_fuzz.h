@@ -1,6 +1,7 @@
 // Runs the program's driver in process on a parameter file and a molecule
 // input, with the five output files in the fuzz folder. Whatever the
-// input, the run ends: completed (0) or with one diagnostic (2).
+// input, the run ends: computed, with rejected molecules, or stopped by a
+// diagnostic.
 #pragma once
 
 #include "ksfuzz.h"
@@ -25,7 +26,7 @@ inline void runDriver(const std::string& params, const std::string& molecules)
     argv.push_back(nullptr);
     const int rc = runProgram(int(args.size()), argv.data());
     closeAllUnits();
-    if (rc != 0 && rc != 2)
+    if (rc != kExitComputed && rc != kExitRejected && rc != kExitFatal)
         std::abort();
 }
 
