@@ -1,4 +1,5 @@
 #include "kstextutil.h"
+#include "ksfiles.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -18,7 +19,7 @@ bool isSeparator(wchar_t c)
 
 wint_t upper(wchar_t c)
 {
-    return std::towupper(static_cast<wint_t>(c));
+    return static_cast<wint_t>(ks::upperCase(c));
 }
 
 wchar_t asciiUpper(wchar_t c)
@@ -128,14 +129,14 @@ size_t Trim(std::wstring& text)
 std::wstring& ToUpper(std::wstring& text)
 {
     for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+        c = ks::upperCase(c);
     return text;
 }
 
 std::wstring& ToLower(std::wstring& text)
 {
     for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+        c = ks::foldCase(c);
     return text;
 }
 

@@ -12,7 +12,8 @@
 // separators. Answers base.
 std::wstring& JoinPath(std::wstring& base, const std::wstring& part);
 
-// Compares after the wide upper-case mapping: the first difference answers
+// Compares after the upper-case mapping (ks::upperCase, the same in every
+// locale): the first difference answers
 // upper(a[i]) - upper(b[i]); when one text is a prefix of the other, the
 // longer one's next character decides (negated when b is the longer); equal
 // texts answer 0.
@@ -43,7 +44,8 @@ bool Tokenize(const std::wstring& text, const std::wstring& delimiters, size_t& 
 // character), then trailing white space. Answers the new length.
 size_t Trim(std::wstring& text);
 
-// In place with the wide case mapping; answer text.
+// In place with the case mapping of ks::upperCase / ks::foldCase (the same
+// in every locale); answer text.
 std::wstring& ToUpper(std::wstring& text);
 std::wstring& ToLower(std::wstring& text);
 

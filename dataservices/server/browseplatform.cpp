@@ -1,4 +1,5 @@
 #include "browseplatform.h"
+#include "ksfiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,16 +10,9 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
-
-std::wstring lowered(const std::wstring& s)
-{
-    std::wstring r(s);
-    for (wchar_t& c : r)
-        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-    return r;
-}
 
 bool isSeparator(wchar_t c)
 {
@@ -193,7 +187,7 @@ std::vector<KSLinuxBrowsePlatform::Mount> KSLinuxBrowsePlatform::ParseMountTable
     std::stable_sort(mounts.begin(), mounts.end(), [](const Mount& a, const Mount& b) {
         if (a.point == L"/" || b.point == L"/")
             return a.point == L"/" && b.point != L"/";
-        return lowered(a.point) < lowered(b.point);
+        return ks::compareNoCase(a.point, b.point) < 0;
     });
     return mounts;
 }
@@ -249,20 +243,23 @@ std::unique_ptr<KSNetEnumeration> KSLinuxBrowsePlatform::OpenNetwork(DWORD, cons
 bool KSLinuxBrowsePlatform::ListFolder(const std::wstring& folderPath, std::vector<KSFolderEntry>& entries)
 {
     entries.clear();
-    const QString folder = QString::fromStdWString(folderPath);
-    QDir dir(folder);
-    if (!QFileInfo(folder).isDir() || !dir.isReadable())
+    const std::string folder = QString::fromStdWString(folderPath).toStdString();
+    if (!ks::isFolder(folder) || ::access(folder.c_str(), R_OK | X_OK) != 0)
         return false;
-    const QFileInfoList list =
-        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
     std::wstring prefix = folderPath;
     if (prefix.empty() || !isSeparator(prefix.back()))
         prefix += L'/';
-    for (const QFileInfo& info : list) {
+    const std::string slash = folder.empty() || folder.back() != '/' ? "/" : "";
+    // "." and ".." first, as the platform's folder listings have them (the
+    // dialogs skip them), then the names sorted without regard to case.
+    std::vector<std::string> names{".", ".."};
+    for (std::string& name : ks::listFolderNoCase(folder))
+        names.push_back(std::move(name));
+    for (const std::string& name : names) {
         KSFolderEntry e;
-        e.name = info.fileName().toStdWString();
+        e.name = wideFromUtf8(name);
         e.path = prefix + e.name;
-        e.folder = info.isDir();
+        e.folder = ks::isFolder(folder + slash + name);
         entries.push_back(std::move(e));
     }
     return true;

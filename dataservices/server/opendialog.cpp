@@ -4,23 +4,12 @@
 #include "kscomptr.h"
 #include "ksdataaccess.h"
 #include "ksdialogs.h"
+#include "ksfiles.h"
 
 #include <algorithm>
 #include <cwctype>
 
 namespace {
-
-int compareNoCase(const std::wstring& a, const std::wstring& b)
-{
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const wint_t x = std::towlower(static_cast<wint_t>(a[i]));
-        const wint_t y = std::towlower(static_cast<wint_t>(b[i]));
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 bool endsWithSeparator(const std::wstring& s)
 {
@@ -34,7 +23,7 @@ bool isDotEntry(const std::wstring& name)
 
 bool isTextFileName(const std::wstring& name)
 {
-    return name.size() >= 4 && compareNoCase(name.substr(name.size() - 4), L".txt") == 0;
+    return name.size() >= 4 && ks::equalNoCase(name.substr(name.size() - 4), L".txt");
 }
 
 // Two values match when either is 0 (any) or they are equal.
@@ -107,7 +96,7 @@ KSBrowseNode* COpenDialogTree::Insert(KSBrowseNode* parent, std::unique_ptr<KSBr
     if (sorted) {
         // After the last node that does not sort behind the new one.
         index = 0;
-        while (index < children.size() && compareNoCase(children[index]->text, node->text) <= 0)
+        while (index < children.size() && ks::compareNoCase(children[index]->text, node->text) <= 0)
             ++index;
     }
     node->parent = parent;
@@ -122,7 +111,7 @@ KSBrowseNode* COpenDialogTree::Child(KSBrowseNode* parent, const std::wstring& t
 {
     const auto& children = parent ? parent->children : m_roots;
     for (const auto& child : children)
-        if (compareNoCase(child->text, text) == 0)
+        if (ks::equalNoCase(child->text, text))
             return child.get();
     return nullptr;
 }

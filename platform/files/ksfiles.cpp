@@ -6,6 +6,7 @@
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace ks {
 namespace {
@@ -152,6 +153,44 @@ wchar_t foldCase(wchar_t c)
     return static_cast<wchar_t>(foldCase(static_cast<char32_t>(c)));
 }
 
+char32_t upperCase(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') ? c - 32 : c;
+    // Built once from the fold itself, so the two never disagree. The
+    // first code point folding to a letter is its capital (I before
+    // dotted I, S before long s); ß keeps itself as C libraries do.
+    static const std::unordered_map<char32_t, char32_t> capitals = [] {
+        std::unordered_map<char32_t, char32_t> m;
+        auto add = [&m](char32_t from, char32_t to) {
+            for (char32_t u = from; u <= to; ++u) {
+                const char32_t f = foldCase(u);
+                if (f != u && f != 0xDF)
+                    m.emplace(f, u);
+            }
+        };
+        add(0x80, 0x1FFF);
+        add(0xFF21, 0xFF3A);
+        m[0x3C2] = 0x3A3;  // final sigma capitalises as sigma
+        return m;
+    }();
+    const auto it = capitals.find(c);
+    return it == capitals.end() ? c : it->second;
+}
+
+wchar_t upperCase(wchar_t c)
+{
+    return static_cast<wchar_t>(upperCase(static_cast<char32_t>(c)));
+}
+
+std::wstring upperCase(const std::wstring& text)
+{
+    std::wstring out(text);
+    for (auto& c : out)
+        c = upperCase(c);
+    return out;
+}
+
 std::wstring foldCase(const std::wstring& text)
 {
     std::wstring out(text);
@@ -272,7 +311,12 @@ std::vector<std::string> listFolderNoCase(const std::string& folder)
 
 int openRegularFile(const std::string& path, int flags)
 {
-    if (path.empty()) {
+    return openRegularFile(path.c_str(), flags);
+}
+
+int openRegularFile(const char* path, int flags)
+{
+    if (!path || !*path) {
         errno = ENOENT;
         return -1;
     }
@@ -280,7 +324,7 @@ int openRegularFile(const std::string& path, int flags)
         errno = EINVAL;
         return -1;
     }
-    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open(path, flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return -1;
     struct stat st;

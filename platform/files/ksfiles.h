@@ -25,6 +25,14 @@ namespace ks {
 char32_t foldCase(char32_t c);
 wchar_t foldCase(wchar_t c);
 
+// The upper-case partner within the same blocks (the inverse of
+// foldCase: upperCase(foldCase(c)) is the first code point that folds
+// to it), for the calls that upper-case text rather than compare it.
+// ß keeps itself (as C libraries do); final sigma capitalises as sigma.
+char32_t upperCase(char32_t c);
+wchar_t upperCase(wchar_t c);
+std::wstring upperCase(const std::wstring& text);
+
 // Folded copies and comparisons (0 when equal without regard to case,
 // <0 / >0 by folded code point order, then by the original text so the
 // order is total).
@@ -62,6 +70,9 @@ std::vector<std::string> listFolderNoCase(const std::string& folder);
 // Answers the descriptor, or -1 with errno set: the open's own error, or
 // EISDIR for a folder and EINVAL for a FIFO, socket or device.
 int openRegularFile(const std::string& path, int flags = O_RDONLY);
+// The same for a C string (null answers -1 with ENOENT), for plain C
+// interfaces that build no std::string.
+int openRegularFile(const char* path, int flags = O_RDONLY);
 
 // The same as a stdio stream ("rb", "r+b", ...; creating modes are
 // refused with EINVAL: a file that does not exist yet is no reader's

@@ -1,4 +1,5 @@
 #include "kscstring.h"
+#include "ksfiles.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -49,8 +50,8 @@ int CString::CompareNoCase(const wchar_t* other) const
     const wchar_t* a = m_s.c_str();
     const wchar_t* b = other ? other : L"";
     for (;; ++a, ++b) {
-        wint_t ca = std::towlower(static_cast<wint_t>(*a));
-        wint_t cb = std::towlower(static_cast<wint_t>(*b));
+        const wchar_t ca = ks::foldCase(*a);
+        const wchar_t cb = ks::foldCase(*b);
         if (ca != cb)
             return ca < cb ? -1 : 1;
         if (!ca)
@@ -173,14 +174,14 @@ CString& CString::TrimRight(const wchar_t* chars)
 CString& CString::MakeUpper()
 {
     for (wchar_t& c : m_s)
-        c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+        c = ks::upperCase(c);
     return *this;
 }
 
 CString& CString::MakeLower()
 {
     for (wchar_t& c : m_s)
-        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+        c = ks::foldCase(c);
     return *this;
 }
 

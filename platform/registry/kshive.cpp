@@ -1,5 +1,6 @@
 #include "kshive.h"
 
+#include "ksfiles.h"
 #include "kswinerror.h"
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <locale.h>
 #include <map>
+#include <unordered_map>
 #include <unordered_set>
 #include <pwd.h>
 #include <sys/file.h>
@@ -23,40 +25,14 @@ namespace ks::reg {
 
 // ---------------------------------------------------------------- names
 
-namespace {
-
-locale_t caseLocale()
-{
-    // Case mapping from a fixed locale, so that folding never depends on
-    // what the process has set (and agrees between processes).
-    static locale_t loc = [] {
-        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-        return l;
-    }();
-    return loc;
-}
-
-wchar_t foldChar(wchar_t c)
-{
-    const uint32_t u = static_cast<uint32_t>(c);
-    if (u < 0x80)
-        return (u >= 'a' && u <= 'z') ? static_cast<wchar_t>(u - 32) : c;
-    if (u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF))
-        return c;
-    if (locale_t loc = caseLocale())
-        return static_cast<wchar_t>(towupper_l(static_cast<wint_t>(c), loc));
-    if (u >= 0xE0 && u <= 0xFE && u != 0xF7)
-        return static_cast<wchar_t>(u - 32);
-    return c;
-}
-
-}  // namespace
-
 std::wstring foldName(const std::wstring& name)
 {
+    // The platform's one fold decides which names are equal; the capital
+    // of each folded letter keeps the order subkeys always had ("_" after
+    // the letters).
     std::wstring out(name);
     for (auto& c : out)
-        c = foldChar(c);
+        c = ks::upperCase(ks::foldCase(c));
     return out;
 }
 
@@ -490,7 +466,8 @@ bool parseKeyPath(const std::string& s, std::vector<std::wstring>& path)
             if (i >= s.size() || s[i] != 'x')
                 return false;
             ++i;
-            if (!readBracedHex(s, i, u) || u == '\\')
+            // No call can make a zero character in a name: it is damage.
+            if (!readBracedHex(s, i, u) || u == '\\' || u == 0)
                 return false;
             cur += static_cast<wchar_t>(u);
             continue;
@@ -526,6 +503,8 @@ std::string parseValueLine(const std::string& line, Value& v)
         i = 1;
     } else if (!readQuoted(line, i, name)) {
         return "bad value name";
+    } else if (name.find(L'\0') != std::wstring::npos) {
+        return "zero character in a value name";
     }
     if (i >= line.size() || line[i] != '=')
         return "'=' expected after the value name";
@@ -595,69 +574,139 @@ std::string formatHive(const Key& root, const std::string& hiveName)
     return out;
 }
 
+namespace {
+
+// Subkeys met while parsing, found by parent and folded name in constant
+// time: keys listed in any order load in one pass, sorted at the end.
+struct ChildName {
+    const Key* parent;
+    std::wstring folded;
+    bool operator==(const ChildName& o) const { return parent == o.parent && folded == o.folded; }
+};
+struct ChildNameHash {
+    size_t operator()(const ChildName& c) const
+    {
+        return std::hash<const void*>()(c.parent) * 31 + std::hash<std::wstring>()(c.folded);
+    }
+};
+using ChildIndex = std::unordered_map<ChildName, Key*, ChildNameHash>;
+
+void indexExisting(Key& key, ChildIndex& index)
+{
+    for (auto& k : key.subkeys) {
+        index.emplace(ChildName{&key, k->folded}, k.get());
+        indexExisting(*k, index);
+    }
+}
+
+void sortSubkeys(Key& key)
+{
+    std::sort(key.subkeys.begin(), key.subkeys.end(),
+              [](const std::unique_ptr<Key>& a, const std::unique_ptr<Key>& b) { return a->folded < b->folded; });
+    for (auto& k : key.subkeys)
+        sortSubkeys(*k);
+}
+
+}  // namespace
+
 ParseStatus parseHive(const std::string& text, Key& root)
 {
     ParseStatus st;
+    ChildIndex children;
+    indexExisting(root, children);
     Key* current = nullptr;
+    // After a damaged key line its values have no key to go to: they are
+    // skipped up to the next key line.
+    bool skippingKey = false;
     std::unordered_set<std::wstring> seen;  // folded value names of `current`
     bool ended = false;
     size_t pos = 0, lineNo = 0;
-    auto fail = [&](const std::string& why) {
-        st.complete = false;
-        st.line = lineNo;
-        st.reason = why;
-        return st;
+    // A damaged line loses only itself: the first one is reported, every
+    // one is counted, and reading goes on.
+    auto damage = [&](const std::string& why) {
+        if (st.complete) {
+            st.complete = false;
+            st.line = lineNo;
+            st.reason = why;
+        }
+        ++st.damagedLines;
+    };
+    auto child = [&](Key* parent, const std::wstring& name) {
+        std::wstring folded = foldName(name);
+        const auto it = children.find(ChildName{parent, folded});
+        if (it != children.end())
+            return it->second;
+        auto k = std::make_unique<Key>();
+        k->name = name;
+        k->folded = folded;
+        Key* raw = k.get();
+        parent->subkeys.push_back(std::move(k));
+        children.emplace(ChildName{parent, std::move(folded)}, raw);
+        return raw;
     };
     while (pos < text.size()) {
         ++lineNo;
         size_t nl = text.find('\n', pos);
-        const bool lastWithoutNewline = nl == std::string::npos;
-        if (lastWithoutNewline)
+        if (nl == std::string::npos)
             nl = text.size();
         std::string line = text.substr(pos, nl - pos);
         pos = nl + 1;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (ended) {
-            if (line.empty())
-                continue;
-            return fail("text after the end line");
-        }
         if (line.empty())
             continue;
+        if (ended) {
+            // Whatever follows the end line is read as well, but the file
+            // as a whole is damaged.
+            damage("text after the end line");
+            ended = false;
+        }
         if (line[0] == ';') {
             if (line == kEndLine)
                 ended = true;
             continue;
         }
         if (line[0] == '[') {
-            if (line.back() != ']')
-                return fail("bad key line");
             std::vector<std::wstring> path;
-            if (!parseKeyPath(line.substr(1, line.size() - 2), path))
-                return fail("bad key name");
+            if (line.back() != ']' || !parseKeyPath(line.substr(1, line.size() - 2), path)) {
+                damage(line.back() != ']' ? "bad key line" : "bad key name");
+                current = nullptr;
+                skippingKey = true;
+                continue;
+            }
+            skippingKey = false;
             current = &root;
             for (const auto& n : path)
-                current = current->ensureSubkey(n);
+                current = child(current, n);
             seen.clear();
             for (const auto& v : current->values)
                 seen.insert(v.folded);
             continue;
         }
-        if (!current)
-            return fail("value outside a key");
+        if (!current) {
+            if (skippingKey)
+                ++st.damagedLines;
+            else
+                damage("value outside a key");
+            continue;
+        }
         Value v;
         const std::string why = parseValueLine(line, v);
-        if (!why.empty())
-            return fail(why);
-        if (!seen.insert(v.folded).second)
-            return fail("value listed twice");
+        if (!why.empty()) {
+            damage(why);
+            continue;
+        }
+        if (!seen.insert(v.folded).second) {
+            damage("value listed twice");
+            continue;
+        }
         current->values.push_back(std::move(v));
     }
     if (!ended && !text.empty()) {
         ++lineNo;
-        return fail("the file ends early");
+        damage("the file ends early");
     }
+    sortSubkeys(root);
     return st;
 }
 
@@ -722,12 +771,15 @@ std::map<std::string, CachedHive>& cache()
     return c;
 }
 
-// Reads an open file whole.
+// Reads an open file whole; false on a read error or when it holds more
+// than kMaxHiveBytes (a file that grew after its size was checked).
 bool readAll(int fd, std::string& out)
 {
     out.clear();
     char buf[65536];
     for (;;) {
+        if (out.size() > kMaxHiveBytes)
+            return false;
         const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR)
@@ -754,12 +806,16 @@ LONG loadFile(const std::string& file, Loaded& out)
     out.root = std::make_unique<Key>();
     out.damaged = false;
     out.raw.clear();
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file is a hive: a FIFO would block every call and a
+    // device (a link to /dev/zero) would feed bytes without end.
+    const int fd = ks::openRegularFile(file);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             out.status = FileStatus{};
             return ERROR_SUCCESS;
         }
+        if (errno == EINVAL || errno == EISDIR)
+            std::fprintf(stderr, "ksplatform: the registry hive %s is not a regular file\n", file.c_str());
         return ERROR_CANTOPEN;
     }
     struct stat st;
@@ -767,9 +823,17 @@ LONG loadFile(const std::string& file, Loaded& out)
         ::close(fd);
         return ERROR_CANTREAD;
     }
+    if (static_cast<unsigned long long>(st.st_size) > kMaxHiveBytes) {
+        ::close(fd);
+        std::fprintf(stderr, "ksplatform: the registry hive %s is larger than %zu bytes; it is not read\n",
+                     file.c_str(), kMaxHiveBytes);
+        return ERROR_CANTREAD;
+    }
     out.status = statusOf(st);
     const bool readOk = readAll(fd, out.raw);
     ::close(fd);
+    if (!readOk && out.raw.size() > kMaxHiveBytes)
+        return ERROR_CANTREAD;
     ParseStatus ps = parseHive(out.raw, *out.root);
     if (!readOk && ps.complete) {
         ps.complete = false;
@@ -778,8 +842,9 @@ LONG loadFile(const std::string& file, Loaded& out)
     if (!ps.complete) {
         out.damaged = true;
         std::fprintf(stderr,
-                     "ksplatform: the registry hive %s is damaged at line %zu (%s); it was loaded up to there\n",
-                     file.c_str(), ps.line, ps.reason.c_str());
+                     "ksplatform: the registry hive %s is damaged at line %zu (%s); %zu damaged line(s) "
+                     "were skipped, the rest was loaded\n",
+                     file.c_str(), ps.line, ps.reason.c_str(), ps.damagedLines);
     }
     return ERROR_SUCCESS;
 }

@@ -11,13 +11,18 @@
 
 namespace ks::reg {
 
-// Case-insensitive comparison key of a name (simple upper-case mapping,
-// independent of the process locale).
+// Case-insensitive comparison key of a name: ks::foldCase (independent of
+// the process locale) written as capitals, which keeps the subkey order.
 std::wstring foldName(const std::wstring& name);
 
 // Deepest key path (names below a hive root) and longest key name.
 constexpr size_t kMaxKeyDepth = 512;
 constexpr size_t kMaxKeyName = 255;
+
+// Largest hive file read (64 MiB, some hundred thousand keys beyond any
+// real registry): a larger one is refused with ERROR_CANTREAD and left as
+// it is, so memory stays bounded whatever the file holds.
+constexpr size_t kMaxHiveBytes = size_t(64) << 20;
 
 struct Value {
     std::wstring name;
@@ -42,12 +47,16 @@ struct Key {
     bool removeValue(const std::wstring& folded);
 };
 
-// Text form of a hive. Parsing stops at the first line that cannot be
-// read; what came before stays in `root`.
+// Text form of a hive. A line that cannot be read loses only itself
+// (after a damaged key line, the values up to the next key line, which
+// have no key to go to): everything else is loaded, keys in any order in
+// one pass. A zero character in a key or value name is damage (no call can
+// make one).
 struct ParseStatus {
     bool complete = true;
-    size_t line = 0;     // the first damaged line (1-based) when incomplete
-    std::string reason;
+    size_t line = 0;          // the first damaged line (1-based) when incomplete
+    std::string reason;       // why that line is damaged
+    size_t damagedLines = 0;  // lines skipped in all
 };
 ParseStatus parseHive(const std::string& text, Key& root);
 std::string formatHive(const Key& root, const std::string& hiveName);

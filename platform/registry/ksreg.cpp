@@ -1,5 +1,6 @@
 // ksreg: prints and edits the registry.
 #include "kshive.h"
+#include "ksfiles.h"
 #include "ksregistry.h"
 
 #include <cctype>
@@ -49,7 +50,7 @@ bool parseKeyArg(const std::string& s, KeyArg& out)
     const size_t sep = s.find('\\');
     const std::string head = s.substr(0, sep);
     for (const auto& r : kRoots)
-        if (strcasecmp(head.c_str(), r.name) == 0 || strcasecmp(head.c_str(), r.shortName) == 0)
+        if (ks::equalNoCaseUtf8(head, r.name) || ks::equalNoCaseUtf8(head, r.shortName))
             out.root = &r;
     if (!out.root)
         return false;

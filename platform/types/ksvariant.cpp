@@ -1,4 +1,5 @@
 #include "ksvariant.h"
+#include "ksfiles.h"
 #include "ksunknown.h"
 
 #include <cfenv>
@@ -126,7 +127,7 @@ bool equalsNoCase(const std::wstring& a, const char* b)
     if (a.size() != n)
         return false;
     for (size_t i = 0; i < n; ++i)
-        if (std::towlower(a[i]) != static_cast<wint_t>(std::tolower(static_cast<unsigned char>(b[i]))))
+        if (ks::foldCase(a[i]) != static_cast<wchar_t>(ks::foldCase(static_cast<char32_t>(static_cast<unsigned char>(b[i])))))
             return false;
     return true;
 }

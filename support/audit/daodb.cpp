@@ -2,6 +2,7 @@
 
 #include "daoengine.h"
 #include "daotabledef.h"
+#include "ksfiles.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -32,8 +33,7 @@ std::wstring passwordOf(LPCWSTR connect)
         if (end == std::wstring::npos)
             end = text.size();
         const std::wstring part = text.substr(start, end - start);
-        if (part.size() >= 4 && std::towlower(part[0]) == L'p' && std::towlower(part[1]) == L'w' &&
-            std::towlower(part[2]) == L'd' && part[3] == L'=')
+        if (part.size() >= 4 && ks::equalNoCase(part.substr(0, 4), L"pwd="))
             return part.substr(4);
         start = end + 1;
     }

@@ -2,6 +2,7 @@
 
 #include "daoengine.h"
 #include "daotabledef.h"
+#include "ksfiles.h"
 #include "ksdialogs.h"
 #include "utf8text.h"
 
@@ -51,8 +52,7 @@ std::wstring withDatabaseExtension(const std::wstring& name)
     const std::wstring base = hasExtension ? name.substr(0, dot) : name;
     if (hasExtension) {
         const std::wstring ext = name.substr(dot);
-        if (ext.size() == 4 && std::towlower(ext[1]) == L'm' && std::towlower(ext[2]) == L'd' &&
-            std::towlower(ext[3]) == L'b')
+        if (ext.size() == 4 && ks::equalNoCase(ext, L".mdb"))
             return name;
     }
     return base + L".mdb";

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ksfiles.h"
 #include "ksfilestat.h"
 #include "massspectrum.h"
 
@@ -85,9 +86,11 @@ const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1
                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // One decimal number at p: optional sign, digits with an optional fraction
-// (at least one digit), optional exponent. Answers the end of the number,
-// or nullptr when none starts at p. `overflow` tells a value beyond the
-// range of double; a value too small for it reads as what strtod gives.
+// (at least one digit), optional exponent (its letter and sign are taken
+// even without digits, as scanf's "%lf" takes them). Answers the end of
+// the number, or nullptr when none starts at p. `overflow` tells a value
+// beyond the range of double; a value too small for it reads as what
+// strtod gives.
 const char* scanNumber(const char* p, const char* end, double& value, bool& overflow)
 {
     overflow = false;
@@ -149,8 +152,11 @@ const char* scanNumber(const char* p, const char* end, double& value, bool& over
                 ++q;
             }
             exponent += expNegative ? -e : e;
-            p = q;
         }
+        // An exponent without digits ("100e 5", "1.5e+ 3") is consumed with
+        // the number, as the C library's scanf consumes it: the number
+        // keeps its value and the next one starts after the letter and sign.
+        p = q;
     }
     if (mantissa == 0) {
         value = negative ? -0.0 : 0.0;
@@ -232,60 +238,67 @@ std::wstring folderOf(const std::wstring& path)
     return CKSFileStat(path).GetFolder(false);
 }
 
-// Opens a regular file for reading; -1 otherwise (a folder is no file).
+// Opens a regular file for reading; -1 otherwise (a folder is no file,
+// and a FIFO named like a dataset must not block the open).
 int openForReading(const std::wstring& path)
 {
-    const int fd = ::open(FileSystemPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return ks::openRegularFile(FileSystemPath(path));
 }
 
 }  // namespace
 
-// Whole lines of a file, however long, through one buffer. A line is handed
-// out without its line feed and without a carriage return in front of it;
-// like the C string it was, it ends at its first zero byte.
+// Lines of a file through one buffer. A line is handed out without its line
+// feed and without a carriage return in front of it; like the C string it
+// was, it ends at its first zero byte. Memory stays bounded whatever the
+// file holds: of a line only what it can use is kept (up to its first zero
+// byte, at most kMaxLineBytes), the rest is scanned to the line feed and
+// dropped, so a sparse file of zeros or a file without line feeds costs no
+// more than that.
 class CTextDataIO::LineReader {
 public:
+    // Far beyond any title or number (a number needs a few hundred
+    // characters), and beyond the megabyte lines some writers produce.
+    static constexpr size_t kMaxLineBytes = 4 * 1024 * 1024;
+
     explicit LineReader(int fd) : m_fd(fd), m_Buffer(kInitialSize) {}
 
     bool Next(const char*& line, size_t& length)
     {
+        FoldHole();
         for (;;) {
             const char* base = m_Buffer.data();
             const char* nl = nullptr;
             if (m_nScanned < m_nFill)
                 nl = static_cast<const char*>(memchr(base + m_nScanned, '\n', m_nFill - m_nScanned));
             if (nl) {
-                Hand(base + m_nPos, static_cast<size_t>(nl - (base + m_nPos)), line, length);
+                HandCurrent(static_cast<size_t>(nl - base), line, length);
                 m_nPos = static_cast<size_t>(nl - base) + 1;
                 m_nScanned = m_nPos;
                 return true;
             }
             m_nScanned = m_nFill;
             if (m_bEnd) {
-                if (m_nPos >= m_nFill)
+                if (m_nPos >= m_nFill && m_nHole == 0)
                     return false;
-                Hand(base + m_nPos, m_nFill - m_nPos, line, length);
+                HandCurrent(m_nFill, line, length);
                 m_nPos = m_nFill;
                 m_nScanned = m_nFill;
                 return true;
             }
+            BoundCurrentLine();
             Fill();
         }
     }
 
     // Offset in the file just after the line last handed out.
-    int64_t Offset() const { return m_nBufferOffset + static_cast<int64_t>(m_nPos); }
+    int64_t Offset() const
+    {
+        return m_nBufferOffset + static_cast<int64_t>(m_nPos) + static_cast<int64_t>(m_nHole);
+    }
 
     void Seek(int64_t offset)
     {
+        FoldHole();
         if (offset >= m_nBufferOffset && offset <= m_nBufferOffset + static_cast<int64_t>(m_nFill)) {
             m_nPos = static_cast<size_t>(offset - m_nBufferOffset);
             m_nScanned = m_nPos;
@@ -305,6 +318,7 @@ public:
     // Keeps no large buffer once a long line has been read.
     void Trim()
     {
+        FoldHole();
         if (m_Buffer.size() > kInitialSize && m_nFill - m_nPos <= kInitialSize) {
             std::vector<char> small(kInitialSize);
             memcpy(small.data(), m_Buffer.data() + m_nPos, m_nFill - m_nPos);
@@ -318,15 +332,61 @@ public:
 
 private:
     static constexpr size_t kInitialSize = 256 * 1024;
+    static constexpr size_t kNoCut = static_cast<size_t>(-1);
 
-    static void Hand(const char* begin, size_t n, const char*& line, size_t& length)
+    // Hands out the line from m_nPos to end (the line feed's index, or the
+    // end of the data): its kept part when its tail was dropped.
+    void HandCurrent(size_t end, const char*& line, size_t& length)
     {
-        if (n > 0 && begin[n - 1] == '\r')
+        const char* begin = m_Buffer.data() + m_nPos;
+        size_t n = end - m_nPos;
+        if (m_nKeep != kNoCut) {
+            // The line's real end (and any carriage return) was dropped.
+            n = std::min(n, m_nKeep);
+            m_nKeep = kNoCut;
+        } else if (n > 0 && begin[n - 1] == '\r') {
             --n;
+        }
         if (const void* zero = memchr(begin, '\0', n))
             n = static_cast<size_t>(static_cast<const char*>(zero) - begin);
         line = begin;
         length = n;
+    }
+
+    // Called while the line from m_nPos has no line feed yet: drops what the
+    // line cannot use (past its first zero byte or kMaxLineBytes), keeping
+    // count of the dropped bytes for the file offsets.
+    void BoundCurrentLine()
+    {
+        const size_t held = m_nFill - m_nPos;
+        size_t keep = m_nKeep;
+        if (keep == kNoCut) {
+            const void* zero = memchr(m_Buffer.data() + m_nPos, '\0', held);
+            keep = zero ? static_cast<size_t>(static_cast<const char*>(zero) - (m_Buffer.data() + m_nPos))
+                        : std::min(held, kMaxLineBytes);
+            if (keep == held && held < kMaxLineBytes)
+                return;  // nothing to drop yet
+        }
+        if (held > keep) {
+            m_nHole += held - keep;
+            m_nFill = m_nPos + keep;
+            m_nScanned = m_nFill;
+        }
+        m_nKeep = keep;
+    }
+
+    // Once the cut line has been handed out, the buffer again maps onto the
+    // file without a gap: what follows the line moves to the front.
+    void FoldHole()
+    {
+        if (m_nHole == 0 || m_nKeep != kNoCut)
+            return;
+        memmove(m_Buffer.data(), m_Buffer.data() + m_nPos, m_nFill - m_nPos);
+        m_nBufferOffset += static_cast<int64_t>(m_nPos + m_nHole);
+        m_nFill -= m_nPos;
+        m_nScanned -= m_nPos;
+        m_nPos = 0;
+        m_nHole = 0;
     }
 
     void Fill()
@@ -339,7 +399,7 @@ private:
             m_nPos = 0;
         }
         if (m_nFill == m_Buffer.size())
-            m_Buffer.resize(m_Buffer.size() * 2);  // a line longer than the buffer
+            m_Buffer.resize(m_Buffer.size() * 2);  // a long line, within kMaxLineBytes
         for (;;) {
             const ssize_t n = ::read(m_fd, m_Buffer.data() + m_nFill, m_Buffer.size() - m_nFill);
             if (n > 0) {
@@ -357,10 +417,12 @@ private:
 
     int m_fd;
     std::vector<char> m_Buffer;
-    int64_t m_nBufferOffset = 0;
-    size_t m_nPos = 0;      // start of the next line
-    size_t m_nFill = 0;     // bytes held
-    size_t m_nScanned = 0;  // searched for a line feed up to here
+    int64_t m_nBufferOffset = 0;  // file offset of the buffer's first byte
+    size_t m_nPos = 0;            // start of the next line
+    size_t m_nFill = 0;           // bytes held
+    size_t m_nScanned = 0;        // searched for a line feed up to here
+    size_t m_nKeep = kNoCut;      // bytes kept of a line whose tail is dropped
+    size_t m_nHole = 0;           // bytes dropped after the kept part
     bool m_bEnd = false;
     bool m_bFailed = false;
 };

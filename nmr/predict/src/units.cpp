@@ -1,4 +1,5 @@
 #include "units.h"
+#include "ksfiles.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -105,10 +106,15 @@ void openUnit(int unit, const std::string& given, UnitKind kind)
     Unit u;
     u.name = name;
     u.kind = kind;
-    u.fp = std::fopen(name.c_str(), kind == UnitKind::Input ? "rb" : "wb");
-    if (!u.fp)
+    // Input must be a regular file: a FIFO would block the run and a
+    // device would feed bytes without end.
+    u.fp = kind == UnitKind::Input ? ks::openRegularFileStream(name, "rb") : std::fopen(name.c_str(), "wb");
+    if (!u.fp) {
+        const bool special = kind == UnitKind::Input && (errno == EINVAL || errno == EISDIR);
         throw FatalError(std::string("open for ") + (kind == UnitKind::Input ? "reading" : "writing") +
-                         " of " + describe(unit, &u) + " failed: " + std::strerror(errno));
+                         " of " + describe(unit, &u) + " failed: " +
+                         (special ? "not a regular file" : std::strerror(errno)));
+    }
     units()[unit] = u;
 }
 

@@ -2,6 +2,7 @@
 // molecules and the failures that end a run.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "velmar_testutil.h"
@@ -175,6 +176,28 @@ TEST(VelmarProgram, MissingInputFileIsNotCreated)
     EXPECT_TRUE(contains(r.err, d + "nothere.dat")) << r.err;
     EXPECT_EQ(ks::test::readFile(d + "nothere.dat"), "");
     EXPECT_NE(access((d + "nothere.dat").c_str(), F_OK), 0) << "the missing input was created";
+}
+
+// Input and parameters must be regular files: a FIFO would block the run
+// and a device would feed bytes without end.
+TEST(VelmarProgram, SpecialInputFilesAreRefused)
+{
+    const std::string d = ks::test::tempDir() + "/";
+    ASSERT_EQ(::mkfifo((d + "fifo.dat").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", (d + "zero.par").c_str()), 0);
+    struct Case {
+        std::string params, input, unit;
+    } const cases[] = {
+        {velmar::test::bundledParams(), d + "fifo.dat", "unit 5"},
+        {d + "zero.par", d + "fifo.dat", "unit 4"},
+        {velmar::test::bundledParams(), d, "unit 5"},
+    };
+    for (const auto& c : cases) {
+        auto r = ks::test::run({VELMAR_EXE, c.params, c.input, d + "out.lis", d + "s", d + "c", d + "p", d + "v"});
+        EXPECT_NE(r.exitCode, 0) << c.input;
+        EXPECT_TRUE(contains(r.err, c.unit)) << r.err;
+        EXPECT_TRUE(contains(r.err, "not a regular file")) << r.err;
+    }
 }
 
 TEST(VelmarProgram, OutputFilesAreTruncated)

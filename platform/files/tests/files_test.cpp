@@ -48,6 +48,36 @@ TEST(CaseFold, TableOfCodePoints)
             << std::hex << static_cast<uint32_t>(c.in);
 }
 
+TEST(CaseFold, UpperCaseIsTheInverse)
+{
+    const FoldCase cases[] = {
+        {U'a', U'A'}, {U'Z', U'Z'}, {U'_', U'_'},
+        {0xE9, 0xC9},    // é
+        {0xFE, 0xDE},    // þ
+        {0xFF, 0x178},   // ÿ
+        {0xDF, 0xDF},    // ß stays
+        {0x101, 0x100},  // ā
+        {0x142, 0x141},  // ł
+        {0x3C3, 0x3A3},  // σ
+        {0x3C2, 0x3A3},  // final sigma
+        {0x451, 0x401},  // ё
+        {0x436, 0x416},  // ж
+        {0xFF41, 0xFF21},
+        {0x4E2D, 0x4E2D},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(static_cast<uint32_t>(ks::upperCase(c.in)), static_cast<uint32_t>(c.out))
+            << std::hex << static_cast<uint32_t>(c.in);
+    // Every letter with a capital folds back from it.
+    for (char32_t u = 0; u < 0x2000; ++u) {
+        if (ks::upperCase(u) != u && u != 0x3C2) {
+            EXPECT_EQ(static_cast<uint32_t>(ks::foldCase(ks::upperCase(u))), static_cast<uint32_t>(u))
+                << std::hex << static_cast<uint32_t>(u);
+        }
+    }
+    EXPECT_EQ(ks::upperCase(std::wstring(L"déjà")), L"DÉJÀ");
+}
+
 // Whatever locale the process runs in, É and é are the same name.
 TEST(CaseFold, SameUnderEveryLocale)
 {

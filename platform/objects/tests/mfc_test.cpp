@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 // The data-source string functions of the client library, written with
 // the CString operations they use: the first ";" splits provider and path.
 namespace {
@@ -65,6 +67,23 @@ TEST(CString, SearchSubstringsAndCases)
     CString z(L"xx1xx");
     EXPECT_EQ(z.Trim(L"x"), L"1");
     EXPECT_EQ(CString("caf\xe9"), L"caf\u00e9");  // Latin-1, zero-extended
+}
+
+// The same fold in every process locale: É and é are equal in "C" too.
+TEST(CString, CaseOfNonAsciiLettersInEveryLocale)
+{
+    for (const char* loc : {"C", "C.UTF-8"}) {
+        if (!std::setlocale(LC_ALL, loc))
+            continue;
+        EXPECT_EQ(CString(L"\u00C9t\u00E9").CompareNoCase(L"\u00E9T\u00C9"), 0) << loc;
+        EXPECT_LT(CString(L"\u00E9").CompareNoCase(L"\u00DE"), 0) << loc;  // é before Þ (þ)
+        CString u(L"\u00E9t\u00E9 \u0436");
+        u.MakeUpper();
+        EXPECT_EQ(u, L"\u00C9T\u00C9 \u0416") << loc;
+        u.MakeLower();
+        EXPECT_EQ(u, L"\u00E9t\u00E9 \u0436") << loc;
+    }
+    std::setlocale(LC_ALL, "C");
 }
 
 TEST(CString, FormatBuffersAndBstr)

@@ -1,5 +1,6 @@
 // Record files: format, the table of open files with their record buffer
 // window, and record and field access.
+#include "ksfiles.h"
 #include "zinternal.h"
 
 #include <cctype>
@@ -438,7 +439,7 @@ extern "C" ZENTAR_EXPORT int dBopen(const char* path, DBHANDLE* out)
     if (!s)
         return fail(201, 1);
     s->state = Idle;
-    s->fd = open(path, O_RDWR);
+    s->fd = ks::openRegularFile(path, O_RDWR);
     if (s->fd < 0) {
         freeSlot(s);
         return fail(202, 1);

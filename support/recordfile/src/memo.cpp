@@ -1,6 +1,7 @@
 // Memo files: 512-byte blocks, each memo a run of whole blocks from its
 // first block, its text ended by two 0x1A bytes. Line ends are stored as
 // 0x8D 0x0A; the writer breaks lines longer than 66 characters itself.
+#include "ksfiles.h"
 #include "zinternal.h"
 
 #include <cstring>
@@ -62,7 +63,7 @@ int memoOpen(const char* path, DBHANDLE* out)
         }
     if (!s)
         return fail(4101, 1);
-    int fd = open(path, O_RDWR);
+    int fd = ks::openRegularFile(path, O_RDWR);
     if (fd < 0)
         return fail(4102, 1);
     uint8_t head[4];

@@ -1,6 +1,7 @@
 // Key index files: a B-tree of 512-byte blocks mapping keys to record
 // numbers, walked through a path of up to 32 levels whose node buffers
 // are written back when a level moves to another node or at closing.
+#include "ksfiles.h"
 #include "zinternal.h"
 
 #include <cstring>
@@ -536,7 +537,7 @@ int ndxOpen(const char* path, DBHANDLE* out)
         }
     if (!s)
         return fail(1401, 1);
-    int fd = open(path, O_RDWR);
+    int fd = ks::openRegularFile(path, O_RDWR);
     if (fd < 0)
         return fail(1402, 1);
     auto* h = static_cast<uint8_t*>(zAlloc(kBlock));

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zt;
 using namespace zentar;
@@ -329,4 +331,21 @@ for r in t:
     EXPECT_EQ(r.out, want.str());
     EXPECT_EQ(readBack[1], "two\r\nlines");
     EXPECT_EQ(readBack[4], texts[4]);
+}
+
+// Memo and index files open only when they are regular files (a FIFO
+// would block the first read for ever).
+TEST(MemoFile, SpecialFilesAreRefused)
+{
+    const std::string fifo = path("fifo.dbt");
+    const std::string zero = path("zero.dbt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    for (const std::string& p : {fifo, zero, ks::test::tempDir()}) {
+        DBHANDLE h = nullptr;
+        EXPECT_NE(memoOpen(p.c_str(), &h), 0) << p;
+        EXPECT_EQ(dBerrno(), 4102) << p;
+        EXPECT_NE(ndxOpen(p.c_str(), &h), 0) << p;
+        EXPECT_EQ(dBerrno(), 1402) << p;
+    }
 }

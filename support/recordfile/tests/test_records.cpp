@@ -6,6 +6,8 @@
 
 #include <ctime>
 #include <random>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zt;
 
@@ -329,6 +331,21 @@ TEST(RecordFileLifecycle, TenSlotsThenTheEleventhOpenFails)
     EXPECT_EQ(dBerrno(), 202);
     EXPECT_EQ(dBopen(p.c_str(), &extra), 0) << "a failed open frees its slot";
     EXPECT_EQ(dBclose(extra), 0);
+}
+
+// Only regular files open: a FIFO would block the first read for ever and
+// a device would feed bytes without end.
+TEST(RecordFileLifecycle, SpecialFilesAreRefused)
+{
+    const std::string fifo = path("fifo.dbf");
+    const std::string zero = path("zero.dbf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    for (const std::string& p : {fifo, zero, ks::test::tempDir()}) {
+        DBHANDLE h = nullptr;
+        EXPECT_EQ(dBopen(p.c_str(), &h), 1) << p;
+        EXPECT_EQ(dBerrno(), 202) << p;
+    }
 }
 
 // Damaged and foreign headers are refused with a detail number, never read.

@@ -1,6 +1,7 @@
 // Device configuration: records, lists by version and configuration,
 // types, the autosampler key and a read-only machine hive.
 #include "deviceconfig.h"
+#include "ksfiles.h"
 #include "pellumor_testutil.h"
 #include "profilefuncs.h"
 
@@ -22,8 +23,7 @@ protected:
         pt::setSz(HKEY_LOCAL_MACHINE, below(L"Global"), L"Version", L"Zyl 4.1a");
         m_current = GetTavrionVersionString().str();
         for (wchar_t ch : m_current)
-            m_otherCase += std::iswupper(wint_t(ch)) ? wchar_t(std::towlower(wint_t(ch)))
-                                                     : wchar_t(std::towupper(wint_t(ch)));
+            m_otherCase += ks::foldCase(ch) != ch ? ks::foldCase(ch) : ks::upperCase(ch);
     }
 
     // A device key with a type and, unless null, a "ZylVersion".

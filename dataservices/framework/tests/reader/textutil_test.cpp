@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -68,6 +69,23 @@ TEST(TextUtil, CompareNoCase)
     EXPECT_EQ(CompareNoCase(L"abc", L"ABD"), L'C' - L'D');
     EXPECT_EQ(CompareNoCase(L"abc", L"ab"), L'c');
     EXPECT_EQ(CompareNoCase(L"ab", L"abc"), -L'c');
+}
+
+// Accented capitals fold and convert the same in every process locale
+// (the "C" locale of a program that never calls setlocale included).
+TEST(TextUtil, CaseOfNonAsciiLettersInEveryLocale)
+{
+    for (const char* loc : {"C", "C.UTF-8"}) {
+        if (!std::setlocale(LC_ALL, loc))
+            continue;
+        EXPECT_EQ(CompareNoCase(L"\u00E9t\u00E9", L"\u00C9T\u00C9"), 0) << loc;
+        EXPECT_EQ(CompareNoCase(L"\u0436", L"\u0416"), 0) << loc;
+        EXPECT_LT(CompareNoCase(L"\u00E9", L"\u00FF"), 0) << loc;
+        std::wstring t = L"d\u00E9j\u00E0 vu";
+        EXPECT_EQ(ToUpper(t), L"D\u00C9J\u00C0 VU") << loc;
+        EXPECT_EQ(ToLower(t), L"d\u00E9j\u00E0 vu") << loc;
+    }
+    std::setlocale(LC_ALL, "C");
 }
 
 TEST(TextUtil, ToWideZeroExtends)

@@ -2,10 +2,18 @@
 // and allocates only for what the file really holds.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+#if defined(__SANITIZE_ADDRESS__) && __has_include(<sanitizer/allocator_interface.h>)
+#include <sanitizer/allocator_interface.h>
+#endif
 
 #include "massspectrum.h"
 #include "textdataio.h"
@@ -118,6 +126,78 @@ TEST(TextDamaged, MegabyteLines)
     readEveryWay(fixture("set.txt", "retention time = 1\n" + big + "\n100 5\nretention time = " + big + "\n200 6\n"));
 }
 
+#if defined(__SANITIZE_ADDRESS__) && __has_include(<sanitizer/allocator_interface.h>)
+// The largest single allocation while the flag is up (sanitizer builds).
+std::atomic<bool> g_watching{false};
+std::atomic<size_t> g_largest{0};
+void watchMalloc(const volatile void*, size_t size)
+{
+    if (g_watching.load(std::memory_order_relaxed) && size > g_largest.load(std::memory_order_relaxed))
+        g_largest.store(size, std::memory_order_relaxed);
+}
+void watchFree(const volatile void*) {}
+
+// Memory stays bounded by what a line can use: a sparse file of zeros (one
+// line that ends at its first byte) and a file without line feeds never
+// make the line buffer grow with the file.
+TEST(TextDamaged, LongLinesKeepMemoryBounded)
+{
+    static const bool installed = __sanitizer_install_malloc_and_free_hooks(watchMalloc, watchFree) != 0;
+    ASSERT_TRUE(installed);
+    const std::string sparse = kstext::tempPath("sparse.txt");
+    ks::test::writeFile(sparse, "100 5\n");
+    std::filesystem::resize_file(sparse, size_t(64) << 20);
+    const std::string noFeed = kstext::tempPath("nofeed.txt");
+    std::string pairs;
+    pairs.reserve(size_t(24) << 20);
+    while (pairs.size() < (size_t(24) << 20))
+        pairs += "1 ";
+    ks::test::writeFile(noFeed, "100 5\n" + pairs);  // one more point: 1, 1
+    for (const std::string& p : {sparse, noFeed}) {
+        const LONG points = p == sparse ? 1 : 2;
+        g_largest = 0;
+        g_watching = true;
+        CTextDataIO io;
+        CMassSpectrum s;
+        const bool read = io.ReadSpectrum(kstext::wide(p), s);
+        const bool opened = io.Open(kstext::wide(p));
+        const LONG count = opened ? io.SpectrumCount() : -1;
+        CMassSpectrum d;
+        const bool first = opened && io.ReadDatasetSpectrum(1, d);
+        g_watching = false;
+        EXPECT_TRUE(read) << p;
+        EXPECT_EQ(s.GetCount(), points) << p;
+        EXPECT_EQ(count, 1) << p;
+        EXPECT_TRUE(first) << p;
+        EXPECT_EQ(d.GetCount(), points) << p;
+        EXPECT_LE(g_largest.load(), size_t(16) << 20) << p;
+    }
+}
+#endif
+
+// A line longer than the kept part: the title keeps its first part, and
+// every line after it is read at its right place, by both readers.
+TEST(TextDamaged, LineBeyondTheKeptLength)
+{
+    const std::string huge(5u << 20, 'x');
+    const std::wstring path = fixture("huge.txt", "retention time = 1\n" + huge + "\n100 5\nretention time = 2\n" +
+                                                      huge + "\r\n200 6\n");
+    CTextDataIO io;
+    CMassSpectrum s;
+    ASSERT_TRUE(io.ReadSpectrum(path, s));
+    ASSERT_EQ(s.GetCount(), 2);
+    EXPECT_EQ(s.Masses()[1], 200);
+    EXPECT_LT(s.GetTitle().size(), 2 * huge.size());
+    readEveryWay(path);
+    ASSERT_TRUE(io.Open(path));
+    ASSERT_EQ(io.SpectrumCount(), 2);
+    CMassSpectrum d;
+    ASSERT_TRUE(io.ReadDatasetSpectrum(2, d));
+    ASSERT_EQ(d.GetCount(), 1);
+    EXPECT_EQ(d.Masses()[0], 200);
+    EXPECT_EQ(d.GetStartRT(), 2);
+}
+
 TEST(TextDamaged, NumbersOutOfRange)
 {
     CTextDataIO io;
@@ -136,6 +216,24 @@ TEST(TextDamaged, NumbersOutOfRange)
     EXPECT_EQ(s.Masses()[0], 50);
     EXPECT_EQ(s.GetStartRT(), 0);
     EXPECT_FALSE(io.ReadDatasetSpectrum(2, s));
+}
+
+// Only regular files are read: a FIFO named like a dataset must not block
+// (a browse dialog would freeze), a link to a device must not feed bytes
+// without end.
+TEST(TextDamaged, SpecialFilesAreRefused)
+{
+    const std::string fifo = kstext::tempPath("fifo.txt");
+    const std::string zero = kstext::tempPath("zero.txt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    for (const std::string& p : {fifo, zero, ks::test::tempDir()}) {
+        CTextDataIO io;
+        CMassSpectrum s;
+        EXPECT_FALSE(io.ReadSpectrum(kstext::wide(p), s)) << p;
+        EXPECT_FALSE(io.Open(kstext::wide(p))) << p;
+        EXPECT_FALSE(io.IsOpen()) << p;
+    }
 }
 
 TEST(TextDamaged, ZeroBytesEndALine)

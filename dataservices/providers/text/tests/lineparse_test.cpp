@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <ostream>
 #include <string>
 
@@ -18,7 +19,30 @@ struct LineCase {
     double x;
     double y;
     std::wstring text;
+    // Why the format does not read this line as sscanf's "%lf %lf %lf"
+    // does; null where it reads it the same.
+    const char* differsFromScanf = nullptr;
 };
+
+// What the format's rule makes of sscanf(line, "%lf %lf %lf"): a point
+// when at least one number is read, the intensity 1.0 for one number and
+// the third of three in a listing.
+struct ScanfReading {
+    bool isData = false;
+    double x = 0, y = 0;
+};
+ScanfReading readWithScanf(const std::string& line, bool listing)
+{
+    double v[3] = {0, 0, 0};
+    const int n = std::sscanf(line.c_str(), "%lf %lf %lf", &v[0], &v[1], &v[2]);
+    ScanfReading r;
+    if (n < 1)
+        return r;
+    r.isData = true;
+    r.x = v[0];
+    r.y = n == 1 ? 1.0 : (n == 3 && listing ? v[2] : v[1]);
+    return r;
+}
 
 void PrintTo(const LineCase& c, std::ostream* os)
 {
@@ -36,16 +60,26 @@ TEST_P(LineGrammar, ParsesAsExpected)
     EXPECT_EQ(x, c.x);
     EXPECT_EQ(y, c.y);
     EXPECT_EQ(text, c.text);
+
+    // The number rule is scanf's, apart from the named choices of the
+    // format; each of those must really differ.
+    const ScanfReading scanf = readWithScanf(c.line, c.listing);
+    const bool same = scanf.isData == c.isData && (!c.isData || (scanf.x == c.x && scanf.y == c.y));
+    if (c.differsFromScanf)
+        EXPECT_FALSE(same) << "listed as differing (" << c.differsFromScanf << ") but reads as sscanf does";
+    else
+        EXPECT_TRUE(same) << "sscanf reads " << (scanf.isData ? "a point " : "no point ") << scanf.x << ", "
+                          << scanf.y;
 }
 
 const LineCase kCases[] = {
-    {"SignCommaBlank", "  +12.5, 300", false, true, 12.5, 300, L""},
-    {"MinusIsText", "  -12.5, 300", false, false, 0, 0, L"-12.5, 300"},
+    {"SignCommaBlank", "  +12.5, 300", false, true, 12.5, 300, L"", "commas separate numbers"},
+    {"MinusIsText", "  -12.5, 300", false, false, 0, 0, L"-12.5, 300", "a leading minus makes text"},
     {"OneNumber", "12.5", false, true, 12.5, 1.0, L""},
     {"NumberThenWord", "100 counts", false, true, 100, 1.0, L""},
     {"TabSeparated", "100.5\t2000", false, true, 100.5, 2000, L""},
-    {"CommaOnly", "100,5", false, true, 100, 5, L""},
-    {"CommaBlank", "100, 5", false, true, 100, 5, L""},
+    {"CommaOnly", "100,5", false, true, 100, 5, L"", "commas separate numbers"},
+    {"CommaBlank", "100, 5", false, true, 100, 5, L"", "commas separate numbers"},
     {"ThreeNumbers", "100 20 30", false, true, 100, 20, L""},
     {"ThreeNumbersListing", "100 20 30", true, true, 100, 30, L""},
     {"TwoNumbersListing", "100 20", true, true, 100, 20, L""},
@@ -56,9 +90,12 @@ const LineCase kCases[] = {
     {"SignedSecond", "100 -5", false, true, 100, -5, L""},
     {"NoBlankBeforeSign", "100-5", false, true, 100, -5, L""},
     {"DotStartsSecond", "1.5.5", false, true, 1.5, 0.5, L""},
-    {"DanglingExponent", "100e 5", false, true, 100, 1.0, L""},
-    {"HexIsNotDecimal", "0x10 5", false, true, 0, 1.0, L""},
-    {"InfinityWordIgnored", "100 inf", false, true, 100, 1.0, L""},
+    {"DanglingExponent", "100e 5", false, true, 100, 5, L""},
+    {"DanglingExponentSign", "1.5e+ 3", false, true, 1.5, 3, L""},
+    {"DanglingExponentAtEnd", "100E-", false, true, 100, 1.0, L""},
+    {"DanglingExponentThenWord", "100ex 5", false, true, 100, 1.0, L""},
+    {"HexIsNotDecimal", "0x10 5", false, true, 0, 1.0, L"", "numbers are decimal only"},
+    {"InfinityWordIgnored", "100 inf", false, true, 100, 1.0, L"", "inf is no number"},
     {"OnlyDot", ".", false, false, 0, 0, L""},
     {"PlusWord", "+x", false, false, 0, 0, L""},
     {"Empty", "", false, false, 0, 0, L""},
@@ -68,8 +105,8 @@ const LineCase kCases[] = {
     {"Latin1Text", "Probe \xE9\xFF", false, false, 0, 0, L"Probe \u00e9\u00ff"},
     {"ManyDigits", "123456789012345678901234567890 1", false, true, 1.2345678901234568e29, 1, L""},
     {"TinyUnderflows", "100 1e-400", false, true, 100, 0, L""},
-    {"HugeIgnored", "100 1e999", false, false, 0, 0, L""},
-    {"HugeFirstIgnored", "1e400 5", false, false, 0, 0, L""},
+    {"HugeIgnored", "100 1e999", false, false, 0, 0, L"", "beyond double: no point"},
+    {"HugeFirstIgnored", "1e400 5", false, false, 0, 0, L"", "beyond double: no point"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, LineGrammar, ::testing::ValuesIn(kCases),

@@ -1,6 +1,7 @@
 // Dataset access: the probing list, opening by path and from storage, the
 // validity search, the combo filters, aggregation and creation by ProgID.
 #include "accesstest.h"
+#include "ksfiles.h"
 
 #include <cwctype>
 
@@ -48,9 +49,7 @@ TEST_F(DataAccess, ProbingListTakesOnlyUsableDataServerClasses)
         bool present;
         bool kept;
     };
-    std::wstring lower = slotText(2);
-    for (wchar_t& c : lower)
-        c = static_cast<wchar_t>(towlower(c));
+    const std::wstring lower = ks::foldCase(slotText(2));
     const std::wstring unbraced = slotText(3).substr(1, 36);
     const std::wstring trailing = slotText(4) + L" ";
     const std::vector<Case> cases = {

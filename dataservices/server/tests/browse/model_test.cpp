@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 
 namespace {
 
@@ -150,6 +151,35 @@ TEST_F(BrowseModel, ExpandingListsTheNodePathThenSelectsTheNode)
     tree.Expand(data);
     EXPECT_EQ(listCalls(platform, L"C:\\data\\"), 1u);
     EXPECT_EQ(tree.Selected(), run);
+}
+
+// Folders are found and sorted without regard to case whatever the
+// process locale: in the "C" locale É and é are the same letter too.
+TEST_F(BrowseModel, NonAsciiNamesFoldInEveryLocale)
+{
+    platform.addFolder(L"C:\\data\\\u00C9chantillons");
+    platform.addFolder(L"C:\\data\\\u00E9t\u00E9");
+    platform.addFolder(L"C:\\data\\Zeta");
+    for (const char* loc : {"C", "C.UTF-8"}) {
+        if (!std::setlocale(LC_ALL, loc))
+            continue;
+        COpenDialogTree& tree = open();
+        KSBrowseNode* c = tree.Child(nullptr, L"C:");
+        ASSERT_NE(c, nullptr);
+        tree.Expand(c);
+        KSBrowseNode* data = tree.Child(c, L"data");
+        ASSERT_NE(data, nullptr);
+        tree.Expand(data);
+        EXPECT_NE(tree.Child(data, L"\u00E9CHANTILLONS"), nullptr) << loc;
+        EXPECT_NE(tree.Child(data, L"\u00C9T\u00C9"), nullptr) << loc;
+        const auto names = texts(data);
+        const auto e1 = std::find(names.begin(), names.end(), L"\u00C9chantillons");
+        const auto e2 = std::find(names.begin(), names.end(), L"\u00E9t\u00E9");
+        ASSERT_NE(e1, names.end()) << loc;
+        EXPECT_LT(e1, e2) << loc;
+        dialog.reset();
+    }
+    std::setlocale(LC_ALL, "C");
 }
 
 TEST_F(BrowseModel, TextFilesShowOnlyWithShowTextFiles)
