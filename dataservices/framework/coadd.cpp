@@ -1,6 +1,7 @@
 #include "coadd.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "kssort.h"
@@ -231,8 +232,9 @@ LONG CProfileMerger::Merge(const CMassSpectrum& source, CMassSpectrum& accumulat
 }
 
 // Generated points stop when the model's step no longer moves x (a spacing
-// lost below the precision of x), so the walk always ends.
-void CProfileMerger::PointsBelow(double from, double target, std::vector<double>& out) const
+// lost below the precision of x), so the walk always ends; past `limit`
+// points it is given up, so it never costs more than the limit.
+bool CProfileMerger::PointsBelow(double from, double target, size_t limit, std::vector<double>& out) const
 {
     out.clear();
     double x = from;
@@ -240,12 +242,17 @@ void CProfileMerger::PointsBelow(double from, double target, std::vector<double>
         const double next = x - m_Model.SpacingBelow(x);
         if (!(next < x))
             break;
+        if (out.size() >= limit) {
+            out.clear();
+            return false;
+        }
         x = next;
         out.push_back(x);
     }
+    return true;
 }
 
-void CProfileMerger::PointsAbove(double from, double target, std::vector<double>& out) const
+bool CProfileMerger::PointsAbove(double from, double target, size_t limit, std::vector<double>& out) const
 {
     out.clear();
     double x = from;
@@ -253,8 +260,52 @@ void CProfileMerger::PointsAbove(double from, double target, std::vector<double>
         const double next = x + m_Model.SpacingAbove(x);
         if (!(next > x))
             break;
+        if (out.size() >= limit) {
+            out.clear();
+            return false;
+        }
         x = next;
         out.push_back(x);
+    }
+    return true;
+}
+
+void CProfileMerger::ExtensionBelow(double from, const double* srcMz, LONG srcCount, size_t limit,
+                                    std::vector<double>& out) const
+{
+    if (srcCount <= 0 || PointsBelow(from, srcMz[0], limit, out))
+        return;
+    // Too far for model steps: the source's own m/z values below the edge
+    // become axis points (each then takes its intensity whole).
+    for (LONG k = srcCount; k-- > 0;)
+        if (srcMz[k] < from && (out.empty() || srcMz[k] < out.back()))
+            out.push_back(srcMz[k]);
+}
+
+void CProfileMerger::ExtensionAbove(double from, const double* srcMz, LONG srcCount, size_t limit,
+                                    std::vector<double>& out) const
+{
+    if (srcCount <= 0 || PointsAbove(from, srcMz[srcCount - 1], limit, out))
+        return;
+    for (LONG k = 0; k < srcCount; ++k)
+        if (srcMz[k] > from && (out.empty() || srcMz[k] > out.back()))
+            out.push_back(srcMz[k]);
+}
+
+double CProfileMerger::LeapAbove(double x, double target) const
+{
+    // Each leap keeps about KSWalkSteps / 2 steps of the local spacing in
+    // hand, so it never passes target; a spacing that shrinks ahead only
+    // leads to another leap. Every leap at least halves the distance.
+    for (;;) {
+        const double w = m_Model.SpacingAbove(x);
+        const double remaining = target - x;
+        if (!(remaining > KSWalkSteps * w))
+            return x;
+        const double next = x + (std::floor(remaining / w) - KSWalkSteps / 2) * w;
+        if (!(next > x))
+            return x;
+        x = next;
     }
 }
 
@@ -340,8 +391,9 @@ LONG CProfileMerger::ExtendAndDistribute(const CMassSpectrum& source, CMassSpect
             m_bModelStale = false;
         }
         MergeScratch& work = mergeScratch();
-        PointsBelow(accFirst, sm[0], work.below);
-        PointsAbove(accLast, sm[ns - 1], work.above);
+        const size_t limit = KSExtensionLimit(na, ns);
+        ExtensionBelow(accFirst, sm, ns, limit, work.below);
+        ExtensionAbove(accLast, sm, ns, limit, work.above);
 
         work.mz.clear();
         work.intensity.clear();
@@ -403,8 +455,9 @@ LONG CProfileMerger::MergeOntoGappedAxis(const CMassSpectrum& source, CMassSpect
 
     // Leading part: points below the accumulator reaching the source's start.
     LONG si = 0;
+    const size_t limit = KSExtensionLimit(na, ns);
     std::vector<double>& below = work.below;
-    PointsBelow(A[0], S[0], below);
+    ExtensionBelow(A[0], S, ns, limit, below);
     if (!below.empty()) {
         for (size_t k = below.size(); k-- > 0;)
             writePoint(below[k]);
@@ -463,8 +516,11 @@ LONG CProfileMerger::MergeOntoGappedAxis(const CMassSpectrum& source, CMassSpect
             continue;
         }
         if (s >= K) {
-            // Near the last written point or close to X: fill steps from K.
+            // Near the last written point or close to X: fill steps from K
+            // (a wide gap is crossed in leaps, not step by step).
             double y1 = K + W;
+            if (y1 < s && y1 < T)
+                y1 = LeapAbove(y1, std::min(s, T));
             double y2 = y1 + m_Model.SpacingAbove(y1);
             double y3 = y2 + m_Model.SpacingAbove(y2);
             while (y3 <= s && y3 < T) {
@@ -509,7 +565,7 @@ LONG CProfileMerger::MergeOntoGappedAxis(const CMassSpectrum& source, CMassSpect
     if (consumed < rest) {
         const size_t tail = outM.size() - 1;
         std::vector<double>& above = work.above;
-        PointsAbove(outM.back(), S[ns - 1], above);
+        ExtensionAbove(outM.back(), S + distStart + consumed, rest - consumed, limit, above);
         for (double x : above)
             writePoint(x);
         DistributeOntoAxis(S + distStart + consumed, SI + distStart + consumed, rest - consumed,

@@ -2,6 +2,15 @@
 // tolerance; profile spectra merge onto the accumulator's own m/z axis,
 // extended by a model of its spacing where the source reaches beyond it or
 // into omitted zero stretches.
+//
+// Bounds: an extension beyond the accumulator's ends takes model steps only
+// while their number stays within KSExtensionLimit(accumulator count,
+// source count); a source lying farther away (a point at an absurd m/z)
+// joins with its own m/z values as axis points instead, as an island of its
+// own with the gap between left without points. Steps across a gap of the
+// accumulator's axis are computed in leaps where more than KSWalkSteps of
+// them would be walked. Work and memory of a merge stay proportional to the
+// two spectra's point counts.
 #pragma once
 
 #include <vector>
@@ -12,6 +21,18 @@
 
 // Merged centroid intensities stop at the largest single-precision value.
 constexpr double KSMaxMergedIntensity = 3.4028234663852886e+38;
+
+// Most model steps generated at one end of the accumulator: eight per point
+// of the two spectra, and at least 4096.
+inline size_t KSExtensionLimit(LONG accumulatorCount, LONG sourceCount)
+{
+    const size_t points = static_cast<size_t>(accumulatorCount > 0 ? accumulatorCount : 0) +
+                          static_cast<size_t>(sourceCount > 0 ? sourceCount : 0);
+    return 8 * points + 4096;
+}
+
+// Steps walked one at a time across a gap before the rest is leapt.
+constexpr double KSWalkSteps = 1024;
 
 // Adds source into accumulator. Answers the accumulator's new point count,
 // 0 when nothing was done (centroid against profile). The tolerance is in
@@ -69,9 +90,20 @@ public:
 
 private:
     // Points below the first and above the last accumulator m/z that reach
-    // to the source's first and last m/z.
-    void PointsBelow(double from, double target, std::vector<double>& out) const;
-    void PointsAbove(double from, double target, std::vector<double>& out) const;
+    // to the source's first and last m/z (below: in descending order). False
+    // with `out` empty when more than `limit` points would be needed.
+    bool PointsBelow(double from, double target, size_t limit, std::vector<double>& out) const;
+    bool PointsAbove(double from, double target, size_t limit, std::vector<double>& out) const;
+    // The extension of an axis below `from` (descending) or above it
+    // (ascending) toward the source's points beyond it: model steps within
+    // the limit, else the source's own m/z values beyond `from`.
+    void ExtensionBelow(double from, const double* srcMz, LONG srcCount, size_t limit,
+                        std::vector<double>& out) const;
+    void ExtensionAbove(double from, const double* srcMz, LONG srcCount, size_t limit,
+                        std::vector<double>& out) const;
+    // x advanced by whole model steps toward target (x < target) while more
+    // than KSWalkSteps steps remain, leaving about half of them to walk.
+    double LeapAbove(double x, double target) const;
 
     bool m_bReanalyse;
     bool m_bGapped;

@@ -472,6 +472,126 @@ TEST(MergeOntoGappedAxis, SparseSourceOverManyGaps)
     EXPECT_DOUBLE_EQ(total(accumulator), 10000.0 + 3.0);
 }
 
+// A source far beyond the accumulator's ends (a point at an absurd m/z)
+// would need billions of model steps: the extension stops at the limit and
+// the far points join as axis points of their own, an island across an
+// empty gap; intensity is conserved and the axis stays ascending.
+TEST(CoAddBounds, FarSourcePointsJoinAsTheirOwnIsland)
+{
+    struct Case {
+        const char* what;
+        Points acc, src;
+    };
+    Points regular, far;
+    for (int i = 0; i < 20; ++i)
+        regular.emplace_back(100 + 0.01 * i, i % 5 == 2 ? 7 : 0);
+    Points above = regular;
+    above.emplace_back(1e9, 3);
+    Points high;
+    for (int i = 0; i < 20; ++i)
+        high.emplace_back(1e6 + 0.001 * i, i % 5 == 2 ? 7 : 0);
+    Points below = {{1.0, 3}, {2.0, 4}};
+    below.insert(below.end(), high.begin(), high.end());
+    const Case cases[] = {
+        {"above", regular, above},
+        {"below", high, below},
+        {"both", regular, [&] { Points b = {{1e-3, 2}}; b.insert(b.end(), above.begin(), above.end()); return b; }()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CMassSpectrum acc = spectrumOf(c.acc, false);
+        const CMassSpectrum src = spectrumOf(c.src, false);
+        const double expected = total(acc) + total(src);
+        const LONG n = CoAddSpectra(true, 0.5, src, acc);
+        ASSERT_GT(n, 0);
+        EXPECT_LE(static_cast<size_t>(n), KSExtensionLimit(21, 23) * 2 + 23);
+        expectStrictlyAscending(acc);
+        EXPECT_DOUBLE_EQ(total(acc), expected);
+        // Every far point is on the axis with its whole intensity.
+        for (const auto& p : c.src) {
+            if (p.first >= c.acc.front().first && p.first <= c.acc.back().first)
+                continue;
+            const auto pts = pointsOf(acc);
+            const auto it = std::find_if(pts.begin(), pts.end(), [&](const auto& q) { return q.first == p.first; });
+            ASSERT_NE(it, pts.end()) << p.first;
+            EXPECT_EQ(it->second, p.second) << p.first;
+        }
+    }
+}
+
+// Within the limit nothing changes: a source a few hundred spacings beyond
+// the end still gets model steps all the way.
+TEST(CoAddBounds, NearSourcesStillExtendByTheModel)
+{
+    Points acc;
+    for (int i = 0; i < 30; ++i)
+        acc.emplace_back(100 + 0.5 * i, i % 4 == 1 ? 1 : 0);
+    Points src(acc.begin(), acc.begin() + 20);
+    src.emplace_back(300, 2);
+    CMassSpectrum accumulator = spectrumOf(acc, false);
+    const LONG n = CoAddSpectra(true, 0.5, spectrumOf(src, false), accumulator);
+    // 30 points, then steps of 0.5 from 114.5 up to 300.
+    EXPECT_NEAR(n, 30 + 371, 1);
+    ASSERT_GT(n, 30);
+    EXPECT_NEAR(accumulator.Masses()[n - 1], 300.0, 0.5);
+    expectStrictlyAscending(accumulator);
+}
+
+// Islands far apart with a fine spacing: a source point just before the far
+// island used to walk the whole gap one spacing at a time (10^11 steps
+// here). The steps are leapt; what is written is still the last model
+// steps before the island.
+TEST(CoAddBounds, WideGapIsCrossedInLeaps)
+{
+    const Points island = {{0, 0}, {1, 5}, {2, 5}, {3, 0}};
+    Points acc;
+    for (double start : {100.0, 100.01, 1e8, 1e8 + 0.01})
+        for (const auto& p : island)
+            acc.emplace_back(start + p.first * 0.001, p.second);
+    CMassSpectrum accumulator = spectrumOf(acc, false);
+    // Beyond T = X - 0.6 spacing: the gap rule that fills steps up to the
+    // island.
+    const CMassSpectrum source = spectrumOf({{1e8 - 0.0005, 4}}, false);
+    CProfileMerger merger;
+    const LONG n = merger.Merge(source, accumulator, true);
+    ASSERT_TRUE(merger.IsGapped());
+    expectStrictlyAscending(accumulator);
+    EXPECT_DOUBLE_EQ(total(accumulator), 40.0 + 4.0);
+    // The gap got a handful of points just below the island, none far out.
+    const auto pts = pointsOf(accumulator);
+    LONG inGap = 0;
+    for (const auto& p : pts)
+        if (p.first > 100.02 && p.first < 1e8) {
+            ++inGap;
+            EXPECT_GT(p.first, 1e8 - 0.01) << p.first;
+        }
+    EXPECT_GE(inGap, 1);
+    EXPECT_LE(inGap, 4);
+    EXPECT_EQ(n, static_cast<LONG>(pts.size()));
+}
+
+// A gapped accumulator and a source point far below and far above it.
+TEST(CoAddBounds, GappedAxisWithFarSourceEnds)
+{
+    const Points island = {{0, 0}, {1, 5}, {2, 5}, {3, 0}};
+    Points acc;
+    for (double start : {1000.0, 1005.0, 1100.0, 1200.0})
+        for (const auto& p : island)
+            acc.emplace_back(start + p.first * 0.001, p.second);
+    CMassSpectrum accumulator = spectrumOf(acc, false);
+    const CMassSpectrum source = spectrumOf({{1.0, 4}, {1101.0005, 2}, {1e12, 6}}, false);
+    CProfileMerger merger;
+    merger.Merge(source, accumulator, true);
+    ASSERT_TRUE(merger.IsGapped());
+    expectStrictlyAscending(accumulator);
+    EXPECT_DOUBLE_EQ(total(accumulator), 40.0 + 12.0);
+    EXPECT_LT(accumulator.GetCount(), 100);
+    EXPECT_EQ(accumulator.Masses()[0], 1.0);
+    EXPECT_EQ(accumulator.Intensities()[0], 4.0);
+    EXPECT_EQ(accumulator.Masses()[accumulator.GetCount() - 1], 1e12);
+    EXPECT_EQ(accumulator.Intensities()[accumulator.GetCount() - 1], 6.0);
+}
+
 // Synthetic instruments: a time-of-flight-like axis (spacing grows with
 // the square root of m/z) with Gaussian peaks, optionally with the zero
 // stretches left out as many data systems store them.
