@@ -22,6 +22,7 @@
 #pragma once
 
 #include "kscontract.h"
+#include "ksnothrow.h"
 
 #include <cwchar>
 #include <limits>
@@ -113,12 +114,10 @@ public:
     virtual HRESULT GetPath(BSTR* pPath) { return ks::copyTextOut(m_strPath, pPath); }
     virtual HRESULT PutPath(BSTR path)
     {
-        try {
+        return ks::noThrow([&] {
             m_strPath.assign(path ? path : L"", SysStringLen(path));
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
-        return S_OK;
+            return S_OK;
+        });
     }
 
 protected:

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "coadd.h"
+#include "ksnothrow.h"
 
 CDataServerImpl::~CDataServerImpl() = default;
 
@@ -82,49 +83,53 @@ HRESULT CDataServerImpl::TIC(bool calculate, int injection, int function, CChrom
 HRESULT CDataServerImpl::CalculateChromatogram(Measure measure, double low, double high, bool calculate,
                                                int injection, int function, CChromatogram& chromatogram)
 {
-    if (!calculate)
-        return CO_E_NOT_SUPPORTED;
-    const int count = std::max(SpectrumCount(injection, function), 0);
-    chromatogram.SetSize(count);
-    // One scratch spectrum for the whole function: a reader's Spectrum sets
-    // every field it fills on each call.
-    CMassSpectrum scratch;
-    for (int i = 0; i < count; ++i) {
-        const HRESULT hr = Spectrum(injection, function, i, scratch);
-        if (FAILED(hr))
-            return hr;
-        chromatogram.SetTime(i, scratch.GetStartRT());
-        chromatogram.SetIntensity(i, measure == Measure::BasePeak ? scratch.GetBasePeakInRange(low, high)
-                                                                  : scratch.GetTIC());
-    }
-    return S_OK;
+    return ks::noThrow([&] {
+        if (!calculate)
+            return CO_E_NOT_SUPPORTED;
+        const int count = std::max(SpectrumCount(injection, function), 0);
+        chromatogram.SetSize(count);
+        // One scratch spectrum for the whole function: a reader's Spectrum sets
+        // every field it fills on each call.
+        CMassSpectrum scratch;
+        for (int i = 0; i < count; ++i) {
+            const HRESULT hr = Spectrum(injection, function, i, scratch);
+            if (FAILED(hr))
+                return hr;
+            chromatogram.SetTime(i, scratch.GetStartRT());
+            chromatogram.SetIntensity(i, measure == Measure::BasePeak ? scratch.GetBasePeakInRange(low, high)
+                                                                      : scratch.GetTIC());
+        }
+        return S_OK;
+    });
 }
 
 HRESULT CDataServerImpl::SpectrumRange(int injection, int function, int first, int last, bool toleranceInDaltons,
                                        double tolerance, CMassSpectrum& spectrum)
 {
-    HRESULT hr = Spectrum(injection, function, first, spectrum);
-    const double start = spectrum.GetStartRT();
-    double end = start;
-    if (SUCCEEDED(hr) && last > first) {
-        CMassSpectrum scratch;
-        for (int i = first + 1;; ++i) {
-            hr = Spectrum(injection, function, i, scratch);
-            if (FAILED(hr))
-                break;
-            end = scratch.GetStartRT();
-            CoAddSpectra(toleranceInDaltons, tolerance, scratch, spectrum);
-            if (i == last)
-                break;
+    return ks::noThrow([&] {
+        HRESULT hr = Spectrum(injection, function, first, spectrum);
+        const double start = spectrum.GetStartRT();
+        double end = start;
+        if (SUCCEEDED(hr) && last > first) {
+            CMassSpectrum scratch;
+            for (int i = first + 1;; ++i) {
+                hr = Spectrum(injection, function, i, scratch);
+                if (FAILED(hr))
+                    break;
+                end = scratch.GetStartRT();
+                CoAddSpectra(toleranceInDaltons, tolerance, scratch, spectrum);
+                if (i == last)
+                    break;
+            }
         }
-    }
-    // Scan numbers are 1-based; widened so that a stale index at the int
-    // limit cannot overflow.
-    spectrum.SetFirstScan(static_cast<LONG>(static_cast<long long>(first) + 1));
-    spectrum.SetLastScan(static_cast<LONG>(static_cast<long long>(last) + 1));
-    spectrum.SetStartRT(start);
-    spectrum.SetEndRT(end);
-    return hr;
+        // Scan numbers are 1-based; widened so that a stale index at the int
+        // limit cannot overflow.
+        spectrum.SetFirstScan(static_cast<LONG>(static_cast<long long>(first) + 1));
+        spectrum.SetLastScan(static_cast<LONG>(static_cast<long long>(last) + 1));
+        spectrum.SetStartRT(start);
+        spectrum.SetEndRT(end);
+        return hr;
+    });
 }
 
 int CDataServerImpl::TraceCount(int)

@@ -38,6 +38,11 @@
 //
 // Flags typed LONG (bCalculateIfNecessary, bToleranceInDa) are true only
 // when they equal 1.
+//
+// No exception leaves a member: each runs inside ks::noThrow, so a reader,
+// co-adding or a conversion that throws answers E_OUTOFMEMORY
+// (std::bad_alloc) or E_FAIL, with the object out argument released and
+// null.
 #pragma once
 
 #include <boost/shared_ptr.hpp>
@@ -51,6 +56,7 @@
 #include "kscontract.h"
 #include "ksenum.h"
 #include "ksguid.h"
+#include "ksnothrow.h"
 
 namespace ks_tree {
 
@@ -146,95 +152,113 @@ public:
 
     HRESULT CurrentDataset(BSTR* pPath) override
     {
-        if (!pPath)
-            return E_POINTER;
-        *pPath = nullptr;
-        if (!m_bOpen)
-            return E_FAIL;
-        return ks_tree::CopyText(m_Path, pPath);
+        return ks::noThrow([&] {
+            if (!pPath)
+                return E_POINTER;
+            *pPath = nullptr;
+            if (!m_bOpen)
+                return E_FAIL;
+            return ks_tree::CopyText(m_Path, pPath);
+        }, pPath);
     }
     HRESULT DatasetType(BSTR* pType) override
     {
-        if (!pType)
-            return E_POINTER;
-        *pType = nullptr;
-        if (!m_bOpen)
-            return E_FAIL;
-        return ks_tree::CopyText(m_pReader->DatasetType(), pType);
+        return ks::noThrow([&] {
+            if (!pType)
+                return E_POINTER;
+            *pType = nullptr;
+            if (!m_bOpen)
+                return E_FAIL;
+            return ks_tree::CopyText(m_pReader->DatasetType(), pType);
+        }, pType);
     }
     HRESULT IsValidDataset(BSTR Path, LONG* pbIsValid) override
     {
-        if (!pbIsValid)
-            return E_POINTER;
-        *pbIsValid = m_pReader->IsValidDataset(ks_tree::TextOf(Path)) ? 1 : 0;
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pbIsValid)
+                return E_POINTER;
+            *pbIsValid = m_pReader->IsValidDataset(ks_tree::TextOf(Path)) ? 1 : 0;
+            return S_OK;
+        });
     }
     // An open dataset is closed first (that result is not examined); when
     // that close fails, the previous path stays unless this open succeeds.
     HRESULT Open(BSTR Path) override
     {
-        if (m_bOpen)
-            Close();
-        const CString path = ks_tree::TextOf(Path);
-        HRESULT hr = m_pReader->Open(path);
-        if (SUCCEEDED(hr)) {
-            m_Path = path;
-            m_bOpen = true;
-        }
-        return hr;
+        return ks::noThrow([&] {
+            if (m_bOpen)
+                Close();
+            const CString path = ks_tree::TextOf(Path);
+            HRESULT hr = m_pReader->Open(path);
+            if (SUCCEEDED(hr)) {
+                m_Path = path;
+                m_bOpen = true;
+            }
+            return hr;
+        });
     }
     // A failing reader close leaves the server open with its path.
     HRESULT Close() override
     {
-        if (!m_bOpen)
-            return S_OK;
-        HRESULT hr = m_pReader->Close();
-        if (SUCCEEDED(hr)) {
-            m_Path = CString();
-            m_bOpen = false;
-        }
-        return hr;
+        return ks::noThrow([&] {
+            if (!m_bOpen)
+                return S_OK;
+            HRESULT hr = m_pReader->Close();
+            if (SUCCEEDED(hr)) {
+                m_Path = CString();
+                m_bOpen = false;
+            }
+            return hr;
+        });
     }
     HRESULT get_Injections(IKSInjections** ppInjections) override
     {
-        if (!ppInjections)
-            return E_POINTER;
-        *ppInjections = nullptr;
-        if (!m_bOpen)
-            return E_FAIL;
-        return ks_tree::CreateChild<Injections>(m_pReader, ppInjections);
+        return ks::noThrow([&] {
+            if (!ppInjections)
+                return E_POINTER;
+            *ppInjections = nullptr;
+            if (!m_bOpen)
+                return E_FAIL;
+            return ks_tree::CreateChild<Injections>(m_pReader, ppInjections);
+        }, ppInjections);
     }
     HRESULT get_InjectionCountFromPath(BSTR Path, LONG* pCount) override
     {
-        if (!pCount)
-            return E_POINTER;
-        *pCount = m_pReader->InjectionCountFromPath(ks_tree::TextOf(Path));
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pCount)
+                return E_POINTER;
+            *pCount = m_pReader->InjectionCountFromPath(ks_tree::TextOf(Path));
+            return S_OK;
+        });
     }
     // The substorage name becomes the current path.
     HRESULT OpenFromStorage(IUnknown* piParentStg, BSTR substorageName)
     {
-        if (m_bOpen)
-            Close();
-        const CString name = ks_tree::TextOf(substorageName);
-        HRESULT hr = m_pReader->OpenFromStorage(piParentStg, name);
-        if (SUCCEEDED(hr)) {
-            m_Path = name;
-            m_bOpen = true;
-        }
-        return hr;
+        return ks::noThrow([&] {
+            if (m_bOpen)
+                Close();
+            const CString name = ks_tree::TextOf(substorageName);
+            HRESULT hr = m_pReader->OpenFromStorage(piParentStg, name);
+            if (SUCCEEDED(hr)) {
+                m_Path = name;
+                m_bOpen = true;
+            }
+            return hr;
+        });
     }
     // IKSDataServer3: the class identifier as braced registry text.
     HRESULT get_ClassID(BSTR* pCLSIDString) override
     {
-        if (!pCLSIDString)
-            return E_POINTER;
-        *pCLSIDString = nullptr;
-        wchar_t text[64];
-        if (StringFromGUID2(*pclsid, text, 64) == 0)
-            return E_FAIL;
-        *pCLSIDString = SysAllocString(text);
-        return *pCLSIDString ? S_OK : E_OUTOFMEMORY;
+        return ks::noThrow([&] {
+            if (!pCLSIDString)
+                return E_POINTER;
+            *pCLSIDString = nullptr;
+            wchar_t text[64];
+            if (StringFromGUID2(*pclsid, text, 64) == 0)
+                return E_FAIL;
+            *pCLSIDString = SysAllocString(text);
+            return *pCLSIDString ? S_OK : E_OUTOFMEMORY;
+        }, pCLSIDString);
     }
 
 protected:
@@ -252,22 +276,32 @@ class CKSInjectionsTemplate : public ks::Object<ks::Dual<IKSInjections>> {
 public:
     void InitTreeObject(const boost::shared_ptr<Reader>& reader) { m_pReader = reader; }
 
-    HRESULT get__NewEnum(IUnknown** ppEnum) override { return ks_tree::NewEnum<T, IKSInjection>(static_cast<T*>(this), ppEnum); }
+    HRESULT get__NewEnum(IUnknown** ppEnum) override
+
+    {
+
+        return ks::noThrow([&] { return ks_tree::NewEnum<T, IKSInjection>(static_cast<T*>(this), ppEnum); }, ppEnum);
+
+    }
     HRESULT get_Item(LONG Index, IKSInjection** ppInjection) override
     {
-        if (!ppInjection)
-            return E_POINTER;
-        *ppInjection = nullptr;
-        if (Index < 1 || Index > m_pReader->InjectionCount())
-            return DISP_E_BADINDEX;
-        return ks_tree::CreateChild<Injection>(m_pReader, ppInjection, Index);
+        return ks::noThrow([&] {
+            if (!ppInjection)
+                return E_POINTER;
+            *ppInjection = nullptr;
+            if (Index < 1 || Index > m_pReader->InjectionCount())
+                return DISP_E_BADINDEX;
+            return ks_tree::CreateChild<Injection>(m_pReader, ppInjection, Index);
+        }, ppInjection);
     }
     HRESULT get_Count(LONG* pCount) override
     {
-        if (!pCount)
-            return E_POINTER;
-        *pCount = m_pReader->InjectionCount();
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pCount)
+                return E_POINTER;
+            *pCount = m_pReader->InjectionCount();
+            return S_OK;
+        });
     }
 
 protected:
@@ -285,31 +319,39 @@ public:
 
     HRESULT get_Functions(IKSFunctions** ppFunctions) override
     {
-        if (!ppFunctions)
-            return E_POINTER;
-        *ppFunctions = nullptr;
-        return ks_tree::CreateChild<Functions>(m_pReader, ppFunctions, m_nInjection);
+        return ks::noThrow([&] {
+            if (!ppFunctions)
+                return E_POINTER;
+            *ppFunctions = nullptr;
+            return ks_tree::CreateChild<Functions>(m_pReader, ppFunctions, m_nInjection);
+        }, ppFunctions);
     }
     HRESULT get_Traces(IKSTraces** ppTraces) override
     {
-        if (!ppTraces)
-            return E_POINTER;
-        *ppTraces = nullptr;
-        return ks_tree::CreateChild<Traces>(m_pReader, ppTraces, m_nInjection);
+        return ks::noThrow([&] {
+            if (!ppTraces)
+                return E_POINTER;
+            *ppTraces = nullptr;
+            return ks_tree::CreateChild<Traces>(m_pReader, ppTraces, m_nInjection);
+        }, ppTraces);
     }
     HRESULT get_Name(BSTR* pName) override
     {
-        if (!pName)
-            return E_POINTER;
-        *pName = nullptr;
-        return ks_tree::CopyText(m_pReader->InjectionName(m_nInjection - 1), pName);
+        return ks::noThrow([&] {
+            if (!pName)
+                return E_POINTER;
+            *pName = nullptr;
+            return ks_tree::CopyText(m_pReader->InjectionName(m_nInjection - 1), pName);
+        }, pName);
     }
     HRESULT get_Index(LONG* pIdx) override
     {
-        if (!pIdx)
-            return E_POINTER;
-        *pIdx = m_nInjection;
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pIdx)
+                return E_POINTER;
+            *pIdx = m_nInjection;
+            return S_OK;
+        });
     }
 
 protected:
@@ -326,22 +368,32 @@ public:
         m_nInjection = injection;
     }
 
-    HRESULT get__NewEnum(IUnknown** ppEnum) override { return ks_tree::NewEnum<T, IKSFunction>(static_cast<T*>(this), ppEnum); }
+    HRESULT get__NewEnum(IUnknown** ppEnum) override
+
+    {
+
+        return ks::noThrow([&] { return ks_tree::NewEnum<T, IKSFunction>(static_cast<T*>(this), ppEnum); }, ppEnum);
+
+    }
     HRESULT get_Item(LONG Index, IKSFunction** ppFunction) override
     {
-        if (!ppFunction)
-            return E_POINTER;
-        *ppFunction = nullptr;
-        if (Index < 1 || Index > m_pReader->FunctionCount(m_nInjection - 1))
-            return DISP_E_BADINDEX;
-        return ks_tree::CreateChild<Function>(m_pReader, ppFunction, m_nInjection, Index);
+        return ks::noThrow([&] {
+            if (!ppFunction)
+                return E_POINTER;
+            *ppFunction = nullptr;
+            if (Index < 1 || Index > m_pReader->FunctionCount(m_nInjection - 1))
+                return DISP_E_BADINDEX;
+            return ks_tree::CreateChild<Function>(m_pReader, ppFunction, m_nInjection, Index);
+        }, ppFunction);
     }
     HRESULT get_Count(LONG* pCount) override
     {
-        if (!pCount)
-            return E_POINTER;
-        *pCount = m_pReader->FunctionCount(m_nInjection - 1);
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pCount)
+                return E_POINTER;
+            *pCount = m_pReader->FunctionCount(m_nInjection - 1);
+            return S_OK;
+        });
     }
 
 protected:
@@ -361,123 +413,156 @@ public:
 
     HRESULT get_Name(BSTR* pName) override
     {
-        if (!pName)
-            return E_POINTER;
-        *pName = nullptr;
-        return ks_tree::CopyText(m_pReader->FunctionName(I(), F()), pName);
+        return ks::noThrow([&] {
+            if (!pName)
+                return E_POINTER;
+            *pName = nullptr;
+            return ks_tree::CopyText(m_pReader->FunctionName(I(), F()), pName);
+        }, pName);
     }
     HRESULT get_Type(FunctionType* pType) override
     {
-        if (!pType)
-            return E_POINTER;
-        *pType = m_pReader->FunctionType(I(), F());
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pType)
+                return E_POINTER;
+            *pType = m_pReader->FunctionType(I(), F());
+            return S_OK;
+        });
     }
     HRESULT get_MSMSType(FunctionMSMSType* pMSMSType) override
     {
-        if (!pMSMSType)
-            return E_POINTER;
-        *pMSMSType = m_pReader->FunctionMSMSType(I(), F());
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pMSMSType)
+                return E_POINTER;
+            *pMSMSType = m_pReader->FunctionMSMSType(I(), F());
+            return S_OK;
+        });
     }
     HRESULT get_Polarity(FunctionPolarity* pPolarity) override
     {
-        if (!pPolarity)
-            return E_POINTER;
-        *pPolarity = m_pReader->FunctionPolarity(I(), F());
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pPolarity)
+                return E_POINTER;
+            *pPolarity = m_pReader->FunctionPolarity(I(), F());
+            return S_OK;
+        });
     }
 
     HRESULT get_BPC(LONG bCalculateIfNecessary, IKSChromatogram** ppBPC) override
     {
-        return ChromatogramObject(ppBPC, [&](CChromatogram& c) {
-            return m_pReader->BPC(bCalculateIfNecessary == 1, I(), F(), c);
-        });
+        return ks::noThrow([&] {
+            return ChromatogramObject(ppBPC, [&](CChromatogram& c) {
+                return m_pReader->BPC(bCalculateIfNecessary == 1, I(), F(), c);
+            });
+        }, ppBPC);
     }
     HRESULT get_BPCWithRange(double lowMass, double highMass, LONG bCalculateIfNecessary,
                              IKSChromatogram** ppBPC) override
     {
-        return ChromatogramObject(ppBPC, [&](CChromatogram& c) {
-            return m_pReader->BPCWithRange(lowMass, highMass, bCalculateIfNecessary == 1, I(), F(), c);
-        });
+        return ks::noThrow([&] {
+            return ChromatogramObject(ppBPC, [&](CChromatogram& c) {
+                return m_pReader->BPCWithRange(lowMass, highMass, bCalculateIfNecessary == 1, I(), F(), c);
+            });
+        }, ppBPC);
     }
     HRESULT get_BPCDirect(LONG bCalculateIfNecessary, ULONG_PTR pBPC) override
     {
-        return ChromatogramDirect(pBPC, [&](CChromatogram& c) {
-            return m_pReader->BPC(bCalculateIfNecessary == 1, I(), F(), c);
+        return ks::noThrow([&] {
+            return ChromatogramDirect(pBPC, [&](CChromatogram& c) {
+                return m_pReader->BPC(bCalculateIfNecessary == 1, I(), F(), c);
+            });
         });
     }
     HRESULT get_BPCWithRangeDirect(double lowMass, double highMass, LONG bCalculateIfNecessary,
                                    ULONG_PTR pBPC) override
     {
-        return ChromatogramDirect(pBPC, [&](CChromatogram& c) {
-            return m_pReader->BPCWithRange(lowMass, highMass, bCalculateIfNecessary == 1, I(), F(), c);
+        return ks::noThrow([&] {
+            return ChromatogramDirect(pBPC, [&](CChromatogram& c) {
+                return m_pReader->BPCWithRange(lowMass, highMass, bCalculateIfNecessary == 1, I(), F(), c);
+            });
         });
     }
     HRESULT get_TIC(LONG bCalculateIfNecessary, IKSChromatogram** ppTIC) override
     {
-        return ChromatogramObject(ppTIC, [&](CChromatogram& c) {
-            return m_pReader->TIC(bCalculateIfNecessary == 1, I(), F(), c);
-        });
+        return ks::noThrow([&] {
+            return ChromatogramObject(ppTIC, [&](CChromatogram& c) {
+                return m_pReader->TIC(bCalculateIfNecessary == 1, I(), F(), c);
+            });
+        }, ppTIC);
     }
     HRESULT get_TICDirect(LONG bCalculateIfNecessary, ULONG_PTR pTIC) override
     {
-        return ChromatogramDirect(pTIC, [&](CChromatogram& c) {
-            return m_pReader->TIC(bCalculateIfNecessary == 1, I(), F(), c);
+        return ks::noThrow([&] {
+            return ChromatogramDirect(pTIC, [&](CChromatogram& c) {
+                return m_pReader->TIC(bCalculateIfNecessary == 1, I(), F(), c);
+            });
         });
     }
 
     HRESULT get_Spectrum(LONG Index, IKSMassSpectrum** ppSpec) override
     {
-        if (!ppSpec)
-            return E_POINTER;
-        *ppSpec = nullptr;
-        if (!IndexInRange(Index))
-            return DISP_E_BADINDEX;
-        return SpectrumObject(ppSpec, [&](CMassSpectrum& s) { return m_pReader->Spectrum(I(), F(), Index - 1, s); });
+        return ks::noThrow([&] {
+            if (!ppSpec)
+                return E_POINTER;
+            *ppSpec = nullptr;
+            if (!IndexInRange(Index))
+                return DISP_E_BADINDEX;
+            return SpectrumObject(ppSpec,
+                                  [&](CMassSpectrum& s) { return m_pReader->Spectrum(I(), F(), Index - 1, s); });
+        }, ppSpec);
     }
     HRESULT get_SpectrumDirect(LONG Index, ULONG_PTR pSpec) override
     {
-        if (!IndexInRange(Index))
-            return DISP_E_BADINDEX;
-        return SpectrumDirect(pSpec, [&](CMassSpectrum& s) { return m_pReader->Spectrum(I(), F(), Index - 1, s); });
+        return ks::noThrow([&] {
+            if (!IndexInRange(Index))
+                return DISP_E_BADINDEX;
+            return SpectrumDirect(pSpec, [&](CMassSpectrum& s) { return m_pReader->Spectrum(I(), F(), Index - 1, s); });
+        });
     }
     HRESULT get_SpectrumByRT(double retentionTime, FunctionRTProximity prox, IKSMassSpectrum** ppSpec) override
     {
-        if (!ppSpec)
-            return E_POINTER;
-        *ppSpec = nullptr;
-        const int k = m_pReader->SpectrumIndexByRT(I(), F(), retentionTime, prox);
-        if (k < 0)
-            return E_FAIL;
-        return SpectrumObject(ppSpec, [&](CMassSpectrum& s) { return m_pReader->Spectrum(I(), F(), k, s); });
+        return ks::noThrow([&] {
+            if (!ppSpec)
+                return E_POINTER;
+            *ppSpec = nullptr;
+            const int k = m_pReader->SpectrumIndexByRT(I(), F(), retentionTime, prox);
+            if (k < 0)
+                return E_FAIL;
+            return SpectrumObject(ppSpec, [&](CMassSpectrum& s) { return m_pReader->Spectrum(I(), F(), k, s); });
+        }, ppSpec);
     }
     HRESULT get_SpectrumByRTDirect(double retentionTime, FunctionRTProximity prox, ULONG_PTR pSpec) override
     {
-        const int k = m_pReader->SpectrumIndexByRT(I(), F(), retentionTime, prox);
-        if (k < 0)
-            return E_FAIL;
-        return SpectrumDirect(pSpec, [&](CMassSpectrum& s) { return m_pReader->Spectrum(I(), F(), k, s); });
+        return ks::noThrow([&] {
+            const int k = m_pReader->SpectrumIndexByRT(I(), F(), retentionTime, prox);
+            if (k < 0)
+                return E_FAIL;
+            return SpectrumDirect(pSpec, [&](CMassSpectrum& s) { return m_pReader->Spectrum(I(), F(), k, s); });
+        });
     }
     HRESULT get_SpectrumRange(LONG first, LONG last, LONG bToleranceInDa, double tolerance,
                               IKSMassSpectrum** ppSpec) override
     {
-        if (!ppSpec)
-            return E_POINTER;
-        *ppSpec = nullptr;
-        if (!RangeInRange(first, last))
-            return DISP_E_BADINDEX;
-        return SpectrumObject(ppSpec, [&](CMassSpectrum& s) {
-            return m_pReader->SpectrumRange(I(), F(), first - 1, last - 1, bToleranceInDa == 1, tolerance, s);
-        });
+        return ks::noThrow([&] {
+            if (!ppSpec)
+                return E_POINTER;
+            *ppSpec = nullptr;
+            if (!RangeInRange(first, last))
+                return DISP_E_BADINDEX;
+            return SpectrumObject(ppSpec, [&](CMassSpectrum& s) {
+                return m_pReader->SpectrumRange(I(), F(), first - 1, last - 1, bToleranceInDa == 1, tolerance, s);
+            });
+        }, ppSpec);
     }
     HRESULT get_SpectrumRangeDirect(LONG first, LONG last, LONG bToleranceInDa, double tolerance,
                                     ULONG_PTR pSpec) override
     {
-        if (!RangeInRange(first, last))
-            return DISP_E_BADINDEX;
-        return SpectrumDirect(pSpec, [&](CMassSpectrum& s) {
-            return m_pReader->SpectrumRange(I(), F(), first - 1, last - 1, bToleranceInDa == 1, tolerance, s);
+        return ks::noThrow([&] {
+            if (!RangeInRange(first, last))
+                return DISP_E_BADINDEX;
+            return SpectrumDirect(pSpec, [&](CMassSpectrum& s) {
+                return m_pReader->SpectrumRange(I(), F(), first - 1, last - 1, bToleranceInDa == 1, tolerance, s);
+            });
         });
     }
     // An end time that selects an earlier spectrum than the start time is
@@ -486,69 +571,85 @@ public:
                                   FunctionRTProximity endProx, LONG bToleranceInDa, double tolerance,
                                   IKSMassSpectrum** ppSpec) override
     {
-        if (!ppSpec)
-            return E_POINTER;
-        *ppSpec = nullptr;
-        const int k1 = m_pReader->SpectrumIndexByRT(I(), F(), startRT, startProx);
-        const int k2 = m_pReader->SpectrumIndexByRT(I(), F(), endRT, endProx);
-        if (k1 < 0 || k2 < 0)
-            return E_FAIL;
-        return SpectrumObject(ppSpec, [&](CMassSpectrum& s) {
-            return m_pReader->SpectrumRange(I(), F(), k1, k2, bToleranceInDa == 1, tolerance, s);
-        });
+        return ks::noThrow([&] {
+            if (!ppSpec)
+                return E_POINTER;
+            *ppSpec = nullptr;
+            const int k1 = m_pReader->SpectrumIndexByRT(I(), F(), startRT, startProx);
+            const int k2 = m_pReader->SpectrumIndexByRT(I(), F(), endRT, endProx);
+            if (k1 < 0 || k2 < 0)
+                return E_FAIL;
+            return SpectrumObject(ppSpec, [&](CMassSpectrum& s) {
+                return m_pReader->SpectrumRange(I(), F(), k1, k2, bToleranceInDa == 1, tolerance, s);
+            });
+        }, ppSpec);
     }
     HRESULT get_SpectrumRangeByRTDirect(double startRT, FunctionRTProximity startProx, double endRT,
                                         FunctionRTProximity endProx, LONG bToleranceInDa, double tolerance,
                                         ULONG_PTR pSpec) override
     {
-        const int k1 = m_pReader->SpectrumIndexByRT(I(), F(), startRT, startProx);
-        const int k2 = m_pReader->SpectrumIndexByRT(I(), F(), endRT, endProx);
-        if (k1 < 0 || k2 < 0)
-            return E_FAIL;
-        return SpectrumDirect(pSpec, [&](CMassSpectrum& s) {
-            return m_pReader->SpectrumRange(I(), F(), k1, k2, bToleranceInDa == 1, tolerance, s);
+        return ks::noThrow([&] {
+            const int k1 = m_pReader->SpectrumIndexByRT(I(), F(), startRT, startProx);
+            const int k2 = m_pReader->SpectrumIndexByRT(I(), F(), endRT, endProx);
+            if (k1 < 0 || k2 < 0)
+                return E_FAIL;
+            return SpectrumDirect(pSpec, [&](CMassSpectrum& s) {
+                return m_pReader->SpectrumRange(I(), F(), k1, k2, bToleranceInDa == 1, tolerance, s);
+            });
         });
     }
     HRESULT get_Count(LONG* pCount) override
     {
-        if (!pCount)
-            return E_POINTER;
-        *pCount = m_pReader->SpectrumCount(I(), F());
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pCount)
+                return E_POINTER;
+            *pCount = m_pReader->SpectrumCount(I(), F());
+            return S_OK;
+        });
     }
     HRESULT get_SpectrumCollection(IKSMSCollection** ppColl) override
     {
-        if (!ppColl)
-            return E_POINTER;
-        return CreateSpectrumCollection(*m_pReader, I(), F(), ppColl);
+        return ks::noThrow([&] {
+            if (!ppColl)
+                return E_POINTER;
+            return CreateSpectrumCollection(*m_pReader, I(), F(), ppColl);
+        }, ppColl);
     }
     HRESULT get_SpectrumCollectionDirect(ULONG_PTR pColl) override
     {
-        return SpectrumCollectionToDirect(*m_pReader, I(), F(), reinterpret_cast<CKSMSCollection*>(pColl));
+        return ks::noThrow([&] {
+            return SpectrumCollectionToDirect(*m_pReader, I(), F(), reinterpret_cast<CKSMSCollection*>(pColl));
+        });
     }
     HRESULT get_Index(LONG* pIdx) override
     {
-        if (!pIdx)
-            return E_POINTER;
-        *pIdx = m_nFunction;
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pIdx)
+                return E_POINTER;
+            *pIdx = m_nFunction;
+            return S_OK;
+        });
     }
     HRESULT get_MSOrder(LONG* pOrder) override
     {
-        if (!pOrder)
-            return E_POINTER;
-        *pOrder = m_pReader->MSOrder(I(), F());
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pOrder)
+                return E_POINTER;
+            *pOrder = m_pReader->MSOrder(I(), F());
+            return S_OK;
+        });
     }
     // IKSFunction2
     HRESULT get_SpectrumCollectionCentroid(IKSPeakDetection* pPD, IKSMSCollection** ppColl) override
     {
-        if (!ppColl)
-            return E_POINTER;
-        *ppColl = nullptr;
-        if (!pPD)
-            return E_POINTER;
-        return CreateCentroidedCollection(*m_pReader, I(), F(), pPD, ppColl);
+        return ks::noThrow([&] {
+            if (!ppColl)
+                return E_POINTER;
+            *ppColl = nullptr;
+            if (!pPD)
+                return E_POINTER;
+            return CreateCentroidedCollection(*m_pReader, I(), F(), pPD, ppColl);
+        }, ppColl);
     }
 
 protected:
@@ -620,22 +721,32 @@ public:
         m_nInjection = injection;
     }
 
-    HRESULT get__NewEnum(IUnknown** ppEnum) override { return ks_tree::NewEnum<T, IKSTrace>(static_cast<T*>(this), ppEnum); }
+    HRESULT get__NewEnum(IUnknown** ppEnum) override
+
+    {
+
+        return ks::noThrow([&] { return ks_tree::NewEnum<T, IKSTrace>(static_cast<T*>(this), ppEnum); }, ppEnum);
+
+    }
     HRESULT get_Item(LONG Index, IKSTrace** ppTrace) override
     {
-        if (!ppTrace)
-            return E_POINTER;
-        *ppTrace = nullptr;
-        if (Index < 1 || Index > m_pReader->TraceCount(m_nInjection - 1))
-            return DISP_E_BADINDEX;
-        return ks_tree::CreateChild<Trace>(m_pReader, ppTrace, m_nInjection, Index);
+        return ks::noThrow([&] {
+            if (!ppTrace)
+                return E_POINTER;
+            *ppTrace = nullptr;
+            if (Index < 1 || Index > m_pReader->TraceCount(m_nInjection - 1))
+                return DISP_E_BADINDEX;
+            return ks_tree::CreateChild<Trace>(m_pReader, ppTrace, m_nInjection, Index);
+        }, ppTrace);
     }
     HRESULT get_Count(LONG* pCount) override
     {
-        if (!pCount)
-            return E_POINTER;
-        *pCount = m_pReader->TraceCount(m_nInjection - 1);
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pCount)
+                return E_POINTER;
+            *pCount = m_pReader->TraceCount(m_nInjection - 1);
+            return S_OK;
+        });
     }
 
 protected:
@@ -655,36 +766,44 @@ public:
 
     HRESULT get_Name(BSTR* pName) override
     {
-        if (!pName)
-            return E_POINTER;
-        *pName = nullptr;
-        return ks_tree::CopyText(m_pReader->TraceName(m_nInjection - 1, m_nTrace - 1), pName);
+        return ks::noThrow([&] {
+            if (!pName)
+                return E_POINTER;
+            *pName = nullptr;
+            return ks_tree::CopyText(m_pReader->TraceName(m_nInjection - 1, m_nTrace - 1), pName);
+        }, pName);
     }
     HRESULT get_Chromatogram(IKSChromatogram** ppChrom) override
     {
-        if (!ppChrom)
-            return E_POINTER;
-        *ppChrom = nullptr;
-        CChromatogram chromatogram;
-        HRESULT hr = m_pReader->Trace(m_nInjection - 1, m_nTrace - 1, chromatogram);
-        if (SUCCEEDED(hr))
-            hr = CreateChromatogramObject(ppChrom, chromatogram);
-        return hr;
+        return ks::noThrow([&] {
+            if (!ppChrom)
+                return E_POINTER;
+            *ppChrom = nullptr;
+            CChromatogram chromatogram;
+            HRESULT hr = m_pReader->Trace(m_nInjection - 1, m_nTrace - 1, chromatogram);
+            if (SUCCEEDED(hr))
+                hr = CreateChromatogramObject(ppChrom, chromatogram);
+            return hr;
+        }, ppChrom);
     }
     HRESULT get_ChromatogramDirect(ULONG_PTR pChrom) override
     {
-        CChromatogram chromatogram;
-        HRESULT hr = m_pReader->Trace(m_nInjection - 1, m_nTrace - 1, chromatogram);
-        if (SUCCEEDED(hr))
-            hr = ChromatogramToDirect(reinterpret_cast<CKSChromatogram*>(pChrom), chromatogram);
-        return hr;
+        return ks::noThrow([&] {
+            CChromatogram chromatogram;
+            HRESULT hr = m_pReader->Trace(m_nInjection - 1, m_nTrace - 1, chromatogram);
+            if (SUCCEEDED(hr))
+                hr = ChromatogramToDirect(reinterpret_cast<CKSChromatogram*>(pChrom), chromatogram);
+            return hr;
+        });
     }
     HRESULT get_Index(LONG* pIdx) override
     {
-        if (!pIdx)
-            return E_POINTER;
-        *pIdx = m_nTrace;
-        return S_OK;
+        return ks::noThrow([&] {
+            if (!pIdx)
+                return E_POINTER;
+            *pIdx = m_nTrace;
+            return S_OK;
+        });
     }
 
 protected:

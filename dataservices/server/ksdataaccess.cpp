@@ -3,6 +3,7 @@
 #include "ksactivation.h"
 #include "ksbrowsedialogs.h"
 #include "kscomptr.h"
+#include "ksnothrow.h"
 #include "ksdialogs.h"
 #include "readersettings.h"
 
@@ -64,8 +65,10 @@ KS_OBJECT_ENTRY(CLSID_KSDataAccess, CKSDataAccess);
 
 HRESULT CKSDataAccess::FinalConstruct()
 {
-    BuildProbingList();
-    return S_OK;
+    return ks::noThrow([&] {
+        BuildProbingList();
+        return S_OK;
+    });
 }
 
 void CKSDataAccess::FinalRelease()
@@ -133,127 +136,141 @@ void CKSDataAccess::BuildProbingList()
 
 HRESULT CKSDataAccess::OpenDataset(BSTR Path, IKSDataServer** ppServer)
 {
-    if (!ppServer)
-        return E_POINTER;
-    *ppServer = nullptr;
+    return ks::noThrow([&] {
+        if (!ppServer)
+            return E_POINTER;
+        *ppServer = nullptr;
 
-    // A failing validity check ends the search: the server could not tell,
-    // and guessing another reader for the path would hide that.
-    for (size_t i = 0; i < m_servers.size(); ++i) {
-        LONG valid = 0;
-        const HRESULT hr = m_servers[i]->IsValidDataset(Path, &valid);
-        if (FAILED(hr))
-            return hr;
-        if (valid == 0)
-            continue;
-        IKSDataServer* server = nullptr;
-        const HRESULT created = createServer(m_classIds[i], &server);
-        if (FAILED(created) || !server) {
-            *ppServer = nullptr;
-            return FAILED(created) ? created : E_FAIL;
+        // A failing validity check ends the search: the server could not tell,
+        // and guessing another reader for the path would hide that.
+        for (size_t i = 0; i < m_servers.size(); ++i) {
+            LONG valid = 0;
+            const HRESULT hr = m_servers[i]->IsValidDataset(Path, &valid);
+            if (FAILED(hr))
+                return hr;
+            if (valid == 0)
+                continue;
+            IKSDataServer* server = nullptr;
+            const HRESULT created = createServer(m_classIds[i], &server);
+            if (FAILED(created) || !server) {
+                *ppServer = nullptr;
+                return FAILED(created) ? created : E_FAIL;
+            }
+            // The server stays with the caller even when Open fails.
+            *ppServer = server;
+            return server->Open(Path);
         }
-        // The server stays with the caller even when Open fails.
-        *ppServer = server;
-        return server->Open(Path);
-    }
 
-    CLSID textServer = CLSID_NULL;
-    if (FAILED(CLSIDFromProgID(kTextDataServerProgId, &textServer)))
-        textServer = CLSID_NULL;
-    for (const CLSID& clsid : m_classIds) {
-        if (std::memcmp(&clsid, &textServer, sizeof(CLSID)) == 0)
-            continue;
-        IKSDataServer* server = nullptr;
-        const HRESULT created = createServer(clsid, &server);
-        if (FAILED(created) || !server) {
-            *ppServer = nullptr;
-            return FAILED(created) ? created : E_FAIL;
+        CLSID textServer = CLSID_NULL;
+        if (FAILED(CLSIDFromProgID(kTextDataServerProgId, &textServer)))
+            textServer = CLSID_NULL;
+        for (const CLSID& clsid : m_classIds) {
+            if (std::memcmp(&clsid, &textServer, sizeof(CLSID)) == 0)
+                continue;
+            IKSDataServer* server = nullptr;
+            const HRESULT created = createServer(clsid, &server);
+            if (FAILED(created) || !server) {
+                *ppServer = nullptr;
+                return FAILED(created) ? created : E_FAIL;
+            }
+            *ppServer = server;
+            if (SUCCEEDED(server->Open(Path)))
+                return S_OK;
+            releaseAndNull(ppServer);
         }
-        *ppServer = server;
-        if (SUCCEEDED(server->Open(Path)))
-            return S_OK;
-        releaseAndNull(ppServer);
-    }
-    return E_FAIL;
+        return E_FAIL;
+    }, ppServer);
 }
 
 HRESULT CKSDataAccess::OpenInjection(BSTR Path, LONG injection, IKSDataServer** ppServer, IKSInjection** ppInjection)
 {
-    if (!ppServer || !ppInjection)
-        return E_POINTER;
-    HRESULT hr = OpenDataset(Path, ppServer);
-    if (FAILED(hr))
-        return hr;
-    return openInjectionOf(*ppServer, injection, ppInjection);
+    return ks::noThrow([&] {
+        if (!ppServer || !ppInjection)
+            return E_POINTER;
+        HRESULT hr = OpenDataset(Path, ppServer);
+        if (FAILED(hr))
+            return hr;
+        return openInjectionOf(*ppServer, injection, ppInjection);
+    }, ppServer, ppInjection);
 }
 
 HRESULT CKSDataAccess::OpenFunction(BSTR Path, LONG injection, LONG function, IKSDataServer** pServer,
                                     IKSInjection** ppInjection, IKSFunction** ppFcn)
 {
-    if (!pServer || !ppInjection || !ppFcn)
-        return E_POINTER;
-    HRESULT hr = OpenInjection(Path, injection, pServer, ppInjection);
-    if (FAILED(hr))
-        return hr;
-    return openFunctionOf(*ppInjection, function, ppFcn);
+    return ks::noThrow([&] {
+        if (!pServer || !ppInjection || !ppFcn)
+            return E_POINTER;
+        HRESULT hr = OpenInjection(Path, injection, pServer, ppInjection);
+        if (FAILED(hr))
+            return hr;
+        return openFunctionOf(*ppInjection, function, ppFcn);
+    }, pServer, ppInjection, ppFcn);
 }
 
 HRESULT CKSDataAccess::OpenDatasetFromStorage(IUnknown* piParentStg, BSTR substorageName, IKSDataServer** ppServer)
 {
-    if (!ppServer)
-        return E_POINTER;
-    *ppServer = nullptr;
-    if (!piParentStg)
-        return E_INVALIDARG;
+    return ks::noThrow([&] {
+        if (!ppServer)
+            return E_POINTER;
+        *ppServer = nullptr;
+        if (!piParentStg)
+            return E_INVALIDARG;
 
-    // No probing: the data cannot be asked for before a server opened it.
-    const CLSID* chosen = nullptr;
-    for (size_t i = 0; i < m_servers.size() && !chosen; ++i) {
+        // No probing: the data cannot be asked for before a server opened it.
+        const CLSID* chosen = nullptr;
+        for (size_t i = 0; i < m_servers.size() && !chosen; ++i) {
+            ks::ComPtr<IKSDataServer2> storageServer;
+            if (SUCCEEDED(storageServer.queryFrom(m_servers[i])) && storageServer)
+                chosen = &m_classIds[i];
+        }
+        if (!chosen)
+            return E_FAIL;
+
+        IKSDataServer* server = nullptr;
+        const HRESULT created = createServer(*chosen, &server);
+        if (FAILED(created) || !server)
+            return FAILED(created) ? created : E_FAIL;
+        *ppServer = server;
         ks::ComPtr<IKSDataServer2> storageServer;
-        if (SUCCEEDED(storageServer.queryFrom(m_servers[i])) && storageServer)
-            chosen = &m_classIds[i];
-    }
-    if (!chosen)
-        return E_FAIL;
-
-    IKSDataServer* server = nullptr;
-    const HRESULT created = createServer(*chosen, &server);
-    if (FAILED(created) || !server)
-        return FAILED(created) ? created : E_FAIL;
-    *ppServer = server;
-    ks::ComPtr<IKSDataServer2> storageServer;
-    const HRESULT hr = storageServer.queryFrom(server);
-    if (FAILED(hr) || !storageServer)
-        return FAILED(hr) ? hr : E_NOINTERFACE;
-    return storageServer->OpenFromStorage(piParentStg, substorageName);
+        const HRESULT hr = storageServer.queryFrom(server);
+        if (FAILED(hr) || !storageServer)
+            return FAILED(hr) ? hr : E_NOINTERFACE;
+        return storageServer->OpenFromStorage(piParentStg, substorageName);
+    }, ppServer);
 }
 
 HRESULT CKSDataAccess::OpenInjectionFromStorage(IUnknown* piParentStg, BSTR substorageName, LONG injection,
                                                 IKSDataServer** ppServer, IKSInjection** ppInjection)
 {
-    if (!ppServer || !ppInjection)
-        return E_POINTER;
-    HRESULT hr = OpenDatasetFromStorage(piParentStg, substorageName, ppServer);
-    if (FAILED(hr))
-        return hr;
-    return openInjectionOf(*ppServer, injection, ppInjection);
+    return ks::noThrow([&] {
+        if (!ppServer || !ppInjection)
+            return E_POINTER;
+        HRESULT hr = OpenDatasetFromStorage(piParentStg, substorageName, ppServer);
+        if (FAILED(hr))
+            return hr;
+        return openInjectionOf(*ppServer, injection, ppInjection);
+    }, ppServer, ppInjection);
 }
 
 HRESULT CKSDataAccess::OpenFunctionFromStorage(IUnknown* piParentStg, BSTR substorageName, LONG injection,
                                                LONG function, IKSDataServer** pServer, IKSInjection** ppInjection,
                                                IKSFunction** ppFcn)
 {
-    if (!pServer || !ppInjection || !ppFcn)
-        return E_POINTER;
-    HRESULT hr = OpenInjectionFromStorage(piParentStg, substorageName, injection, pServer, ppInjection);
-    if (FAILED(hr))
-        return hr;
-    return openFunctionOf(*ppInjection, function, ppFcn);
+    return ks::noThrow([&] {
+        if (!pServer || !ppInjection || !ppFcn)
+            return E_POINTER;
+        HRESULT hr = OpenInjectionFromStorage(piParentStg, substorageName, injection, pServer, ppInjection);
+        if (FAILED(hr))
+            return hr;
+        return openFunctionOf(*ppInjection, function, ppFcn);
+    }, pServer, ppInjection, ppFcn);
 }
 
 HRESULT CKSDataAccess::IsValidDataset(BSTR Path, LONG* pbIsValid)
 {
-    return FindDataset(Path, pbIsValid, nullptr);
+    return ks::noThrow([&] {
+        return FindDataset(Path, pbIsValid, nullptr);
+    });
 }
 
 HRESULT CKSDataAccess::FindDataset(BSTR Path, LONG* pbIsValid, bool* pMultipleInjections)
@@ -282,98 +299,112 @@ HRESULT CKSDataAccess::FindDataset(BSTR Path, LONG* pbIsValid, bool* pMultipleIn
 
 HRESULT CKSDataAccess::put_SmartExpansionBoxes(LONG value)
 {
-    m_smartExpansionBoxes = value == 1;
-    return S_OK;
+    return ks::noThrow([&] {
+        m_smartExpansionBoxes = value == 1;
+        return S_OK;
+    });
 }
 
 HRESULT CKSDataAccess::put_ShowTextFiles(LONG value)
 {
-    m_showTextFiles = value == 1;
-    return S_OK;
+    return ks::noThrow([&] {
+        m_showTextFiles = value == 1;
+        return S_OK;
+    });
 }
 
 HRESULT CKSDataAccess::AddComboFilter(BSTR title, FunctionType fcnType, LONG order)
 {
-    return AddComboFilter3(title, fcnType, order, FunctionPolarityUnknown);
+    return ks::noThrow([&] {
+        return AddComboFilter3(title, fcnType, order, FunctionPolarityUnknown);
+    });
 }
 
 HRESULT CKSDataAccess::AddComboFilter3(BSTR title, FunctionType fcnType, LONG order, FunctionPolarity Polarity)
 {
-    if (m_filters.size() >= kMaxComboFilters)
-        return DISP_E_BADINDEX;
-    KSComboFilter filter;
-    filter.title.assign(title ? title : L"", SysStringLen(title));
-    filter.type = fcnType;
-    filter.order = order;
-    filter.polarity = Polarity;
-    m_filters.push_back(std::move(filter));
-    return S_OK;
+    return ks::noThrow([&] {
+        if (m_filters.size() >= kMaxComboFilters)
+            return DISP_E_BADINDEX;
+        KSComboFilter filter;
+        filter.title.assign(title ? title : L"", SysStringLen(title));
+        filter.type = fcnType;
+        filter.order = order;
+        filter.polarity = Polarity;
+        m_filters.push_back(std::move(filter));
+        return S_OK;
+    });
 }
 
 HRESULT CKSDataAccess::BrowseInjection(IKSDataServer** ppServer, IKSInjection** ppInjection)
 {
-    if (!ppServer || !ppInjection)
-        return E_POINTER;
-    *ppServer = nullptr;
-    *ppInjection = nullptr;
+    return ks::noThrow([&] {
+        if (!ppServer || !ppInjection)
+            return E_POINTER;
+        *ppServer = nullptr;
+        *ppInjection = nullptr;
 
-    std::wstring start;
-    ReadSourcePath(kBrowserSettingsKey, start);
-    COpenDialog dialog(this, ppServer, ppInjection, COpenDialog::ModeInjection, m_smartExpansionBoxes,
-                       m_showTextFiles, {}, start);
-    if (ks::dialogs::runModal(dialog) == IDOK) {
-        // OK is enabled on a dataset node even when opening it failed; an
-        // injection that did not open is no answer.
-        if (!*ppInjection) {
-            releaseAndNull(ppInjection);
-            releaseAndNull(ppServer);
-            return E_FAIL;
+        std::wstring start;
+        ReadSourcePath(kBrowserSettingsKey, start);
+        COpenDialog dialog(this, ppServer, ppInjection, COpenDialog::ModeInjection, m_smartExpansionBoxes,
+                           m_showTextFiles, {}, start);
+        if (ks::dialogs::runModal(dialog) == IDOK) {
+            // OK is enabled on a dataset node even when opening it failed; an
+            // injection that did not open is no answer.
+            if (!*ppInjection) {
+                releaseAndNull(ppInjection);
+                releaseAndNull(ppServer);
+                return E_FAIL;
+            }
+            WriteSourcePath(kBrowserSettingsKey, dialog.ResultPath());
+            return S_OK;
         }
-        WriteSourcePath(kBrowserSettingsKey, dialog.ResultPath());
-        return S_OK;
-    }
-    releaseAndNull(ppInjection);
-    releaseAndNull(ppServer);
-    return S_FALSE;
+        releaseAndNull(ppInjection);
+        releaseAndNull(ppServer);
+        return S_FALSE;
+    }, ppServer, ppInjection);
 }
 
 HRESULT CKSDataAccess::BrowseFunction(IKSDataServer** ppServer, IKSInjection** ppInjection, IKSFunction** ppFcn)
 {
-    if (!ppServer || !ppInjection || !ppFcn)
-        return E_POINTER;
-    *ppServer = nullptr;
-    *ppInjection = nullptr;
-    *ppFcn = nullptr;
+    return ks::noThrow([&] {
+        if (!ppServer || !ppInjection || !ppFcn)
+            return E_POINTER;
+        *ppServer = nullptr;
+        *ppInjection = nullptr;
+        *ppFcn = nullptr;
 
-    std::wstring start;
-    ReadSourcePath(kBrowserSettingsKey, start);
-    COpenDialog dialog(this, ppServer, ppInjection, COpenDialog::ModeFunction, m_smartExpansionBoxes,
-                       m_showTextFiles, {}, start);
-    HRESULT hr = S_FALSE;
-    if (ks::dialogs::runModal(dialog) == IDOK) {
-        // The chosen function may belong to an injection that then failed
-        // to open: no injection, no function.
-        hr = *ppInjection ? openFunctionOf(*ppInjection, dialog.ResultFunction(), ppFcn) : E_FAIL;
-        if (SUCCEEDED(hr)) {
-            WriteSourcePath(kBrowserSettingsKey, dialog.ResultPath());
-            return hr;
+        std::wstring start;
+        ReadSourcePath(kBrowserSettingsKey, start);
+        COpenDialog dialog(this, ppServer, ppInjection, COpenDialog::ModeFunction, m_smartExpansionBoxes,
+                           m_showTextFiles, {}, start);
+        HRESULT hr = S_FALSE;
+        if (ks::dialogs::runModal(dialog) == IDOK) {
+            // The chosen function may belong to an injection that then failed
+            // to open: no injection, no function.
+            hr = *ppInjection ? openFunctionOf(*ppInjection, dialog.ResultFunction(), ppFcn) : E_FAIL;
+            if (SUCCEEDED(hr)) {
+                WriteSourcePath(kBrowserSettingsKey, dialog.ResultPath());
+                return hr;
+            }
         }
-    }
-    releaseAndNull(ppFcn);
-    releaseAndNull(ppInjection);
-    releaseAndNull(ppServer);
-    return hr;
+        releaseAndNull(ppFcn);
+        releaseAndNull(ppInjection);
+        releaseAndNull(ppServer);
+        return hr;
+    }, ppServer, ppInjection, ppFcn);
 }
 
 HRESULT CKSDataAccess::BrowseCombo(IKSFunction** ppFcn1, IKSFunction** ppFcn2, IKSFunction** ppFcn3,
                                    IKSFunction** ppFcn4, IKSInjection** ppInjection, IKSDataServer** ppServer)
 {
-    IKSFunction* extra[4] = {nullptr, nullptr, nullptr, nullptr};
-    const HRESULT hr = BrowseCombo3(ppFcn1, ppFcn2, ppFcn3, ppFcn4, &extra[0], &extra[1], &extra[2], &extra[3],
-                                    ppInjection, ppServer);
-    for (IKSFunction*& fcn : extra)
-        releaseAndNull(&fcn);
-    return hr;
+    return ks::noThrow([&] {
+        IKSFunction* extra[4] = {nullptr, nullptr, nullptr, nullptr};
+        const HRESULT hr = BrowseCombo3(ppFcn1, ppFcn2, ppFcn3, ppFcn4, &extra[0], &extra[1], &extra[2], &extra[3],
+                                        ppInjection, ppServer);
+        for (IKSFunction*& fcn : extra)
+            releaseAndNull(&fcn);
+        return hr;
+    }, ppFcn1, ppFcn2, ppFcn3, ppFcn4, ppInjection, ppServer);
 }
 
 HRESULT CKSDataAccess::BrowseCombo3(IKSFunction** ppFcn1, IKSFunction** ppFcn2, IKSFunction** ppFcn3,
@@ -381,95 +412,99 @@ HRESULT CKSDataAccess::BrowseCombo3(IKSFunction** ppFcn1, IKSFunction** ppFcn2, 
                                     IKSFunction** ppFcn7, IKSFunction** ppFcn8, IKSInjection** ppInjection,
                                     IKSDataServer** ppServer)
 {
-    if (!ppFcn1 || !ppInjection || !ppServer)
-        return E_POINTER;
-    if (m_filters.empty())
-        return E_FAIL;
+    return ks::noThrow([&] {
+        if (!ppFcn1 || !ppInjection || !ppServer)
+            return E_POINTER;
+        if (m_filters.empty())
+            return E_FAIL;
 
-    // Each combo answers into the pointer of its own position; a position
-    // beyond the filters, or not given, receives nothing.
-    IKSFunction** given[kMaxComboFilters] = {ppFcn1, ppFcn2, ppFcn3, ppFcn4, ppFcn5, ppFcn6, ppFcn7, ppFcn8};
-    std::vector<IKSFunction**> outputs(m_filters.size(), nullptr);
-    for (size_t k = 0; k < m_filters.size(); ++k) {
-        outputs[k] = given[k];
-        if (outputs[k])
-            *outputs[k] = nullptr;
-    }
-    *ppInjection = nullptr;
-    *ppServer = nullptr;
+        // Each combo answers into the pointer of its own position; a position
+        // beyond the filters, or not given, receives nothing.
+        IKSFunction** given[kMaxComboFilters] = {ppFcn1, ppFcn2, ppFcn3, ppFcn4, ppFcn5, ppFcn6, ppFcn7, ppFcn8};
+        std::vector<IKSFunction**> outputs(m_filters.size(), nullptr);
+        for (size_t k = 0; k < m_filters.size(); ++k) {
+            outputs[k] = given[k];
+            if (outputs[k])
+                *outputs[k] = nullptr;
+        }
+        *ppInjection = nullptr;
+        *ppServer = nullptr;
 
-    std::wstring start;
-    ReadSourcePath(kBrowserSettingsKey, start);
-    // The combos choose the functions; the function list stays out of it.
-    COpenDialog dialog(this, ppServer, ppInjection, COpenDialog::ModeInjection, m_smartExpansionBoxes,
-                       m_showTextFiles, m_filters, start);
-    HRESULT hr = S_FALSE;
-    if (ks::dialogs::runModal(dialog) == IDOK && *ppInjection) {
-        ks::dialogs::WaitCursor wait;
-        ks::ComPtr<IKSFunctions> functions;
-        hr = (*ppInjection)->get_Functions(&functions);
-        if (SUCCEEDED(hr) && !functions)
-            hr = E_FAIL;
-        if (SUCCEEDED(hr)) {
-            bool stored = false;
-            HRESULT last = S_OK;
-            for (size_t k = 0; k < outputs.size(); ++k) {
-                const LONG n = dialog.ResultComboFunction(k);
-                if (n <= 0 || !outputs[k])
-                    continue;
-                last = functions->get_Item(n, outputs[k]);
-                if (FAILED(last))
-                    break;
-                stored = true;
-            }
-            if (stored) {
-                hr = last;
-                if (SUCCEEDED(hr))
-                    WriteSourcePath(kBrowserSettingsKey, dialog.ResultPath());
-            } else {
-                hr = S_FALSE;
+        std::wstring start;
+        ReadSourcePath(kBrowserSettingsKey, start);
+        // The combos choose the functions; the function list stays out of it.
+        COpenDialog dialog(this, ppServer, ppInjection, COpenDialog::ModeInjection, m_smartExpansionBoxes,
+                           m_showTextFiles, m_filters, start);
+        HRESULT hr = S_FALSE;
+        if (ks::dialogs::runModal(dialog) == IDOK && *ppInjection) {
+            ks::dialogs::WaitCursor wait;
+            ks::ComPtr<IKSFunctions> functions;
+            hr = (*ppInjection)->get_Functions(&functions);
+            if (SUCCEEDED(hr) && !functions)
+                hr = E_FAIL;
+            if (SUCCEEDED(hr)) {
+                bool stored = false;
+                HRESULT last = S_OK;
+                for (size_t k = 0; k < outputs.size(); ++k) {
+                    const LONG n = dialog.ResultComboFunction(k);
+                    if (n <= 0 || !outputs[k])
+                        continue;
+                    last = functions->get_Item(n, outputs[k]);
+                    if (FAILED(last))
+                        break;
+                    stored = true;
+                }
+                if (stored) {
+                    hr = last;
+                    if (SUCCEEDED(hr))
+                        WriteSourcePath(kBrowserSettingsKey, dialog.ResultPath());
+                } else {
+                    hr = S_FALSE;
+                }
             }
         }
-    }
-    if (FAILED(hr)) {
-        // A failure hands nothing back, not even the functions of the
-        // combos that did open.
-        for (IKSFunction** out : outputs)
-            releaseAndNull(out);
-    }
-    if (FAILED(hr) || hr == S_FALSE) {
-        releaseAndNull(ppInjection);
-        releaseAndNull(ppServer);
-    }
-    return hr;
+        if (FAILED(hr)) {
+            // A failure hands nothing back, not even the functions of the
+            // combos that did open.
+            for (IKSFunction** out : outputs)
+                releaseAndNull(out);
+        }
+        if (FAILED(hr) || hr == S_FALSE) {
+            releaseAndNull(ppInjection);
+            releaseAndNull(ppServer);
+        }
+        return hr;
+    }, ppFcn1, ppFcn2, ppFcn3, ppFcn4, ppFcn5, ppFcn6, ppFcn7, ppFcn8, ppInjection, ppServer);
 }
 
 HRESULT CKSDataAccess::BrowseInjectionFunctions(BSTR Path, LONG injection, IKSDataServer** pServer,
                                                 IKSInjection** ppInjection, IKSFunction** ppFcn)
 {
-    if (!pServer || !ppInjection || !ppFcn)
-        return E_POINTER;
-    *ppInjection = nullptr;
-    *ppFcn = nullptr;
+    return ks::noThrow([&] {
+        if (!pServer || !ppInjection || !ppFcn)
+            return E_POINTER;
+        *ppInjection = nullptr;
+        *ppFcn = nullptr;
 
-    HRESULT hr = OpenInjection(Path, injection, pServer, ppInjection);
-    if (FAILED(hr))
-        return hr;
-    if (!*ppInjection)
-        return E_FAIL;
-    ks::ComPtr<IKSFunctions> functions;
-    hr = (*ppInjection)->get_Functions(&functions);
-    if (FAILED(hr))
-        return hr;
-    if (!functions)
-        return E_FAIL;
+        HRESULT hr = OpenInjection(Path, injection, pServer, ppInjection);
+        if (FAILED(hr))
+            return hr;
+        if (!*ppInjection)
+            return E_FAIL;
+        ks::ComPtr<IKSFunctions> functions;
+        hr = (*ppInjection)->get_Functions(&functions);
+        if (FAILED(hr))
+            return hr;
+        if (!functions)
+            return E_FAIL;
 
-    CFunctionDialog dialog(functions.get());
-    // The chosen entry's own function number: counting positions would
-    // pick the wrong function after one whose name could not be read.
-    if (ks::dialogs::runModal(dialog) == IDOK && dialog.ResultPosition() != -1) {
-        ks::dialogs::WaitCursor wait;
-        return functions->get_Item(dialog.ResultFunction(), ppFcn);
-    }
-    return S_FALSE;
+        CFunctionDialog dialog(functions.get());
+        // The chosen entry's own function number: counting positions would
+        // pick the wrong function after one whose name could not be read.
+        if (ks::dialogs::runModal(dialog) == IDOK && dialog.ResultPosition() != -1) {
+            ks::dialogs::WaitCursor wait;
+            return functions->get_Item(dialog.ResultFunction(), ppFcn);
+        }
+        return S_FALSE;
+    }, pServer, ppInjection, ppFcn);
 }

@@ -1,6 +1,7 @@
 #include "providerserver.h"
 
 #include "kscomptr.h"
+#include "ksnothrow.h"
 #include "providerdescription.h"
 #include "providerregistry.h"
 
@@ -48,77 +49,79 @@ HRESULT ReadText(I* source, HRESULT (I::*getter)(BSTR*), std::wstring& field)
 
 HRESULT CKSProviderServer::FinalConstruct()
 {
-    try {
+    return ks::noThrow([&] {
         m_providers = LoadProviderList();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CKSProviderServer::get__NewEnum(IUnknown** ppEnum)
 {
-    if (!ppEnum)
-        return E_POINTER;
-    *ppEnum = nullptr;
-    LONG count = 0;
-    HRESULT hr = get_Count(&count);
-    if (FAILED(hr))
-        return hr;
-    std::vector<VARIANT> items;
-    auto clearItems = [&items] {
-        for (VARIANT& v : items)
-            VariantClear(&v);
-        items.clear();
-    };
-    try {
-        items.reserve(static_cast<size_t>(count));
-        for (LONG i = 1; i <= count; ++i) {
-            IKSProviderDescription* description = nullptr;
-            hr = get_Item(i, &description);
-            if (FAILED(hr)) {
-                clearItems();
-                return hr;
+    return ks::noThrow([&] {
+        if (!ppEnum)
+            return E_POINTER;
+        *ppEnum = nullptr;
+        LONG count = 0;
+        HRESULT hr = get_Count(&count);
+        if (FAILED(hr))
+            return hr;
+        std::vector<VARIANT> items;
+        auto clearItems = [&items] {
+            for (VARIANT& v : items)
+                VariantClear(&v);
+            items.clear();
+        };
+        try {
+            items.reserve(static_cast<size_t>(count));
+            for (LONG i = 1; i <= count; ++i) {
+                IKSProviderDescription* description = nullptr;
+                hr = get_Item(i, &description);
+                if (FAILED(hr)) {
+                    clearItems();
+                    return hr;
+                }
+                VARIANT v;
+                VariantInit(&v);
+                v.vt = VT_DISPATCH;
+                v.pdispVal = description;  // the item's reference moves into the snapshot
+                items.push_back(v);
             }
-            VARIANT v;
-            VariantInit(&v);
-            v.vt = VT_DISPATCH;
-            v.pdispVal = description;  // the item's reference moves into the snapshot
-            items.push_back(v);
+        } catch (const std::bad_alloc&) {
+            clearItems();
+            return E_OUTOFMEMORY;
         }
-    } catch (const std::bad_alloc&) {
-        clearItems();
-        return E_OUTOFMEMORY;
-    }
-    // The enumerator owns the items from here on, also when it cannot be made.
-    return ks::createVariantEnum(std::move(items), GetUnknown(), ppEnum);
+        // The enumerator owns the items from here on, also when it cannot be made.
+        return ks::createVariantEnum(std::move(items), GetUnknown(), ppEnum);
+    }, ppEnum);
 }
 
 HRESULT CKSProviderServer::get_Item(LONG Index, IKSProviderDescription** ppDescription)
 {
-    if (!ppDescription)
-        return E_POINTER;
-    *ppDescription = nullptr;
-    if (Index < 1 || static_cast<size_t>(Index) > m_providers.size())
-        return DISP_E_BADINDEX;
-    return CKSProviderDescription::Create(this, m_providers[static_cast<size_t>(Index) - 1], ppDescription);
+    return ks::noThrow([&] {
+        if (!ppDescription)
+            return E_POINTER;
+        *ppDescription = nullptr;
+        if (Index < 1 || static_cast<size_t>(Index) > m_providers.size())
+            return DISP_E_BADINDEX;
+        return CKSProviderDescription::Create(this, m_providers[static_cast<size_t>(Index) - 1], ppDescription);
+    }, ppDescription);
 }
 
 HRESULT CKSProviderServer::get_Count(LONG* pCount)
 {
-    if (!pCount)
-        return E_POINTER;
-    *pCount = static_cast<LONG>(m_providers.size());
-    return S_OK;
+    return ks::noThrow([&] {
+        if (!pCount)
+            return E_POINTER;
+        *pCount = static_cast<LONG>(m_providers.size());
+        return S_OK;
+    });
 }
 
 HRESULT CKSProviderServer::RegisterDataProvider(IKSDataProvider* pProvider)
 {
-    try {
+    return ks::noThrow([&] {
         return DoRegister(pProvider);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CKSProviderServer::DoRegister(IKSDataProvider* pProvider)
@@ -180,11 +183,9 @@ HRESULT CKSProviderServer::DoRegister(IKSDataProvider* pProvider)
 
 HRESULT CKSProviderServer::UnregisterDataProvider(IKSDataProvider* pProvider)
 {
-    try {
+    return ks::noThrow([&] {
         return DoUnregister(pProvider);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CKSProviderServer::DoUnregister(IKSDataProvider* pProvider)
@@ -220,29 +221,33 @@ const CKSProviderDescriptionImpl* CKSProviderServer::FindByClassName(BSTR name) 
 
 HRESULT CKSProviderServer::GetProvider(BSTR providerName, IKSDataProvider** ppProvider)
 {
-    if (!ppProvider)
-        return E_POINTER;
-    *ppProvider = nullptr;
-    if (SysStringLen(providerName) == 0)
-        return E_INVALIDARG;
-    const CKSProviderDescriptionImpl* record = FindByClassName(providerName);
-    if (!record)
-        return S_OK;
-    CLSID clsid = CLSID_NULL;
-    const HRESULT hr = CLSIDFromString(record->ClassID.c_str(), &clsid);
-    if (FAILED(hr))
-        return hr;
-    return CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IKSDataProvider, reinterpret_cast<void**>(ppProvider));
+    return ks::noThrow([&] {
+        if (!ppProvider)
+            return E_POINTER;
+        *ppProvider = nullptr;
+        if (SysStringLen(providerName) == 0)
+            return E_INVALIDARG;
+        const CKSProviderDescriptionImpl* record = FindByClassName(providerName);
+        if (!record)
+            return S_OK;
+        CLSID clsid = CLSID_NULL;
+        const HRESULT hr = CLSIDFromString(record->ClassID.c_str(), &clsid);
+        if (FAILED(hr))
+            return hr;
+        return CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IKSDataProvider, reinterpret_cast<void**>(ppProvider));
+    }, ppProvider);
 }
 
 HRESULT CKSProviderServer::SupportsProvider(BSTR providerName, VARIANT_BOOL* pSupported)
 {
-    if (!pSupported)
-        return E_POINTER;
-    *pSupported = VARIANT_FALSE;
-    if (SysStringLen(providerName) == 0)
-        return E_INVALIDARG;
-    if (FindByClassName(providerName))
-        *pSupported = VARIANT_TRUE;
-    return S_OK;
+    return ks::noThrow([&] {
+        if (!pSupported)
+            return E_POINTER;
+        *pSupported = VARIANT_FALSE;
+        if (SysStringLen(providerName) == 0)
+            return E_INVALIDARG;
+        if (FindByClassName(providerName))
+            *pSupported = VARIANT_TRUE;
+        return S_OK;
+    });
 }

@@ -5,6 +5,7 @@
 #include "kscontrolsdata.h"
 
 #include "kscomptr.h"
+#include "ksnothrow.h"
 #include "ksregistrar.h"
 
 #include <algorithm>
@@ -32,15 +33,7 @@ HRESULT updateRegistry(bool registering, const wchar_t* name, REFCLSID clsid)
 
 // Allocation failures (a huge count, a long text) are answered, never
 // thrown across the interface.
-template <class F>
-HRESULT noThrow(F f)
-{
-    try {
-        return f();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-}
+using ks::noThrow;
 
 HRESULT copyText(const std::wstring& text, BSTR* out)
 {

@@ -1,4 +1,6 @@
 #include "ksdispatch.h"
+#include "ksfiles.h"
+#include "ksnothrow.h"
 #include "ksvartypesize.h"
 
 #include <cstdio>
@@ -32,7 +34,7 @@ bool sameNameNoCase(const wchar_t* a, const wchar_t* b)
     if (!a || !b)
         return false;
     for (; *a && *b; ++a, ++b)
-        if (std::towlower(*a) != std::towlower(*b))
+        if (ks::foldCase(*a) != ks::foldCase(*b))
             return false;
     return *a == *b;
 }
@@ -73,8 +75,10 @@ HRESULT dispGetIDsOfNames(const DispTable& table, REFIID riid, LPOLESTR* names, 
     return DISP_E_UNKNOWNNAME;
 }
 
-HRESULT dispInvoke(const DispTable& table, IDispatch* self, DISPID id, REFIID riid, WORD flags,
-                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr)
+namespace {
+
+HRESULT invokeMember(const DispTable& table, IDispatch* self, DISPID id, REFIID riid, WORD flags,
+                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr)
 {
     if (riid != IID_NULL)
         return DISP_E_UNKNOWNINTERFACE;
@@ -141,6 +145,16 @@ HRESULT dispInvoke(const DispTable& table, IDispatch* self, DISPID id, REFIID ri
     else
         VariantClear(&out);
     return hr;
+}
+
+}  // namespace
+
+// Argument conversions and the member itself may throw (an allocation that
+// fails): the barrier answers E_OUTOFMEMORY or E_FAIL instead.
+HRESULT dispInvoke(const DispTable& table, IDispatch* self, DISPID id, REFIID riid, WORD flags,
+                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr)
+{
+    return ks::noThrow([&] { return invokeMember(table, self, id, riid, flags, params, result, excepInfo, argErr); });
 }
 
 }  // namespace ks

@@ -1,4 +1,5 @@
 #include "kstextprovider.h"
+#include "ksnothrow.h"
 
 #include <new>
 
@@ -155,52 +156,62 @@ HRESULT CKSTextProvider::WriteFrom(const std::wstring& path, bool interactive, T
 
 HRESULT CKSTextProvider::ReadSpectrumInteractive(IDispatch* piMS)
 {
-    ks::ComPtr<IKSMassSpectrum3> target;
-    HRESULT hr = SpectrumOf(piMS, target);
-    if (FAILED(hr))
-        return hr;
-    std::wstring path;
-    hr = BrowseForSource(path);
-    if (FAILED(hr))
-        return hr;
-    return ReadInto(path, true, [&](const CMassSpectrum& s) { return SpectrumToObject(s, target.get()); });
+    return ks::noThrow([&] {
+        ks::ComPtr<IKSMassSpectrum3> target;
+        HRESULT hr = SpectrumOf(piMS, target);
+        if (FAILED(hr))
+            return hr;
+        std::wstring path;
+        hr = BrowseForSource(path);
+        if (FAILED(hr))
+            return hr;
+        return ReadInto(path, true, [&](const CMassSpectrum& s) { return SpectrumToObject(s, target.get()); });
+    });
 }
 
 HRESULT CKSTextProvider::ReadSpectrum(BSTR dataSource, IDispatch* piMS)
 {
-    ks::ComPtr<IKSMassSpectrum3> target;
-    const HRESULT hr = SpectrumOf(piMS, target);
-    if (FAILED(hr))
-        return hr;
-    // A plain path: the data-source string is never parsed.
-    return ReadInto(TextOf(dataSource), false,
-                    [&](const CMassSpectrum& s) { return SpectrumToObject(s, target.get()); });
+    return ks::noThrow([&] {
+        ks::ComPtr<IKSMassSpectrum3> target;
+        const HRESULT hr = SpectrumOf(piMS, target);
+        if (FAILED(hr))
+            return hr;
+        // A plain path: the data-source string is never parsed.
+        return ReadInto(TextOf(dataSource), false,
+                        [&](const CMassSpectrum& s) { return SpectrumToObject(s, target.get()); });
+    });
 }
 
 HRESULT CKSTextProvider::get_DataSourceDescription(BSTR* pDescription)
 {
-    return ks::copyTextOut(m_strDescription, pDescription);
+    return ks::noThrow([&] {
+        return ks::copyTextOut(m_strDescription, pDescription);
+    }, pDescription);
 }
 
 HRESULT CKSTextProvider::ReadSpectrumInteractiveDirect(ULONG_PTR piMS)
 {
-    CKSMassSpectrum* handle = HandleOf(piMS);
-    if (!handle)
-        return E_POINTER;
-    std::wstring path;
-    const HRESULT hr = BrowseForSource(path);
-    if (FAILED(hr))
-        return hr;
-    return ReadInto(path, true, [&](const CMassSpectrum& s) { return CopySpectrumToDirect(s, *handle); });
+    return ks::noThrow([&] {
+        CKSMassSpectrum* handle = HandleOf(piMS);
+        if (!handle)
+            return E_POINTER;
+        std::wstring path;
+        const HRESULT hr = BrowseForSource(path);
+        if (FAILED(hr))
+            return hr;
+        return ReadInto(path, true, [&](const CMassSpectrum& s) { return CopySpectrumToDirect(s, *handle); });
+    });
 }
 
 HRESULT CKSTextProvider::ReadSpectrumDirect(BSTR dataSource, ULONG_PTR piMS)
 {
-    CKSMassSpectrum* handle = HandleOf(piMS);
-    if (!handle)
-        return E_POINTER;
-    return ReadInto(TextOf(dataSource), false,
-                    [&](const CMassSpectrum& s) { return CopySpectrumToDirect(s, *handle); });
+    return ks::noThrow([&] {
+        CKSMassSpectrum* handle = HandleOf(piMS);
+        if (!handle)
+            return E_POINTER;
+        return ReadInto(TextOf(dataSource), false,
+                        [&](const CMassSpectrum& s) { return CopySpectrumToDirect(s, *handle); });
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -208,56 +219,62 @@ HRESULT CKSTextProvider::ReadSpectrumDirect(BSTR dataSource, ULONG_PTR piMS)
 
 HRESULT CKSTextProvider::WriteSpectrumInteractive(IDispatch* piMS)
 {
-    ks::ComPtr<IKSMassSpectrum3> source;
-    HRESULT hr = SpectrumOf(piMS, source);
-    if (FAILED(hr))
-        return hr;
-    std::wstring path;
-    hr = BrowseForDestination(path);
-    if (FAILED(hr))
-        return hr;
-    return WriteFrom(path, true, [&](CMassSpectrum& s) { return SpectrumFromObject(source.get(), s); });
+    return ks::noThrow([&] {
+        ks::ComPtr<IKSMassSpectrum3> source;
+        HRESULT hr = SpectrumOf(piMS, source);
+        if (FAILED(hr))
+            return hr;
+        std::wstring path;
+        hr = BrowseForDestination(path);
+        if (FAILED(hr))
+            return hr;
+        return WriteFrom(path, true, [&](CMassSpectrum& s) { return SpectrumFromObject(source.get(), s); });
+    });
 }
 
 HRESULT CKSTextProvider::WriteSpectrum(BSTR dataSource, IDispatch* piMS)
 {
-    ks::ComPtr<IKSMassSpectrum3> source;
-    const HRESULT hr = SpectrumOf(piMS, source);
-    if (FAILED(hr))
-        return hr;
-    return WriteFrom(TextOf(dataSource), false,
-                     [&](CMassSpectrum& s) { return SpectrumFromObject(source.get(), s); });
+    return ks::noThrow([&] {
+        ks::ComPtr<IKSMassSpectrum3> source;
+        const HRESULT hr = SpectrumOf(piMS, source);
+        if (FAILED(hr))
+            return hr;
+        return WriteFrom(TextOf(dataSource), false,
+                         [&](CMassSpectrum& s) { return SpectrumFromObject(source.get(), s); });
+    });
 }
 
 HRESULT CKSTextProvider::put_DataSourceDescription(BSTR description)
 {
-    try {
+    return ks::noThrow([&] {
         m_strDescription = TextOf(description);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CKSTextProvider::WriteSpectrumInteractiveDirect(ULONG_PTR piMS)
 {
-    const CKSMassSpectrum* handle = HandleOf(piMS);
-    if (!handle)
-        return E_POINTER;
-    std::wstring path;
-    const HRESULT hr = BrowseForDestination(path);
-    if (FAILED(hr))
-        return hr;
-    return WriteFrom(path, true, [&](CMassSpectrum& s) { return CopySpectrumFromDirect(*handle, s); });
+    return ks::noThrow([&] {
+        const CKSMassSpectrum* handle = HandleOf(piMS);
+        if (!handle)
+            return E_POINTER;
+        std::wstring path;
+        const HRESULT hr = BrowseForDestination(path);
+        if (FAILED(hr))
+            return hr;
+        return WriteFrom(path, true, [&](CMassSpectrum& s) { return CopySpectrumFromDirect(*handle, s); });
+    });
 }
 
 HRESULT CKSTextProvider::WriteSpectrumDirect(BSTR dataSource, ULONG_PTR piMS)
 {
-    const CKSMassSpectrum* handle = HandleOf(piMS);
-    if (!handle)
-        return E_POINTER;
-    return WriteFrom(TextOf(dataSource), false,
-                     [&](CMassSpectrum& s) { return CopySpectrumFromDirect(*handle, s); });
+    return ks::noThrow([&] {
+        const CKSMassSpectrum* handle = HandleOf(piMS);
+        if (!handle)
+            return E_POINTER;
+        return WriteFrom(TextOf(dataSource), false,
+                         [&](CMassSpectrum& s) { return CopySpectrumFromDirect(*handle, s); });
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -265,42 +282,46 @@ HRESULT CKSTextProvider::WriteSpectrumDirect(BSTR dataSource, ULONG_PTR piMS)
 
 HRESULT CKSTextProvider::ReadDatasetInteractive(IKSMSDataset** ppiDS)
 {
-    if (!ppiDS)
-        return E_POINTER;
-    *ppiDS = nullptr;
-    try {
-        std::wstring start;
-        ReadSourcePath(m_strClassID, start);
-        if (start.empty())
-            start = m_strPath;
-        CTextBrowse browse;
-        std::wstring path;
-        if (!browse.BrowseSource(start, path))
-            return E_FAIL;
-        if (!m_IO.Open(path))
-            return E_ACCESSDENIED;
-        const HRESULT hr = QueryInterface(IID_IKSMSDataset, reinterpret_cast<void**>(ppiDS));
-        if (FAILED(hr)) {
-            *ppiDS = nullptr;
-            m_IO.Close();
-            return hr;
+    return ks::noThrow([&] {
+        if (!ppiDS)
+            return E_POINTER;
+        *ppiDS = nullptr;
+        try {
+            std::wstring start;
+            ReadSourcePath(m_strClassID, start);
+            if (start.empty())
+                start = m_strPath;
+            CTextBrowse browse;
+            std::wstring path;
+            if (!browse.BrowseSource(start, path))
+                return E_FAIL;
+            if (!m_IO.Open(path))
+                return E_ACCESSDENIED;
+            const HRESULT hr = QueryInterface(IID_IKSMSDataset, reinterpret_cast<void**>(ppiDS));
+            if (FAILED(hr)) {
+                *ppiDS = nullptr;
+                m_IO.Close();
+                return hr;
+            }
+            WriteSourcePath(m_strClassID, browse.GetFolder());
+            m_strPath = browse.GetFolder();
+            m_strDescription = m_IO.GetDataSource();
+            return S_OK;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
         }
-        WriteSourcePath(m_strClassID, browse.GetFolder());
-        m_strPath = browse.GetFolder();
-        m_strDescription = m_IO.GetDataSource();
-        return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    }, ppiDS);
 }
 
 // Opening a text dataset by name is not offered.
 HRESULT CKSTextProvider::ReadDataset(BSTR, IKSMSDataset** ppiDS)
 {
-    if (!ppiDS)
-        return E_POINTER;
-    *ppiDS = nullptr;
-    return E_FAIL;
+    return ks::noThrow([&] {
+        if (!ppiDS)
+            return E_POINTER;
+        *ppiDS = nullptr;
+        return E_FAIL;
+    }, ppiDS);
 }
 
 // ---------------------------------------------------------------------------
@@ -308,52 +329,68 @@ HRESULT CKSTextProvider::ReadDataset(BSTR, IKSMSDataset** ppiDS)
 
 HRESULT CKSTextProvider::get_HasTIC(VARIANT_BOOL* pHas)
 {
-    return SetBool(pHas, m_IO.IsOpen());
+    return ks::noThrow([&] {
+        return SetBool(pHas, m_IO.IsOpen());
+    });
 }
 
 // The spectra are reached by index all the same.
 HRESULT CKSTextProvider::get_HasBaseSpectra(VARIANT_BOOL* pHas)
 {
-    return SetBool(pHas, false);
+    return ks::noThrow([&] {
+        return SetBool(pHas, false);
+    });
 }
 
 HRESULT CKSTextProvider::get_HasAuxiliarySpectra(VARIANT_BOOL* pHas)
 {
-    return SetBool(pHas, false);
+    return ks::noThrow([&] {
+        return SetBool(pHas, false);
+    });
 }
 
 HRESULT CKSTextProvider::get_SupportsMassChromatograms(VARIANT_BOOL* pSupports)
 {
-    return SetBool(pSupports, false);
+    return ks::noThrow([&] {
+        return SetBool(pSupports, false);
+    });
 }
 
 HRESULT CKSTextProvider::get_HasTraces(VARIANT_BOOL* pHas)
 {
-    return SetBool(pHas, false);
+    return ks::noThrow([&] {
+        return SetBool(pHas, false);
+    });
 }
 
 // 0 while no dataset file is open.
 HRESULT CKSTextProvider::get_BaseSpectrumCount(LONG* pCount)
 {
-    if (!pCount)
-        return E_POINTER;
-    try {
-        *pCount = m_IO.SpectrumCount();
-    } catch (const std::bad_alloc&) {
-        *pCount = 0;
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+    return ks::noThrow([&] {
+        if (!pCount)
+            return E_POINTER;
+        try {
+            *pCount = m_IO.SpectrumCount();
+        } catch (const std::bad_alloc&) {
+            *pCount = 0;
+            return E_OUTOFMEMORY;
+        }
+        return S_OK;
+    });
 }
 
 HRESULT CKSTextProvider::get_AuxiliarySpectrumCount(LONG* pCount)
 {
-    return SetLong(pCount, 0);
+    return ks::noThrow([&] {
+        return SetLong(pCount, 0);
+    });
 }
 
 HRESULT CKSTextProvider::get_TraceCount(LONG* pCount)
 {
-    return SetLong(pCount, 0);
+    return ks::noThrow([&] {
+        return SetLong(pCount, 0);
+    });
 }
 
 HRESULT CKSTextProvider::ReadBaseSpectrum(LONG index, CMassSpectrum& spectrum)
@@ -371,142 +408,170 @@ HRESULT CKSTextProvider::ReadBaseSpectrum(LONG index, CMassSpectrum& spectrum)
 
 HRESULT CKSTextProvider::GetBaseSpectrum(LONG Index, IDispatch* pidMS)
 {
-    ks::ComPtr<IKSMassSpectrum3> target;
-    HRESULT hr = SpectrumOf(pidMS, target);
-    if (FAILED(hr))
-        return hr;
-    try {
-        CMassSpectrum spectrum;
-        hr = ReadBaseSpectrum(Index, spectrum);
+    return ks::noThrow([&] {
+        ks::ComPtr<IKSMassSpectrum3> target;
+        HRESULT hr = SpectrumOf(pidMS, target);
         if (FAILED(hr))
             return hr;
-        hr = SpectrumToObject(spectrum, target.get());
-        if (FAILED(hr))
-            return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    Succeeded(true);
-    return S_OK;
+        try {
+            CMassSpectrum spectrum;
+            hr = ReadBaseSpectrum(Index, spectrum);
+            if (FAILED(hr))
+                return hr;
+            hr = SpectrumToObject(spectrum, target.get());
+            if (FAILED(hr))
+                return hr;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        Succeeded(true);
+        return S_OK;
+    });
 }
 
 HRESULT CKSTextProvider::GetBaseSpectrumDirect(LONG Index, ULONG_PTR piMS)
 {
-    CKSMassSpectrum* handle = HandleOf(piMS);
-    if (!handle)
-        return E_POINTER;
-    try {
-        CMassSpectrum spectrum;
-        HRESULT hr = ReadBaseSpectrum(Index, spectrum);
-        if (FAILED(hr))
-            return hr;
-        hr = CopySpectrumToDirect(spectrum, *handle);
-        if (FAILED(hr))
-            return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    Succeeded(true);
-    return S_OK;
+    return ks::noThrow([&] {
+        CKSMassSpectrum* handle = HandleOf(piMS);
+        if (!handle)
+            return E_POINTER;
+        try {
+            CMassSpectrum spectrum;
+            HRESULT hr = ReadBaseSpectrum(Index, spectrum);
+            if (FAILED(hr))
+                return hr;
+            hr = CopySpectrumToDirect(spectrum, *handle);
+            if (FAILED(hr))
+                return hr;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        Succeeded(true);
+        return S_OK;
+    });
 }
 
 // Retention times as masses, intensity sums as intensities, a profile.
 HRESULT CKSTextProvider::GetTIC(IDispatch* pidCM)
 {
-    if (!pidCM)
-        return E_POINTER;
-    ks::ComPtr<IKSMassSpectrum> target;
-    HRESULT hr = pidCM->QueryInterface(IID_IKSMassSpectrum, reinterpret_cast<void**>(&target));
-    if (FAILED(hr))
-        return hr;
-    try {
-        LONG count = 0;
-        std::vector<double> times;
-        std::vector<double> sums;
-        if (!m_IO.ReadTIC(count, times, sums))
-            return E_FAIL;
-        hr = PointsToSpectrumObject(target.get(), count, times.data(), sums.data());
+    return ks::noThrow([&] {
+        if (!pidCM)
+            return E_POINTER;
+        ks::ComPtr<IKSMassSpectrum> target;
+        HRESULT hr = pidCM->QueryInterface(IID_IKSMassSpectrum, reinterpret_cast<void**>(&target));
         if (FAILED(hr))
             return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    Succeeded(false);
-    return S_OK;
+        try {
+            LONG count = 0;
+            std::vector<double> times;
+            std::vector<double> sums;
+            if (!m_IO.ReadTIC(count, times, sums))
+                return E_FAIL;
+            hr = PointsToSpectrumObject(target.get(), count, times.data(), sums.data());
+            if (FAILED(hr))
+                return hr;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        Succeeded(false);
+        return S_OK;
+    });
 }
 
 HRESULT CKSTextProvider::GetTICDirect(ULONG_PTR piCM)
 {
-    CKSMassSpectrum* handle = HandleOf(piCM);
-    if (!handle)
-        return E_POINTER;
-    try {
-        LONG count = 0;
-        std::vector<double> times;
-        std::vector<double> sums;
-        if (!m_IO.ReadTIC(count, times, sums))
-            return E_FAIL;
-        handle->SetCount(count);
-        if (handle->GetCount() != count)
+    return ks::noThrow([&] {
+        CKSMassSpectrum* handle = HandleOf(piCM);
+        if (!handle)
+            return E_POINTER;
+        try {
+            LONG count = 0;
+            std::vector<double> times;
+            std::vector<double> sums;
+            if (!m_IO.ReadTIC(count, times, sums))
+                return E_FAIL;
+            handle->SetCount(count);
+            if (handle->GetCount() != count)
+                return E_OUTOFMEMORY;
+            if (count > 0) {
+                handle->SetMasses(times.data());
+                handle->SetIntensities(sums.data());
+            }
+            handle->SetCentroid(false);
+        } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
-        if (count > 0) {
-            handle->SetMasses(times.data());
-            handle->SetIntensities(sums.data());
         }
-        handle->SetCentroid(false);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    Succeeded(false);
-    return S_OK;
+        Succeeded(false);
+        return S_OK;
+    });
 }
 
 HRESULT CKSTextProvider::GetAuxiliarySpectrum(LONG, IDispatch* pidMS)
 {
-    return pidMS ? E_INVALIDARG : E_POINTER;
+    return ks::noThrow([&] {
+        return pidMS ? E_INVALIDARG : E_POINTER;
+    });
 }
 
 HRESULT CKSTextProvider::GetAuxiliarySpectrumDirect(LONG, ULONG_PTR piMS)
 {
-    return piMS ? E_INVALIDARG : E_POINTER;
+    return ks::noThrow([&] {
+        return piMS ? E_INVALIDARG : E_POINTER;
+    });
 }
 
 HRESULT CKSTextProvider::GetBaseSpectrumRange(LONG, LONG, IDispatch* pidMS)
 {
-    return pidMS ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return pidMS ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSTextProvider::GetAuxiliarySpectrumRange(LONG, LONG, IDispatch* pidMS)
 {
-    return pidMS ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return pidMS ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSTextProvider::GetTrace(LONG, IDispatch* pidCM)
 {
-    return pidCM ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return pidCM ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSTextProvider::GetBasePeakChromatogram(IDispatch* pidCM)
 {
-    return pidCM ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return pidCM ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSTextProvider::GetBaseSpectrumRangeDirect(LONG, LONG, ULONG_PTR piMS)
 {
-    return piMS ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return piMS ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSTextProvider::GetAuxiliarySpectrumRangeDirect(LONG, LONG, ULONG_PTR piMS)
 {
-    return piMS ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return piMS ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSTextProvider::GetTraceDirect(LONG, ULONG_PTR piCM)
 {
-    return piCM ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return piCM ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSTextProvider::GetBasePeakChromatogramDirect(ULONG_PTR piCM)
 {
-    return piCM ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return piCM ? E_NOTIMPL : E_POINTER;
+    });
 }
