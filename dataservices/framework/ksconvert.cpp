@@ -56,7 +56,12 @@ HRESULT CollectionItem(IKSMSCollection* collection, LONG index, ks::ComPtr<IKSMa
 
 // Creates a collection and writes its count (the function's spectrum
 // count, a negative one taken as 0).
-HRESULT CreateSizedCollection(CDataServerImpl& reader, int injection, int function,
+// The collection object and the number of spectra the reader claims. The
+// collection starts empty and grows with the spectra actually read
+// (GrowCollection): the count may come from a file's headers alone, and a
+// file of header lines must not size a huge collection before the first
+// spectrum fails to read.
+HRESULT CreateEmptyCollection(CDataServerImpl& reader, int injection, int function,
                               ks::ComPtr<IKSMSCollection>& collection, LONG& count)
 {
     HRESULT hr = CoCreateInstance(CLSID_KSMSCollection, nullptr, KS_CONTROLS_CLASS_CONTEXT, IID_IKSMSCollection,
@@ -64,7 +69,28 @@ HRESULT CreateSizedCollection(CDataServerImpl& reader, int injection, int functi
     if (FAILED(hr))
         return hr;
     count = std::max(0, reader.SpectrumCount(injection, function));
-    return collection->put_Count(count);
+    return collection->put_Count(0);
+}
+
+// Room for `needed` spectra: the size doubles (from 16) and never passes
+// the claimed count, so growing costs no more than one sizing would.
+LONG GrownSize(LONG size, LONG needed, LONG count)
+{
+    if (needed <= size)
+        return size;
+    const LONG doubled = size <= count / 2 ? std::max<LONG>(16, size * 2) : count;
+    return std::min(count, std::max(needed, doubled));
+}
+
+HRESULT GrowCollection(IKSMSCollection* collection, LONG& size, LONG needed, LONG count)
+{
+    const LONG next = GrownSize(size, needed, count);
+    if (next == size)
+        return S_OK;
+    const HRESULT hr = collection->put_Count(next);
+    if (SUCCEEDED(hr))
+        size = next;
+    return hr;
 }
 
 }  // namespace
@@ -368,13 +394,16 @@ HRESULT CreateSpectrumCollection(CDataServerImpl& reader, int injection, int fun
     *ppColl = nullptr;
     ks::ComPtr<IKSMSCollection> collection;
     LONG count = 0;
-    HRESULT hr = CreateSizedCollection(reader, injection, function, collection, count);
+    LONG size = 0;
+    HRESULT hr = CreateEmptyCollection(reader, injection, function, collection, count);
     CMassSpectrum scratch;
     for (LONG k = 0; k < count && SUCCEEDED(hr); ++k) {
-        ks::ComPtr<IKSMassSpectrum2> item;
-        hr = CollectionItem(collection.get(), k + 1, item);
+        hr = reader.Spectrum(injection, function, k, scratch);
         if (SUCCEEDED(hr))
-            hr = reader.Spectrum(injection, function, k, scratch);
+            hr = GrowCollection(collection.get(), size, k + 1, count);
+        ks::ComPtr<IKSMassSpectrum2> item;
+        if (SUCCEEDED(hr))
+            hr = CollectionItem(collection.get(), k + 1, item);
         if (SUCCEEDED(hr))
             hr = SpectrumToObject(scratch, item.get());
     }
@@ -393,7 +422,8 @@ HRESULT CreateCentroidedCollection(CDataServerImpl& reader, int injection, int f
         return E_POINTER;
     ks::ComPtr<IKSMSCollection> collection;
     LONG count = 0;
-    HRESULT hr = CreateSizedCollection(reader, injection, function, collection, count);
+    LONG size = 0;
+    HRESULT hr = CreateEmptyCollection(reader, injection, function, collection, count);
     if (FAILED(hr))
         return hr;
     ks::ComPtr<IKSMassSpectrum3> profile;
@@ -401,10 +431,12 @@ HRESULT CreateCentroidedCollection(CDataServerImpl& reader, int injection, int f
                           profile.out());
     CMassSpectrum scratch;
     for (LONG k = 0; k < count && SUCCEEDED(hr); ++k) {
-        ks::ComPtr<IKSMassSpectrum2> item;
-        hr = CollectionItem(collection.get(), k + 1, item);
+        hr = reader.Spectrum(injection, function, k, scratch);
         if (SUCCEEDED(hr))
-            hr = reader.Spectrum(injection, function, k, scratch);
+            hr = GrowCollection(collection.get(), size, k + 1, count);
+        ks::ComPtr<IKSMassSpectrum2> item;
+        if (SUCCEEDED(hr))
+            hr = CollectionItem(collection.get(), k + 1, item);
         if (FAILED(hr))
             break;
         if (scratch.IsCentroid()) {
@@ -431,13 +463,17 @@ HRESULT SpectrumCollectionToDirect(CDataServerImpl& reader, int injection, int f
     if (!collection)
         return E_POINTER;
     const LONG count = std::max(0, reader.SpectrumCount(injection, function));
-    collection->SetCount(count);
+    // Grown with the spectra read, as the object collections are.
+    LONG size = 0;
+    collection->SetCount(0);
     CMassSpectrum scratch;
     HRESULT hr = S_OK;
     for (LONG k = 0; k < count && SUCCEEDED(hr); ++k) {
         hr = reader.Spectrum(injection, function, k, scratch);
         if (FAILED(hr))
             break;
+        size = GrownSize(size, k + 1, count);
+        collection->SetCount(size);
         CKSMassSpectrum* view = collection->GetSpectrum(k);
         if (view)
             CopySpectrumToDirect(scratch, *view);

@@ -70,12 +70,15 @@ HRESULT SpectrumFromObject(IKSMassSpectrum2* object, CMassSpectrum& spectrum);
 // Every spectrum of function (injection, function) of the reader (0-based
 // indexes) as a new collection object; items carry neither per-level
 // values nor the function type. The first failure ends the filling and is
-// the answer (the collection is released).
+// the answer (the collection is released). Collections grow with the
+// spectra read (doubling, up to the reader's count): the count alone never
+// sizes them, since it may be a file's claim.
 HRESULT CreateSpectrumCollection(CDataServerImpl& reader, int injection, int function, IKSMSCollection** ppColl);
 // The same with every profile spectrum centroided by the caller's peak
 // detector; centroid spectra are copied unchanged.
 HRESULT CreateCentroidedCollection(CDataServerImpl& reader, int injection, int function,
                                    IKSPeakDetection* detector, IKSMSCollection** ppColl);
 // Every spectrum into the caller's CKSMSCollection (E_POINTER for null);
-// the first failing read ends the filling and is the answer.
+// the first failing read ends the filling and is the answer (the collection
+// then holds at least the spectra read, grown as above).
 HRESULT SpectrumCollectionToDirect(CDataServerImpl& reader, int injection, int function, CKSMSCollection* collection);

@@ -7,7 +7,9 @@
 #include "ksactivation.h"
 #include "ksclassfactory.h"
 #include "ksclasstable.h"
+#include "dataserverimpl.h"
 #include "ksconvert.h"
+#include "kshandles.h"
 #include "treetestsupport.h"
 
 using namespace treetest;
@@ -337,6 +339,59 @@ TEST_F(ConvertTest, ChromatogramObjectFailingItsCountIsReleased)
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(g_refusingAlive.load(), 0);
     ksRevokeClassObject(cookie);
+}
+
+// A reader that claims far more spectra than it can read, as a file of
+// header lines alone does.
+class ClaimingReader : public CDataServerImpl {
+public:
+    LONG claimed = 10000000;
+    LONG readable = 3;
+    CString DatasetType() override { return CString(L"Claiming"); }
+    bool IsValidDataset(const CString&) override { return true; }
+    HRESULT Open(const CString&) override { return S_OK; }
+    HRESULT Close() override { return S_OK; }
+    int SpectrumCount(int, int) override { return claimed; }
+    HRESULT Spectrum(int, int, int index, CMassSpectrum& spectrum) override
+    {
+        if (index >= readable)
+            return E_FAIL;
+        spectrum = Record(2, 1);
+        spectrum.SetFirstScan(index + 1);
+        return S_OK;
+    }
+    int SpectrumIndexByRT(int, int, double, FunctionRTProximity) override { return 0; }
+};
+
+// Collections grow with the spectra read: a claimed count of ten million
+// with the fourth spectrum failing never sizes ten million entries.
+TEST_F(ConvertTest, CollectionsGrowWithTheSpectraRead)
+{
+    ClaimingReader reader;
+    std::vector<CMassSpectrum> spectra;
+    CKSMSCollection direct(&spectra);
+    EXPECT_EQ(SpectrumCollectionToDirect(reader, 0, 0, &direct), E_FAIL);
+    EXPECT_GE(direct.GetCount(), 3);
+    EXPECT_LE(direct.GetCount(), 16);
+    IKSMSCollection* object = reinterpret_cast<IKSMSCollection*>(0x1);
+    EXPECT_EQ(CreateSpectrumCollection(reader, 0, 0, &object), E_FAIL);
+    EXPECT_EQ(object, nullptr);
+
+    // Every spectrum that is there, exactly, across several doublings.
+    reader.claimed = reader.readable = 41;
+    ASSERT_EQ(SpectrumCollectionToDirect(reader, 0, 0, &direct), S_OK);
+    ASSERT_EQ(direct.GetCount(), 41);
+    EXPECT_EQ(direct.GetSpectrum(40)->GetFirstScan(), 41);
+    ks::ComPtr<IKSMSCollection> collection;
+    ASSERT_EQ(CreateSpectrumCollection(reader, 0, 0, &collection), S_OK);
+    LONG count = 0;
+    ASSERT_EQ(collection->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 41);
+    ks::ComPtr<IKSMassSpectrum2> last;
+    ASSERT_EQ(collection->get_Item(41, &last), S_OK);
+    LONG scan = 0;
+    ASSERT_EQ(last->get_FirstScan(&scan), S_OK);
+    EXPECT_EQ(scan, 41);
 }
 
 }  // namespace
