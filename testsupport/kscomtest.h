@@ -10,6 +10,7 @@
 
 #include "ksactivation.h"
 #include "kscomptr.h"
+#include "kstestfakes.h"
 
 namespace ks::test {
 
@@ -38,20 +39,7 @@ ks::ComPtr<I> Query(From* from)
 // empty for anything else.
 inline std::vector<double> Doubles(const VARIANT& v)
 {
-    std::vector<double> values;
-    if (v.vt != (VT_ARRAY | VT_R8) || !v.parray)
-        return values;
-    LONG lower = 0;
-    LONG upper = -1;
-    SafeArrayGetLBound(v.parray, 1, &lower);
-    SafeArrayGetUBound(v.parray, 1, &upper);
-    void* data = nullptr;
-    if (upper >= lower && SUCCEEDED(SafeArrayAccessData(v.parray, &data))) {
-        const double* d = static_cast<const double*>(data);
-        values.assign(d, d + (upper - lower + 1));
-        SafeArrayUnaccessData(v.parray);
-    }
-    return values;
+    return doublesOf(v);
 }
 
 }  // namespace ks::test

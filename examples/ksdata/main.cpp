@@ -124,34 +124,29 @@ std::string Services(const CKSDataProvider& provider)
     return services.empty() ? "no services" : services;
 }
 
+// Every registered provider with its flags, in the provider server's order
+// (a provider whose flags are 0 offers no service but is listed too).
 int ListProviders()
 {
-    // BuildPopup answers an empty menu when there is no provider server:
-    // ask for one first so that case is reported, not shown as no providers.
-    {
-        ks::ComPtr<IKSProviderServer> server;
-        Check(CoCreateInstance(CLSID_KSProviderServer, nullptr, CLSCTX_ALL, IID_IKSProviderServer, server.out()),
-              "CoCreateInstance(KSProviderServer)");
-    }
-    // Every service bit: the menu then holds each provider that offers any.
-    std::unique_ptr<CMenu> menu(CKSDataProviderMenu::BuildPopup(nullptr, 0, 0, 1, 0xFFFFFFFFu));
-    if (!menu)
-        throw CallFailed{"CKSDataProviderMenu::BuildPopup", E_FAIL};
-
-    const UINT count = menu->GetMenuItemCount();
-    std::printf("%u registered provider%s\n", count, count == 1 ? "" : "s");
-    for (UINT i = 0; i < count; ++i) {
-        CString menuName;
-        menu->GetMenuString(i, menuName, MF_BYPOSITION);
-        MENUITEMINFO info{};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_DATA;
-        menu->GetMenuItemInfo(i, &info, TRUE);
-        const UINT position = static_cast<UINT>(info.dwItemData);
+    ks::ComPtr<IKSProviderServer> server;
+    Check(CoCreateInstance(CLSID_KSProviderServer, nullptr, CLSCTX_ALL, IID_IKSProviderServer, server.out()),
+          "CoCreateInstance(KSProviderServer)");
+    LONG count = 0;
+    Check(server->get_Count(&count), "IKSProviderServer::get_Count");
+    std::printf("%d registered provider%s\n", static_cast<int>(count), count == 1 ? "" : "s");
+    for (LONG i = 0; i < count; ++i) {
+        ks::ComPtr<IKSProviderDescription> description;
+        Check(server->get_Item(i + 1, &description), "IKSProviderServer::get_Item");
+        ks::Bstr menuName;
+        Check(description->get_MenuName(&menuName), "IKSProviderDescription::get_MenuName");
+        LONG flags = 0;
+        Check(description->get_ProviderFlags(&flags), "IKSProviderDescription::get_ProviderFlags");
+        const UINT position = static_cast<UINT>(i);
+        const std::string menu = Narrow(menuName.str());
 
         CKSDataProvider provider;
         if (!provider.Create(position)) {
-            std::printf("%u  %s  (cannot be created)\n", position, Narrow(menuName.GetString()).c_str());
+            std::printf("%u  %s  flags %d  (cannot be created)\n", position, menu.c_str(), static_cast<int>(flags));
             continue;
         }
         std::string className;
@@ -160,8 +155,8 @@ int ListProviders()
         } catch (const _com_error& e) {
             throw CallFailed{"CKSDataProvider::GetClassName", e.Error()};
         }
-        std::printf("%u  %s  \"%s\"  %s\n", position, className.c_str(), Narrow(menuName.GetString()).c_str(),
-                    Services(provider).c_str());
+        std::printf("%u  %s  \"%s\"  flags %d  %s\n", position, className.c_str(), menu.c_str(),
+                    static_cast<int>(flags), Services(provider).c_str());
     }
     return 0;
 }

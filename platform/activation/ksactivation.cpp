@@ -1,6 +1,7 @@
 #include "ksactivation.h"
 
 #include "ksclasstable.h"
+#include "ksfiles.h"
 #include "kshive.h"
 #include "ksregistry.h"
 
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <string>
@@ -78,9 +78,13 @@ std::map<std::string, LoadedModule>& loadedModules()
 
 bool startsWithElfMagic(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    const int fd = ks::openRegularFile(path);
+    if (fd < 0)
+        return false;
     char magic[4] = {};
-    return in.read(magic, 4) && std::memcmp(magic, "\x7f" "ELF", 4) == 0;
+    const bool elf = ::read(fd, magic, 4) == 4 && std::memcmp(magic, "\x7f" "ELF", 4) == 0;
+    ::close(fd);
+    return elf;
 }
 
 // The platform's result for a module dlopen refused.
@@ -108,8 +112,15 @@ HRESULT loadModule(const std::string& path, GetClassObjectFn* fn)
     auto& modules = loadedModules();
     auto it = modules.find(path);
     if (it == modules.end()) {
-        // A bare name would be searched for along the library path; the
-        // registry holds absolute paths.
+        // A relative path would be resolved against the current folder and a
+        // bare name searched for along the library path, where a planted
+        // library could answer: registration writes absolute paths only,
+        // and nothing else is loaded.
+        if (path.empty() || path[0] != '/') {
+            std::fprintf(stderr, "ksplatform: the module path \"%s\" of a registered class is not absolute; "
+                                 "it is not loaded\n", path.c_str());
+            return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+        }
         void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle)
             return loadFailure(path, dlerror());

@@ -261,14 +261,8 @@ protected:
 
     void RegisterRealServer()
     {
-#ifdef KS_HAVE_PROVIDER_SERVER
-        const ks::test::RunResult r =
-            ks::test::run({std::string(KS_BIN_DIR) + "/ksregsvr", std::string(KS_LIB_DIR) + "/KSProviderServer.so"});
-        ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+        ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer"}));
         WriteProviderKeys(Entries());
-#else
-        GTEST_SKIP() << "the provider server is not built";
-#endif
     }
 
     FakeProvider providers[3];

@@ -17,7 +17,7 @@ ks::test::RunResult Ksdata(const std::vector<std::string>& args)
     return ks::test::run(argv);
 }
 
-[[maybe_unused]] void Register(const std::string& module)
+void Register(const std::string& module)
 {
     const ks::test::RunResult r = ks::test::run({std::string(KS_BIN_DIR) + "/ksregsvr", std::string(KS_LIB_DIR) + "/" + module});
     ASSERT_EQ(r.exitCode, 0) << module << ": " << r.out << r.err;
@@ -30,7 +30,8 @@ void SetString(HKEY key, const wchar_t* name, const std::wstring& value)
               ERROR_SUCCESS);
 }
 
-[[maybe_unused]] void WriteProviderKey(const std::wstring& clsid, const std::wstring& className, const std::wstring& menuName, DWORD flags)
+void WriteProviderKey(const std::wstring& clsid, const std::wstring& className, const std::wstring& menuName,
+                      DWORD flags)
 {
     const std::wstring path = L"Software\\Kestrom\\Data Services\\" + clsid;
     HKEY key = nullptr;
@@ -68,7 +69,6 @@ TEST(Ksdata, MissingProviderServerNamesTheFailingCall)
     EXPECT_EQ(r.out, "");
 }
 
-#ifdef KS_HAVE_PROVIDER_SERVER
 TEST(Ksdata, ProvidersListsEveryRegisteredProvider)
 {
     Register("KSProviderServer.so");
@@ -81,15 +81,16 @@ TEST(Ksdata, ProvidersListsEveryRegisteredProvider)
     // Listed, but its class is registered nowhere.
     WriteProviderKey(L"{C11E7E57-0002-4000-8000-000000000002}", L"KSDataTest.Missing", L"Missing datasets",
                      MSDatasetReader | SpectrumWriter);
+    // Flags 0: no service offered, but registered, so listed as well.
+    WriteProviderKey(L"{C11E7E57-0003-4000-8000-000000000003}", L"KSDataTest.NoFlags", L"No services", 0);
     const ks::test::RunResult r = Ksdata({"providers"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "2 registered providers\n"
-                     "0  KSDataTest.Provider  \"Test spectra\"  spectrum reader\n"
-                     "1  Missing datasets  (cannot be created)\n");
+    EXPECT_EQ(r.out, "3 registered providers\n"
+                     "0  KSDataTest.Provider  \"Test spectra\"  flags 1  spectrum reader\n"
+                     "1  Missing datasets  flags 6  (cannot be created)\n"
+                     "2  No services  flags 0  (cannot be created)\n");
 }
-#endif
 
-#ifdef KS_HAVE_PROVIDER_SERVER
 TEST(Ksdata, DatasetThatNoProviderOpensNamesTheFailingCall)
 {
     Register("KSProviderServer.so");
@@ -102,9 +103,7 @@ TEST(Ksdata, DatasetThatNoProviderOpensNamesTheFailingCall)
         EXPECT_EQ(r.out, "");
     }
 }
-#endif
 
-#ifdef KS_TEXT_SAMPLE
 TEST(Ksdata, TreeAndSpectrumOfTheTextSample)
 {
     Register("KSProviderServer.so");
@@ -123,6 +122,5 @@ TEST(Ksdata, TreeAndSpectrumOfTheTextSample)
     EXPECT_EQ(beyond.exitCode, 1);
     EXPECT_NE(beyond.err.find("ksdata: IKSFunction::SpectrumDirect failed: "), std::string::npos) << beyond.err;
 }
-#endif
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "ksactivation.h"
 #include "kscomptr.h"
 #include "kstest.h"
+#include "kstestfakes.h"
 
 #include <gtest/gtest.h>
 
@@ -51,22 +52,16 @@ ks::Variant arrayOf(const std::vector<double>& values, LONG lowerBound = 1)
     return v;
 }
 
+// The library's arrays are doubles with lower bound 1.
 std::vector<double> valuesOf(const VARIANT& v)
 {
     EXPECT_EQ(v.vt, VT_ARRAY | VT_R8);
-    std::vector<double> out;
-    if (v.vt != (VT_ARRAY | VT_R8) || !v.parray)
-        return out;
-    LONG lb = 0, ub = -1;
-    SafeArrayGetLBound(v.parray, 1, &lb);
-    SafeArrayGetUBound(v.parray, 1, &ub);
-    EXPECT_EQ(lb, 1);
-    for (LONG i = lb; i <= ub; ++i) {
-        double x = 0;
-        SafeArrayGetElement(v.parray, &i, &x);
-        out.push_back(x);
+    if (v.vt == (VT_ARRAY | VT_R8) && v.parray) {
+        LONG lb = 0;
+        SafeArrayGetLBound(v.parray, 1, &lb);
+        EXPECT_EQ(lb, 1);
     }
-    return out;
+    return ks::test::doublesOf(v);
 }
 
 std::vector<double> masses(IKSMassSpectrum* s)

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <thread>
 
+#include <unistd.h>
+
 using namespace acttest;
 
 namespace {
@@ -138,6 +140,34 @@ TEST(Activation, FailuresAnswerThePlatformCodes)
     EXPECT_EQ(nullptr, p);
     EXPECT_EQ(E_INVALIDARG, CoCreateInstance(kOther, nullptr, CLSCTX_ALL, IID_IUnknown, nullptr));
     EXPECT_EQ(E_INVALIDARG, CoGetClassObject(kOther, CLSCTX_ALL, nullptr, IID_IClassFactory, nullptr));
+}
+
+// A module path that is not absolute is never loaded: neither relative to
+// the current folder nor searched along the library path, where a planted
+// library could answer. Not even when a working module sits right there.
+TEST(Activation, RelativeModulePathsAreRefused)
+{
+    const std::string folder = ks::test::tempDir() + "/cwd";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(componentPath(), folder + "/planted.so");
+    const std::string libName = std::filesystem::path(componentPath()).filename().string();
+    char* previous = getcwd(nullptr, 0);
+    ASSERT_EQ(0, chdir(folder.c_str()));
+    for (const std::wstring& module : {std::wstring(L"planted.so"), std::wstring(L"./planted.so"),
+                                       std::wstring(L"cwd/../planted.so"), wide(libName)}) {
+        SCOPED_TRACE(std::string(module.begin(), module.end()));
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, clsidKey(CLSID_ActivationSample).c_str());
+        setText(HKEY_CLASSES_ROOT, clsidKey(CLSID_ActivationSample) + L"\\InprocServer32", L"", module);
+        testing::internal::CaptureStderr();
+        void* p = reinterpret_cast<void*>(1);
+        EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND),
+                  CoCreateInstance(CLSID_ActivationSample, nullptr, CLSCTX_ALL, IID_IUnknown, &p));
+        EXPECT_EQ(nullptr, p);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(std::string::npos, err.find("is not absolute")) << err;
+    }
+    ASSERT_EQ(0, chdir(previous));
+    std::free(previous);
 }
 
 // The main case of a stale registration: the registered file was deleted

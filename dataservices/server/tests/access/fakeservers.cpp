@@ -2,6 +2,7 @@
 #include "fakeservers.h"
 
 #include "kscontract.h"
+#include "kstestfakes.h"
 #include "ksregistrar.h"
 
 #include <atomic>
@@ -111,61 +112,18 @@ std::vector<FunctionSpec> parseFunctions(const std::wstring& text)
     return list;
 }
 
-class FakeFunction : public ks::Object<ks::Dual<IKSFunction>> {
+// The shared stub, described by a parsed spec.
+class FakeFunction : public ks::test::StubFunction {
 public:
-    void init(const FunctionSpec& spec, LONG index, bool nameFails)
+    void init(const FunctionSpec& spec, LONG functionIndex, bool failName)
     {
-        m_spec = spec;
-        m_index = index;
-        m_nameFails = nameFails;
+        name = spec.name;
+        type = spec.type;
+        order = spec.order;
+        polarity = spec.polarity;
+        index = functionIndex;
+        nameFails = failName;
     }
-    HRESULT get_Name(BSTR* p) override
-    {
-        if (m_nameFails) {
-            if (p)
-                *p = nullptr;
-            return E_FAIL;
-        }
-        return copyText(m_spec.name, p);
-    }
-    HRESULT get_Type(FunctionType* p) override { return p ? (*p = FunctionType(m_spec.type), S_OK) : E_POINTER; }
-    HRESULT get_MSMSType(FunctionMSMSType* p) override { return p ? (*p = FunctionMSMSTypeNone, S_OK) : E_POINTER; }
-    HRESULT get_Polarity(FunctionPolarity* p) override
-    {
-        return p ? (*p = FunctionPolarity(m_spec.polarity), S_OK) : E_POINTER;
-    }
-    HRESULT get_BPC(LONG, IKSChromatogram**) override { return E_NOTIMPL; }
-    HRESULT get_BPCWithRange(double, double, LONG, IKSChromatogram**) override { return E_NOTIMPL; }
-    HRESULT get_BPCDirect(LONG, ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_BPCWithRangeDirect(double, double, LONG, ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_TIC(LONG, IKSChromatogram**) override { return E_NOTIMPL; }
-    HRESULT get_TICDirect(LONG, ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_Spectrum(LONG, IKSMassSpectrum**) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumDirect(LONG, ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumByRT(double, FunctionRTProximity, IKSMassSpectrum**) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumByRTDirect(double, FunctionRTProximity, ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumRange(LONG, LONG, LONG, double, IKSMassSpectrum**) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumRangeDirect(LONG, LONG, LONG, double, ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumRangeByRT(double, FunctionRTProximity, double, FunctionRTProximity, LONG, double,
-                                  IKSMassSpectrum**) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT get_SpectrumRangeByRTDirect(double, FunctionRTProximity, double, FunctionRTProximity, LONG, double,
-                                        ULONG_PTR) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT get_Count(LONG* p) override { return p ? (*p = 0, S_OK) : E_POINTER; }
-    HRESULT get_SpectrumCollection(IKSMSCollection**) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumCollectionDirect(ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_Index(LONG* p) override { return p ? (*p = m_index, S_OK) : E_POINTER; }
-    HRESULT get_MSOrder(LONG* p) override { return p ? (*p = m_spec.order, S_OK) : E_POINTER; }
-
-private:
-    FunctionSpec m_spec;
-    LONG m_index = 0;
-    bool m_nameFails = false;
 };
 
 template <class T>

@@ -1,7 +1,9 @@
 #include "browsefakes.h"
 
 #include "ksactivation.h"
+#include "kstestfakes.h"
 #include "ksclasstable.h"
+#include "ksfiles.h"
 #include "providerregistry.h"
 
 #include <gtest/gtest.h>
@@ -27,9 +29,7 @@ const CLSID kFakeProviderClsid = {0x5EC0B120u, 0x7E57, 0x4000, {0x80, 0, 0, 0, 0
 
 std::wstring lowered(std::wstring s)
 {
-    for (wchar_t& c : s)
-        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-    return s;
+    return ks::foldCase(s);
 }
 
 bool endsWith(const std::wstring& s, const std::wstring& tail)
@@ -71,45 +71,18 @@ HRESULT newObject(T** pp)
     return hr;
 }
 
-class FakeFunction : public ks::Object<ks::Dual<IKSFunction>> {
+// The shared stub, described by a spec of the fake platform.
+class FakeFunction : public ks::test::StubFunction {
 public:
-    FakeFunctionSpec spec;
-    LONG index = 0;
-
-    HRESULT get_Name(BSTR* p) override { return spec.fails ? E_FAIL : copyText(spec.name, p); }
-    HRESULT get_Type(FunctionType* p) override { return p ? (*p = FunctionType(spec.type), S_OK) : E_POINTER; }
-    HRESULT get_MSMSType(FunctionMSMSType* p) override { return p ? (*p = FunctionMSMSTypeNone, S_OK) : E_POINTER; }
-    HRESULT get_Polarity(FunctionPolarity* p) override
+    void init(const FakeFunctionSpec& spec, LONG functionIndex)
     {
-        return p ? (*p = FunctionPolarity(spec.polarity), S_OK) : E_POINTER;
+        name = spec.name;
+        type = spec.type;
+        order = spec.order;
+        polarity = spec.polarity;
+        index = functionIndex;
+        nameFails = spec.fails;
     }
-    HRESULT get_BPC(LONG, IKSChromatogram**) override { return E_NOTIMPL; }
-    HRESULT get_BPCWithRange(double, double, LONG, IKSChromatogram**) override { return E_NOTIMPL; }
-    HRESULT get_BPCDirect(LONG, ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_BPCWithRangeDirect(double, double, LONG, ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_TIC(LONG, IKSChromatogram**) override { return E_NOTIMPL; }
-    HRESULT get_TICDirect(LONG, ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_Spectrum(LONG, IKSMassSpectrum**) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumDirect(LONG, ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumByRT(double, FunctionRTProximity, IKSMassSpectrum**) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumByRTDirect(double, FunctionRTProximity, ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumRange(LONG, LONG, LONG, double, IKSMassSpectrum**) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumRangeDirect(LONG, LONG, LONG, double, ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumRangeByRT(double, FunctionRTProximity, double, FunctionRTProximity, LONG, double,
-                                  IKSMassSpectrum**) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT get_SpectrumRangeByRTDirect(double, FunctionRTProximity, double, FunctionRTProximity, LONG, double,
-                                        ULONG_PTR) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT get_Count(LONG* p) override { return p ? (*p = 0, S_OK) : E_POINTER; }
-    HRESULT get_SpectrumCollection(IKSMSCollection**) override { return E_NOTIMPL; }
-    HRESULT get_SpectrumCollectionDirect(ULONG_PTR) override { return E_NOTIMPL; }
-    HRESULT get_Index(LONG* p) override { return p ? (*p = index, S_OK) : E_POINTER; }
-    HRESULT get_MSOrder(LONG* p) override { return p ? (*p = spec.order, S_OK) : E_POINTER; }
 };
 
 class FakeFunctions : public ks::Object<ks::Dual<IKSFunctions>> {
@@ -127,8 +100,7 @@ public:
         HRESULT hr = newObject(&f);
         if (FAILED(hr))
             return hr;
-        f->spec = list[static_cast<size_t>(Index - 1)];
-        f->index = Index;
+        f->init(list[static_cast<size_t>(Index - 1)], Index);
         *pp = f;
         return S_OK;
     }
@@ -414,7 +386,7 @@ bool FakeBrowsePlatform::ListFolder(const std::wstring& folderPath, std::vector<
         if (lowered(u) == folder)
             return false;
     // The folder must exist: a drive root, a share or a listed folder.
-    bool exists = folder.size() == 3 && folder[1] == L':' ? drives.count(std::towupper(folder[0])) != 0 : false;
+    bool exists = folder.size() == 3 && folder[1] == L':' ? drives.count(ks::upperCase(folder[0])) != 0 : false;
     for (const Entry& e : m_entries)
         if (e.folder && lowered(e.path) + L"\\" == folder)
             exists = true;
