@@ -233,7 +233,7 @@ void Loader::readChunk(uint32_t t, Reader& r)
         ControllerData& c = controller(r, ci);
         if (c.kind != kDeviceMS)
             throw FormatError{"method scan events on a controller that is no mass spectrometer"};
-        const uint32_t n = r.count(36, "method scan events");
+        const uint32_t n = r.count(35, "method scan events");  // key and an event without reactions or ranges
         CMSScanEvents events;
         for (uint32_t i = 0; i < n; ++i) {
             const uint32_t key = r.u32();

@@ -34,6 +34,12 @@ TEST(RawFormat, ModelsWrittenAndReadBackAreEqual)
     expectRoundTrip(MakeSampleFile());
     expectRoundTrip(everyKindModel());
     expectRoundTrip(FileData());  // no controllers, no methods
+    // Events at their smallest: method events without reactions or ranges.
+    FileData bare;
+    bare.controllers.resize(1);
+    bare.controllers[0].methodEvents.Insert(CScanEvent(), 1);
+    bare.controllers[0].methodEvents.Insert(CScanEvent(), 2);
+    expectRoundTrip(bare);
 }
 
 TEST(RawFormat, SampleReadsBackFieldByField)
