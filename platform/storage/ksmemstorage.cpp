@@ -472,15 +472,21 @@ public:
     }
 
 private:
+    // The checks of every call that names an element and hands one out.
     template <class I>
-    HRESULT createElement(const OLECHAR* name, DWORD mode, DWORD type, I** pp, std::shared_ptr<Node>& node)
+    HRESULT enter(const OLECHAR* name, I** pp) const
     {
         if (!pp)
             return STG_E_INVALIDPOINTER;
         *pp = nullptr;
         if (m_node->reverted)
             return STG_E_REVERTED;
-        HRESULT hr = checkName(name);
+        return checkName(name);
+    }
+    template <class I>
+    HRESULT createElement(const OLECHAR* name, DWORD mode, DWORD type, I** pp, std::shared_ptr<Node>& node)
+    {
+        HRESULT hr = enter(name, pp);
         if (FAILED(hr))
             return hr;
         if (!writable(m_mode))
@@ -506,12 +512,7 @@ private:
     template <class I>
     HRESULT findElement(const OLECHAR* name, DWORD mode, DWORD type, I** pp, std::shared_ptr<Node>& node)
     {
-        if (!pp)
-            return STG_E_INVALIDPOINTER;
-        *pp = nullptr;
-        if (m_node->reverted)
-            return STG_E_REVERTED;
-        HRESULT hr = checkName(name);
+        HRESULT hr = enter(name, pp);
         if (FAILED(hr))
             return hr;
         auto it = m_node->find(name);
