@@ -55,21 +55,14 @@ uint64_t doubleBits(double v)
     return bits;
 }
 
-void Writer::u16(uint16_t v)
+void Writer::little(uint64_t v, size_t n)
 {
-    u8(uint8_t(v));
-    u8(uint8_t(v >> 8));
-}
-void Writer::u32(uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
+    for (size_t i = 0; i < n; ++i)
         u8(uint8_t(v >> (8 * i)));
 }
-void Writer::u64(uint64_t v)
-{
-    for (int i = 0; i < 8; ++i)
-        u8(uint8_t(v >> (8 * i)));
-}
+void Writer::u16(uint16_t v) { little(v, 2); }
+void Writer::u32(uint32_t v) { little(v, 4); }
+void Writer::u64(uint64_t v) { little(v, 8); }
 void Writer::f32(float v) { u32(floatBits(v)); }
 void Writer::f64(double v) { u64(doubleBits(v)); }
 void Writer::str(const std::wstring& text)
@@ -106,31 +99,18 @@ uint8_t Reader::u8()
     need(1);
     return *m_p++;
 }
-uint16_t Reader::u16()
+uint64_t Reader::little(size_t n)
 {
-    need(2);
-    const uint16_t v = uint16_t(m_p[0] | m_p[1] << 8);
-    m_p += 2;
-    return v;
-}
-uint32_t Reader::u32()
-{
-    need(4);
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = v << 8 | m_p[i];
-    m_p += 4;
-    return v;
-}
-uint64_t Reader::u64()
-{
-    need(8);
+    need(n);
     uint64_t v = 0;
-    for (int i = 7; i >= 0; --i)
-        v = v << 8 | m_p[i];
-    m_p += 8;
+    for (size_t i = n; i > 0; --i)
+        v = v << 8 | m_p[i - 1];
+    m_p += n;
     return v;
 }
+uint16_t Reader::u16() { return uint16_t(little(2)); }
+uint32_t Reader::u32() { return uint32_t(little(4)); }
+uint64_t Reader::u64() { return little(8); }
 float Reader::f32()
 {
     const uint32_t bits = u32();

@@ -73,6 +73,8 @@ public:
     size_t size() const { return m_bytes.size(); }
 
 private:
+    void little(uint64_t v, size_t n);
+
     std::string m_bytes;
 };
 
@@ -106,6 +108,7 @@ public:
 
 private:
     void need(size_t n, const char* what = "field") const;
+    uint64_t little(size_t n);
 
     const uint8_t* m_p;
     const uint8_t* m_end;

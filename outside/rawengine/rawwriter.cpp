@@ -39,6 +39,20 @@ public:
     void append(uint32_t tag, const std::string& payload);
     void appendForController(uint32_t tag, const std::string& payload);
     void writeRunHeader() { appendForController(format::kTagRunHeader, format::runHeaderPayload(0, m_runHeader)); }
+    // Sets a run-header field and writes the run header; the field keeps
+    // its old value when the write fails.
+    template <class T>
+    void writeRunHeaderField(T RunHeaderFields::*field, const T& value)
+    {
+        const T old = m_runHeader.*field;
+        m_runHeader.*field = value;
+        try {
+            writeRunHeader();
+        } catch (...) {
+            m_runHeader.*field = old;
+            throw;
+        }
+    }
     void finish();
 
     RunHeaderFields m_runHeader;
@@ -227,67 +241,78 @@ void placeTime(std::vector<double>& times, uint32_t position, double t)
 
 }  // namespace
 
-// ---------------------------------------------------------------- MS
+// ---------------------------------------------------------------- both
 
-CVirtualMSWriter::CVirtualMSWriter(const std::wstring& path, int32_t number, uint32_t flags)
+CVirtualWriter::CVirtualWriter(const std::wstring& path, int32_t kind, const wchar_t* creator)
+    : m_core(std::make_unique<detail::WriterCore>(path, kind, creator))
 {
-    checkpoint("CVirtualMSWriter");
-    checkNumber(number, flags);
-    m_core = std::make_unique<detail::WriterCore>(path, kDeviceMS, L"Virtual MS writer");
 }
 
-CVirtualMSWriter::~CVirtualMSWriter() = default;
+CVirtualWriter::~CVirtualWriter() = default;
 
-bool CVirtualMSWriter::IsError() const
+bool CVirtualWriter::IsError() const
 {
     checkpoint("IsError");
     return m_core->isError();
 }
 
-int32_t CVirtualMSWriter::GetErrorCode() const
+int32_t CVirtualWriter::GetErrorCode() const
 {
     checkpoint("GetErrorCode");
     return m_core->errorCode();
 }
 
-std::wstring CVirtualMSWriter::GetErrorMessage() const { return m_core->errorMessage(); }
+std::wstring CVirtualWriter::GetErrorMessage() const { return m_core->errorMessage(); }
 
-const std::wstring& CVirtualMSWriter::GetFileName() const
+const std::wstring& CVirtualWriter::GetFileName() const
 {
     checkpoint("GetFileName");
     return m_core->path();
 }
 
-void CVirtualMSWriter::WriteInstIDData(const CInstID& id)
+void CVirtualWriter::WriteInstIDData(const CInstID& id)
 {
     checkpoint("WriteInstIDData");
     m_core->appendForController(format::kTagInstrument, format::instrumentPayload(0, id));
 }
 
-void CVirtualMSWriter::WriteInstExpectedRunTime(double minutes)
+void CVirtualWriter::WriteInstExpectedRunTime(double minutes)
 {
     checkpoint("WriteInstExpectedRunTime");
-    const double old = m_core->m_runHeader.expectedRunTime;
-    m_core->m_runHeader.expectedRunTime = minutes;
-    try {
-        m_core->writeRunHeader();
-    } catch (...) {
-        m_core->m_runHeader.expectedRunTime = old;
-        throw;
-    }
+    m_core->writeRunHeaderField(&RunHeaderFields::expectedRunTime, minutes);
 }
+
+void CVirtualWriter::WriteErrorLog(const CErrorLogItem& item)
+{
+    checkpoint("WriteErrorLog");
+    m_core->appendForController(format::kTagErrorLog, format::errorLogPayload(0, item));
+}
+
+void CVirtualWriter::Finish() { m_core->finish(); }
+
+// ---------------------------------------------------------------- MS
+
+// The checks of a writer's arguments, before its file is made.
+static int32_t checkedKind(const char* writer, int32_t kind, int32_t lowest, int32_t number, uint32_t flags)
+{
+    checkpoint(writer);
+    if (kind < lowest || kind > kDeviceUV)
+        throw EngineError(std::string(writer) + " for controller kind " + std::to_string(kind));
+    checkNumber(number, flags);
+    return kind;
+}
+
+CVirtualMSWriter::CVirtualMSWriter(const std::wstring& path, int32_t number, uint32_t flags)
+    : CVirtualWriter(path, checkedKind("CVirtualMSWriter", kDeviceMS, kDeviceMS, number, flags), L"Virtual MS writer")
+{
+}
+
+CVirtualMSWriter::~CVirtualMSWriter() = default;
 
 void CVirtualMSWriter::WriteInstMassResolution(double value)
 {
     checkpoint("WriteInstMassResolution");
-    const double old = m_core->m_runHeader.massResolution;
-    m_core->m_runHeader.massResolution = value;
-    try {
-        m_core->writeRunHeader();
-    } catch (...) {
-        m_core->m_runHeader.massResolution = old;
-        throw;
-    }
+    m_core->writeRunHeaderField(&RunHeaderFields::massResolution, value);
 }
 
 void CVirtualMSWriter::WriteInstComment(int which, const std::wstring& text)
@@ -295,21 +320,7 @@ void CVirtualMSWriter::WriteInstComment(int which, const std::wstring& text)
     checkpoint("WriteInstComment");
     if (which != 1 && which != 2)
         throw EngineError("run headers hold comments 1 and 2 (not " + std::to_string(which) + ")");
-    std::wstring& slot = which == 1 ? m_core->m_runHeader.comment1 : m_core->m_runHeader.comment2;
-    const std::wstring old = slot;
-    slot = text;
-    try {
-        m_core->writeRunHeader();
-    } catch (...) {
-        slot = old;
-        throw;
-    }
-}
-
-void CVirtualMSWriter::WriteErrorLog(const CErrorLogItem& item)
-{
-    checkpoint("WriteErrorLog");
-    m_core->appendForController(format::kTagErrorLog, format::errorLogPayload(0, item));
+    m_core->writeRunHeaderField(which == 1 ? &RunHeaderFields::comment1 : &RunHeaderFields::comment2, text);
 }
 
 void CVirtualMSWriter::WriteInstData(const uint8_t* bytes, uint32_t size, uint32_t packetType)
@@ -459,65 +470,14 @@ void CVirtualMSWriter::InitializeScanIndex(int32_t position, uint32_t packetType
     m_core->m_peakPacketType = packetType;
 }
 
-void CVirtualMSWriter::Finish() { m_core->finish(); }
-
 // ---------------------------------------------------------------- UV
 
 CVirtualUVWriter::CVirtualUVWriter(const std::wstring& path, int32_t kind, int32_t number, uint32_t flags)
+    : CVirtualWriter(path, checkedKind("CVirtualUVWriter", kind, kDeviceAnalog, number, flags), L"Virtual UV writer")
 {
-    checkpoint("CVirtualUVWriter");
-    if (kind < kDeviceAnalog || kind > kDeviceUV)
-        throw EngineError("a channel writer for controller kind " + std::to_string(kind));
-    checkNumber(number, flags);
-    m_core = std::make_unique<detail::WriterCore>(path, kind, L"Virtual UV writer");
 }
 
 CVirtualUVWriter::~CVirtualUVWriter() = default;
-
-bool CVirtualUVWriter::IsError() const
-{
-    checkpoint("IsError");
-    return m_core->isError();
-}
-
-int32_t CVirtualUVWriter::GetErrorCode() const
-{
-    checkpoint("GetErrorCode");
-    return m_core->errorCode();
-}
-
-std::wstring CVirtualUVWriter::GetErrorMessage() const { return m_core->errorMessage(); }
-
-const std::wstring& CVirtualUVWriter::GetFileName() const
-{
-    checkpoint("GetFileName");
-    return m_core->path();
-}
-
-void CVirtualUVWriter::WriteErrorLog(const CErrorLogItem& item)
-{
-    checkpoint("WriteErrorLog");
-    m_core->appendForController(format::kTagErrorLog, format::errorLogPayload(0, item));
-}
-
-void CVirtualUVWriter::WriteInstIDData(const CInstID& id)
-{
-    checkpoint("WriteInstIDData");
-    m_core->appendForController(format::kTagInstrument, format::instrumentPayload(0, id));
-}
-
-void CVirtualUVWriter::WriteInstExpectedRunTime(double minutes)
-{
-    checkpoint("WriteInstExpectedRunTime");
-    const double old = m_core->m_runHeader.expectedRunTime;
-    m_core->m_runHeader.expectedRunTime = minutes;
-    try {
-        m_core->writeRunHeader();
-    } catch (...) {
-        m_core->m_runHeader.expectedRunTime = old;
-        throw;
-    }
-}
 
 void CVirtualUVWriter::WriteInstData(const uint8_t* bytes, uint32_t size, uint32_t packetType, int32_t count,
                                      int32_t complete)
@@ -564,6 +524,5 @@ bool CVirtualUVWriter::WriteInstScanIndex(const UVScanIndex& index)
     return true;
 }
 
-void CVirtualUVWriter::Finish() { m_core->finish(); }
 
 }  // namespace rawengine

@@ -44,14 +44,12 @@ namespace detail {
 class WriterCore;
 }
 
-class RAWENGINE_API CVirtualMSWriter {
+// What both writers do.
+class RAWENGINE_API CVirtualWriter {
 public:
-    // `number` -1 (the default) or 1: a written file holds one controller;
-    // `flags` must be 0. Other values throw EngineError.
-    explicit CVirtualMSWriter(const std::wstring& path, int32_t number = -1, uint32_t flags = 0);
-    ~CVirtualMSWriter();
-    CVirtualMSWriter(const CVirtualMSWriter&) = delete;
-    CVirtualMSWriter& operator=(const CVirtualMSWriter&) = delete;
+    virtual ~CVirtualWriter();
+    CVirtualWriter(const CVirtualWriter&) = delete;
+    CVirtualWriter& operator=(const CVirtualWriter&) = delete;
 
     bool IsError() const;
     int32_t GetErrorCode() const;
@@ -60,10 +58,28 @@ public:
 
     void WriteInstIDData(const CInstID& id);
     void WriteInstExpectedRunTime(double minutes);
+    void WriteErrorLog(const CErrorLogItem& item);
+
+    // Adds the end chunk and clears the acquisition flags; writes after
+    // it throw. Throws EngineError when the end cannot be written.
+    void Finish();
+
+protected:
+    CVirtualWriter(const std::wstring& path, int32_t kind, const wchar_t* creator);
+
+    std::unique_ptr<detail::WriterCore> m_core;
+};
+
+class RAWENGINE_API CVirtualMSWriter : public CVirtualWriter {
+public:
+    // `number` -1 (the default) or 1: a written file holds one controller;
+    // `flags` must be 0. Other values throw EngineError.
+    explicit CVirtualMSWriter(const std::wstring& path, int32_t number = -1, uint32_t flags = 0);
+    ~CVirtualMSWriter() override;
+
     void WriteInstMassResolution(double value);
     // Comment 1 or 2 of the run header (`which` 1 or 2).
     void WriteInstComment(int which, const std::wstring& text);
-    void WriteErrorLog(const CErrorLogItem& item);
 
     // The raw form: `size` bytes of packets of a spectral type.
     void WriteInstData(const uint8_t* bytes, uint32_t size, uint32_t packetType);
@@ -97,33 +113,15 @@ public:
     // writes that follow. EngineError for a position outside or a type
     // that is not spectral.
     void InitializeScanIndex(int32_t position, uint32_t packetType);
-
-    // Adds the end chunk and clears the acquisition flags; writes after
-    // it throw. Throws EngineError when the end cannot be written.
-    void Finish();
-
-private:
-    std::unique_ptr<detail::WriterCore> m_core;
 };
 
-class RAWENGINE_API CVirtualUVWriter {
+class RAWENGINE_API CVirtualUVWriter : public CVirtualWriter {
 public:
     // `kind` 1 to 4 (the UV detector by default); `number` -1 or 1; `flags`
     // 0. Other values throw EngineError.
     explicit CVirtualUVWriter(const std::wstring& path, int32_t kind = kDeviceUV, int32_t number = -1,
                               uint32_t flags = 0);
-    ~CVirtualUVWriter();
-    CVirtualUVWriter(const CVirtualUVWriter&) = delete;
-    CVirtualUVWriter& operator=(const CVirtualUVWriter&) = delete;
-
-    bool IsError() const;
-    int32_t GetErrorCode() const;
-    std::wstring GetErrorMessage() const;
-    const std::wstring& GetFileName() const;
-
-    void WriteErrorLog(const CErrorLogItem& item);
-    void WriteInstIDData(const CInstID& id);
-    void WriteInstExpectedRunTime(double minutes);
+    ~CVirtualUVWriter() override;
 
     // Data of the current scan: for a channel controller `count` readings
     // of a channel type (`size` = 8 x `count`), for a PDA `count` packets
@@ -135,11 +133,6 @@ public:
     // The next index entry; false (writing nothing) for a start time that
     // is not a number or lies before the previous entry's.
     bool WriteInstScanIndex(const UVScanIndex& index);
-
-    void Finish();
-
-private:
-    std::unique_ptr<detail::WriterCore> m_core;
 };
 
 }  // namespace rawengine
