@@ -97,6 +97,9 @@ public:
     uint8_t ClassByte() const { return eventClass; }
     int NumReactions() const { return int(reactions.size()); }
     const Reaction& GetReaction(int i) const;  // EngineError outside 0 to count-1
+    // The event as text in the filter grammar (rawfilter.h): every switch
+    // stated ("d" on, "!d" off), masses with `precision` decimals.
+    std::wstring GetScanEventString(int precision, int maxReactions = -1, int energyDecimals = 2) const;
 
     uint8_t eventClass = kEventPlain;
     bool valid = false;

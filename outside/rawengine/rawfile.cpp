@@ -261,15 +261,7 @@ const GenericRecord& CVirtualData::GetStatusLogRecord(int32_t i) const
 
 const ScanIndex& CVirtualMS::GetScanIndex(int32_t scan) const { return record(scan, "GetScanIndex").index; }
 
-CScanEvent CVirtualMS::GetScanEvent(int32_t scan) const
-{
-    const ScanRecord& s = record(scan, "GetScanEvent");
-    if (s.hasEvent)
-        return s.event;
-    if (const CScanEvent* e = m_data.methodEvents.Find(uint32_t(s.index.scanTypeIndex)))
-        return *e;
-    return CScanEvent();
-}
+CScanEvent CVirtualMS::GetScanEvent(int32_t scan) const { return *eventFor(record(scan, "GetScanEvent")); }
 
 const CGenericDataHeader& CVirtualMS::GetTrailerExtraHeader() const
 {
@@ -501,6 +493,175 @@ CVirtualData* CRawfile::SetVirtualDataObject(int32_t kind, int32_t number)
         if (c->DeviceKind() == kind && c->DeviceNumber() == number)
             m_current = c.get();
     return m_current;
+}
+
+// ---------------------------------------------------------------- navigation
+
+const CScanEvent* CVirtualData::eventFor(const ScanRecord& s) const
+{
+    if (DeviceKind() != kDeviceMS)
+        return nullptr;
+    if (s.hasEvent)
+        return &s.event;
+    if (const CScanEvent* e = m_data.methodEvents.Find(uint32_t(s.index.scanTypeIndex)))
+        return e;
+    static const CScanEvent none;
+    return &none;
+}
+
+bool CVirtualData::passes(int32_t scan, const CFilter* filter) const
+{
+    if (!filter)
+        return true;
+    const ScanRecord& s = m_data.scans[size_t(scan - FirstScan())];
+    return filter->Matches(*eventFor(s));
+}
+
+void CVirtualData::checkFilter(const CFilter* filter) const
+{
+    if (filter && DeviceKind() != kDeviceMS)
+        throw EngineError("filters select mass-spectrometer scans only");
+}
+
+int32_t CVirtualData::FindScanPosition(double time) const
+{
+    checkpoint("FindScanPosition");
+    const int32_t n = NumSpectra();
+    if (n == 0 || std::isnan(time))
+        return -1;
+    const bool ms = DeviceKind() == kDeviceMS;
+    auto timeAt = [&](int32_t i) {
+        return ms ? m_data.scans[size_t(i)].index.startTime : m_data.scans[size_t(i)].uvIndex.startTime;
+    };
+    // First scan at or after the time (start times never fall).
+    int32_t lo = 0, hi = n;
+    while (lo < hi) {
+        const int32_t mid = lo + (hi - lo) / 2;
+        if (timeAt(mid) < time)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    int32_t at = lo;
+    if (lo == n || (lo > 0 && time - timeAt(lo - 1) <= timeAt(lo) - time)) {
+        // The scan before is as near or nearer: the earliest scan of its time.
+        at = lo - 1;
+        while (at > 0 && timeAt(at - 1) == timeAt(at))
+            --at;
+    }
+    return FirstScan() + at;
+}
+
+int32_t CVirtualData::GetNextScanIndex(int32_t scan, const CFilter* filter) const
+{
+    checkpoint("GetNextScanIndex");
+    checkFilter(filter);
+    if (NumSpectra() == 0)
+        return -1;
+    for (int64_t s = std::max<int64_t>(int64_t(scan) + 1, FirstScan()); s <= LastScan(); ++s)
+        if (passes(int32_t(s), filter))
+            return int32_t(s);
+    return -1;
+}
+
+int32_t CVirtualData::GetPrevScanIndex(int32_t scan, const CFilter* filter) const
+{
+    checkpoint("GetPrevScanIndex");
+    checkFilter(filter);
+    if (NumSpectra() == 0)
+        return -1;
+    for (int64_t s = std::min<int64_t>(int64_t(scan) - 1, LastScan()); s >= FirstScan(); --s)
+        if (passes(int32_t(s), filter))
+            return int32_t(s);
+    return -1;
+}
+
+CFilter CVirtualMS::GetFilter(int32_t scan) const
+{
+    const ScanRecord& s = record(scan, "GetFilter");
+    return CFilter::FromScanEvent(*eventFor(s), m_runHeader.filterMassPrecision);
+}
+
+std::vector<CFilter> CVirtualMS::GetFilters(int32_t first, int32_t last) const
+{
+    checkpoint("GetFilters");
+    if (first == -1 && last == -1) {
+        first = FirstScan();
+        last = LastScan();
+    }
+    std::vector<CFilter> out;
+    std::vector<std::wstring> seen;
+    const int32_t precision = m_runHeader.filterMassPrecision;
+    for (int64_t scan = std::max(first, FirstScan()); scan <= std::min(last, LastScan()) && NumSpectra() > 0; ++scan) {
+        CFilter f = CFilter::FromScanEvent(*eventFor(m_data.scans[size_t(scan - FirstScan())]), precision);
+        std::wstring text = f.GetFilterString(precision);
+        if (std::find(seen.begin(), seen.end(), text) == seen.end()) {
+            seen.push_back(std::move(text));
+            out.push_back(std::move(f));
+        }
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- logs
+
+int32_t CVirtualData::GetStatusLogAtTime(double time) const
+{
+    checkpoint("GetStatusLogAtTime");
+    const std::vector<GenericRecord>& records = m_data.statusLog.records;
+    if (records.empty())
+        return -1;
+    // The latest record at or before the time (the later of equal times).
+    int32_t best = -1;
+    for (size_t i = 0; i < records.size(); ++i)
+        if (double(records[i].time) <= time && (best < 0 || records[i].time >= records[size_t(best)].time))
+            best = int32_t(i);
+    return best < 0 ? 0 : best;
+}
+
+bool CVirtualData::GetStatusLogAtTime(double time, std::vector<std::wstring>& labels,
+                                      std::vector<std::wstring>& values, float& recordTime) const
+{
+    const int32_t i = GetStatusLogAtTime(time);
+    if (i < 0)
+        return false;
+    recordTime = m_data.statusLog.records[size_t(i)].time;
+    return GenericRecordToText(m_data.statusLog.header, m_data.statusLog.records[size_t(i)], labels, values);
+}
+
+bool CVirtualData::StatusLogPlottable(std::vector<std::wstring>& labels, std::vector<uint32_t>& positions) const
+{
+    checkpoint("StatusLogPlottable");
+    labels.clear();
+    positions.clear();
+    if (!m_data.statusLog.hasHeader)
+        return false;
+    const CGenericDataHeader& h = m_data.statusLog.header;
+    for (int i = 0; i < h.NumItems(); ++i)
+        if (IsPlottableKind(h.Item(i).kind)) {
+            labels.push_back(h.Item(i).label);
+            positions.push_back(uint32_t(i));
+        }
+    return true;
+}
+
+bool CVirtualMS::GetTrailerExtraDataAtScan(int32_t scan, std::vector<std::wstring>& labels,
+                                           std::vector<std::wstring>& values) const
+{
+    checkpoint("GetTrailerExtraDataAtScan");
+    const int64_t i = int64_t(scan) - FirstScan();
+    if (i < 0 || i >= NumTrailerExtra())
+        return false;
+    return GenericRecordToText(m_data.trailer.header, m_data.trailer.records[size_t(i)], labels, values);
+}
+
+bool CVirtualMS::GetTuneDataAtSegment(int32_t segment, std::vector<std::wstring>& labels,
+                                      std::vector<std::wstring>& values) const
+{
+    checkpoint("GetTuneDataAtSegment");
+    if (segment < 0 || segment >= NumTuneData())
+        return false;
+    return GenericRecordToText(m_data.tune.header, m_data.tune.records[size_t(segment)], labels, values);
 }
 
 }  // namespace rawengine

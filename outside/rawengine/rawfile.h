@@ -27,6 +27,8 @@
 // method name.
 #pragma once
 
+#include "rawchro.h"
+#include "rawfilter.h"
 #include "rawmodel.h"
 #include "rawscan.h"
 
@@ -107,6 +109,18 @@ public:
     int32_t ScanPacketCount(int32_t scan) const;
     std::unique_ptr<CRawScan> GetScan(int32_t scan) const;
 
+    // The scan whose start time is nearest the time (of equally near ones
+    // the earlier); -1 without scans or for a time that is not a number.
+    int32_t FindScanPosition(double time) const;
+    // The first scan after `scan` (the last before it) that passes the
+    // filter (null: every scan); -1 when there is none. A filter on a
+    // controller that is no mass spectrometer throws EngineError.
+    int32_t GetNextScanIndex(int32_t scan, const CFilter* filter) const;
+    int32_t GetPrevScanIndex(int32_t scan, const CFilter* filter) const;
+    // Fills the chromatograms over the scans firstScan to lastScan (cut to
+    // the controller's scans) in one pass (rawchro.h).
+    void GetChro(const std::vector<CRawChro*>& chros, int32_t firstScan, int32_t lastScan) const;
+
     int32_t NumErrorLog() const { return int32_t(m_data.errorLog.size()); }
     const CErrorLogItem& GetErrorLog(int32_t i) const;
 
@@ -115,11 +129,26 @@ public:
     int32_t NumStatusLog() const { return int32_t(m_data.statusLog.records.size()); }
     float GetStatusLogTime(int32_t i) const;
     const GenericRecord& GetStatusLogRecord(int32_t i) const;
+    // The status-log record at a time: the latest at or before it (of equal
+    // times the later), else the first; -1 without records.
+    int32_t GetStatusLogAtTime(double time) const;
+    // The same record as labels and texts with its time; false without
+    // records or for a damaged record.
+    bool GetStatusLogAtTime(double time, std::vector<std::wstring>& labels, std::vector<std::wstring>& values,
+                            float& recordTime) const;
+    // Labels and item positions of the status log's plottable items; false
+    // without a status-log header.
+    bool StatusLogPlottable(std::vector<std::wstring>& labels, std::vector<uint32_t>& positions) const;
 
     const ControllerData& Data() const { return m_data; }
 
 protected:
     const ScanRecord& record(int32_t scan, const char* what) const;
+    // A mass-spectrometer scan's event (its own, its method's or a new
+    // one); null off the mass spectrometer.
+    const CScanEvent* eventFor(const ScanRecord& s) const;
+    bool passes(int32_t scan, const CFilter* filter) const;
+    void checkFilter(const CFilter* filter) const;
 
     const ControllerData& m_data;
     int32_t m_index;
@@ -135,16 +164,31 @@ public:
     // (scanTypeIndex as the key); else a new (invalid) event.
     CScanEvent GetScanEvent(int32_t scan) const;
     const CMSScanEvents& GetMethodScanEvents() const { return m_data.methodEvents; }
+    // The scan's filter (CFilter::FromScanEvent) with the run header's
+    // filter mass precision.
+    CFilter GetFilter(int32_t scan) const;
+    // The distinct filters of the scans first to last (-1, -1: every
+    // scan), in order of first appearance; two filters are one when their
+    // texts at the filter mass precision are.
+    std::vector<CFilter> GetFilters(int32_t first, int32_t last) const;
 
     bool HasTrailerExtraHeader() const { return m_data.trailer.hasHeader; }
     const CGenericDataHeader& GetTrailerExtraHeader() const;
     int32_t NumTrailerExtra() const { return int32_t(m_data.trailer.records.size()); }
     const GenericRecord& GetTrailerExtraRecord(int32_t i) const;
+    // The trailer record of a scan (its position among the scans) as labels
+    // and texts; false when there is none or it is damaged.
+    bool GetTrailerExtraDataAtScan(int32_t scan, std::vector<std::wstring>& labels,
+                                   std::vector<std::wstring>& values) const;
 
     bool HasTuneDataHeader() const { return m_data.tune.hasHeader; }
     const CGenericDataHeader& GetTuneDataHeader() const;
     int32_t NumTuneData() const { return int32_t(m_data.tune.records.size()); }
     const GenericRecord& GetTuneDataRecord(int32_t i) const;
+    // The tune record of a segment (from 0) as labels and texts; false when
+    // there is none or it is damaged.
+    bool GetTuneDataAtSegment(int32_t segment, std::vector<std::wstring>& labels,
+                              std::vector<std::wstring>& values) const;
 };
 
 class RAWENGINE_API CVirtualUV : public CVirtualData {

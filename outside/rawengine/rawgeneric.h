@@ -16,9 +16,20 @@
 // the header's record size is damaged: converting it fails (EngineError),
 // without touching the other records. The status log adds its time (a
 // 32-bit real, minutes) in front of the items.
+//
+// Text forms: kDataNull ""; CHAR, UCHAR, SHORT, USHORT, LONG, ULONG their
+// decimal value; TRUEFALSE "True"/"False", YESNO "Yes"/"No", ONOFF
+// "On"/"Off" (any byte but 0 is true); FLOAT and DOUBLE fixed with the
+// item's precision in decimals, in the "C" form whatever the process
+// locale; the strings their text. VARIANT forms: VT_EMPTY; VT_I1, VT_UI1,
+// VT_I2, VT_UI2, VT_I4, VT_UI4; VT_BOOL for the three switches; VT_R4,
+// VT_R8; VT_BSTR (new, the caller's). Plottable items are the numbers
+// (CHAR to ULONG, FLOAT, DOUBLE).
 #pragma once
 
 #include "rawtypes.h"
+
+#include "ksvariant.h"
 
 #include <string>
 #include <vector>
@@ -64,5 +75,19 @@ private:
     mutable std::vector<uint64_t> m_offsets;  // one more than items: the last is the record size
     mutable bool m_laidOut = false;
 };
+
+// Item `index` of a record as text, or as a VARIANT written into `out`
+// (which must hold nothing owned). EngineError for a damaged record, an
+// index outside the header or a kind the engine does not know.
+RAWENGINE_API std::wstring GenericItemToText(const CGenericDataHeader& header, const GenericRecord& record, int index);
+RAWENGINE_API void GenericDataItemToVariant(const CGenericDataHeader& header, const GenericRecord& record, int index,
+                                            VARIANT* out);
+// Every item's label and text; items of unknown kinds read as "". False
+// (both lists empty) for a damaged record.
+RAWENGINE_API bool GenericRecordToText(const CGenericDataHeader& header, const GenericRecord& record,
+                                       std::vector<std::wstring>& labels, std::vector<std::wstring>& values);
+RAWENGINE_API bool IsPlottableKind(uint32_t kind);
+// A number as fixed text with `decimals` (0 to 15), in the "C" form.
+RAWENGINE_API std::wstring NumberToString(double value, int decimals);
 
 }  // namespace rawengine

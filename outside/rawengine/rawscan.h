@@ -12,6 +12,23 @@
 // 0); with a user-defined tolerance it is read in the tolerance units
 // (mmu, ppm or amu).
 //
+// Centroiding (ToCentroid, profile scans only): in each packet every local
+// maximum above 0 (not below its left neighbour, above its right one, so a
+// plateau counts once) becomes one point at the intensity-weighted centre
+// of the points around it that lie within the mass resolution (the
+// tolerance at the apex) and keep falling away from it; its intensity is
+// the apex height. The packet type becomes its centroid type.
+//
+// Arithmetic (+=, -=): the points of both scans on the union of their mass
+// axes: each point of the other scan joins the nearest point of this one
+// when within this scan's tolerance, else it is added; a difference below
+// 0 reads 0 (an unmatched point of the other scan is added at 0). The
+// result is one packet spanning both scans' ranges; labels and noise,
+// which describe one scan, are dropped. Channel readings add and subtract
+// element by element. Division (/) divides every intensity; a divisor of
+// 0 or one that is not a number throws EngineError. Empty scans give empty
+// results.
+//
 // Accessors throw EngineError for a packet index outside the scan.
 #pragma once
 
@@ -58,7 +75,15 @@ public:
     // The tolerance in amu at a mass.
     double ToleranceAt(double mass) const;
 
+    void ToCentroid();
+    CRawScan& operator+=(const CRawScan& other);
+    CRawScan& operator-=(const CRawScan& other);
+    CRawScan& operator/=(double divisor);
+    CRawScan operator/(double divisor) const;
+
 private:
+    CRawScan& combine(const CRawScan& other, bool add);
+
     int32_t m_scanNumber = 0;
     uint32_t m_packetType = kPacketLrSp;
     bool m_hasIndexData = false;

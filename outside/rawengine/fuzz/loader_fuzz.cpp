@@ -23,6 +23,10 @@ void touch(const CRawfile& f)
         const CRunHeader& rh = c.GetRunHeader();
         for (int32_t s = rh.firstScanNumber; s <= rh.lastScanNumber; ++s) {
             std::unique_ptr<CRawScan> scan = c.GetScan(s);
+            CRawScan sum = *scan;
+            sum.ToCentroid();
+            sum += *scan;
+            sum -= *scan;
             for (int p = 0; p < scan->NumPackets(); ++p) {
                 double lo, hi;
                 scan->GetSegmentMassRange(p, lo, hi);
@@ -34,8 +38,34 @@ void touch(const CRawfile& f)
             }
         }
         const CGenericDataHeader& h = c.GetStatusLogHeader();
-        for (int k = 0; k < h.NumItems(); ++k)
-            h.ItemOffset(k);
+        std::vector<std::wstring> labels, values;
+        for (int32_t k = 0; k < c.NumStatusLog(); ++k)
+            GenericRecordToText(h, c.GetStatusLogRecord(k), labels, values);
+        // Every trace of the kind over every scan, and the navigation.
+        std::vector<std::unique_ptr<CRawChro>> chros;
+        std::vector<CRawChro*> list;
+        for (int32_t index = 0; index < 3; ++index) {
+            const int32_t type = TranslateTraceCBIndexToEnum(index, c.DeviceKind(), kTraceNone);
+            if (IsTraceTypeOfKind(type, c.DeviceKind())) {
+                chros.push_back(std::make_unique<CRawChro>(type));
+                chros.back()->SetMassRanges({{0.0, 1e9}});
+                list.push_back(chros.back().get());
+            }
+        }
+        c.GetChro(list, rh.firstScanNumber, rh.lastScanNumber);
+        for (CRawChro* chro : list)
+            CSmoother::SmoothChro(*chro, kSmoothGaussian, 5);
+        c.FindScanPosition(rh.startTime);
+        if (const auto* ms = dynamic_cast<const CVirtualMS*>(&c)) {
+            for (const CFilter& f : ms->GetFilters(-1, -1)) {
+                // A scan's filter text parses and selects a scan.
+                const std::optional<CFilter> again = ParseFilter(f.GetFilterString(f.precision), f.precision);
+                if (again && ms->GetNextScanIndex(rh.firstScanNumber - 1, &*again) == -1)
+                    std::abort();
+            }
+            for (int32_t s = 0; s < ms->NumTrailerExtra(); ++s)
+                ms->GetTrailerExtraDataAtScan(rh.firstScanNumber + s, labels, values);
+        }
     }
     if (const CMethodStg* m = f.GetMethodStorage()) {
         ks::ComPtr<IStorage> stg;

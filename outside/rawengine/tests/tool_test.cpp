@@ -47,7 +47,14 @@ TEST(RawTool, MakeSampleThenDumpListsFourControllers)
                              "  4. analog input 1: 30 scans", "channel labels: \"UV 254 nm\", \"\", \"UV 280 nm\"",
                              "Instrument methods: 2\n", "\"LC Pump\": Flow 0.300 mL/min\n",
                              "30 trailer records, 2 tune segments", "Format version: 30\n",
-                             "Created: 2024-03-14 10:22:00\n"})
+                             "Created: 2024-03-14 10:22:00\n",
+                             "Filters of mass spectrometer 1, in order of first appearance: 14\n"
+                             "  FTMS + p ESI Full ms [100.00-1000.00]\n"
+                             "  ITMS + c ESI d Full ms2 500.75@35.00 [135.00-1000.00]\n"
+                             "  ITMS + c ESI d Full ms3 500.75@35.00 639.67@35.00 [172.00-660.00]\n"
+                             "  FTMS + p ESI Z ms [495.00-505.00]\n"
+                             "  FTMS + p ESI SIM ms [400.00-410.00]\n"
+                             "  ITMS + c ESI d Full ms2 623.30@35.00 [168.00-1000.00]\n"})
         EXPECT_NE(dump.out.find(line), std::string::npos) << line << "\n" << dump.out;
 }
 

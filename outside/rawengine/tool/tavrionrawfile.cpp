@@ -1,5 +1,6 @@
 // tavrion-rawfile: makes the standard sample raw file and prints what a
-// raw file holds.
+// raw file holds (with the distinct scan filters of its mass
+// spectrometers).
 //
 //   tavrion-rawfile make-sample FILE
 //   tavrion-rawfile dump FILE
@@ -139,6 +140,17 @@ int dump(const std::string& file)
     std::printf("Controllers: %d\n", raw.NumberOfVirtualControllers());
     for (int32_t i = 0; i < raw.NumberOfVirtualControllers(); ++i)
         dumpController(raw.Controller(i));
+    for (int32_t i = 0; i < raw.NumberOfVirtualControllers(); ++i) {
+        const auto* ms = dynamic_cast<const CVirtualMS*>(&raw.Controller(i));
+        if (!ms)
+            continue;
+        const int precision = ms->GetRunHeader().filterMassPrecision;
+        const std::vector<CFilter> filters = ms->GetFilters(-1, -1);
+        std::printf("Filters of mass spectrometer %d, in order of first appearance: %zu\n", ms->DeviceNumber(),
+                    filters.size());
+        for (const CFilter& f : filters)
+            std::printf("  %s\n", utf8(f.GetFilterString(precision)).c_str());
+    }
     const std::wstring warning = raw.GetWarningMessage();
     if (!warning.empty())
         std::printf("Warnings: %s\n", utf8(warning).c_str());
