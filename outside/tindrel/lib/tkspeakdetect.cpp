@@ -54,9 +54,10 @@ double crossing(double x0, double y0, double x1, double y1, double y)
 // detector, over any ascending x axis:
 // 1. Noise: sigma is the robust standard deviation of the point-to-point
 //    differences divided by sqrt(2) (the differences of white noise spread
-//    sqrt(2) times wider than the noise); the baseline level B is the 10th
-//    percentile of the values; the noise level T is the larger of 4 sigma
-//    and 0.001 % of the value range.
+//    sqrt(2) times wider than the noise), taken again from the differences
+//    that lie at or below B + T alone while that lowers it; the baseline
+//    level B is the 10th percentile of the values; the noise level T is the
+//    larger of 4 sigma and 0.001 % of the value range.
 // 2. Regions: runs of points above B + T, each with the point at or below
 //    B + T on either side (its baseline boundaries; the data's ends where
 //    it starts or ends high).
@@ -73,6 +74,8 @@ namespace {
 const double kNoiseSigmas = 4;
 const double kRelativeNoiseFloor = 1e-5;
 const double kBaselinePercentile = 0.10;
+const int kNoiseRounds = 10;
+const size_t kMinQuietDifferences = 4;
 
 struct Span {
     size_t start, apex, stop;
@@ -89,17 +92,39 @@ std::vector<Span> findPeaks(const std::vector<double>& y)
     const double high = *std::max_element(y.begin(), y.end());
     if (!(high > low))
         return spans;
+    std::vector<double> sorted(y);
+    const size_t rank = static_cast<size_t>(kBaselinePercentile * double(n - 1));
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(rank), sorted.end());
+    const double baseline = sorted[rank];
+    const double floor = kRelativeNoiseFloor * (high - low);
+
+    // Sigma from every difference first; then, while that lowers it, from
+    // the differences between points at or below the level (the baseline
+    // between the peaks), so that a chromatogram of few points whose peaks
+    // dominate its differences still finds its noise.
     std::vector<double> differences(n - 1);
     for (size_t i = 0; i + 1 < n; ++i)
         differences[i] = y[i + 1] - y[i];
     double centre = 0, sigma = 0;
     robustSpread(differences, centre, sigma);
     sigma /= std::sqrt(2.0);
-    const double noise = std::max(kNoiseSigmas * sigma, kRelativeNoiseFloor * (high - low));
-    std::vector<double> sorted(y);
-    const size_t rank = static_cast<size_t>(kBaselinePercentile * double(n - 1));
-    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(rank), sorted.end());
-    const double level = sorted[rank] + noise;
+    for (int round = 0; round < kNoiseRounds; ++round) {
+        const double level = baseline + std::max(kNoiseSigmas * sigma, floor);
+        std::vector<double> quiet;
+        for (size_t i = 0; i + 1 < n; ++i)
+            if (y[i] <= level && y[i + 1] <= level)
+                quiet.push_back(y[i + 1] - y[i]);
+        if (quiet.size() < kMinQuietDifferences)
+            break;
+        double quietSigma = 0;
+        robustSpread(quiet, centre, quietSigma);
+        quietSigma /= std::sqrt(2.0);
+        if (!(quietSigma < sigma))
+            break;
+        sigma = quietSigma;
+    }
+    const double noise = std::max(kNoiseSigmas * sigma, floor);
+    const double level = baseline + noise;
 
     size_t i = 0;
     while (i < n) {

@@ -116,6 +116,32 @@ TEST(TindrelChromatogramPeaks, ValleyAndLinearBaseline)
     EXPECT_DOUBLE_EQ(p[1].height, p[1].apexIntensity - base);
 }
 
+// A chromatogram of few points, whose peaks dominate its point-to-point
+// differences (the TIC of the bundled text dataset): the noise comes from
+// the baseline around the peaks, and all three peaks are found.
+TEST(TindrelChromatogramPeaks, FewPoints)
+{
+    std::vector<double> t;
+    for (int i = 0; i < 24; ++i)
+        t.push_back(0.1 + 0.05 * i);
+    const std::vector<double> y = {1805.74,  5654.08,  16384.16, 40863.23, 72606.81, 88297.00, 70944.94, 42799.26,
+                                   23917.14, 23670.05, 35308.10, 50255.08, 57059.09, 50271.99, 39362.28, 33347.53,
+                                   39816.93, 43744.94, 32999.10, 15904.76, 5874.02,  2526.08,  1950.79,  2076.34};
+    TKSChromatogram tic;
+    ASSERT_TRUE(tic.setPoints(t, y));
+    TKSChromatogramPeakDetect detector;
+    ASSERT_EQ(detector.detect(tic), 3);
+    const auto& p = detector.getPeaks();
+    const double apexes[] = {0.35, 0.70, 0.95};
+    const int types[] = {PeakTypeBV, PeakTypeVV, PeakTypeVB};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(p[i].apexRT, apexes[i], 1e-9) << i;
+        EXPECT_EQ(p[i].type, types[i]) << i;
+    }
+    EXPECT_NEAR(p[0].endRT, 0.55, 1e-9);
+    EXPECT_NEAR(p[1].endRT, 0.85, 1e-9);
+}
+
 TEST(TindrelChromatogramPeaks, NothingToFind)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();

@@ -1,0 +1,92 @@
+// The tindrel program: what it prints for the bundled text dataset and a
+// generated run, and its exit status on failing calls and bad arguments.
+#include "tindreltest.h"
+
+namespace tindreltest {
+namespace {
+
+const std::string kTool = std::string(KS_BIN_DIR) + "/tindrel";
+
+using TindrelTool = TindrelTest;
+
+TEST_F(TindrelTool, Commands)
+{
+    const std::string text = bundledTextDataset();
+    struct Case {
+        std::vector<std::string> args;
+        int exit;
+        std::vector<std::string> out;  // lines that must appear
+        std::string err;               // start of standard error
+    };
+    const Case cases[] = {
+        {{"providers"}, 0, {"2 dataset providers", "{127AC576-D36A-11D3-91D9-00400536072C}  Text File",
+                            "{25DEF092-05A5-4401-A622-8A662B7591BD}  Generated Run (*.run)"}, ""},
+        {{"tree", text}, 0,
+         {"Injection 1: Injection 1",
+          "  Function 1: Function 1  type unknown  polarity unknown  MS order 1  MS/MS none  spectra 24"}, ""},
+        {{"chromatogram", text, "1", "1"}, 0,
+         {"TIC of injection 1, function 1: 24 points; apex at 0.350 min, intensity 88297.00", "0.1000\t1805.74"}, ""},
+        {{"chromatogram", text, "1", "1", "524.2648"}, 0,
+         {"Mass chromatogram of m/z 524.2648 +- 0.1 Da of injection 1, function 1: 24 points; apex at 0.700 min, "
+          "intensity 31390.30"}, ""},
+        {{"chromatogram", text, "1", "1", "609", "610"}, 0,
+         {"Mass chromatogram of m/z 609.0000 to 610.0000 of injection 1, function 1: 24 points; apex at 0.950 min, "
+          "intensity 22333.52"}, ""},
+        {{"peaks", text, "1", "1"}, 0,
+         {"TIC peaks of injection 1, function 1: 3", "0.350\t0.150\t0.550\tBV\t73634.93\t12658.9043\t6",
+          "0.700\t0.550\t0.850\tVV\t28550.30\t4485.6295\t13", "0.950\t0.850\t1.100\tVB\t21386.81\t2701.1315\t18"},
+         ""},
+        {{"select", text, "1", "1", "0.30", "0.40"}, 0,
+         {"Injection 1, function 1: scans 5..7 (0.300..0.400 min), 62 points", "195.0877\t127030.08"}, ""},
+        {{"tree", ks::test::tempDir() + "/missing.txt.x"}, 1, {}, "tindrel: TKSDataServer::isValidDataset failed"},
+        {{"chromatogram", text, "2", "1"}, 1, {}, "tindrel: TKSInjections::getItem failed: no injection 2"},
+        {{"chromatogram", text, "1", "2"}, 1, {}, "tindrel: TKSFunctions::getItem failed: no function 2"},
+        {{"select", text, "1", "1", "5", "6"}, 1, {}, "tindrel: TKSMSCollection::select failed"},
+        {{"select", text, "1", "1", "0.4", "0.3"}, 1, {}, "tindrel: TKSMSCollection::select failed"},
+        {{}, 2, {}, "usage:"},
+        {{"tree"}, 2, {}, "usage:"},
+        {{"peaks", text, "0", "1"}, 2, {}, "usage:"},
+        {{"chromatogram", text, "1", "1", "nan"}, 2, {}, "usage:"},
+        {{"select", text, "1", "1", "x", "1"}, 2, {}, "usage:"},
+        {{"frobnicate"}, 2, {}, "usage:"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> argv{kTool};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const ks::test::RunResult r = ks::test::run(argv);
+        const std::string name = c.args.empty() ? "(none)" : c.args[0] + " " + std::to_string(c.args.size());
+        EXPECT_EQ(r.exitCode, c.exit) << name << "\n" << r.err;
+        for (const std::string& line : c.out)
+            EXPECT_NE(r.out.find(line + "\n"), std::string::npos) << name << ": " << line << "\n" << r.out;
+        EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << name << ": " << r.err;
+    }
+}
+
+TEST_F(TindrelTool, GeneratedRun)
+{
+    const std::string run = writeRun("two.run", R"(kestrom-run 1
+injection name="Injection A"
+function name="MS+" type=1 polarity=1 scans=40 start=0 step=0.02 low=100 high=700
+compound function=1 apex=0.40 width=0.03 height=10000 peaks=301.1410:100
+injection name="Injection B"
+function name="MS-" type=1 polarity=2 scans=40 start=0 step=0.02 low=100 high=700
+function name="Product" type=2 polarity=2 order=2 precursor=193.07 scans=40 start=0 step=0.02 low=50 high=200
+compound function=2 apex=0.30 width=0.03 height=900 peaks=149.0233:100
+trace name="UV" points=10
+)");
+    ks::test::RunResult r = ks::test::run({kTool, "tree", run});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Injection 2: Injection B\n"
+                         "  Function 1: MS-  type MS  polarity negative  MS order 1  MS/MS none  spectra 40\n"
+                         "  Function 2: Product  type MSn  polarity negative  MS order 2  MS/MS product  spectra 40\n"
+                         "  Trace 1: UV\n"),
+              std::string::npos)
+        << r.out;
+    r = ks::test::run({kTool, "peaks", run, "2", "2"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("TIC peaks of injection 2, function 2: 1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n0.300\t"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace tindreltest
