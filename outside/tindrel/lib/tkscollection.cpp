@@ -92,7 +92,7 @@ void copyInto(const CMassSpectrum& s, int injection, int function, TKSMassSpectr
         intensity.assign(s.Intensities(), s.Intensities() + n);
     }
     out.clearPoints();
-    out.setPoints(mz, intensity);
+    out.setPoints(std::move(mz), std::move(intensity));
     out.setCentroid(s.IsCentroid());
     out.setMSOrder(s.GetMSOrder());
     out.setPolarity(s.GetPolarity());
@@ -237,7 +237,7 @@ bool CollectionCore::massChromatogram(Accept accept, TKSChromatogram& out)
         t[static_cast<size_t>(i)] = m_scratch.GetStartRT();
         y[static_cast<size_t>(i)] = sum;
     }
-    out.setPoints(t, y);
+    out.setPoints(std::move(t), std::move(y));
     return true;
 }
 

@@ -244,7 +244,7 @@ bool TKSMSPeakDetect::detectPeaks(const TKSMassSpectrum& in, TKSMassSpectrum& ou
         }
     }
     TKSMassSpectrum result = in;
-    result.setPoints(centres, heights);
+    result.setPoints(std::move(centres), std::move(heights));
     result.setCentroid(true);
     out = std::move(result);
     m_peakWidth = median(widths);

@@ -98,12 +98,12 @@ TKSMassSpectrum::TKSMassSpectrum()
 {
 }
 
-bool TKSMassSpectrum::setPoints(const std::vector<double>& mz, const std::vector<double>& intensity)
+bool TKSMassSpectrum::setPoints(std::vector<double> mz, std::vector<double> intensity)
 {
     if (mz.size() != intensity.size())
         return false;
-    m_mz = mz;
-    m_intensity = intensity;
+    m_mz = std::move(mz);
+    m_intensity = std::move(intensity);
     return true;
 }
 
@@ -241,12 +241,12 @@ bool TKSMassSpectrum::deserialize(const unsigned char* data, size_t size)
 
 TKSChromatogram::TKSChromatogram() : m_injection(-1), m_function(-1), m_trace(-1) {}
 
-bool TKSChromatogram::setPoints(const std::vector<double>& times, const std::vector<double>& intensity)
+bool TKSChromatogram::setPoints(std::vector<double> times, std::vector<double> intensity)
 {
     if (times.size() != intensity.size())
         return false;
-    m_times = times;
-    m_intensity = intensity;
+    m_times = std::move(times);
+    m_intensity = std::move(intensity);
     return true;
 }
 

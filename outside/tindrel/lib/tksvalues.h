@@ -26,7 +26,7 @@ public:
     const std::vector<double>& getMZValues() const { return m_mz; }
     const std::vector<double>& getIntensities() const { return m_intensity; }
     // False (nothing changes) when the two arrays differ in length.
-    bool setPoints(const std::vector<double>& mz, const std::vector<double>& intensity);
+    bool setPoints(std::vector<double> mz, std::vector<double> intensity);
     // Removes the points and ranges; the other fields stay.
     void clearPoints();
 
@@ -94,7 +94,7 @@ public:
     int getCount() const { return static_cast<int>(m_times.size()); }
     const std::vector<double>& getRTValues() const { return m_times; }
     const std::vector<double>& getIntensities() const { return m_intensity; }
-    bool setPoints(const std::vector<double>& times, const std::vector<double>& intensity);
+    bool setPoints(std::vector<double> times, std::vector<double> intensity);
     void clearPoints();
 
     // Axis extremes (0 without points; NaN values are passed over).
