@@ -48,6 +48,29 @@ inline HRESULT copyTextOut(const std::wstring& text, BSTR* pOut) noexcept
     return S_OK;
 }
 
+// The text of a BSTR argument; a null BSTR is "".
+inline std::wstring textOf(BSTR text)
+{
+    return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+}
+
+// An out parameter of a provider's dataset members: E_POINTER for a null
+// pointer, otherwise the value and S_OK.
+inline HRESULT setOut(VARIANT_BOOL* out, bool value) noexcept
+{
+    if (!out)
+        return E_POINTER;
+    *out = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+inline HRESULT setOut(LONG* out, LONG value) noexcept
+{
+    if (!out)
+        return E_POINTER;
+    *out = value;
+    return S_OK;
+}
+
 // True when a BSTR argument names something: not null and not "".
 inline bool hasText(BSTR text) noexcept
 {

@@ -259,6 +259,26 @@ HRESULT CopySpectrumToDirect(const CMassSpectrum& spectrum, CKSMassSpectrum& han
     return S_OK;
 }
 
+HRESULT QuerySpectrumObject(IDispatch* object, ks::ComPtr<IKSMassSpectrum3>& spectrum)
+{
+    if (!object)
+        return E_POINTER;
+    return object->QueryInterface(IID_IKSMassSpectrum3, reinterpret_cast<void**>(&spectrum));
+}
+
+HRESULT PointsToSpectrumDirect(CKSMassSpectrum& handle, LONG count, const double* x, const double* y)
+{
+    handle.SetCount(count);
+    if (handle.GetCount() != count)
+        return E_OUTOFMEMORY;
+    if (count > 0) {
+        handle.SetMasses(x);
+        handle.SetIntensities(y);
+    }
+    handle.SetCentroid(false);
+    return S_OK;
+}
+
 HRESULT SpectrumToDirect(const CMassSpectrum& spectrum, CKSMassSpectrum* handle)
 {
     if (!handle)

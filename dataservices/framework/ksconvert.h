@@ -15,6 +15,7 @@
 #pragma once
 
 #include "chromatogram.h"
+#include "kscomptr.h"
 #include "kscontract.h"
 #include "kshandles.h"
 #include "kssafearray.h"
@@ -57,6 +58,20 @@ HRESULT CopySpectrumToDirect(const CMassSpectrum& spectrum, CKSMassSpectrum& han
 HRESULT SpectrumToDirect(const CMassSpectrum& spectrum, CKSMassSpectrum* handle);
 // E_POINTER for a null handle; otherwise points and name.
 HRESULT ChromatogramToDirect(CKSChromatogram* handle, const CChromatogram& chromatogram);
+
+// What the providers' reading members ask of a caller's object: the
+// spectrum interface (E_POINTER for a null object, else the object's own
+// answer to the query), and the caller's handle behind a Direct address.
+HRESULT QuerySpectrumObject(IDispatch* object, ks::ComPtr<IKSMassSpectrum3>& spectrum);
+inline CKSMassSpectrum* DirectSpectrumOf(ULONG_PTR address)
+{
+    return reinterpret_cast<CKSMassSpectrum*>(address);
+}
+
+// PointsToSpectrumObject into a caller's handle: the count, the x values
+// as m/z values, the y values as intensities, a false centroid flag;
+// E_OUTOFMEMORY when the handle cannot take the points.
+HRESULT PointsToSpectrumDirect(CKSMassSpectrum& handle, LONG count, const double* x, const double* y);
 
 // Reverse directions. Neither copies per-level values or the second text;
 // CopySpectrumFromDirect copies no function type either.

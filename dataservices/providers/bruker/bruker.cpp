@@ -206,42 +206,44 @@ bool CBruker::GetString(const std::wstring& name, std::wstring& value) const
     return true;
 }
 
+bool CBruker::GetChoice(const std::wstring& name, int type, const wchar_t* zero, const wchar_t* one,
+                        LONG& value) const
+{
+    const std::wstring* text = ValueOf(name, type);
+    if (!text || (*text != zero && *text != one))
+        return false;
+    value = *text == one ? 1 : 0;
+    return true;
+}
+
+bool CBruker::GetWholeInRange(const std::wstring& name, int type, LONG low, LONG high, LONG& value) const
+{
+    const std::wstring* text = ValueOf(name, type);
+    LONG v = 0;
+    if (!text || !ParseBrukerInteger(*text, v, true) || v < low || v > high)
+        return false;
+    value = v;
+    return true;
+}
+
 bool CBruker::GetBinaryFlag(const std::wstring& name, LONG& value) const
 {
-    const std::wstring* text = ValueOf(name, BrukerBinaryFlag);
-    if (!text || (*text != L"0" && *text != L"1"))
-        return false;
-    value = *text == L"1" ? 1 : 0;
-    return true;
+    return GetChoice(name, BrukerBinaryFlag, L"0", L"1", value);
 }
 
 bool CBruker::GetCalibrationMethod(const std::wstring& name, LONG& value) const
 {
-    const std::wstring* text = ValueOf(name, BrukerCalibrationMethod);
-    LONG v = 0;
-    if (!text || !ParseBrukerInteger(*text, v, true) || v < 0 || v > 3)
-        return false;
-    value = v;
-    return true;
+    return GetWholeInRange(name, BrukerCalibrationMethod, 0, 3, value);
 }
 
 bool CBruker::GetYesNo(const std::wstring& name, LONG& value) const
 {
-    const std::wstring* text = ValueOf(name, BrukerYesNo);
-    if (!text || (*text != L"no" && *text != L"yes"))
-        return false;
-    value = *text == L"yes" ? 1 : 0;
-    return true;
+    return GetChoice(name, BrukerYesNo, L"no", L"yes", value);
 }
 
 bool CBruker::GetDetectionMode(const std::wstring& name, LONG& value) const
 {
-    const std::wstring* text = ValueOf(name, BrukerDetectionMode);
-    LONG v = 0;
-    if (!text || !ParseBrukerInteger(*text, v, true) || v < 0 || v > 1)
-        return false;
-    value = v;
-    return true;
+    return GetWholeInRange(name, BrukerDetectionMode, 0, 1, value);
 }
 
 // ---------------------------------------------------------------------------

@@ -69,6 +69,10 @@ public:
 
 private:
     const std::wstring* ValueOf(const std::wstring& name, int type) const;
+    // 0 or 1 for a value that is exactly one of the two texts.
+    bool GetChoice(const std::wstring& name, int type, const wchar_t* zero, const wchar_t* one, LONG& value) const;
+    // A value that is a whole integer from low to high.
+    bool GetWholeInRange(const std::wstring& name, int type, LONG low, LONG high, LONG& value) const;
     void DefineFixedTable();
 
     std::map<std::wstring, Definition> m_Definitions;

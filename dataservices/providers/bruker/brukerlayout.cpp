@@ -1,6 +1,7 @@
 #include "brukerlayout.h"
 
 #include <cstdio>
+#include <cwchar>
 
 #include "ksfiles.h"
 #include "ksfilestat.h"
@@ -231,4 +232,108 @@ LONG GetScanCount(const CBruker& acquisition)
     if (!acquisition.GetInteger(L"$NF", count) || count < 0)
         return 0;
     return count;
+}
+
+namespace {
+
+// The first three bytes of the folder's "SPTYPE" file name a spectrometer
+// type this reader takes.
+bool spectrometerTypeAccepted(const std::wstring& folder, bool withCompass)
+{
+    std::wstring file;
+    if (!FindEntry(folder, L"SPTYPE", file))
+        return false;
+    std::FILE* stream = ks::openRegularFileStream(FileSystemPath(file), "rb");
+    if (!stream)
+        return false;
+    char type[3];
+    const size_t got = std::fread(type, 1, sizeof type, stream);
+    std::fclose(stream);
+    if (got != sizeof type)
+        return false;
+    const std::string t(type, sizeof type);
+    return t == "tof" || t == "icr" || (withCompass && t == "psd");
+}
+
+bool endsWithName(const std::wstring& path, const std::wstring& name)
+{
+    return path.size() > name.size() + 1 && path.compare(path.size() - name.size(), name.size(), name) == 0 &&
+           path[path.size() - name.size() - 1] == L'/';
+}
+
+}  // namespace
+
+bool IsBrukerDataset(const std::wstring& path, bool withCompass)
+{
+    const CKSFileStat stat(path);
+    const std::wstring last = stat.GetFileName() + stat.GetExtension();
+    if (!stat.Exists() || (!last.empty() && last[0] == L'.' && last != L"." && last != L".."))
+        return false;
+    std::wstring p = stat.GetPath();
+    for (wchar_t& c : p)
+        if (c == L'\\')
+            c = L'/';
+    for (const wchar_t* name : {L"fid", L"analysis.baf"})
+        if (endsWithName(p, name)) {
+            p.resize(p.size() - std::wcslen(name) - 1);
+            break;
+        }
+    if (isFolder(p)) {
+        if (spectrometerTypeAccepted(p, withCompass))
+            return true;
+        for (const std::wstring& name : subFolders(p)) {
+            std::wstring sub = p;
+            JoinPath(sub, name);
+            std::wstring acqus;
+            if (FindEntry(sub, L"acqus", acqus) && spectrometerTypeAccepted(sub, withCompass))
+                return true;
+        }
+    }
+    std::wstring baf;
+    return withCompass && FindEntry(p, L"analysis.baf", baf);
+}
+
+bool SplitExperimentPath(const std::wstring& path, std::wstring& head, std::wstring& tail)
+{
+    head.clear();
+    tail.clear();
+    std::wstring p = path;
+    for (wchar_t& c : p)
+        if (c == L'\\')
+            c = L'/';
+    if (!p.empty() && p.back() == L'/')
+        p.pop_back();
+    const size_t slash = p.rfind(L'/');
+    if (slash == std::wstring::npos || slash == 0)
+        return false;
+    head = p.substr(0, slash);
+    tail = p.substr(slash + 1);
+    return true;
+}
+
+std::wstring ExperimentDescription(const std::wstring& expno, const CBruker& acquisition)
+{
+    std::wstring text = expno + L":  ";
+    std::wstring comment[3];
+    acquisition.GetString(L"$CMT1", comment[0]);
+    acquisition.GetString(L"$CMT2", comment[1]);
+    acquisition.GetString(L"$CMT3", comment[2]);
+    if (comment[0].empty() && comment[1].empty() && comment[2].empty()) {
+        std::wstring date;
+        acquisition.GetString(L"$AQ_DATE", date);
+        return text + date;
+    }
+    for (int k = 0; k < 3; ++k)
+        if (!comment[k].empty())
+            text += comment[k] + (k < 2 ? L"  " : L"");
+    return text;
+}
+
+std::wstring ExperimentDescription(const std::wstring& dataset, const std::wstring& expno)
+{
+    CBruker acquisition;
+    bool firstRead = false;
+    if (!LoadDatasetParameters(dataset, expno, std::wstring(), false, acquisition, &firstRead) && !firstRead)
+        return expno + L":  ";
+    return ExperimentDescription(expno, acquisition);
 }

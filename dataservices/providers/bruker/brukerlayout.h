@@ -80,3 +80,26 @@ LONG ListProcessings(const std::wstring& dataset, const std::wstring& expno, std
 // 1 for 1D or time-of-flight data, otherwise "$NF" (0 when it is missing
 // or negative).
 LONG GetScanCount(const CBruker& acquisition);
+
+// Whether a path holds an XMASS dataset, without opening it. Not a path
+// that does not exist or whose last component begins with "." (hidden).
+// A path ending in "/fid" (or, with Compass data, "/analysis.baf") stands
+// for its folder. A folder passes when its "SPTYPE" file begins with "tof"
+// or "icr" (or "psd" with Compass data), or when a sub-folder holding
+// "acqus" passes the same way; with Compass data a folder holding
+// "analysis.baf" passes too.
+bool IsBrukerDataset(const std::wstring& path, bool withCompass);
+
+// Splits a path at its last separator after turning "\" into "/" and
+// dropping one trailing "/": head is the part before it, tail the last
+// component. False (head and tail empty) when there is no separator after
+// the first character.
+bool SplitExperimentPath(const std::wstring& path, std::wstring& head, std::wstring& tail);
+
+// How the data server names an experiment's function and the browse
+// dialog lists it: "<expno>:  " followed by "$CMT1", "$CMT2" (each with two
+// blanks after it) and "$CMT3", each only when not empty, or "$AQ_DATE"
+// when all three are empty; "<expno>:  " alone when the acquisition
+// parameters cannot be read.
+std::wstring ExperimentDescription(const std::wstring& expno, const CBruker& acquisition);
+std::wstring ExperimentDescription(const std::wstring& dataset, const std::wstring& expno);

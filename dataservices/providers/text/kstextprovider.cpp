@@ -14,40 +14,6 @@ namespace {
 
 const wchar_t kClassID[] = L"{127AC576-D36A-11D3-91D9-00400536072C}";
 
-std::wstring TextOf(BSTR text)
-{
-    return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
-}
-
-HRESULT SetBool(VARIANT_BOOL* out, bool value)
-{
-    if (!out)
-        return E_POINTER;
-    *out = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
-
-HRESULT SetLong(LONG* out, LONG value)
-{
-    if (!out)
-        return E_POINTER;
-    *out = value;
-    return S_OK;
-}
-
-// The spectrum interface every object-taking member asks for first.
-HRESULT SpectrumOf(IDispatch* object, ks::ComPtr<IKSMassSpectrum3>& spectrum)
-{
-    if (!object)
-        return E_POINTER;
-    return object->QueryInterface(IID_IKSMassSpectrum3, reinterpret_cast<void**>(&spectrum));
-}
-
-CKSMassSpectrum* HandleOf(ULONG_PTR address)
-{
-    return reinterpret_cast<CKSMassSpectrum*>(address);
-}
-
 }  // namespace
 
 KS_DISPATCH_TABLE(IKSTextProvider)
@@ -158,7 +124,7 @@ HRESULT CKSTextProvider::ReadSpectrumInteractive(IDispatch* piMS)
 {
     return ks::noThrow([&] {
         ks::ComPtr<IKSMassSpectrum3> target;
-        HRESULT hr = SpectrumOf(piMS, target);
+        HRESULT hr = QuerySpectrumObject(piMS, target);
         if (FAILED(hr))
             return hr;
         std::wstring path;
@@ -173,11 +139,11 @@ HRESULT CKSTextProvider::ReadSpectrum(BSTR dataSource, IDispatch* piMS)
 {
     return ks::noThrow([&] {
         ks::ComPtr<IKSMassSpectrum3> target;
-        const HRESULT hr = SpectrumOf(piMS, target);
+        const HRESULT hr = QuerySpectrumObject(piMS, target);
         if (FAILED(hr))
             return hr;
         // A plain path: the data-source string is never parsed.
-        return ReadInto(TextOf(dataSource), false,
+        return ReadInto(ks::textOf(dataSource), false,
                         [&](const CMassSpectrum& s) { return SpectrumToObject(s, target.get()); });
     });
 }
@@ -192,7 +158,7 @@ HRESULT CKSTextProvider::get_DataSourceDescription(BSTR* pDescription)
 HRESULT CKSTextProvider::ReadSpectrumInteractiveDirect(ULONG_PTR piMS)
 {
     return ks::noThrow([&] {
-        CKSMassSpectrum* handle = HandleOf(piMS);
+        CKSMassSpectrum* handle = DirectSpectrumOf(piMS);
         if (!handle)
             return E_POINTER;
         std::wstring path;
@@ -206,10 +172,10 @@ HRESULT CKSTextProvider::ReadSpectrumInteractiveDirect(ULONG_PTR piMS)
 HRESULT CKSTextProvider::ReadSpectrumDirect(BSTR dataSource, ULONG_PTR piMS)
 {
     return ks::noThrow([&] {
-        CKSMassSpectrum* handle = HandleOf(piMS);
+        CKSMassSpectrum* handle = DirectSpectrumOf(piMS);
         if (!handle)
             return E_POINTER;
-        return ReadInto(TextOf(dataSource), false,
+        return ReadInto(ks::textOf(dataSource), false,
                         [&](const CMassSpectrum& s) { return CopySpectrumToDirect(s, *handle); });
     });
 }
@@ -221,7 +187,7 @@ HRESULT CKSTextProvider::WriteSpectrumInteractive(IDispatch* piMS)
 {
     return ks::noThrow([&] {
         ks::ComPtr<IKSMassSpectrum3> source;
-        HRESULT hr = SpectrumOf(piMS, source);
+        HRESULT hr = QuerySpectrumObject(piMS, source);
         if (FAILED(hr))
             return hr;
         std::wstring path;
@@ -236,10 +202,10 @@ HRESULT CKSTextProvider::WriteSpectrum(BSTR dataSource, IDispatch* piMS)
 {
     return ks::noThrow([&] {
         ks::ComPtr<IKSMassSpectrum3> source;
-        const HRESULT hr = SpectrumOf(piMS, source);
+        const HRESULT hr = QuerySpectrumObject(piMS, source);
         if (FAILED(hr))
             return hr;
-        return WriteFrom(TextOf(dataSource), false,
+        return WriteFrom(ks::textOf(dataSource), false,
                          [&](CMassSpectrum& s) { return SpectrumFromObject(source.get(), s); });
     });
 }
@@ -247,7 +213,7 @@ HRESULT CKSTextProvider::WriteSpectrum(BSTR dataSource, IDispatch* piMS)
 HRESULT CKSTextProvider::put_DataSourceDescription(BSTR description)
 {
     return ks::noThrow([&] {
-        m_strDescription = TextOf(description);
+        m_strDescription = ks::textOf(description);
         return S_OK;
     });
 }
@@ -255,7 +221,7 @@ HRESULT CKSTextProvider::put_DataSourceDescription(BSTR description)
 HRESULT CKSTextProvider::WriteSpectrumInteractiveDirect(ULONG_PTR piMS)
 {
     return ks::noThrow([&] {
-        const CKSMassSpectrum* handle = HandleOf(piMS);
+        const CKSMassSpectrum* handle = DirectSpectrumOf(piMS);
         if (!handle)
             return E_POINTER;
         std::wstring path;
@@ -269,10 +235,10 @@ HRESULT CKSTextProvider::WriteSpectrumInteractiveDirect(ULONG_PTR piMS)
 HRESULT CKSTextProvider::WriteSpectrumDirect(BSTR dataSource, ULONG_PTR piMS)
 {
     return ks::noThrow([&] {
-        const CKSMassSpectrum* handle = HandleOf(piMS);
+        const CKSMassSpectrum* handle = DirectSpectrumOf(piMS);
         if (!handle)
             return E_POINTER;
-        return WriteFrom(TextOf(dataSource), false,
+        return WriteFrom(ks::textOf(dataSource), false,
                          [&](CMassSpectrum& s) { return CopySpectrumFromDirect(*handle, s); });
     });
 }
@@ -330,7 +296,7 @@ HRESULT CKSTextProvider::ReadDataset(BSTR, IKSMSDataset** ppiDS)
 HRESULT CKSTextProvider::get_HasTIC(VARIANT_BOOL* pHas)
 {
     return ks::noThrow([&] {
-        return SetBool(pHas, m_IO.IsOpen());
+        return ks::setOut(pHas, m_IO.IsOpen());
     });
 }
 
@@ -338,28 +304,28 @@ HRESULT CKSTextProvider::get_HasTIC(VARIANT_BOOL* pHas)
 HRESULT CKSTextProvider::get_HasBaseSpectra(VARIANT_BOOL* pHas)
 {
     return ks::noThrow([&] {
-        return SetBool(pHas, false);
+        return ks::setOut(pHas, false);
     });
 }
 
 HRESULT CKSTextProvider::get_HasAuxiliarySpectra(VARIANT_BOOL* pHas)
 {
     return ks::noThrow([&] {
-        return SetBool(pHas, false);
+        return ks::setOut(pHas, false);
     });
 }
 
 HRESULT CKSTextProvider::get_SupportsMassChromatograms(VARIANT_BOOL* pSupports)
 {
     return ks::noThrow([&] {
-        return SetBool(pSupports, false);
+        return ks::setOut(pSupports, false);
     });
 }
 
 HRESULT CKSTextProvider::get_HasTraces(VARIANT_BOOL* pHas)
 {
     return ks::noThrow([&] {
-        return SetBool(pHas, false);
+        return ks::setOut(pHas, false);
     });
 }
 
@@ -382,14 +348,14 @@ HRESULT CKSTextProvider::get_BaseSpectrumCount(LONG* pCount)
 HRESULT CKSTextProvider::get_AuxiliarySpectrumCount(LONG* pCount)
 {
     return ks::noThrow([&] {
-        return SetLong(pCount, 0);
+        return ks::setOut(pCount, 0);
     });
 }
 
 HRESULT CKSTextProvider::get_TraceCount(LONG* pCount)
 {
     return ks::noThrow([&] {
-        return SetLong(pCount, 0);
+        return ks::setOut(pCount, 0);
     });
 }
 
@@ -410,7 +376,7 @@ HRESULT CKSTextProvider::GetBaseSpectrum(LONG Index, IDispatch* pidMS)
 {
     return ks::noThrow([&] {
         ks::ComPtr<IKSMassSpectrum3> target;
-        HRESULT hr = SpectrumOf(pidMS, target);
+        HRESULT hr = QuerySpectrumObject(pidMS, target);
         if (FAILED(hr))
             return hr;
         try {
@@ -432,7 +398,7 @@ HRESULT CKSTextProvider::GetBaseSpectrum(LONG Index, IDispatch* pidMS)
 HRESULT CKSTextProvider::GetBaseSpectrumDirect(LONG Index, ULONG_PTR piMS)
 {
     return ks::noThrow([&] {
-        CKSMassSpectrum* handle = HandleOf(piMS);
+        CKSMassSpectrum* handle = DirectSpectrumOf(piMS);
         if (!handle)
             return E_POINTER;
         try {
@@ -481,7 +447,7 @@ HRESULT CKSTextProvider::GetTIC(IDispatch* pidCM)
 HRESULT CKSTextProvider::GetTICDirect(ULONG_PTR piCM)
 {
     return ks::noThrow([&] {
-        CKSMassSpectrum* handle = HandleOf(piCM);
+        CKSMassSpectrum* handle = DirectSpectrumOf(piCM);
         if (!handle)
             return E_POINTER;
         try {

@@ -73,12 +73,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const char* fileData = rest + std::min(split + 1, restSize);
     const size_t dataSize = restSize - std::min(split + 1, restSize);
 
+    // One dataset folder per form, its files written over for every input.
     namespace fs = std::filesystem;
-    const std::string dataset = ks::fuzz::tempDir() + "/ds";
-    std::error_code ec;
-    fs::remove_all(dataset, ec);
+    const std::string dataset = ks::fuzz::tempDir() + (series ? "/series" : "/single");
     const std::string experiment = dataset + (series ? "/1.ser" : "/1");
     const std::string processing = experiment + "/pdata/1";
+    std::error_code ec;
     fs::create_directories(processing, ec);
     for (const char* name : {"/acqu", "/acqus"})
         write(experiment + name, rest, split);
@@ -92,6 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<std::wstring> list;
     ListExperiments(wdataset, true, list);
     ListProcessings(wdataset, L"1", list);
+    IsBrukerDataset(wdataset, false);
+    ExperimentDescription(wdataset, L"1");
     CBrukerDataIO io;
     for (const wchar_t* procno : {L"", L"1"}) {
         if (!io.Open(wdataset, L"1", procno))

@@ -107,4 +107,43 @@ private:
     std::string m_root;
 };
 
+// The dataset most tests of the data server, the provider and the dialog
+// use, in the folder "ds" of the test case:
+//   1      FT-ICR, processings 1 ("first", 1r 10 20 30 40) and 2 ("second"),
+//          m/z 100 200 300 400 (mode 2), "$CMT1" Sample A
+//   2      "$PI" 512.3 600.5 100 100, processing 1 (1r 1 1 1 1)
+//   3      raw data only (no processing)
+//   4.ser  a series of 3 scans, processing 1 in blocks of 2 x 1, "$GCT" 0.5;
+//          scan s (from 0) holds 10 s + 1 to 10 s + 4
+//   7      processing 1
+inline Tree StandardDataset(const std::string& name = "ds")
+{
+    Tree t(name);
+    const xmass::Params oneD = {{"$TD", "4"}, {"$BYTORDA", "0"}, {"$Calmet", "2"}, {"$ML2", "300"}, {"$ML3", "100"}};
+    const xmass::Params procs = {{"$SI", "4"}, {"$BYTORDP", "0"}};
+    xmass::Params first = oneD;
+    first.push_back({"$CMT1", "<Sample A>"});
+    first.push_back({"$AQ_DATE", "<2024-01-02 03:04:05>"});
+    t.Experiment("1", first, "icr", Int32s({1, 2, 3, 4}));
+    t.Processing("1", "1", procs, "first", Int32s({10, 20, 30, 40}));
+    t.Processing("1", "2", procs, "second", Int32s({5, 5, 5, 5}));
+    xmass::Params second = oneD;
+    second.push_back({"$AQ_DATE", "<2024-01-03 10:00:00>"});
+    t.Experiment("2", second, "icr", Int32s({1, 1, 1, 1}));
+    t.File("2/acqus", ParameterText(second) + "##$PI= (0..3)\r\n512.3 600.5 100 100\r\n");
+    t.Processing("2", "1", procs, "", Int32s({1, 1, 1, 1}));
+    t.Experiment("3", oneD, "icr", Int32s({1, 1, 1, 1}));
+    t.Experiment("4.ser",
+                 {{"$TD", "4"}, {"$NF", "3"}, {"$BYTORDA", "0"}, {"$Calmet", "2"}, {"$ML2", "3"}, {"$GCT", "0.5"},
+                  {"$AQ_DATE", "<2024-01-04 00:00:00>"}},
+                 "icr", Int32s(std::vector<int32_t>(12, 0)));
+    t.Processing("4.ser", "1", {{"$SI", "4"}, {"$XDIM", "2"}, {"$BYTORDP", "0"}}, "series",
+                 Int32s({1, 2, 3, 4, 11, 12, 13, 14, 21, 22, 23, 24}));
+    t.Params("4.ser/pdata/1/proc2", {});
+    t.Params("4.ser/pdata/1/proc2s", {{"$XDIM", "1"}});
+    t.Experiment("7", oneD, "icr", Int32s({1, 1, 1, 1}));
+    t.Processing("7", "1", procs, "", Int32s({7, 7, 7, 7}));
+    return t;
+}
+
 }  // namespace xmass

@@ -116,14 +116,21 @@ void checkTable(const char* getter, const std::vector<GetterCase>& cases, Get ge
     }
 }
 
-TEST(XmassDictionary, TypedGetters)
+// A typed getter as a function of (dictionary, name, double out), so one
+// table form serves every type; the output starts at -12345.
+template <class T>
+auto asTable(bool (CBruker::*get)(const std::wstring&, T&) const)
 {
-    auto integer = [](const CBruker& b, const wchar_t* n, double& out) {
-        LONG v = -12345;
-        const bool ok = b.GetInteger(n, v);
-        out = v;
+    return [get](const CBruker& b, const wchar_t* name, double& out) {
+        T v = static_cast<T>(-12345);
+        const bool ok = (b.*get)(name, v);
+        out = static_cast<double>(v);
         return ok;
     };
+}
+
+TEST(XmassDictionary, TypedGetters)
+{
     checkTable("GetInteger",
                {{L"$NC", L"-2", true, -2},
                 {L"$TD", L"80478", true, 80478},
@@ -134,8 +141,7 @@ TEST(XmassDictionary, TypedGetters)
                 {L"$NC", L"-99999999999", true, INT32_MIN},
                 {L"$ML1", L"5", false, 0},    // another type
                 {L"TITLE", L"5", false, 0}},  // not defined
-               integer);
-    auto real = [](const CBruker& b, const wchar_t* n, double& out) { return b.GetDouble(n, out); };
+               asTable(&CBruker::GetInteger));
     checkTable("GetDouble",
                {{L"$ML1", L"2602987.3759832", true, 2602987.3759832},
                 {L"$ML3", L"-0.0172577826409568", true, -0.0172577826409568},
@@ -147,26 +153,14 @@ TEST(XmassDictionary, TypedGetters)
                 {L"$DW", L"nan", false, 0},
                 {L"$DW", L"1e999", false, 0},
                 {L"$NC", L"1.5", false, 0}},
-               real);
-    auto flag = [](const CBruker& b, const wchar_t* n, double& out) {
-        LONG v = -12345;
-        const bool ok = b.GetBinaryFlag(n, v);
-        out = v;
-        return ok;
-    };
+               asTable(&CBruker::GetDouble));
     checkTable("GetBinaryFlag",
                {{L"$BYTORDA", L"0", true, 0},
                 {L"$BYTORDP", L"1", true, 1},
                 {L"$BYTORDA", L"2", false, 0},
                 {L"$BYTORDA", L"01", false, 0},
                 {L"$BYTORDA", L"yes", false, 0}},
-               flag);
-    auto method = [](const CBruker& b, const wchar_t* n, double& out) {
-        LONG v = -12345;
-        const bool ok = b.GetCalibrationMethod(n, v);
-        out = v;
-        return ok;
-    };
+               asTable(&CBruker::GetBinaryFlag));
     checkTable("GetCalibrationMethod",
                {{L"$Calmet", L"0", true, 0},
                 {L"$Calmet", L"3", true, 3},
@@ -174,26 +168,14 @@ TEST(XmassDictionary, TypedGetters)
                 {L"$Calmet", L"-1", false, 0},
                 {L"$Calmet", L"1.5", false, 0},
                 {L"$Calmet", L"x", false, 0}},
-               method);
-    auto yesNo = [](const CBruker& b, const wchar_t* n, double& out) {
-        LONG v = -12345;
-        const bool ok = b.GetYesNo(n, v);
-        out = v;
-        return ok;
-    };
+               asTable(&CBruker::GetCalibrationMethod));
     checkTable("GetYesNo",
                {{L"$TILT", L"yes", true, 1}, {L"$TILT", L"no", true, 0}, {L"$TILT", L"Yes", false, 0},
                 {L"$TILT", L"1", false, 0}},
-               yesNo);
-    auto detection = [](const CBruker& b, const wchar_t* n, double& out) {
-        LONG v = -12345;
-        const bool ok = b.GetDetectionMode(n, v);
-        out = v;
-        return ok;
-    };
+               asTable(&CBruker::GetYesNo));
     checkTable("GetDetectionMode",
                {{L"$DM", L"1", true, 1}, {L"$DM", L"0", true, 0}, {L"$DM", L"2", false, 0}, {L"$DM", L"", false, 0}},
-               detection);
+               asTable(&CBruker::GetDetectionMode));
 }
 
 TEST(XmassDictionary, TextGetterEmptiesItsOutputOnFailure)
