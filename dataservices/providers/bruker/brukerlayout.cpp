@@ -285,7 +285,8 @@ bool IsBrukerDataset(const std::wstring& path, bool withCompass)
             std::wstring sub = p;
             JoinPath(sub, name);
             std::wstring acqus;
-            if (FindEntry(sub, L"acqus", acqus) && spectrometerTypeAccepted(sub, withCompass))
+            if (FindEntry(sub, L"acqus", acqus) && ks::isRegularFile(FileSystemPath(acqus)) &&
+                spectrometerTypeAccepted(sub, withCompass))
                 return true;
         }
     }

@@ -83,11 +83,11 @@ LONG GetScanCount(const CBruker& acquisition);
 
 // Whether a path holds an XMASS dataset, without opening it. Not a path
 // that does not exist or whose last component begins with "." (hidden).
-// A path ending in "/fid" (or, with Compass data, "/analysis.baf") stands
-// for its folder. A folder passes when its "SPTYPE" file begins with "tof"
-// or "icr" (or "psd" with Compass data), or when a sub-folder holding
-// "acqus" passes the same way; with Compass data a folder holding
-// "analysis.baf" passes too.
+// A path ending in "/fid" or "/analysis.baf" stands for its folder. A
+// folder passes when its "SPTYPE" file begins with "tof" or "icr" (or
+// "psd" with Compass data), or when a sub-folder holding the file "acqus"
+// passes the same way; with Compass data a folder holding "analysis.baf"
+// passes too.
 bool IsBrukerDataset(const std::wstring& path, bool withCompass);
 
 // Splits a path at its last separator after turning "\" into "/" and

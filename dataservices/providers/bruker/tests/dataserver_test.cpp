@@ -26,6 +26,8 @@ TEST(XmassRecognition, IsBrukerDataset)
     other.File("psd/1/SPTYPE", "psd");
     other.File("short/SPTYPE", "ic");
     other.File("noacqus/1/SPTYPE", "icr");  // a sub-folder counts only with "acqus"
+    other.Folder("acqusfolder/1/acqus");  // a folder named "acqus" is no parameter file
+    other.File("acqusfolder/1/SPTYPE", "icr");
     other.File("compass.d/analysis.baf", "x");
     other.File(".hidden/SPTYPE", "icr");
     other.File(".hidden/1/SPTYPE", "icr");
@@ -49,6 +51,7 @@ TEST(XmassRecognition, IsBrukerDataset)
         {other.Path("psd/1"), false, true},
         {other.Path("short"), false, false},
         {other.Path("noacqus"), false, false},
+        {other.Path("acqusfolder"), false, false},
         {other.Path("compass.d"), false, true},
         {other.Path("compass.d/analysis.baf"), false, true},
         {other.Path(".hidden"), false, false},
