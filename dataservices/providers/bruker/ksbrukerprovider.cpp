@@ -7,6 +7,7 @@
 #include "coadd.h"
 #include "kscomptr.h"
 #include "ksconvert.h"
+#include "ksnothrow.h"
 #include "kshandles.h"
 #include "massspectrum.h"
 #include "readersettings.h"
@@ -65,83 +66,89 @@ std::wstring CKSBrukerProvider::StartFolder()
 
 HRESULT CKSBrukerProvider::BrowseSpectrum(std::wstring& dataSource, std::wstring& scanText)
 {
-    try {
-        CBrukerBrowse browse;
-        return browse.BrowseSpectrum(StartFolder(), dataSource, scanText) ? S_OK : E_ABORT;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    CBrukerBrowse browse;
+    return browse.BrowseSpectrum(StartFolder(), dataSource, scanText) ? S_OK : E_ABORT;
 }
 
 template <class Fill>
 HRESULT CKSBrukerProvider::ReadFromSource(const std::wstring& dataSource, const std::wstring& scanText, Fill fill)
 {
-    try {
-        CMassSpectrum spectrum;
-        // Whatever the cause (not accepted, missing, damaged), a failed read
-        // answers as out of memory.
-        if (!m_IO.ReadSpectrumFromSource(dataSource, scanText, spectrum))
-            return E_OUTOFMEMORY;
-        const HRESULT hr = fill(spectrum);
-        if (FAILED(hr))
-            return hr;
-        Remember();
-        return S_OK;
-    } catch (const std::bad_alloc&) {
+    CMassSpectrum spectrum;
+    // Whatever the cause (not accepted, missing, damaged), a failed read
+    // answers as out of memory.
+    if (!m_IO.ReadSpectrumFromSource(dataSource, scanText, spectrum))
         return E_OUTOFMEMORY;
-    }
+    const HRESULT hr = fill(spectrum);
+    if (FAILED(hr))
+        return hr;
+    Remember();
+    return S_OK;
 }
 
 // ---------------------------------------------------------------------------
-// Spectrum reader
+// Spectrum reader. Every interface member runs behind ks::noThrow: an
+// exception (a failed allocation, a dialog that throws) answers
+// E_OUTOFMEMORY or E_FAIL and never reaches the caller.
 
 HRESULT CKSBrukerProvider::ReadSpectrumInteractive(IDispatch* piMS)
 {
-    ks::ComPtr<IKSMassSpectrum3> target;
-    HRESULT hr = QuerySpectrumObject(piMS, target);
-    if (FAILED(hr))
-        return hr;
-    std::wstring source, scan;
-    hr = BrowseSpectrum(source, scan);
-    if (FAILED(hr))
-        return hr;
-    return ReadFromSource(source, scan, [&](const CMassSpectrum& s) { return SpectrumToObject(s, target.get()); });
+    return ks::noThrow([&] {
+        ks::ComPtr<IKSMassSpectrum3> target;
+        HRESULT hr = QuerySpectrumObject(piMS, target);
+        if (FAILED(hr))
+            return hr;
+        std::wstring source, scan;
+        hr = BrowseSpectrum(source, scan);
+        if (FAILED(hr))
+            return hr;
+        return ReadFromSource(source, scan,
+                              [&](const CMassSpectrum& s) { return SpectrumToObject(s, target.get()); });
+    });
 }
 
 HRESULT CKSBrukerProvider::ReadSpectrum(BSTR dataSource, IDispatch* piMS)
 {
-    ks::ComPtr<IKSMassSpectrum3> target;
-    const HRESULT hr = QuerySpectrumObject(piMS, target);
-    if (FAILED(hr))
-        return hr;
-    return ReadFromSource(ks::textOf(dataSource), kFirstScan,
-                          [&](const CMassSpectrum& s) { return SpectrumToObject(s, target.get()); });
+    return ks::noThrow([&] {
+        ks::ComPtr<IKSMassSpectrum3> target;
+        const HRESULT hr = QuerySpectrumObject(piMS, target);
+        if (FAILED(hr))
+            return hr;
+        return ReadFromSource(ks::textOf(dataSource), kFirstScan,
+                              [&](const CMassSpectrum& s) { return SpectrumToObject(s, target.get()); });
+    });
 }
 
 HRESULT CKSBrukerProvider::get_DataSourceDescription(BSTR* pDescription)
 {
-    return ks::copyTextOut(m_strDescription, pDescription);
+    return ks::noThrow([&] {
+        return ks::copyTextOut(m_strDescription, pDescription);
+    }, pDescription);
 }
 
 HRESULT CKSBrukerProvider::ReadSpectrumInteractiveDirect(ULONG_PTR piMS)
 {
-    CKSMassSpectrum* handle = DirectSpectrumOf(piMS);
-    if (!handle)
-        return E_POINTER;
-    std::wstring source, scan;
-    const HRESULT hr = BrowseSpectrum(source, scan);
-    if (FAILED(hr))
-        return hr;
-    return ReadFromSource(source, scan, [&](const CMassSpectrum& s) { return CopySpectrumToDirect(s, *handle); });
+    return ks::noThrow([&] {
+        CKSMassSpectrum* handle = DirectSpectrumOf(piMS);
+        if (!handle)
+            return E_POINTER;
+        std::wstring source, scan;
+        const HRESULT hr = BrowseSpectrum(source, scan);
+        if (FAILED(hr))
+            return hr;
+        return ReadFromSource(source, scan,
+                              [&](const CMassSpectrum& s) { return CopySpectrumToDirect(s, *handle); });
+    });
 }
 
 HRESULT CKSBrukerProvider::ReadSpectrumDirect(BSTR dataSource, ULONG_PTR piMS)
 {
-    CKSMassSpectrum* handle = DirectSpectrumOf(piMS);
-    if (!handle)
-        return E_POINTER;
-    return ReadFromSource(ks::textOf(dataSource), kFirstScan,
-                          [&](const CMassSpectrum& s) { return CopySpectrumToDirect(s, *handle); });
+    return ks::noThrow([&] {
+        CKSMassSpectrum* handle = DirectSpectrumOf(piMS);
+        if (!handle)
+            return E_POINTER;
+        return ReadFromSource(ks::textOf(dataSource), kFirstScan,
+                              [&](const CMassSpectrum& s) { return CopySpectrumToDirect(s, *handle); });
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -165,30 +172,26 @@ HRESULT CKSBrukerProvider::OpenDataset(const std::wstring& dataSource, IKSMSData
 
 HRESULT CKSBrukerProvider::ReadDatasetInteractive(IKSMSDataset** ppiDS)
 {
-    if (!ppiDS)
-        return E_POINTER;
-    *ppiDS = nullptr;
-    try {
+    return ks::noThrow([&] {
+        if (!ppiDS)
+            return E_POINTER;
+        *ppiDS = nullptr;
         CBrukerBrowse browse;
         std::wstring source;
         if (!browse.BrowseDataset(StartFolder(), source))
             return E_ABORT;
         return OpenDataset(source, ppiDS);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    }, ppiDS);
 }
 
 HRESULT CKSBrukerProvider::ReadDataset(BSTR dataSource, IKSMSDataset** ppiDS)
 {
-    if (!ppiDS)
-        return E_POINTER;
-    *ppiDS = nullptr;
-    try {
+    return ks::noThrow([&] {
+        if (!ppiDS)
+            return E_POINTER;
+        *ppiDS = nullptr;
         return OpenDataset(ks::textOf(dataSource), ppiDS);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    }, ppiDS);
 }
 
 // ---------------------------------------------------------------------------
@@ -196,42 +199,58 @@ HRESULT CKSBrukerProvider::ReadDataset(BSTR dataSource, IKSMSDataset** ppiDS)
 
 HRESULT CKSBrukerProvider::get_HasTIC(VARIANT_BOOL* pHas)
 {
-    return ks::setOut(pHas, m_IO.IsOpen());
+    return ks::noThrow([&] {
+        return ks::setOut(pHas, m_IO.IsOpen());
+    });
 }
 
 HRESULT CKSBrukerProvider::get_HasBaseSpectra(VARIANT_BOOL* pHas)
 {
-    return ks::setOut(pHas, false);
+    return ks::noThrow([&] {
+        return ks::setOut(pHas, false);
+    });
 }
 
 HRESULT CKSBrukerProvider::get_HasAuxiliarySpectra(VARIANT_BOOL* pHas)
 {
-    return ks::setOut(pHas, false);
+    return ks::noThrow([&] {
+        return ks::setOut(pHas, false);
+    });
 }
 
 HRESULT CKSBrukerProvider::get_SupportsMassChromatograms(VARIANT_BOOL* pSupports)
 {
-    return ks::setOut(pSupports, false);
+    return ks::noThrow([&] {
+        return ks::setOut(pSupports, false);
+    });
 }
 
 HRESULT CKSBrukerProvider::get_HasTraces(VARIANT_BOOL* pHas)
 {
-    return ks::setOut(pHas, false);
+    return ks::noThrow([&] {
+        return ks::setOut(pHas, false);
+    });
 }
 
 HRESULT CKSBrukerProvider::get_BaseSpectrumCount(LONG* pCount)
 {
-    return ks::setOut(pCount, m_IO.ScanCount());
+    return ks::noThrow([&] {
+        return ks::setOut(pCount, m_IO.ScanCount());
+    });
 }
 
 HRESULT CKSBrukerProvider::get_AuxiliarySpectrumCount(LONG* pCount)
 {
-    return ks::setOut(pCount, 0);
+    return ks::noThrow([&] {
+        return ks::setOut(pCount, 0);
+    });
 }
 
 HRESULT CKSBrukerProvider::get_TraceCount(LONG* pCount)
 {
-    return ks::setOut(pCount, 0);
+    return ks::noThrow([&] {
+        return ks::setOut(pCount, 0);
+    });
 }
 
 // E_INVALIDARG unless 1 <= first <= last <= the scan count; E_OUTOFMEMORY
@@ -259,41 +278,41 @@ HRESULT CKSBrukerProvider::ReadScans(LONG first, LONG last, CMassSpectrum& spect
 
 HRESULT CKSBrukerProvider::GetBaseSpectrum(LONG Index, IDispatch* pidMS)
 {
-    return GetBaseSpectrumRange(Index, Index, pidMS);
+    return ks::noThrow([&] {
+        return GetBaseSpectrumRange(Index, Index, pidMS);
+    });
 }
 
 HRESULT CKSBrukerProvider::GetBaseSpectrumRange(LONG scanStart, LONG scanEnd, IDispatch* pidMS)
 {
-    ks::ComPtr<IKSMassSpectrum3> target;
-    HRESULT hr = QuerySpectrumObject(pidMS, target);
-    if (FAILED(hr))
-        return hr;
-    try {
+    return ks::noThrow([&] {
+        ks::ComPtr<IKSMassSpectrum3> target;
+        HRESULT hr = QuerySpectrumObject(pidMS, target);
+        if (FAILED(hr))
+            return hr;
         CMassSpectrum spectrum;
         hr = ReadScans(scanStart, scanEnd, spectrum);
         return FAILED(hr) ? hr : SpectrumToObject(spectrum, target.get());
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CKSBrukerProvider::GetBaseSpectrumDirect(LONG Index, ULONG_PTR piMS)
 {
-    return GetBaseSpectrumRangeDirect(Index, Index, piMS);
+    return ks::noThrow([&] {
+        return GetBaseSpectrumRangeDirect(Index, Index, piMS);
+    });
 }
 
 HRESULT CKSBrukerProvider::GetBaseSpectrumRangeDirect(LONG scanStart, LONG scanEnd, ULONG_PTR piMS)
 {
-    CKSMassSpectrum* handle = DirectSpectrumOf(piMS);
-    if (!handle)
-        return E_POINTER;
-    try {
+    return ks::noThrow([&] {
+        CKSMassSpectrum* handle = DirectSpectrumOf(piMS);
+        if (!handle)
+            return E_POINTER;
         CMassSpectrum spectrum;
         const HRESULT hr = ReadScans(scanStart, scanEnd, spectrum);
         return FAILED(hr) ? hr : CopySpectrumToDirect(spectrum, *handle);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 // Start times as masses, total intensities as intensities, a profile.
@@ -301,80 +320,98 @@ HRESULT CKSBrukerProvider::GetBaseSpectrumRangeDirect(LONG scanStart, LONG scanE
 template <class Write>
 HRESULT CKSBrukerProvider::WriteTIC(Write write)
 {
-    try {
-        LONG count = 0;
-        std::vector<double> times, intensities;
-        if (!m_IO.TIC(count, times, intensities))
-            return E_FAIL;
-        const HRESULT hr = write(count, times.data(), intensities.data());
-        if (FAILED(hr))
-            return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    LONG count = 0;
+    std::vector<double> times, intensities;
+    if (!m_IO.TIC(count, times, intensities))
+        return E_FAIL;
+    const HRESULT hr = write(count, times.data(), intensities.data());
+    if (FAILED(hr))
+        return hr;
     m_strDescription = m_IO.GetDataSource();
     return S_OK;
 }
 
 HRESULT CKSBrukerProvider::GetTIC(IDispatch* pidCM)
 {
-    if (!pidCM)
-        return E_POINTER;
-    ks::ComPtr<IKSMassSpectrum> target;
-    const HRESULT hr = pidCM->QueryInterface(IID_IKSMassSpectrum, reinterpret_cast<void**>(&target));
-    if (FAILED(hr))
-        return hr;
-    return WriteTIC([&](LONG count, const double* times, const double* intensities) {
-        return PointsToSpectrumObject(target.get(), count, times, intensities);
+    return ks::noThrow([&] {
+        if (!pidCM)
+            return E_POINTER;
+        ks::ComPtr<IKSMassSpectrum> target;
+        const HRESULT hr = pidCM->QueryInterface(IID_IKSMassSpectrum, reinterpret_cast<void**>(&target));
+        if (FAILED(hr))
+            return hr;
+        return WriteTIC([&](LONG count, const double* times, const double* intensities) {
+            return PointsToSpectrumObject(target.get(), count, times, intensities);
+        });
     });
 }
 
 HRESULT CKSBrukerProvider::GetTICDirect(ULONG_PTR piCM)
 {
-    CKSMassSpectrum* handle = DirectSpectrumOf(piCM);
-    if (!handle)
-        return E_POINTER;
-    return WriteTIC([&](LONG count, const double* times, const double* intensities) {
-        return PointsToSpectrumDirect(*handle, count, times, intensities);
+    return ks::noThrow([&] {
+        CKSMassSpectrum* handle = DirectSpectrumOf(piCM);
+        if (!handle)
+            return E_POINTER;
+        return WriteTIC([&](LONG count, const double* times, const double* intensities) {
+            return PointsToSpectrumDirect(*handle, count, times, intensities);
+        });
     });
 }
 
+// Not offered.
+
 HRESULT CKSBrukerProvider::GetAuxiliarySpectrum(LONG, IDispatch* pidMS)
 {
-    return pidMS ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return pidMS ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSBrukerProvider::GetAuxiliarySpectrumRange(LONG, LONG, IDispatch* pidMS)
 {
-    return pidMS ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return pidMS ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSBrukerProvider::GetTrace(LONG, IDispatch* pidCM)
 {
-    return pidCM ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return pidCM ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSBrukerProvider::GetBasePeakChromatogram(IDispatch* pidCM)
 {
-    return pidCM ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return pidCM ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSBrukerProvider::GetAuxiliarySpectrumDirect(LONG, ULONG_PTR piMS)
 {
-    return piMS ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return piMS ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSBrukerProvider::GetAuxiliarySpectrumRangeDirect(LONG, LONG, ULONG_PTR piMS)
 {
-    return piMS ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return piMS ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSBrukerProvider::GetTraceDirect(LONG, ULONG_PTR piCM)
 {
-    return piCM ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return piCM ? E_NOTIMPL : E_POINTER;
+    });
 }
 
 HRESULT CKSBrukerProvider::GetBasePeakChromatogramDirect(ULONG_PTR piCM)
 {
-    return piCM ? E_NOTIMPL : E_POINTER;
+    return ks::noThrow([&] {
+        return piCM ? E_NOTIMPL : E_POINTER;
+    });
 }

@@ -48,7 +48,9 @@ inline constexpr IID IID_IKSBrukerProvider = KS_IID(IKSBrukerProvider);
 // the dataset: E_INVALIDARG for a scan outside 1 to BaseSpectrumCount,
 // E_OUTOFMEMORY for a scan that cannot be read, E_FAIL for a chromatogram
 // while nothing is open or a scan fails, E_NOTIMPL for auxiliary spectra,
-// traces and the base-peak chromatogram.
+// traces and the base-peak chromatogram. No exception leaves a member
+// (ks::noThrow): E_OUTOFMEMORY for a failed allocation, E_FAIL otherwise,
+// the out pointer null.
 class CKSBrukerProvider
     : public ks::Object<ks::Dual<IKSBrukerProvider>, IKSDataProviderImpl<CKSBrukerProvider>,
                         IKSDataProvider2Impl<CKSBrukerProvider>, IKSDataProvider3Impl<CKSBrukerProvider>,

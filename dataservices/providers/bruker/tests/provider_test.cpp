@@ -4,6 +4,8 @@
 // dialog through the dialog service.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -379,6 +381,30 @@ TEST_F(BrukerProvider, InteractiveReads)
     EXPECT_EQ(m_reader->ReadSpectrumInteractive(nullptr), E_POINTER);
     EXPECT_TRUE(runner.errors().empty());
     EXPECT_EQ(runner.pending(), 0u);
+}
+
+// An exception inside a member (here from the dialog) stops at the
+// interface: the caller gets a failure code, no out pointer, and the
+// provider still reads.
+TEST_F(BrukerProvider, ExceptionsStopAtTheInterface)
+{
+    const Tree t = StandardDataset();
+    ScriptedDialogRunner runner;
+    ScopedDialogRunner scoped(runner);
+    auto spectrum = NewSpectrum();
+    CKSMassSpectrum direct;
+
+    runner.answerModal([](DialogModel&) { throw std::runtime_error("dialog failed"); });
+    EXPECT_EQ(m_reader->ReadSpectrumInteractive(spectrum.get()), E_FAIL);
+    runner.answerModal([](DialogModel&) { throw std::bad_alloc(); });
+    EXPECT_EQ(m_reader->ReadSpectrumInteractiveDirect(reinterpret_cast<ULONG_PTR>(&direct)), E_OUTOFMEMORY);
+    runner.answerModal([](DialogModel&) { throw std::runtime_error("dialog failed"); });
+    IKSMSDataset* out = reinterpret_cast<IKSMSDataset*>(&direct);  // whatever the caller left there
+    EXPECT_EQ(m_datasetReader->ReadDatasetInteractive(&out), E_FAIL);
+    EXPECT_EQ(out, nullptr);
+
+    EXPECT_EQ(m_reader->ReadSpectrum(ks::Bstr(FormatDataSource(t.WRoot(), L"1", L"1")), spectrum.get()), S_OK);
+    EXPECT_EQ(Read(spectrum.get()).intensity, (std::vector<double>{10, 20, 30, 40}));
 }
 
 }  // namespace
