@@ -1,0 +1,63 @@
+// Helpers of the document tests: bytes written through a block stream,
+// hex text, fixtures and the objects the golden fixtures hold.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+#include "kstest.h"
+#include "tdatastream.h"
+#include "tmassdataobj.h"
+
+namespace doctest {
+
+// The bytes a writer puts into a fresh write-only stream.
+inline QByteArray written(const std::function<void(TDataStream&)>& writer)
+{
+    QByteArray buffer;
+    TDataStream s(&buffer, QIODevice::WriteOnly, 0);
+    writer(s);
+    EXPECT_EQ(s.openBlocks(), 0) << "the writer left a block open";
+    return buffer;
+}
+
+// "00 00 00 1c ..." from bytes.
+inline std::string hex(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ')).toStdString();
+}
+
+inline QByteArray fromHex(const char* text)
+{
+    return QByteArray::fromHex(QByteArray(text));
+}
+
+// A golden fixture of tests/data/streams (written by make_fixtures.py).
+inline QByteArray fixture(const char* name)
+{
+    const std::string bytes = ks::test::readFile(std::string(KS_SOURCE_DIR) + "/data/streams/" + name);
+    EXPECT_FALSE(bytes.empty()) << "missing fixture " << name;
+    return QByteArray(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+// The largest single allocation made while it lives (0 when the build has
+// no AddressSanitizer, whose allocator hook it uses).
+class LargestAllocation {
+public:
+    LargestAllocation();
+    ~LargestAllocation();
+    size_t bytes() const;
+    static bool available();
+};
+
+// The objects of the fixtures, built through the public operations.
+TChromatogramDataObj fixtureChromatogram();
+TMassSpecDataObj fixtureSpectrum();
+TMSChromPeak fixtureChromPeak();
+
+}  // namespace doctest
