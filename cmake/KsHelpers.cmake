@@ -101,6 +101,9 @@ function(ks_add_benchmark name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE benchmark::benchmark benchmark::benchmark_main ${ARG_LIBS})
+  if(TARGET ks_bench_note)
+    target_link_libraries(${name} PRIVATE ks_bench_note)
+  endif()
   target_compile_definitions(${name} PRIVATE
     KS_REALDATA_DIR="${KS_REALDATA_DIR}"
     KS_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"

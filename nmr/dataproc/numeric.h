@@ -36,10 +36,15 @@ uint32_t* allocWordsZeroed(uint32_t n);
 void freeAndClear(void** p);
 template <typename T> inline void freeAndClear(T** p) { freeAndClear(reinterpret_cast<void**>(p)); }
 
-// Unitary radix-2 transform of a split complex array, centred spectrum:
+// Unitary transform of a split complex array, centred spectrum:
 // forward X[k] = n^-1/2 sum x[j] e^(+2 pi i j k / n) delivered with the
-// zero frequency at n/2. 1 when n is 0 or not a power of two.
+// zero frequency at n/2. 1 when n is 0 or not a power of two (z
+// unchanged). Twiddle tables are computed once per size and scratch is
+// kept per thread, so repeated calls allocate nothing.
 ResultCode fft(uint32_t n, double* z, uint32_t inverse);
+// The same transform in place by radix-2 steps, needing no memory beyond
+// z: what fft runs up to 4 points and when its scratch cannot be had.
+ResultCode fftInPlace(uint32_t n, double* z, uint32_t inverse);
 // Exchanges d[i] and d[i + (n+1)/2] for i < n/2.
 void swapHalves(uint32_t n, double* a);
 // Spectrum to causal time signal.
