@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes chain500.mol: a 500-atom alkane/arene chain (nine para-phenylene
 rings joined by long methylene chains) with 3D coordinates from RDKit, for
 the prediction benchmark. Run once with /usr/bin/python3; output committed.

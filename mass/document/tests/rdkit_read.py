@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Reads molfiles with RDKit and prints what it read, one line per item.
 
 For each file given:

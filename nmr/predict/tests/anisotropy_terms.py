@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Independent values of the carbonyl (X=O) and C=C double-bond terms of
 the proton shifts for two small molecules built here with RDKit.
 

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Independent values of two geometry-only shift terms of every hydrogen of
 a molfile: the ring-current term of the unsaturated six-membered rings and
 the hydrogen-hydrogen steric term (HSTER) of hydrogens on three- and

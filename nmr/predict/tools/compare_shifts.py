@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Predicted proton shifts of the fixture molecules beside the published
 CDCl3 values of fit_shifts.txt.
 

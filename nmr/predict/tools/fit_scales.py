@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Least-squares fit of the scale factors of the bundled parameter file.
 
 Only the scale factors at the end of param_table.txt are fitted

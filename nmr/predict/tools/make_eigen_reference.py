@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Random symmetric matrices and their eigen-decomposition by numpy's eigh,
 written as test expectations for the program's eigen-solver (run once,
 output committed): tests/fixtures/eigen_<n>.txt with the order, the

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes the molecule fixtures of the tests (run once, output committed).
 
 1. V2000 molfiles with explicit hydrogens and 3D coordinates (RDKit:

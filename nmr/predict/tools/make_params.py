@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes the program's parameter file (412 records) from param_table.txt.
 
 Every value follows from a written rule over public element properties:

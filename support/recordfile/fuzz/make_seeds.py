@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes the seed corpora of the record-file fuzz targets: small record,
 index and memo files built from the format's layout (no sample file is
 copied). Run from anywhere: /usr/bin/python3 make_seeds.py"""

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes a small ChemStation data directory into the folder given as the
 only argument: a synthetic LC-MS run of caffeine measured in two MSD files
 (MSD1.MS positive, MSD2.MS negative as "RUN.M/ACQ.MS" says with its line

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes the bundled multi-spectrum text dataset.
 
 A short synthetic LC-MS run: 24 centroid spectra, 0.05 minutes apart, each
