@@ -7,8 +7,9 @@
 // come from a table of cos and sin per size, computed once; the scaling
 // rides on the first pass, and the centring costs nothing: the inverse
 // reads its input with the halves exchanged, the forward writes its output
-// so. Up to 4 points, and whenever the scratch cannot be had, the in-place
-// radix-2 transform runs instead; both give the same results to rounding.
+// so. Up to 4 points, beyond 2^24 points and whenever the scratch cannot
+// be had, the in-place radix-2 transform runs instead; both give the same
+// results to rounding.
 #include "numeric.h"
 
 #include <atomic>
@@ -66,6 +67,9 @@ constexpr unsigned kLargestCachedLog2 = 20;
 // Scratch of up to this many doubles stays with its thread (4 MB: a
 // transform of 2^18 points); larger scratch is allocated for the call.
 constexpr size_t kLargestKeptScratch = size_t(1) << 19;
+// Beyond 2^24 points (256 MB of data) the in-place transform runs: the
+// scratch would double the memory of a transform that size.
+constexpr unsigned kLargestStockhamLog2 = 24;
 
 std::atomic<double*> g_tables[kLargestCachedLog2 + 1];
 
@@ -399,9 +403,9 @@ ResultCode fft(uint32_t n, double* z, uint32_t inverse)
 {
     if (!isPowerOfTwo(n) || !z)
         return RcFailed;
-    if (n <= 4)
-        return fftInPlace(n, z, inverse);
     const unsigned log2n = log2Of(n);
+    if (n <= 4 || log2n > kLargestStockhamLog2)
+        return fftInPlace(n, z, inverse);
     const double* table = nullptr;
     double* ownTable = nullptr;
     if (log2n <= kLargestCachedLog2)

@@ -43,7 +43,8 @@ template <typename T> inline void freeAndClear(T** p) { freeAndClear(reinterpret
 // kept per thread, so repeated calls allocate nothing.
 ResultCode fft(uint32_t n, double* z, uint32_t inverse);
 // The same transform in place by radix-2 steps, needing no memory beyond
-// z: what fft runs up to 4 points and when its scratch cannot be had.
+// z: what fft runs up to 4 points, beyond 2^24 points and when its scratch
+// cannot be had.
 ResultCode fftInPlace(uint32_t n, double* z, uint32_t inverse);
 // Exchanges d[i] and d[i + (n+1)/2] for i < n/2.
 void swapHalves(uint32_t n, double* a);
