@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes the seed images of tindrel_image_fuzz (image_corpus/).
 
 The layout is the library's (lib/tksimage.h): magic, version, payload
