@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes the golden stream fixtures of the data-object tests, and the same
 bytes as seeds of the mass_dataobject_fuzz corpus.
 

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes a small synthetic XMASS dataset into a folder.
 
     python3 make_sample.py OUTPUT_FOLDER
