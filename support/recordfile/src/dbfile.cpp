@@ -3,6 +3,7 @@
 #include "ksfiles.h"
 #include "zinternal.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstring>
@@ -15,6 +16,10 @@ namespace {
 constexpr int kSlots = 10;
 constexpr size_t kHeaderWork = 8264;   // 32 + 255 descriptors + terminator, with room
 constexpr size_t kMoveBlock = 8192;
+// Read-ahead along a run of consecutive windows: the first refill reads
+// this much, each further one twice the last, up to the maximum.
+constexpr size_t kAheadFirst = size_t(64) << 10;
+constexpr size_t kAheadMax = size_t(1) << 20;
 
 enum State : uint8_t { Free = 0, Idle = 1, Append = 2, Insert = 4, Update = 8, Remove = 16 };
 
@@ -33,6 +38,17 @@ struct DbSlot {
     uint8_t fieldCount = 0;
     FieldDesc* fields = nullptr;
     uint16_t headerLen = 0;
+    FileId file;                 // shared by every handle of the same file
+    // Read-ahead: while windows follow one another (forward, or backward
+    // for an index walk), they are copied from one larger read held here.
+    // It holds only bytes as they are in the file: every write-back to the
+    // file drops it in every handle of the file before writing.
+    uint8_t* ahead = nullptr;
+    size_t aheadCap = 0;         // bytes allocated
+    int64_t aheadAt = 0;         // file offset of ahead[0]
+    size_t aheadLen = 0;         // bytes held; 0 when nothing is
+    size_t aheadSpan = 0;        // bytes asked by the last refill; 0 outside a run
+    int64_t lastLo = -1, lastHi = -1;   // byte range of the last window read
 };
 
 DbSlot g_slots[kSlots];
@@ -89,6 +105,78 @@ bool allocBuffer(DbSlot* s)
         return false;
     }
     return true;
+}
+
+// The file is about to change: what any handle of it read ahead may be
+// out of date. Windows stay as they are: they are the library's own copy.
+void fileChanging(const DbSlot* writer)
+{
+    for (auto& s : g_slots)
+        if (s.state != Free && s.file == writer->file)
+            s.aheadLen = 0;
+}
+
+// A read-ahead block of at least `need` bytes; false when there is no memory
+// for it (the records are then read window by window, as without one).
+bool holdAhead(DbSlot* s, size_t need)
+{
+    if (s->ahead && s->aheadCap >= need)
+        return true;
+    zFree(s->ahead);
+    s->aheadLen = 0;
+    s->ahead = static_cast<uint8_t*>(zAlloc(need));
+    s->aheadCap = s->ahead ? need : 0;
+    return s->ahead != nullptr;
+}
+
+// Reads `bytes` of whole records at `off` into the window buffer: from the
+// read-ahead when it holds them, else by refilling it when this window
+// continues the last one (right after it, or right before it), else with
+// one read of the window alone. Bytes read (short at the end of the file),
+// or -1.
+int64_t readRecords(DbSlot* s, int64_t off, size_t bytes)
+{
+    const int64_t end = off + int64_t(bytes);
+    const bool forward = off == s->lastHi;
+    const bool backward = end == s->lastLo;
+    s->lastLo = off;
+    s->lastHi = end;
+    if (s->aheadLen > 0 && off >= s->aheadAt && end <= s->aheadAt + int64_t(s->aheadLen)) {
+        std::memcpy(s->buf, s->ahead + (off - s->aheadAt), bytes);
+        return int64_t(bytes);
+    }
+    if (!forward && !backward) {
+        s->aheadSpan = 0;   // a jump: no run to read ahead for
+        return zPread(s->fd, s->buf, bytes, off);
+    }
+    const size_t span = s->aheadSpan ? std::min(2 * s->aheadSpan, kAheadMax) : kAheadFirst;
+    const int64_t recLen = s->recLen;
+    const int64_t records = std::max(int64_t(span) / recLen, int64_t(bytes) / recLen);
+    int64_t lo, hi;
+    if (forward) {
+        lo = off;
+        hi = std::max(end, std::min(off + records * recLen, recordOffset(s, s->count + 1)));
+    } else {
+        hi = end;
+        lo = hi - std::min(records, (hi - s->headerLen) / recLen) * recLen;
+    }
+    if (!holdAhead(s, size_t(hi - lo))) {
+        s->aheadSpan = 0;
+        return zPread(s->fd, s->buf, bytes, off);
+    }
+    const int64_t got = zPread(s->fd, s->ahead, size_t(hi - lo), lo);
+    if (got < 0) {
+        s->aheadLen = 0;
+        return -1;
+    }
+    s->aheadAt = lo;
+    s->aheadLen = size_t(got);
+    s->aheadSpan = span;
+    const int64_t have = std::min(int64_t(bytes), lo + got - off);
+    if (have <= 0)
+        return 0;
+    std::memcpy(s->buf, s->ahead + (off - lo), size_t(have));
+    return have;
 }
 
 // Moves [start, start + len) forward by dist bytes, last chunk first.
@@ -161,6 +249,7 @@ int writeBack(DbSlot* s)
 {
     if (s->state == Idle || s->state == Free || s->inWindow == 0 || !s->buf)
         return 0;
+    fileChanging(s);
     const int64_t pending = s->inWindow;
     const int64_t bytes = pending * s->recLen;
     int rc = 0;
@@ -244,7 +333,7 @@ int readWindow(DbSlot* s, uint32_t start)
     uint32_t want = s->perBuf;
     if (s->count - start + 1 < want)
         want = s->count - start + 1;
-    int64_t got = zPread(s->fd, s->buf, size_t(want) * s->recLen, recordOffset(s, start));
+    int64_t got = readRecords(s, recordOffset(s, start), size_t(want) * s->recLen);
     if (got < s->recLen) {
         releaseBuffer(s);
         return fail(403, 1);
@@ -334,6 +423,7 @@ int updateRecord(DBHANDLE h, int32_t n, const char* record, uint8_t flag)
 
 void freeSlot(DbSlot* s)
 {
+    zFree(s->ahead);
     zFree(s->buf);
     zFree(s->fields);
     *s = DbSlot();
@@ -444,6 +534,7 @@ extern "C" ZENTAR_EXPORT int dBopen(const char* path, DBHANDLE* out)
         freeSlot(s);
         return fail(202, 1);
     }
+    zFileId(s->fd, &s->file);
     auto bail = [s](int detail, int code) {
         close(s->fd);
         freeSlot(s);

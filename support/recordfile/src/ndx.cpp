@@ -1,6 +1,8 @@
 // Key index files: a B-tree of 512-byte blocks mapping keys to record
 // numbers, walked through a path of up to 32 levels whose node buffers
 // are written back when a level moves to another node or at closing.
+// Nodes as they are on disk are also kept in a bounded cache per open
+// index, so that a descent reads the file only for nodes it has not met.
 #include "ksfiles.h"
 #include "zinternal.h"
 
@@ -19,6 +21,25 @@ constexpr int kMaxExpression = 449;
 
 enum class Cursor { At, BeforeFirst, AfterLast };
 
+// Node cache: set-associative, kWays blocks per set, the least recently
+// used of a set giving way. It holds only what the file holds (every node
+// written goes to the file at once and its copy is replaced), so closing,
+// failing or crashing loses nothing it has; a write through another handle
+// of the same file drops that block here.
+constexpr uint32_t kWays = 4;
+constexpr uint32_t kCacheFirst = 64;   // nodes of a new cache; it doubles as the index grows
+uint32_t g_cacheLimit = kNodeCacheDefault;
+
+struct NodeCache {
+    uint8_t* mem = nullptr;      // one block: tags, ages, then the nodes
+    uint32_t nodes = 0;          // capacity, a power of two, at least kWays
+    uint32_t* tags = nullptr;    // block number per place, 0 when empty
+    uint32_t* ages = nullptr;    // last use per place
+    uint8_t* data = nullptr;
+    uint32_t clock = 0;
+    NdxCacheStats stats;
+};
+
 struct Level {
     uint32_t block = 0;   // 0: nothing loaded
     int idx = 0;          // 1-based entry index
@@ -36,6 +57,8 @@ struct NdxSlot {
     Level path[kLevels];
     int cursorLevel = 0;
     Cursor cursor = Cursor::BeforeFirst;
+    FileId file;
+    NodeCache cache;
 };
 
 NdxSlot g_ndx[kSlots];
@@ -70,13 +93,127 @@ int compare(const NdxSlot* s, const uint8_t* a, const uint8_t* b)
     return std::memcmp(a, b, size_t(s->keyLen));
 }
 
+void dropCache(NodeCache* c)
+{
+    zFree(c->mem);
+    NdxCacheStats stats = c->stats;
+    *c = NodeCache();
+    c->stats = stats;
+}
+
+uint32_t setOf(const NodeCache* c, uint32_t block)
+{
+    // Fibonacci hashing spreads consecutive blocks over the sets.
+    const uint32_t sets = c->nodes / kWays;
+    return uint32_t((uint64_t(block) * 0x9E3779B97F4A7C15ull) >> 32) & (sets - 1);
+}
+
+// The place of `block` in the cache, or -1.
+int64_t findCached(const NodeCache* c, uint32_t block)
+{
+    if (!c->mem)
+        return -1;
+    const uint32_t base = setOf(c, block) * kWays;
+    for (uint32_t w = 0; w < kWays; ++w)
+        if (c->tags[base + w] == block)
+            return int64_t(base + w);
+    return -1;
+}
+
+// Sizes the cache for an index of `blocks` blocks: it grows by doubling
+// (starting empty again) up to the limit. Without memory there is none.
+void sizeCache(NdxSlot* s, uint32_t blocks)
+{
+    NodeCache* c = &s->cache;
+    if (g_cacheLimit < kWays) {
+        dropCache(c);
+        return;
+    }
+    uint32_t want = c->nodes ? c->nodes : kCacheFirst;
+    while (want < blocks && want < g_cacheLimit)
+        want *= 2;
+    while (want > g_cacheLimit)
+        want /= 2;
+    if (want < kWays)
+        want = kWays;
+    if (c->mem && want == c->nodes)
+        return;
+    dropCache(c);
+    const size_t bytes = size_t(want) * (2 * sizeof(uint32_t) + kBlock);
+    c->mem = static_cast<uint8_t*>(zAlloc(bytes));
+    if (!c->mem)
+        return;
+    c->nodes = want;
+    c->tags = reinterpret_cast<uint32_t*>(c->mem);
+    c->ages = c->tags + want;
+    c->data = c->mem + size_t(want) * 2 * sizeof(uint32_t);
+}
+
+// Keeps a copy of `block` as the file now holds it.
+void cacheNode(NdxSlot* s, uint32_t block, const uint8_t* disk)
+{
+    NodeCache* c = &s->cache;
+    if (block == 0)
+        return;   // 0 marks an empty place
+    if (!c->mem || c->nodes < s->next)
+        sizeCache(s, s->next);
+    if (!c->mem)
+        return;
+    int64_t at = findCached(c, block);
+    if (at < 0) {
+        const uint32_t base = setOf(c, block) * kWays;
+        at = base;
+        for (uint32_t w = 1; w < kWays; ++w)
+            if (c->ages[base + w] < c->ages[at])
+                at = base + w;
+        if (c->tags[at] != 0)
+            ++c->stats.evictions;
+        c->tags[at] = block;
+    }
+    c->ages[at] = ++c->clock;
+    std::memcpy(c->data + size_t(at) * kBlock, disk, kBlock);
+}
+
+void forgetNode(NdxSlot* s, uint32_t block)
+{
+    int64_t at = findCached(&s->cache, block);
+    if (at >= 0)
+        s->cache.tags[at] = 0;
+}
+
+// Reads block `block` as it is on disk, from the cache when it is there.
+bool readBlock(NdxSlot* s, uint32_t block, uint8_t* node)
+{
+    NodeCache* c = &s->cache;
+    int64_t at = findCached(c, block);
+    if (at >= 0) {
+        ++c->stats.hits;
+        c->ages[at] = ++c->clock;
+        std::memcpy(node, c->data + size_t(at) * kBlock, kBlock);
+        return true;
+    }
+    ++c->stats.misses;
+    if (zPread(s->fd, node, kBlock, int64_t(block) * kBlock) != kBlock)
+        return false;
+    cacheNode(s, block, node);
+    return true;
+}
+
 int writeBlock(NdxSlot* s, uint32_t block, uint8_t* node, int seekErr, int writeErr)
 {
     const bool interior = !isLeaf(s, node);
     const uint32_t n = count(node);
     if (interior)
         setCount(node, n - 1);   // the last child is not counted on disk
+    // Other handles of this file read the block anew from now on.
+    for (auto& other : g_ndx)
+        if (other.inUse && &other != s && other.file == s->file)
+            forgetNode(&other, block);
     bool ok = zPwrite(s->fd, node, kBlock, int64_t(block) * kBlock);
+    if (ok)
+        cacheNode(s, block, node);
+    else
+        forgetNode(s, block);   // what the file holds now is not known
     if (interior)
         setCount(node, n);
     (void)seekErr;
@@ -123,7 +260,7 @@ int readNode(NdxSlot* s, uint32_t block, uint8_t* node, int seekErr, int readErr
     if (block == 0 || block >= s->next)
         return fail(2706, 1);
     (void)seekErr;
-    if (zPread(s->fd, node, kBlock, int64_t(block) * kBlock) != kBlock)
+    if (!readBlock(s, block, node))
         return fail(readErr, 1);
     uint32_t n = count(node);
     if (n > capacity(s))
@@ -567,6 +704,7 @@ int ndxOpen(const char* path, DBHANDLE* out)
     *s = NdxSlot();
     s->fd = fd;
     s->inUse = 1;
+    zFileId(fd, &s->file);
     s->root0 = s->root = root;
     s->next0 = s->next = next;
     s->keyLen = keyLen;
@@ -601,6 +739,7 @@ int ndxClose(DBHANDLE index)
     }
     for (auto& lv : s->path)
         zFree(lv.node);
+    dropCache(&s->cache);
     if (close(s->fd) != 0 && rc == 0) {
         rc = 1;
         detail = 1504;
@@ -828,6 +967,23 @@ int ndxKeyInfo(DBHANDLE index, char* type, char* expression, int32_t* expression
     *expressionLength = int32_t(len);
     *keyLength = char(h[12]);
     return 0;
+}
+
+uint32_t ndxSetCacheLimit(uint32_t nodes)
+{
+    uint32_t old = g_cacheLimit;
+    g_cacheLimit = nodes;
+    return old;
+}
+
+bool ndxCacheInfo(DBHANDLE index, uint32_t* nodes, NdxCacheStats* stats)
+{
+    NdxSlot* s = slotOf(index);
+    if (!s)
+        return false;
+    *nodes = s->cache.nodes;
+    *stats = s->cache.stats;
+    return true;
 }
 
 int ndxDepth(DBHANDLE index)

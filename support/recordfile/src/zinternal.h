@@ -40,6 +40,15 @@ bool zWrite(int fd, const void* buf, size_t n);
 int64_t zPread(int fd, void* buf, size_t n, int64_t offset);
 bool zPwrite(int fd, const void* buf, size_t n, int64_t offset);
 int64_t zFileSize(int fd);
+// Which file a descriptor reaches: handles of one file share nothing else,
+// so a write through one tells the others by this identity.
+struct FileId {
+    uint64_t device = 0, inode = 0;
+    bool operator==(const FileId& o) const { return device == o.device && inode == o.inode; }
+};
+bool zFileId(int fd, FileId* id);
+// Read system calls made so far (read and pread, retries included).
+uint64_t zReadCalls();
 void zToday(uint8_t* yearsSince1900, uint8_t* month, uint8_t* day);
 
 inline uint32_t getU32(const uint8_t* p)
@@ -87,6 +96,16 @@ int ndxInsert(DBHANDLE index, const char* key, int32_t record);
 int ndxDelete(DBHANDLE index, const char* key, int32_t record);
 int ndxKeyInfo(DBHANDLE index, char* type, char* expression, int32_t* expressionLength,
                char* keyLength);
+// Node cache of each open index: at most this many 512-byte nodes (a
+// power of two; below 4 there is none). The limit applies to caches sized
+// from then on; it returns the previous one.
+constexpr uint32_t kNodeCacheDefault = 8192;
+uint32_t ndxSetCacheLimit(uint32_t nodes);
+struct NdxCacheStats {
+    uint64_t hits = 0, misses = 0, evictions = 0;
+};
+// Capacity in nodes and counts of an open index's cache.
+bool ndxCacheInfo(DBHANDLE index, uint32_t* nodes, NdxCacheStats* stats);
 // Depth of the tree (levels from root to leaf); 0 when it cannot be read.
 int ndxDepth(DBHANDLE index);
 int ndxNextRecord(DBHANDLE file, DBHANDLE index, char* record, char* deleted, int32_t* recno);

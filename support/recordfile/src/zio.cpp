@@ -8,6 +8,12 @@
 
 namespace zentar {
 
+namespace {
+uint64_t g_readCalls = 0;   // read and pread system calls made by the module
+}  // namespace
+
+uint64_t zReadCalls() { return g_readCalls; }
+
 bool zSeek(int fd, int64_t offset)
 {
     return offset >= 0 && lseek(fd, off_t(offset), SEEK_SET) == off_t(offset);
@@ -24,6 +30,7 @@ int64_t readFully(void* buf, size_t n, ReadAt readAt)
     auto* p = static_cast<char*>(buf);
     while (done < n) {
         ssize_t r = readAt(p + done, n - done, done);
+        ++g_readCalls;
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -89,6 +96,16 @@ int64_t zFileSize(int fd)
     if (fstat(fd, &st) != 0)
         return -1;
     return int64_t(st.st_size);
+}
+
+bool zFileId(int fd, FileId* id)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0)
+        return false;
+    id->device = uint64_t(st.st_dev);
+    id->inode = uint64_t(st.st_ino);
+    return true;
 }
 
 void zToday(uint8_t* year, uint8_t* month, uint8_t* day)
