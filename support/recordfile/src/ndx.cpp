@@ -31,8 +31,10 @@ constexpr uint32_t kCacheFirst = 64;   // nodes of a new cache; it doubles as th
 uint32_t g_cacheLimit = kNodeCacheDefault;
 
 struct NodeCache {
+    uint32_t limit = 0;          // the module's limit when the index was opened
     uint8_t* mem = nullptr;      // one block: tags, ages, then the nodes
     uint32_t nodes = 0;          // capacity, a power of two, at least kWays
+    int setShift = 64;           // 64 - log2(sets)
     uint32_t* tags = nullptr;    // block number per place, 0 when empty
     uint32_t* ages = nullptr;    // last use per place
     uint8_t* data = nullptr;
@@ -96,16 +98,19 @@ int compare(const NdxSlot* s, const uint8_t* a, const uint8_t* b)
 void dropCache(NodeCache* c)
 {
     zFree(c->mem);
-    NdxCacheStats stats = c->stats;
+    const NodeCache kept = *c;
     *c = NodeCache();
-    c->stats = stats;
+    c->limit = kept.limit;
+    c->stats = kept.stats;
 }
 
 uint32_t setOf(const NodeCache* c, uint32_t block)
 {
-    // Fibonacci hashing spreads consecutive blocks over the sets.
-    const uint32_t sets = c->nodes / kWays;
-    return uint32_t((uint64_t(block) * 0x9E3779B97F4A7C15ull) >> 32) & (sets - 1);
+    // Fibonacci hashing: the top bits of the product spread consecutive
+    // blocks evenly over the sets.
+    if (c->setShift >= 64)
+        return 0;   // one set
+    return uint32_t((uint64_t(block) * 0x9E3779B97F4A7C15ull) >> c->setShift);
 }
 
 // The place of `block` in the cache, or -1.
@@ -125,14 +130,14 @@ int64_t findCached(const NodeCache* c, uint32_t block)
 void sizeCache(NdxSlot* s, uint32_t blocks)
 {
     NodeCache* c = &s->cache;
-    if (g_cacheLimit < kWays) {
+    if (c->limit < kWays) {
         dropCache(c);
         return;
     }
     uint32_t want = c->nodes ? c->nodes : kCacheFirst;
-    while (want < blocks && want < g_cacheLimit)
+    while (want < blocks && want < c->limit)
         want *= 2;
-    while (want > g_cacheLimit)
+    while (want > c->limit)
         want /= 2;
     if (want < kWays)
         want = kWays;
@@ -144,6 +149,9 @@ void sizeCache(NdxSlot* s, uint32_t blocks)
     if (!c->mem)
         return;
     c->nodes = want;
+    c->setShift = 64;
+    for (uint32_t sets = want / kWays; sets > 1; sets /= 2)
+        --c->setShift;
     c->tags = reinterpret_cast<uint32_t*>(c->mem);
     c->ages = c->tags + want;
     c->data = c->mem + size_t(want) * 2 * sizeof(uint32_t);
@@ -153,7 +161,7 @@ void sizeCache(NdxSlot* s, uint32_t blocks)
 void cacheNode(NdxSlot* s, uint32_t block, const uint8_t* disk)
 {
     NodeCache* c = &s->cache;
-    if (block == 0)
+    if (block == 0 || c->limit < kWays)
         return;   // 0 marks an empty place
     if (!c->mem || c->nodes < s->next)
         sizeCache(s, s->next);
@@ -162,9 +170,9 @@ void cacheNode(NdxSlot* s, uint32_t block, const uint8_t* disk)
     int64_t at = findCached(c, block);
     if (at < 0) {
         const uint32_t base = setOf(c, block) * kWays;
-        at = base;
-        for (uint32_t w = 1; w < kWays; ++w)
-            if (c->ages[base + w] < c->ages[at])
+        at = base;   // an empty place, else the least recently used
+        for (uint32_t w = 1; w < kWays && c->tags[at] != 0; ++w)
+            if (c->tags[base + w] == 0 || c->ages[base + w] < c->ages[at])
                 at = base + w;
         if (c->tags[at] != 0)
             ++c->stats.evictions;
@@ -705,6 +713,7 @@ int ndxOpen(const char* path, DBHANDLE* out)
     s->fd = fd;
     s->inUse = 1;
     zFileId(fd, &s->file);
+    s->cache.limit = g_cacheLimit;
     s->root0 = s->root = root;
     s->next0 = s->next = next;
     s->keyLen = keyLen;

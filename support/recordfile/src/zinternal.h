@@ -97,9 +97,9 @@ int ndxDelete(DBHANDLE index, const char* key, int32_t record);
 int ndxKeyInfo(DBHANDLE index, char* type, char* expression, int32_t* expressionLength,
                char* keyLength);
 // Node cache of each open index: at most this many 512-byte nodes (a
-// power of two; below 4 there is none). The limit applies to caches sized
-// from then on; it returns the previous one.
-constexpr uint32_t kNodeCacheDefault = 8192;
+// power of two; below 4 there is none). The limit applies to indexes
+// opened from then on; it returns the previous one.
+constexpr uint32_t kNodeCacheDefault = 32768;   // 16 MiB
 uint32_t ndxSetCacheLimit(uint32_t nodes);
 struct NdxCacheStats {
     uint64_t hits = 0, misses = 0, evictions = 0;
