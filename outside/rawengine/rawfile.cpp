@@ -301,9 +301,10 @@ CRawfile::CRawfile(const std::wstring& path, uint32_t flags) : m_path(path)
     if (flags != 0)
         throw EngineError("CRawfile: unknown open flags " + std::to_string(flags));
     load();
+    detail::countRawfile(+1);
 }
 
-CRawfile::~CRawfile() = default;
+CRawfile::~CRawfile() { detail::countRawfile(-1); }
 
 void CRawfile::load()
 {

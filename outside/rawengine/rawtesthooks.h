@@ -21,10 +21,15 @@ RAWENGINE_API void FailNextCall(const std::string& operation, int skip = 0);
 RAWENGINE_API void ClearInjectedFailures();
 // Names armed and not yet fired.
 RAWENGINE_API int PendingInjectedFailures();
+// CRawfile objects that exist now, so callers can be shown to delete the
+// files they open.
+RAWENGINE_API int LiveRawfiles();
 
 }  // namespace rawengine::testhook
 
 namespace rawengine::detail {
 // Called by every engine operation on entry; throws when armed.
 void checkpoint(const char* operation);
+// Counts CRawfile objects made (+1) and deleted (-1).
+void countRawfile(int delta);
 }  // namespace rawengine::detail

@@ -1,4 +1,5 @@
 // Shared pieces: the exception type, packet-type tests and the test hook.
+#include "rawformat.h"
 #include "rawtesthooks.h"
 #include "rawtypes.h"
 
@@ -10,6 +11,24 @@ namespace rawengine {
 
 EngineError::EngineError(const std::string& what) : std::runtime_error(what) {}
 EngineError::~EngineError() = default;
+
+namespace {
+std::atomic<bool> g_fileLibraryReady{false};
+std::atomic<bool> g_globalLibraryReady{false};
+std::atomic<int> g_liveRawfiles{0};
+}  // namespace
+
+void FIO_Init()
+{
+    // The first checksum builds the table.
+    const uint8_t probe = 0;
+    (void)format::crc32(&probe, 1);
+    g_fileLibraryReady = true;
+}
+
+void FG_Init() { g_globalLibraryReady = true; }
+
+bool IsEngineInitialised() { return g_fileLibraryReady && g_globalLibraryReady; }
 
 bool IsChannelKind(int32_t kind) { return kind == kDeviceAnalog || kind == kDeviceADCard || kind == kDeviceUV; }
 bool IsSpectralKind(int32_t kind) { return kind == kDeviceMS || kind == kDevicePDA; }
@@ -74,9 +93,13 @@ int PendingInjectedFailures()
     return int(g_armed.size());
 }
 
+int LiveRawfiles() { return g_liveRawfiles.load(); }
+
 }  // namespace testhook
 
 namespace detail {
+
+void countRawfile(int delta) { g_liveRawfiles += delta; }
 
 void checkpoint(const char* operation)
 {

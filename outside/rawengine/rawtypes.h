@@ -35,6 +35,15 @@ public:
     ~EngineError() override;
 };
 
+// Initialisation of the file library (FIO_Init builds its CRC table) and
+// of the global library (FG_Init; the stand-in keeps no global settings),
+// which a caller runs once when it is loaded. Running them again does
+// nothing, and the engine also works before them; IsEngineInitialised
+// tells whether both have run.
+RAWENGINE_API void FIO_Init();
+RAWENGINE_API void FG_Init();
+RAWENGINE_API bool IsEngineInitialised();
+
 // Current format version written by the engine, and the oldest it reads.
 // Instrument methods exist only from version 25 on.
 constexpr uint16_t kFormatVersion = 30;
