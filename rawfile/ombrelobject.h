@@ -10,11 +10,13 @@
 #pragma once
 
 #include "ombrel.h"
+#include "ombrelprecursor.h"
 
 #include "ksobject.h"
 #include "ksregistrar.h"
 #include "rawfile.h"
 
+#include <climits>
 #include <memory>
 
 class COmbrel : public ks::Object<ks::Dual<IOmbrel3>> {
@@ -174,6 +176,31 @@ private:
     void clearController();
     // The filter or scan-event text of a scan of the mass spectrometer.
     HRESULT scanText(LONG scan, BSTR* out, bool event);
+
+    // Mass lists (ombrelmasslists.cpp): one request of any of the
+    // single-scan methods, the scan it chooses (kNoKind when the current
+    // controller has no spectra to choose from), the list of the whole
+    // scan or of each packet, the scan whose labels or noise are asked.
+    struct MassListRequest;
+    static constexpr int32_t kNoKind = INT32_MIN;
+    HRESULT massList(MassListRequest& request);
+    int32_t chooseScan(int32_t requested, const rawengine::CFilter* filter) const;
+    HRESULT wholeList(const rawengine::CRawScan& scan, MassListRequest& request, bool rangeGiven, double low,
+                      double high);
+    HRESULT segmentedList(const rawengine::CRawScan& scan, MassListRequest& request);
+    HRESULT recordsOfScan(LONG* scanNumber, VARIANT* first, VARIANT* optional,
+                          std::unique_ptr<rawengine::CRawScan>& scan);
+
+    // Averaging (ombrelaverage.cpp): the scans of a range (and of an
+    // optional second one after it) that pass the filter, added from the
+    // most intense outward and divided by their count; the ranges are
+    // written back snapped to the scans that took part.
+    HRESULT averageScans(LONG* first1, LONG* last1, LONG* first2, LONG* last2, const rawengine::CFilter* filter,
+                         std::unique_ptr<rawengine::CRawScan>& sum, bool& profile);
+
+    // Precursor information (ombrelprecursor.cpp).
+    ombrel::PrecursorRecord buildPrecursorRecord(int32_t scan) const;
+    void refinePrecursorMass(ombrel::PrecursorRecord& record) const;
 
     std::unique_ptr<rawengine::CRawfile> m_file;
     rawengine::CVirtualData* m_current = nullptr;   // the current controller

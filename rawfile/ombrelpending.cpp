@@ -62,10 +62,6 @@ HRESULT COmbrel::GetComment2(BSTR*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetSampleAmountUnits(BSTR*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetInjectionAmountUnits(BSTR*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetSampleVolumeUnits(BSTR*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetMassListFromScanNum(LONG*, BSTR, LONG, LONG, LONG, LONG, double*, VARIANT*, VARIANT*, LONG*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetMassListFromRT(double*, BSTR, LONG, LONG, LONG, LONG, double*, VARIANT*, VARIANT*, LONG*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetNextMassListFromScanNum(LONG*, BSTR, LONG, LONG, LONG, LONG, double*, VARIANT*, VARIANT*, LONG*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetPrevMassListFromScanNum(LONG*, BSTR, LONG, LONG, LONG, LONG, double*, VARIANT*, VARIANT*, LONG*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetStatusLogForScanNum(LONG, double*, VARIANT*, VARIANT*, LONG*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetStatusLogForRT(double*, VARIANT*, VARIANT*, LONG*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetStatusLogLabelsForScanNum(LONG, double*, VARIANT*, LONG*) { return kOmbrelEngineFailed; }
@@ -93,7 +89,6 @@ HRESULT COmbrel::GetInstHardwareVersion(BSTR*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetInstFlags(BSTR*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetInstNumChannelLabels(LONG*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetInstChannelLabel(LONG, BSTR*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetAverageMassList(LONG*, LONG*, LONG*, LONG*, LONG*, LONG*, BSTR, LONG, LONG, LONG, LONG, double*, VARIANT*, VARIANT*, LONG*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::IsThereMSData(LONG*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::HasExpMethod(LONG*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetFilterMassPrecision(LONG*) { return kOmbrelEngineFailed; }
@@ -101,15 +96,6 @@ HRESULT COmbrel::GetStatusLogForPos(LONG, VARIANT*, VARIANT*, LONG*) { return kO
 HRESULT COmbrel::GetStatusLogPlottableIndex(VARIANT*, VARIANT*, LONG*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetInstMethodNames(LONG*, VARIANT*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetChros(LONG, double*, double*, VARIANT*, VARIANT*, VARIANT*, VARIANT*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetLabelData(VARIANT*, VARIANT*, LONG*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetNoiseData(VARIANT*, LONG*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetSegmentedMassListFromRT(double*, BSTR, LONG, LONG, LONG, LONG, double*, VARIANT*, VARIANT*, LONG*, VARIANT*, LONG*, VARIANT*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetSegmentedMassListFromScanNum(LONG*, BSTR, LONG, LONG, LONG, LONG, double*, VARIANT*, VARIANT*, LONG*, VARIANT*, LONG*, VARIANT*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetSeqRowUserTextEx(LONG, BSTR*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetSeqRowBarcode(BSTR*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetSeqRowBarcodeStatus(LONG*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetMassListRangeFromScanNum(LONG*, BSTR, LONG, LONG, LONG, LONG, double*, VARIANT*, VARIANT*, LPWSTR, LONG*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetMassListRangeFromRT(double*, BSTR, LONG, LONG, LONG, LONG, double*, VARIANT*, VARIANT*, LPWSTR, LONG*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetNextMassListRangeFromScanNum(LONG*, BSTR, LONG, LONG, LONG, LONG, double*, VARIANT*, VARIANT*, LPWSTR, LONG*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetPrevMassListRangeFromScanNum(LONG*, BSTR, LONG, LONG, LONG, LONG, double*, VARIANT*, VARIANT*, LPWSTR, LONG*) { return kOmbrelEngineFailed; }
-HRESULT COmbrel::GetPrecursorInfoFromScanNum(LONG, VARIANT*, LONG*) { return kOmbrelEngineFailed; }
