@@ -177,6 +177,14 @@ private:
     // The filter or scan-event text of a scan of the mass spectrometer.
     HRESULT scanText(LONG scan, BSTR* out, bool event);
 
+    // The stored values (ombrelinfo.cpp): a number or a text of the
+    // current controller, and whether the file keeps instrument methods.
+    template <class T, class Get>
+    HRESULT controllerNumber(T* out, bool msOnly, Get&& get);
+    template <class Get>
+    HRESULT controllerText(BSTR* out, Get&& get);
+    bool methodsKept() const;
+
     // Mass lists (ombrelmasslists.cpp): one request of any of the
     // single-scan methods, the scan it chooses (kNoKind when the current
     // controller has no spectra to choose from), the list of the whole
