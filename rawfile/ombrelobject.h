@@ -185,6 +185,17 @@ private:
     HRESULT controllerText(BSTR* out, Get&& get);
     bool methodsKept() const;
 
+    // The logs (ombrellogs.cpp): the status-log record (or one item of it)
+    // at a time, the trailer record (or item) of a scan, either by time,
+    // and the tune record of a segment.
+    HRESULT statusLogAt(double* rt, VARIANT* labels, VARIANT* values, LONG* count);
+    HRESULT statusLogValueAt(double* rt, BSTR label, VARIANT* value);
+    HRESULT trailerAtScan(LONG scan, VARIANT* labels, VARIANT* values, LONG* count);
+    HRESULT trailerValueAtScan(LONG scan, BSTR label, VARIANT* value);
+    template <class ByScan>
+    HRESULT trailerByTime(double* rt, VARIANT* firstOut, ByScan&& byScan);
+    HRESULT tuneAtSegment(LONG segment, VARIANT* labels, VARIANT* values, LONG* count);
+
     // Mass lists (ombrelmasslists.cpp): one request of any of the
     // single-scan methods, the scan it chooses (kNoKind when the current
     // controller has no spectra to choose from), the list of the whole
