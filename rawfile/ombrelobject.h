@@ -196,6 +196,11 @@ private:
     HRESULT trailerByTime(double* rt, VARIANT* firstOut, ByScan&& byScan);
     HRESULT tuneAtSegment(LONG segment, VARIANT* labels, VARIANT* values, LONG* count);
 
+    // Chromatograms (ombrelchros.cpp): the rules a request must meet for
+    // the current controller's kind, and its parsed filter.
+    HRESULT chroRules(int32_t t1, LONG op, int32_t t2, BSTR filter, BSTR ranges1, BSTR ranges2, double delay,
+                      LONG channelIndex, std::unique_ptr<rawengine::CFilter>& parsed);
+
     // Mass lists (ombrelmasslists.cpp): one request of any of the
     // single-scan methods, the scan it chooses (kNoKind when the current
     // controller has no spectra to choose from), the list of the whole

@@ -2,5 +2,4 @@
 // failed) and writes nothing.
 #include "ombrelobject.h"
 
-HRESULT COmbrel::GetChroData(LONG, LONG, LONG, BSTR, BSTR, BSTR, double, double*, double*, LONG, LONG, VARIANT*, VARIANT*, LONG*) { return kOmbrelEngineFailed; }
 HRESULT COmbrel::GetChros(LONG, double*, double*, VARIANT*, VARIANT*, VARIANT*, VARIANT*) { return kOmbrelEngineFailed; }
