@@ -1,5 +1,4 @@
-// Helpers of the document tests: bytes written through a block stream,
-// hex text, fixtures and the objects the golden fixtures hold.
+// Helpers of the document tests: fixtures and the objects the golden fixtures hold.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,31 +10,15 @@
 #include <string>
 
 #include "kstest.h"
+#include "streamtest.h"
 #include "tdatastream.h"
 #include "tmassdataobj.h"
 
 namespace doctest {
 
-// The bytes a writer puts into a fresh write-only stream.
-inline QByteArray written(const std::function<void(TDataStream&)>& writer)
-{
-    QByteArray buffer;
-    TDataStream s(&buffer, QIODevice::WriteOnly, 0);
-    writer(s);
-    EXPECT_EQ(s.openBlocks(), 0) << "the writer left a block open";
-    return buffer;
-}
-
-// "00 00 00 1c ..." from bytes.
-inline std::string hex(const QByteArray& bytes)
-{
-    return QString::fromLatin1(bytes.toHex(' ')).toStdString();
-}
-
-inline QByteArray fromHex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text));
-}
+using streamtest::fromHex;
+using streamtest::hex;
+using streamtest::written;
 
 // A golden fixture of tests/data/streams (written by make_fixtures.py).
 inline QByteArray fixture(const char* name)

@@ -1,0 +1,151 @@
+// The readers of the plot model's stored forms: the input is read as a
+// range list, an axis, both property groups, the four label records and
+// a state snapshot. What reads without failure must write bytes that read
+// back to the same bytes; a snapshot that does not parse must leave the
+// plot's view as it was, and the view operations must end on whatever a
+// snapshot that parses put there.
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+
+#include <QByteArray>
+#include <QGuiApplication>
+
+#include "tbaseplot.h"
+#include "tdatastream.h"
+#include "tlabelproperties.h"
+#include "tplotproperties.h"
+
+// The GUI application (fonts need one) lives until the process ends, and
+// with it the platform plug-in's screen and fontconfig's font cache.
+extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions()
+{
+    return "leak:libqoffscreen.so\nleak:libfontconfig.so\n";
+}
+
+namespace {
+
+class FuzzPlot : public TBasePlot {
+public:
+    FuzzPlot() : TBasePlot(1, QUuid()), m_axis1(0), m_axis2(1)
+    {
+        setFullRange(1, 0, 100);
+        setFullRange(2, 0, 1000);
+        fullZoomOut(3);
+        restoreAllRanges(3);
+    }
+    TPlotAxis& axis1() override { return m_axis1; }
+    TPlotAxis& axis2() override { return m_axis2; }
+    TValueRangeList& segments1() override { return m_segments1; }
+    TValueRangeList& segments2() override { return m_segments2; }
+    const TPlotAxis& axis1() const override { return m_axis1; }
+    const TPlotAxis& axis2() const override { return m_axis2; }
+    const TValueRangeList& segments1() const override { return m_segments1; }
+    const TValueRangeList& segments2() const override { return m_segments2; }
+    const TBasePlotProperties& properties() const override { return m_properties; }
+    void setProperties(const TBasePlotProperties& p) override { m_properties.assign(p); }
+    void write(TDataStream&) const override {}
+    void read(TDataStream&) override {}
+    void zoomIntensity(bool) override {}
+    void fitIntensityToHeight() override {}
+    void writeVerticalRanges(TDataStream&) const override {}
+    void readVerticalRanges(TDataStream&) override {}
+
+private:
+    TPlotAxis m_axis1, m_axis2;
+    TValueRangeList m_segments1, m_segments2;
+    T1DPlotProperties m_properties;
+};
+
+template <class T>
+void roundTrip(const QByteArray& input, std::function<bool(T&, TDataStream&)> read,
+               std::function<void(const T&, TDataStream&)> write)
+{
+    QByteArray bytes = input;
+    TDataStream s(&bytes, QIODevice::ReadOnly, 0);
+    T value;
+    if (!read(value, s))
+        return;
+    QByteArray first;
+    {
+        TDataStream w(&first, QIODevice::WriteOnly, 0);
+        write(value, w);
+    }
+    T again;
+    TDataStream r(&first, QIODevice::ReadOnly, 0);
+    if (!read(again, r))
+        std::abort();  // what was written does not read back
+    QByteArray second;
+    {
+        TDataStream w(&second, QIODevice::WriteOnly, 0);
+        write(again, w);
+    }
+    if (first != second)
+        std::abort();
+}
+
+template <class T>
+void record(const QByteArray& input)
+{
+    roundTrip<T>(
+        input, [](T& v, TDataStream& s) { return v.read(s); }, [](const T& v, TDataStream& s) { v.write(s); });
+}
+
+void snapshot(const QByteArray& input)
+{
+    FuzzPlot plot;
+    plot.zoom(1, 10, 20);
+    QByteArray before;
+    plot.saveState(before);
+    if (!plot.restoreState(input)) {
+        QByteArray after;
+        plot.saveState(after);
+        if (after != before)
+            std::abort();  // a snapshot that does not parse changed the view
+        return;
+    }
+    for (int n = 1; n <= 2; ++n) {
+        plot.zoom(n, 1, 50);
+        plot.pan(n, 5);
+        plot.pan(n, -500);
+        plot.cutRange(n, TValueRange(2, 3));
+        plot.restoreRange(n, TValueRange(0, 4));
+        plot.setFullRange(n, -1, 200);
+        plot.scaledSegments(n, 1.2);
+        plot.scaledAxis(n, 1.2);
+    }
+    QByteArray state;
+    plot.saveState(state);
+    FuzzPlot other;
+    if (!other.restoreState(state))
+        std::abort();  // a saved view does not read back
+}
+
+QGuiApplication* application()
+{
+    static int argc = 1;
+    static char name[] = "mass_plot_fuzz";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QGuiApplication(argc, argv);
+    }();
+    return app;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    application();  // fonts need a GUI application
+    const QByteArray input(reinterpret_cast<const char*>(data), static_cast<int>(size));
+    record<TValueRangeList>(input);
+    record<TPlotAxis>(input);
+    record<TBasePlotProperties>(input);
+    record<T1DPlotProperties>(input);
+    record<TMSTitleProperties>(input);
+    record<TMSPeakProperties>(input);
+    record<TMSHighlightProperties>(input);
+    snapshot(input);
+    return 0;
+}
