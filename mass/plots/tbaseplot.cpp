@@ -45,9 +45,19 @@ void TBasePlot::zoom(int n, double from, double to)
 
 void TBasePlot::setFullRange(int n, double a, double b)
 {
-    TPlotAxis& ax = axis(n);
-    ax.setFullRange(a, b);
-    segments(n).limitTo(ax.fullFrom, ax.fullTo);
+    axis(n).setFullRange(a, b);
+    limitSegmentsToFull(n);
+}
+
+void TBasePlot::limitSegmentsToFull(int n)
+{
+    const TPlotAxis& ax = axis(n);
+    TValueRangeList& seg = segments(n);
+    seg.limitTo(ax.fullFrom, ax.fullTo);
+    // Gaps of a stored list that is unsorted or overlapping can cover the
+    // whole new range; a plot always shows something, so such gaps go.
+    if (seg.isEmpty() || !(seg.length() > 0))
+        seg.set(TValueRange(ax.fullFrom, ax.fullTo));
 }
 
 void TBasePlot::cutRange(int n, const TValueRange& range)
@@ -139,7 +149,7 @@ void TBasePlot::panVertical(double d)
         a.setFullRange(t, f);
     else
         a.setFullRange(f, t);
-    segments2().limitTo(a.fullFrom, a.fullTo);
+    limitSegmentsToFull(2);
 }
 
 void TBasePlot::saveAxes(TDataStream& s)

@@ -77,7 +77,8 @@ public:
     // The visible range becomes from..to, clamped to the full range;
     // nothing when an end lies in a cut gap or both ends meet.
     void zoom(int n, double from, double to);
-    // The axis' full range, keeping the cut gaps that fall inside it.
+    // The axis' full range, keeping the cut gaps that fall inside it (gaps
+    // that would leave nothing shown are dropped).
     void setFullRange(int n, double a, double b);
     // Cuts a range away (clipped to the full range); refused when nothing,
     // or nothing of any length, would remain shown.
@@ -95,6 +96,9 @@ public:
     TValueRangeList scaledSegments(int n, double factor) const;
 
 private:
+    // The segments limited to the full range (never left empty).
+    void limitSegmentsToFull(int n);
+
     int32_t m_type;
     QUuid m_id;
     int32_t m_visible = 1;

@@ -273,6 +273,15 @@ TEST(Plot, CutsAndRestores)
     EXPECT_EQ(r.axis(1).reversed, 1);
     EXPECT_EQ(rangesOf(r.segments(1)), (Ranges{{0, 300}}));
 
+    // Stored segments out of order whose gap covers the new full range:
+    // the gaps go, the whole range is shown.
+    ModelPlot u(0, 100, 0, 10);
+    u.segments1() = TValueRangeList();
+    u.segments1().append(TValueRange(-1000, 300));
+    u.segments1().append(TValueRange(-5, 10));
+    u.setFullRange(1, -1, 200);
+    EXPECT_EQ(rangesOf(u.segments(1)), (Ranges{{-1, 200}}));
+
     const TPlotAxis scaled = r.scaledAxis(1, 2);
     EXPECT_EQ(scaled.fullTo, 600);
     const TValueRangeList seg = p.scaledSegments(1, -1);
