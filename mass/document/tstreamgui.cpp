@@ -87,7 +87,12 @@ bool readBrush(TDataStream& s, QBrush& brush)
     }
     case QGradient::RadialGradient: {
         s >> a >> b >> value;
-        QRadialGradient g(a, value, b);
+        // The setters keep the stored focal point; the constructor would
+        // move one outside the circle onto it, and not the same way twice.
+        QRadialGradient g;
+        g.setCenter(a);
+        g.setRadius(value);
+        g.setFocalPoint(b);
         g.setStops(stops);
         made = QBrush(g);
         break;

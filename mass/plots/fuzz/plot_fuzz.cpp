@@ -5,6 +5,7 @@
 // plot's view as it was, and the view operations must end on whatever a
 // snapshot that parses put there.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 
@@ -80,8 +81,11 @@ void roundTrip(const QByteArray& input, std::function<bool(T&, TDataStream&)> re
         TDataStream w(&second, QIODevice::WriteOnly, 0);
         write(again, w);
     }
-    if (first != second)
-        std::abort();
+    if (first != second) {
+        std::fprintf(stderr, "written once:  %s\nwritten again: %s\n", first.toHex(' ').constData(),
+                     second.toHex(' ').constData());
+        std::abort();  // what was read does not write back stably
+    }
 }
 
 template <class T>
