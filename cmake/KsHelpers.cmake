@@ -6,13 +6,18 @@ function(ks_optional_subdirectory dir)
   endif()
 endfunction()
 
-# ks_add_component(<name> SOURCES ... [LIBS ...])
+# ks_add_component(<name> SOURCES ... [LIBS ...] [NO_UNITY])
 # An in-process automation component: a shared library whose only exported
 # symbols are the four entry points. Hidden visibility and
 # --exclude-libs keep framework copies of several components apart.
+# NO_UNITY compiles each source on its own in the test build (sources whose
+# file-local names collide; renaming them is better).
 function(ks_add_component name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "NO_UNITY" "" "SOURCES;LIBS" ${ARGN})
   add_library(${name} SHARED ${ARG_SOURCES})
+  if(ARG_NO_UNITY)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD OFF)
+  endif()
   set_target_properties(${name} PROPERTIES
     PREFIX ""
     CXX_VISIBILITY_PRESET hidden
@@ -44,16 +49,23 @@ function(ks_test_environment out name)
     PARENT_SCOPE)
 endfunction()
 
-# ks_add_test(<name> SOURCES ... [LIBS ...] LABELS ... [NO_MAIN])
+# ks_add_test(<name> SOURCES ... [LIBS ...] LABELS ... [NO_MAIN] [NO_UNITY]
+#             [SLOW Suite.Case ...])
 # A GoogleTest executable. Each test case runs in a fresh temporary folder
 # (see testsupport): registry, settings and temporary files never touch the
 # user's configuration. Widget tests use the offscreen platform.
+# The test cases named after SLOW (over ten seconds on two cores) also
+# carry the label slow; they still run with all the others.
+# NO_UNITY: see ks_add_component.
 function(ks_add_test name)
   if(NOT KS_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "NO_MAIN" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "NO_MAIN;NO_UNITY" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT;SLOW" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
+  if(ARG_NO_UNITY)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD OFF)
+  endif()
   if(ARG_NO_MAIN)
     target_link_libraries(${name} PRIVATE kstestsupport GTest::gtest GTest::gmock)
   else()
@@ -88,6 +100,16 @@ function(ks_add_test name)
     "    ENVIRONMENT [==[${env}]==]\n"
     "    TIMEOUT ${ARG_TIMEOUT})\n"
     "endif()\n")
+  foreach(slow IN LISTS ARG_SLOW)
+    file(APPEND ${props_file}
+      "if(DEFINED ${name}_TESTS)\n"
+      "  if([==[${slow}]==] IN_LIST ${name}_TESTS)\n"
+      "    set_tests_properties([==[${slow}]==] PROPERTIES LABELS [==[${ARG_LABELS};slow]==])\n"
+      "  else()\n"
+      "    message(WARNING [==[${name}: no test case ${slow} to label slow]==])\n"
+      "  endif()\n"
+      "endif()\n")
+  endforeach()
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${props_file})
 endfunction()
 

@@ -1,13 +1,10 @@
 #include "ksfilestat.h"
 
+#include "kstextutil.h"
+
 #include <cstring>
 
 namespace {
-
-bool isSeparator(wchar_t c)
-{
-    return c == L'\\' || c == L'/';
-}
 
 void appendUtf8(std::string& out, uint32_t u)
 {
@@ -62,7 +59,7 @@ void CKSFileStat::Set(const std::wstring& path)
     m_nStatResult = -1;
     std::memset(&m_Status, 0, sizeof m_Status);
     m_Path = path;
-    while (m_Path.size() > 1 && isSeparator(m_Path.back()))
+    while (m_Path.size() > 1 && IsPathSeparator(m_Path.back()))
         m_Path.pop_back();
     if (m_Path.empty())
         return;
@@ -71,7 +68,7 @@ void CKSFileStat::Set(const std::wstring& path)
 
     size_t nameStart = 0;
     for (size_t i = m_Path.size(); i > 0; --i)
-        if (isSeparator(m_Path[i - 1])) {
+        if (IsPathSeparator(m_Path[i - 1])) {
             nameStart = i;
             break;
         }
@@ -110,7 +107,7 @@ bool CKSFileStat::ParentExists() const
         return true;
     size_t cut = std::wstring::npos;
     for (size_t i = m_Path.size(); i > 0; --i)
-        if (isSeparator(m_Path[i - 1])) {
+        if (IsPathSeparator(m_Path[i - 1])) {
             cut = i - 1;
             break;
         }

@@ -12,11 +12,6 @@
 
 namespace {
 
-bool isSeparator(wchar_t c)
-{
-    return c == L'\\' || c == L'/';
-}
-
 wint_t upper(wchar_t c)
 {
     return static_cast<wint_t>(ks::upperCase(c));
@@ -45,11 +40,11 @@ int difference(wint_t a, wint_t b)
 
 std::wstring& JoinPath(std::wstring& base, const std::wstring& part)
 {
-    while (base.size() > 1 && isSeparator(base.back()))
+    while (base.size() > 1 && IsPathSeparator(base.back()))
         base.pop_back();
     if (!part.empty()) {
         size_t from = 0;
-        while (from < part.size() && isSeparator(part[from]))
+        while (from < part.size() && IsPathSeparator(part[from]))
             ++from;
         base += L'/';
         base.append(part, from, std::wstring::npos);

@@ -7,6 +7,12 @@
 
 #include <string>
 
+// "\" or "/".
+inline bool IsPathSeparator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
 // base without its trailing separators (its first character always stays),
 // then, when part is not empty, "/" and part without its leading
 // separators. Answers base.

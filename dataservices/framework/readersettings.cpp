@@ -24,11 +24,6 @@ std::wstring& appName()
     return name;
 }
 
-bool isSeparator(wchar_t c)
-{
-    return c == L'\\' || c == L'/';
-}
-
 bool readValueText(HKEY key, const std::wstring& name, std::wstring& text)
 {
     DWORD size = 0;
@@ -112,10 +107,10 @@ bool SplitRegistryPath(const std::wstring& path, std::wstring& first, std::wstri
     first.clear();
     rest.clear();
     size_t begin = 0;
-    while (begin < path.size() && isSeparator(path[begin]))
+    while (begin < path.size() && IsPathSeparator(path[begin]))
         ++begin;
     size_t end = begin;
-    while (end < path.size() && !isSeparator(path[end]))
+    while (end < path.size() && !IsPathSeparator(path[end]))
         ++end;
     first = path.substr(begin, end - begin);
     if (end < path.size())

@@ -1,22 +1,9 @@
 #include "ksbrowsedialogs.h"
 
+#include "kscomptr.h"
 #include "opendialog.h"
 
 #include <utility>
-
-namespace {
-
-template <class I>
-void releaseAndNull(I** pp)
-{
-    if (pp && *pp) {
-        I* p = *pp;
-        *pp = nullptr;
-        p->Release();
-    }
-}
-
-}  // namespace
 
 COpenDialog::COpenDialog(CKSDataAccess* access, IKSDataServer** ppServer, IKSInjection** ppInjection, Mode mode,
                          bool smartExpansionBoxes, bool showTextFiles, std::vector<KSComboFilter> filters,
@@ -81,8 +68,8 @@ HRESULT COpenDialog::SelectInjection(const std::wstring& path, LONG injection)
     m_selPath = path;
     m_selInjection = injection;
 
-    releaseAndNull(m_ppInjection);
-    releaseAndNull(m_ppServer);
+    ks::releaseAndNull(m_ppInjection);
+    ks::releaseAndNull(m_ppServer);
     HRESULT hr = E_POINTER;
     if (m_access && m_ppServer && m_ppInjection) {
         ks::Bstr bpath(path);

@@ -18,16 +18,6 @@ const wchar_t kTextDataServerProgId[] = L"KSTextProvider.KSTextDataServer";
 // Length of a class identifier in braces.
 const UINT kClassIdLength = 38;
 
-template <class I>
-void releaseAndNull(I** pp)
-{
-    if (pp && *pp) {
-        I* p = *pp;
-        *pp = nullptr;
-        p->Release();
-    }
-}
-
 HRESULT createServer(REFCLSID clsid, IKSDataServer** ppServer)
 {
     return CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IKSDataServer, reinterpret_cast<void**>(ppServer));
@@ -176,7 +166,7 @@ HRESULT CKSDataAccess::OpenDataset(BSTR Path, IKSDataServer** ppServer)
             *ppServer = server;
             if (SUCCEEDED(server->Open(Path)))
                 return S_OK;
-            releaseAndNull(ppServer);
+            ks::releaseAndNull(ppServer);
         }
         return E_FAIL;
     }, ppServer);
@@ -351,15 +341,15 @@ HRESULT CKSDataAccess::BrowseInjection(IKSDataServer** ppServer, IKSInjection** 
             // OK is enabled on a dataset node even when opening it failed; an
             // injection that did not open is no answer.
             if (!*ppInjection) {
-                releaseAndNull(ppInjection);
-                releaseAndNull(ppServer);
+                ks::releaseAndNull(ppInjection);
+                ks::releaseAndNull(ppServer);
                 return E_FAIL;
             }
             WriteSourcePath(kBrowserSettingsKey, dialog.ResultPath());
             return S_OK;
         }
-        releaseAndNull(ppInjection);
-        releaseAndNull(ppServer);
+        ks::releaseAndNull(ppInjection);
+        ks::releaseAndNull(ppServer);
         return S_FALSE;
     }, ppServer, ppInjection);
 }
@@ -387,9 +377,9 @@ HRESULT CKSDataAccess::BrowseFunction(IKSDataServer** ppServer, IKSInjection** p
                 return hr;
             }
         }
-        releaseAndNull(ppFcn);
-        releaseAndNull(ppInjection);
-        releaseAndNull(ppServer);
+        ks::releaseAndNull(ppFcn);
+        ks::releaseAndNull(ppInjection);
+        ks::releaseAndNull(ppServer);
         return hr;
     }, ppServer, ppInjection, ppFcn);
 }
@@ -402,7 +392,7 @@ HRESULT CKSDataAccess::BrowseCombo(IKSFunction** ppFcn1, IKSFunction** ppFcn2, I
         const HRESULT hr = BrowseCombo3(ppFcn1, ppFcn2, ppFcn3, ppFcn4, &extra[0], &extra[1], &extra[2], &extra[3],
                                         ppInjection, ppServer);
         for (IKSFunction*& fcn : extra)
-            releaseAndNull(&fcn);
+            ks::releaseAndNull(&fcn);
         return hr;
     }, ppFcn1, ppFcn2, ppFcn3, ppFcn4, ppInjection, ppServer);
 }
@@ -467,11 +457,11 @@ HRESULT CKSDataAccess::BrowseCombo3(IKSFunction** ppFcn1, IKSFunction** ppFcn2, 
             // A failure hands nothing back, not even the functions of the
             // combos that did open.
             for (IKSFunction** out : outputs)
-                releaseAndNull(out);
+                ks::releaseAndNull(out);
         }
         if (FAILED(hr) || hr == S_FALSE) {
-            releaseAndNull(ppInjection);
-            releaseAndNull(ppServer);
+            ks::releaseAndNull(ppInjection);
+            ks::releaseAndNull(ppServer);
         }
         return hr;
     }, ppFcn1, ppFcn2, ppFcn3, ppFcn4, ppFcn5, ppFcn6, ppFcn7, ppFcn8, ppInjection, ppServer);

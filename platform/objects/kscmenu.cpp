@@ -34,7 +34,7 @@ struct MenuNode {
 // at exit.
 std::recursive_mutex& g_mutex = *new std::recursive_mutex;
 std::map<uintptr_t, std::unique_ptr<MenuNode>>& g_menus = *new std::map<uintptr_t, std::unique_ptr<MenuNode>>;
-uintptr_t g_nextHandle = 0x1000;
+uintptr_t g_nextMenuHandle = 0x1000;
 
 MenuNode* node(HMENU h)
 {
@@ -44,8 +44,8 @@ MenuNode* node(HMENU h)
 
 HMENU newMenu()
 {
-    uintptr_t h = g_nextHandle;
-    g_nextHandle += 0x10;
+    uintptr_t h = g_nextMenuHandle;
+    g_nextMenuHandle += 0x10;
     g_menus[h] = std::make_unique<MenuNode>();
     return reinterpret_cast<HMENU>(h);
 }

@@ -321,4 +321,16 @@ private:
     HRESULT m_hr;
 };
 
+// Releases the interface an out-parameter holds and clears it, so a caller
+// never sees a pointer that was handed back on failure.
+template <class I>
+void releaseAndNull(I** pp)
+{
+    if (pp && *pp) {
+        I* p = *pp;
+        *pp = nullptr;
+        p->Release();
+    }
+}
+
 }  // namespace ks

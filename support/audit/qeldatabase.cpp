@@ -23,7 +23,7 @@ const wchar_t kPassword[] = L"602815DoorVelk";
 const wchar_t kHistoryTable[] = L"HistoryLogTable";
 const wchar_t kAuditTable[] = L"AuditLogTable";
 
-std::wstring str(const CString& s)
+std::wstring wideOf(const CString& s)
 {
     return std::wstring(s.GetString(), static_cast<size_t>(s.GetLength()));
 }
@@ -141,9 +141,9 @@ bool CqelDatabase::openDatabase(CString name, eTableType type, bool create)
                 return false;
             m_bFixUpFileName = false;
         } else if (m_bFixUpFileName) {
-            resolved = withDatabaseExtension(str(name));
+            resolved = withDatabaseExtension(wideOf(name));
         } else {
-            resolved = str(name);
+            resolved = wideOf(name);
         }
         m_strFilename = CString(resolved.c_str());
 
@@ -510,7 +510,7 @@ int CqelDatabase::DeleteDatabase()
     m_pDatabase->Close();
     int result = 0;
     if (!name.IsEmpty())
-        result = ::unlink(aldoven::toUtf8(aldoven::nativePath(str(name))).c_str()) == 0 ? 1 : 0;
+        result = ::unlink(aldoven::toUtf8(aldoven::nativePath(wideOf(name))).c_str()) == 0 ? 1 : 0;
     m_strFilename.Empty();
     m_pDatabase.reset();
     return result;
@@ -519,5 +519,5 @@ int CqelDatabase::DeleteDatabase()
 int CqelDatabase::FileExists(CString name)
 {
     struct stat st;
-    return ::stat(aldoven::toUtf8(aldoven::nativePath(str(name))).c_str(), &st) == 0 ? 1 : 0;
+    return ::stat(aldoven::toUtf8(aldoven::nativePath(wideOf(name))).c_str(), &st) == 0 ? 1 : 0;
 }

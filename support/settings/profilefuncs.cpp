@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr DWORD kReadWrite = KEY_READ | KEY_WRITE;
+constexpr DWORD kProfileAccess = KEY_READ | KEY_WRITE;
 
 // A copy of the initial top registry key: SetTopRegistryKey does not move
 // the profile sections.
@@ -24,7 +24,7 @@ std::wstring sectionPath(const wchar_t* section)
 HKEY openSection(const wchar_t* section)
 {
     HKEY h = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, sectionPath(section).c_str(), 0, kReadWrite, &h) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, sectionPath(section).c_str(), 0, kProfileAccess, &h) != ERROR_SUCCESS)
         return nullptr;
     return h;
 }
@@ -33,7 +33,7 @@ HKEY createSection(const wchar_t* section)
 {
     HKEY h = nullptr;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, sectionPath(section).c_str(), 0, L"", REG_OPTION_NON_VOLATILE,
-                        kReadWrite, nullptr, &h, nullptr) != ERROR_SUCCESS)
+                        kProfileAccess, nullptr, &h, nullptr) != ERROR_SUCCESS)
         return nullptr;
     return h;
 }

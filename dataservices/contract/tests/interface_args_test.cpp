@@ -129,7 +129,7 @@ T* make()
     return p;
 }
 
-HRESULT invoke(IDispatch* d, DISPID id, WORD flags, std::vector<VARIANT> argsLastFirst, VARIANT* result,
+HRESULT invokeArgs(IDispatch* d, DISPID id, WORD flags, std::vector<VARIANT> argsLastFirst, VARIANT* result,
                UINT* argErr = nullptr, EXCEPINFO* ex = nullptr)
 {
     DISPID named = DISPID_PROPERTYPUT;
@@ -151,17 +151,17 @@ TEST(ContractInterfaceArgs, ObjectsPassedInArriveAsTheDeclaredInterface)
         chrom.attach(make<CChromatogram>());
 
         ks::Variant asDispatch(static_cast<IDispatch*>(chrom.get()));
-        EXPECT_EQ(invoke(writer.get(), 3, DISPATCH_PROPERTYPUT, {asDispatch}, nullptr), S_OK);
+        EXPECT_EQ(invokeArgs(writer.get(), 3, DISPATCH_PROPERTYPUT, {asDispatch}, nullptr), S_OK);
         EXPECT_EQ(writer->chromatogram.get(), static_cast<IKSChromatogram*>(chrom.get()));
         // Also by reference put (the put of an object property may come as either).
-        EXPECT_EQ(invoke(writer.get(), 3, DISPATCH_PROPERTYPUTREF, {asDispatch}, nullptr), S_OK);
+        EXPECT_EQ(invokeArgs(writer.get(), 3, DISPATCH_PROPERTYPUTREF, {asDispatch}, nullptr), S_OK);
 
         // An object that is no chromatogram is refused, naming the argument.
         ks::ComPtr<CServer> server;
         server.attach(make<CServer>());
         ks::Variant wrong(static_cast<IDispatch*>(server.get()));
         UINT argErr = 99;
-        EXPECT_EQ(invoke(writer.get(), 3, DISPATCH_PROPERTYPUT, {wrong}, nullptr, &argErr), DISP_E_TYPEMISMATCH);
+        EXPECT_EQ(invokeArgs(writer.get(), 3, DISPATCH_PROPERTYPUT, {wrong}, nullptr, &argErr), DISP_E_TYPEMISMATCH);
         EXPECT_EQ(argErr, 0u);
         EXPECT_EQ(writer->chromatogram.get(), static_cast<IKSChromatogram*>(chrom.get()));
 
@@ -169,7 +169,7 @@ TEST(ContractInterfaceArgs, ObjectsPassedInArriveAsTheDeclaredInterface)
         VARIANT nothing;
         VariantInit(&nothing);
         nothing.vt = VT_DISPATCH;
-        EXPECT_EQ(invoke(writer.get(), 3, DISPATCH_PROPERTYPUT, {nothing}, nullptr), S_OK);
+        EXPECT_EQ(invokeArgs(writer.get(), 3, DISPATCH_PROPERTYPUT, {nothing}, nullptr), S_OK);
         EXPECT_EQ(writer->chromatogram.get(), nullptr);
     }
     EXPECT_EQ(g_alive, 0);
@@ -194,7 +194,7 @@ TEST(ContractInterfaceArgs, ObjectsPassedOutReachTheCaller)
         serverRef.vt = VT_BYREF | VT_DISPATCH;
         serverRef.ppdispVal = &server;
         ks::Variant result;
-        EXPECT_EQ(invoke(access.get(), 2, DISPATCH_METHOD, {serverRef, injection, name, stg}, &result), S_OK);
+        EXPECT_EQ(invokeArgs(access.get(), 2, DISPATCH_METHOD, {serverRef, injection, name, stg}, &result), S_OK);
         EXPECT_EQ(access->storage, static_cast<IUnknown*>(static_cast<IDispatch*>(storage.get())));
         ASSERT_NE(server, nullptr);
         ASSERT_EQ(result.vt, VT_DISPATCH);
@@ -213,7 +213,7 @@ TEST(ContractInterfaceArgs, ObjectsPassedOutReachTheCaller)
         VariantInit(&variantRef);
         variantRef.vt = VT_BYREF | VT_VARIANT;
         variantRef.pvarVal = &holder;
-        EXPECT_EQ(invoke(access.get(), 2, DISPATCH_METHOD, {variantRef, injection, name, stg}, &result), S_OK);
+        EXPECT_EQ(invokeArgs(access.get(), 2, DISPATCH_METHOD, {variantRef, injection, name, stg}, &result), S_OK);
         EXPECT_EQ(holder.vt, VT_DISPATCH);
         IKSDataServer* typed = nullptr;
         ASSERT_EQ(holder.pdispVal->QueryInterface(IID_IKSDataServer, reinterpret_cast<void**>(&typed)), S_OK);
@@ -224,7 +224,7 @@ TEST(ContractInterfaceArgs, ObjectsPassedOutReachTheCaller)
         access->fail = true;
         server = nullptr;
         EXCEPINFO ex{};
-        EXPECT_EQ(invoke(access.get(), 2, DISPATCH_METHOD, {serverRef, injection, name, stg}, &result, nullptr, &ex),
+        EXPECT_EQ(invokeArgs(access.get(), 2, DISPATCH_METHOD, {serverRef, injection, name, stg}, &result, nullptr, &ex),
                   DISP_E_EXCEPTION);
         EXPECT_EQ(ex.scode, E_FAIL);
         EXPECT_EQ(server, nullptr);
@@ -238,7 +238,7 @@ TEST(ContractInterfaceArgs, NewEnumReturnsAnUnknown)
         ks::ComPtr<CInjections> coll;
         coll.attach(make<CInjections>());
         ks::Variant result;
-        EXPECT_EQ(invoke(coll.get(), DISPID_NEWENUM, DISPATCH_PROPERTYGET, {}, &result), S_OK);
+        EXPECT_EQ(invokeArgs(coll.get(), DISPID_NEWENUM, DISPATCH_PROPERTYGET, {}, &result), S_OK);
         EXPECT_EQ(result.vt, VT_UNKNOWN);
         EXPECT_NE(result.punkVal, nullptr);
     }

@@ -15,7 +15,7 @@ using pt::below;
 
 namespace {
 
-const std::wstring kKey = below(L"Global");
+const std::wstring kLocaleKey = below(L"Global");
 
 // A German locale compiled for the test process; the user's default
 // locale (the environment) is set to it.
@@ -46,14 +46,14 @@ TEST_F(GermanUserLocale, DoubleIsStoredInCFormAndTheUserLocaleIsSetAfterwards)
 {
     CFRegKey key(HKEY_CURRENT_USER, L"Global", 1, 0);
     ASSERT_EQ(key.WriteDouble(L"Half", 0.5), 1);
-    EXPECT_EQ(pt::sz(HKEY_CURRENT_USER, kKey, L"Half"), L"0.5");
+    EXPECT_EQ(pt::sz(HKEY_CURRENT_USER, kLocaleKey, L"Half"), L"0.5");
     EXPECT_STREQ(localeconv()->decimal_point, ",");
     EXPECT_STREQ(setlocale(LC_NUMERIC, nullptr), "de_DE.UTF-8");
 
     // Written and read again while the German locale is in force.
     ASSERT_EQ(key.WriteDouble(L"Big", 1234567.0), 1);
-    EXPECT_EQ(pt::sz(HKEY_CURRENT_USER, kKey, L"Big"), L"1.23457e+06");
-    pt::setSz(HKEY_CURRENT_USER, kKey, L"Text", L"2.25");
+    EXPECT_EQ(pt::sz(HKEY_CURRENT_USER, kLocaleKey, L"Big"), L"1.23457e+06");
+    pt::setSz(HKEY_CURRENT_USER, kLocaleKey, L"Text", L"2.25");
     double d = 0;
     ASSERT_EQ(key.ReadDouble(L"Text", &d), 1);
     EXPECT_EQ(d, 2.25);
@@ -93,7 +93,7 @@ TEST_F(GermanUserLocale, ConcurrentConversionsKeepTheCForm)
         th.join();
     for (int t = 0; t < 4; ++t) {
         EXPECT_EQ(failures[size_t(t)], 0);
-        EXPECT_EQ(pt::sz(HKEY_CURRENT_USER, kKey, L"T" + std::to_wstring(t)).find(L','), std::wstring::npos);
+        EXPECT_EQ(pt::sz(HKEY_CURRENT_USER, kLocaleKey, L"T" + std::to_wstring(t)).find(L','), std::wstring::npos);
     }
     EXPECT_STREQ(localeconv()->decimal_point, ",");
 }
@@ -103,7 +103,7 @@ TEST(UserLocale, UnknownUserLocaleLeavesC)
     setenv("LC_ALL", "xx_NOWHERE.UTF-8", 1);
     CFRegKey key(HKEY_CURRENT_USER, L"Global", 1, 0);
     ASSERT_EQ(key.WriteDouble(L"D", -0.125), 1);
-    EXPECT_EQ(pt::sz(HKEY_CURRENT_USER, kKey, L"D"), L"-0.125");
+    EXPECT_EQ(pt::sz(HKEY_CURRENT_USER, kLocaleKey, L"D"), L"-0.125");
     EXPECT_STREQ(setlocale(LC_ALL, nullptr), "C");
     unsetenv("LC_ALL");
 }

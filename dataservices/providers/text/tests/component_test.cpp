@@ -16,8 +16,6 @@ using namespace textprov;
 
 namespace {
 
-const std::string kSample = KS_TEXT_SAMPLES_DIR "/text_dataset.txt";
-
 std::wstring Text(HRESULT (IKSProviderDescription::*get)(BSTR*), IKSProviderDescription* d)
 {
     ks::Bstr text;

@@ -20,6 +20,7 @@
 #include "textfixtures.h"
 
 using kstext::fixture;
+using kstext::sumOf;
 
 namespace {
 
@@ -32,14 +33,6 @@ std::string garbage(size_t n, uint32_t seed)
         c = static_cast<char>(x >> 24);
     }
     return bytes;
-}
-
-double sumOf(const CMassSpectrum& s)
-{
-    double total = 0;
-    for (LONG i = 0; i < s.GetCount(); ++i)
-        total += s.Intensities()[i];
-    return total;
 }
 
 // Reads a file both ways and checks that the dataset answers agree.

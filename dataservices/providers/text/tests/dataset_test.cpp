@@ -10,6 +10,7 @@
 #include "textfixtures.h"
 
 using kstext::fixture;
+using kstext::sumOf;
 using kstext::wide;
 
 namespace {
@@ -28,14 +29,6 @@ const char kThree[] =
     "202 22\r\n"
     "RETENTION TIME = 2e0\r\n"
     "300 30\r\n";
-
-double sumOf(const CMassSpectrum& s)
-{
-    double total = 0;
-    for (LONG i = 0; i < s.GetCount(); ++i)
-        total += s.Intensities()[i];
-    return total;
-}
 
 TEST(TextDataset, CountsAndReadsEachSpectrum)
 {

@@ -21,8 +21,6 @@ using namespace ks::dialogs;
 
 namespace {
 
-const std::string kSample = KS_TEXT_SAMPLES_DIR "/text_dataset.txt";
-
 class TextProvider : public testing::Test {
 protected:
     void SetUp() override

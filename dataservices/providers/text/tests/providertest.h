@@ -23,6 +23,9 @@ using ks::test::Query;
 
 inline const wchar_t kClassID[] = L"{127AC576-D36A-11D3-91D9-00400536072C}";
 
+// The bundled sample dataset.
+inline const std::string kSample = KS_TEXT_SAMPLES_DIR "/text_dataset.txt";
+
 // ksregsvr on each module of the build's library folder, in order.
 inline void Register(std::initializer_list<std::string> modules)
 {

@@ -15,7 +15,7 @@ using kstext::wide;
 
 namespace {
 
-const char kThree[] =
+const char kThreeRuns[] =
     "Run header\r\n"
     "retention time = 0.5\r\n100 10\r\n101 11\r\n"
     "retention time = 1.0\r\n200 20\r\n201 21\r\n202 22\r\n"
@@ -45,7 +45,7 @@ TEST(TextReader, DatasetTypeAndDefaults)
 {
     CTextDataServerImpl reader;
     EXPECT_EQ(reader.DatasetType(), L"KSTextProvider");
-    ASSERT_EQ(reader.Open(CString(fixture("three.txt", kThree))), S_OK);
+    ASSERT_EQ(reader.Open(CString(fixture("three.txt", kThreeRuns))), S_OK);
     EXPECT_EQ(reader.InjectionCount(), 1);
     EXPECT_EQ(reader.FunctionCount(0), 1);
     EXPECT_EQ(reader.FunctionName(0, 0), L"Function 1");
@@ -59,7 +59,7 @@ TEST(TextReader, OpenAndCloseCodes)
     CTextDataServerImpl reader;
     EXPECT_EQ(reader.Open(CString(wide(kstext::tempPath("missing.txt")))), E_FAIL);
     EXPECT_EQ(reader.Open(CString(wide(ks::test::tempDir()))), E_FAIL);
-    ASSERT_EQ(reader.Open(CString(fixture("three.txt", kThree))), S_OK);
+    ASSERT_EQ(reader.Open(CString(fixture("three.txt", kThreeRuns))), S_OK);
     EXPECT_EQ(reader.SpectrumCount(0, 0), 3);
     EXPECT_EQ(reader.Close(), S_OK);
     EXPECT_EQ(reader.SpectrumCount(0, 0), 0);
@@ -73,7 +73,7 @@ TEST(TextReader, OpenAndCloseCodes)
 TEST(TextReader, SpectraByZeroBasedIndex)
 {
     CTextDataServerImpl reader;
-    ASSERT_EQ(reader.Open(CString(fixture("three.txt", kThree))), S_OK);
+    ASSERT_EQ(reader.Open(CString(fixture("three.txt", kThreeRuns))), S_OK);
     CMassSpectrum s;
     s.SetFunctionType(FunctionTypeSIM);
     ASSERT_EQ(reader.Spectrum(0, 0, 1, s), S_OK);
@@ -93,7 +93,7 @@ TEST(TextReader, SpectraByZeroBasedIndex)
 TEST(TextReader, TicInOnePassEqualsTheSpectraSums)
 {
     CTextDataServerImpl reader;
-    ASSERT_EQ(reader.Open(CString(fixture("three.txt", kThree))), S_OK);
+    ASSERT_EQ(reader.Open(CString(fixture("three.txt", kThreeRuns))), S_OK);
     CChromatogram c;
     EXPECT_EQ(reader.TIC(false, 0, 0, c), CO_E_NOT_SUPPORTED);
     EXPECT_EQ(c.GetCount(), 1);  // untouched
@@ -117,7 +117,7 @@ TEST(TextReader, TicInOnePassEqualsTheSpectraSums)
 TEST(TextReader, SpectrumIndexByRTComputesTheTicFirst)
 {
     CTextDataServerImpl reader;
-    ASSERT_EQ(reader.Open(CString(fixture("three.txt", kThree))), S_OK);
+    ASSERT_EQ(reader.Open(CString(fixture("three.txt", kThreeRuns))), S_OK);
     EXPECT_EQ(reader.SpectrumIndexByRT(0, 0, 1.1, FunctionRTProximityClosest), 1);
     EXPECT_EQ(reader.SpectrumIndexByRT(0, 0, 1.1, FunctionRTProximityLess), 1);
     EXPECT_EQ(reader.SpectrumIndexByRT(0, 0, 1.1, FunctionRTProximityGreater), 2);

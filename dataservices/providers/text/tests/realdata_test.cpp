@@ -9,16 +9,9 @@
 #include "textfixtures.h"
 
 using kstext::wide;
+using kstext::sumOf;
 
 namespace {
-
-double sumOf(const CMassSpectrum& s)
-{
-    double total = 0;
-    for (LONG i = 0; i < s.GetCount(); ++i)
-        total += s.Intensities()[i];
-    return total;
-}
 
 bool ascending(const CMassSpectrum& s)
 {

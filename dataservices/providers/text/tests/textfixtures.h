@@ -4,6 +4,7 @@
 #include <string>
 
 #include "kstest.h"
+#include "massspectrum.h"
 
 namespace kstext {
 
@@ -18,6 +19,15 @@ inline std::wstring fixture(const std::string& name, const std::string& bytes)
     const std::string path = ks::test::tempDir() + "/" + name;
     ks::test::writeFile(path, bytes);
     return wide(path);
+}
+
+// Sum of a spectrum's intensities.
+inline double sumOf(const CMassSpectrum& s)
+{
+    double total = 0;
+    for (LONG i = 0; i < s.GetCount(); ++i)
+        total += s.Intensities()[i];
+    return total;
 }
 
 inline std::string tempPath(const std::string& name)
