@@ -1,5 +1,5 @@
-// The exported entry points of the library.
-#define YARBEX_BUILDING 1
+// The exported entry points of the library (YARBEX_BUILDING comes from
+// the target: a batch of sources sees the headers once).
 #include "dataproclib.h"
 #include "frame.h"
 #include "yarbex.h"
