@@ -30,9 +30,10 @@ const std::string& recordFile()
         DBHANDLE h = nullptr;
         check(dBopen(p.c_str(), &h) == 0);
         for (int i = 1; i <= 5; ++i) {
-            char rec[11];
-            std::snprintf(rec, sizeof rec, "RECORD%-4d", i);
-            check(dBputr(h, i, rec) == 0);
+            // "RECORD" and the number, blank-padded to the field's 10 bytes.
+            std::string rec = "RECORD" + std::to_string(i);
+            rec.resize(10, ' ');
+            check(dBputr(h, i, rec.data()) == 0);
         }
         check(dBclose(h) == 0);
         return p;

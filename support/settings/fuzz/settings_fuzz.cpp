@@ -9,6 +9,7 @@
 #include "kshive.h"
 #include "pellumor.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -39,7 +40,12 @@ std::vector<Stored> decode(const uint8_t* data, size_t size)
     size_t at = 0;
     while (at < size && out.size() < 64) {
         const uint8_t t = data[at++];
-        const size_t len = at < size ? std::min<size_t>(data[at++], size - at) : 0;
+        // The length byte is taken first; the bytes after it bound the length.
+        size_t len = 0;
+        if (at < size) {
+            const size_t asked = data[at++];
+            len = std::min(asked, size - at);
+        }
         Stored s{kTypes[(t & 0x7F) % (sizeof kTypes / sizeof kTypes[0])], {}};
         if (t & 0x80) {
             std::wstring text(data + at, data + at + len);
