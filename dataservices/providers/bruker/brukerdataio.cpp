@@ -53,13 +53,12 @@ std::wstring textOf(const CBruker& parameters, const wchar_t* name)
     return value;
 }
 
-// The loader's answer for the data reader: a pair of which only the first
-// file exists (older acquisitions hold "acqu" alone) is enough.
-bool loadForReading(const std::wstring& dataset, const std::wstring& expno, const std::wstring& procno,
-                    bool secondDimension, CBruker& parameters)
+// The acquisition parameters for the data reader: older acquisitions hold
+// "acqu" alone, so the first file of the pair is enough.
+bool loadAcquisition(const std::wstring& dataset, const std::wstring& expno, CBruker& parameters)
 {
     bool firstRead = false;
-    return LoadDatasetParameters(dataset, expno, procno, secondDimension, parameters, &firstRead) || firstRead;
+    return LoadDatasetParameters(dataset, expno, std::wstring(), false, parameters, &firstRead) || firstRead;
 }
 
 }  // namespace
@@ -201,7 +200,7 @@ bool CBrukerDataIO::Open(const std::wstring& dataset, const std::wstring& expno,
 bool CBrukerDataIO::LoadParameters(const std::wstring& dataset, const std::wstring& expno,
                                    const std::wstring& procno)
 {
-    if (!loadForReading(dataset, expno, std::wstring(), false, m_Acquisition))
+    if (!loadAcquisition(dataset, expno, m_Acquisition))
         return false;
     m_Expno = expno;
     m_bSeries = textOf(m_Acquisition, L"KSDataForm") == L"2D";
@@ -213,12 +212,14 @@ bool CBrukerDataIO::LoadParameters(const std::wstring& dataset, const std::wstri
         m_Kind = RawData;
         m_Title = textOf(m_Acquisition, L"KSDataType") + L" acquired data";
     } else {
+        // A processing wants both of its files; only acquisitions come
+        // without their "s" file.
         m_Processing.Clear();
-        if (!loadForReading(dataset, expno, procno, false, m_Processing))
+        if (!LoadDatasetParameters(dataset, expno, procno, false, m_Processing))
             return false;
         if (m_bSeries) {
             m_Processing2.Clear();
-            if (!loadForReading(dataset, expno, procno, true, m_Processing2))
+            if (!LoadDatasetParameters(dataset, expno, procno, true, m_Processing2))
                 return false;
         }
         m_Kind = ProcessedData;

@@ -71,6 +71,12 @@ TEST(XmassDamaged, MissingOrForeignFiles)
     t.Experiment("5", {{"$TD", "2"}, {"$BYTORDA", "0"}}, "icr", Int32s({1, 2}));  // no processing
     t.Experiment("6", {{"$TD", "2"}, {"$BYTORDA", "0"}}, "icr", Int32s({1, 2}));
     t.Processing("6", "1", {{"$SI", "2"}}, "", Int32s({1, 2}));  // processing without byte order
+    t.Experiment("8", {{"$TD", "2"}, {"$BYTORDA", "0"}}, "icr", Int32s({1, 2}));
+    t.Params("8/pdata/1/proc", {{"$SI", "2"}, {"$BYTORDP", "0"}});  // no procs: only acquisitions go without
+    t.File("8/pdata/1/1r", Int32s({1, 2}));
+    t.Experiment("9.ser", {{"$TD", "2"}, {"$NF", "1"}, {"$BYTORDA", "0"}}, "icr", Int32s({1, 2}));
+    t.Processing("9.ser", "1", {{"$SI", "2"}, {"$XDIM", "2"}, {"$BYTORDP", "0"}}, "", Int32s({1, 2}));
+    t.Params("9.ser/pdata/1/proc2", {{"$XDIM", "1"}});  // no proc2s
     t.File("7/acqu", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));  // a foreign file
     t.File("7/acqus", std::string(3000, '\xff'));
     t.File("7/fid", Int32s({1, 2}));
@@ -82,6 +88,11 @@ TEST(XmassDamaged, MissingOrForeignFiles)
     EXPECT_FALSE(io.Open(t.WRoot(), L"5", L"1"));
     EXPECT_FALSE(io.Open(t.WRoot(), L"6", L"1"));
     EXPECT_TRUE(io.Open(t.WRoot(), L"6", L""));
+    EXPECT_FALSE(io.Open(t.WRoot(), L"8", L"1"));
+    EXPECT_TRUE(io.Open(t.WRoot(), L"8", L""));
+    EXPECT_FALSE(io.Open(t.WRoot(), L"9", L"1"));
+    t.Params("9.ser/pdata/1/proc2s", {{"$XDIM", "1"}});
+    EXPECT_TRUE(io.Open(t.WRoot(), L"9", L"1"));
 }
 
 TEST(XmassDamaged, AFileCutAfterOpeningFailsTheScan)

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "brukerdataio.h"
@@ -127,6 +128,80 @@ TEST(XmassRealData, OlderAcquisitionReadFromAcqu)
     ASSERT_EQ(s.GetCount(), 22431);
     for (LONG i = 0; i < s.GetCount(); ++i)
         ASSERT_EQ(s.Intensities()[i], fid[static_cast<size_t>(i)]) << i;
+}
+
+// Figures numpy computes from the raw bytes and the parameter values, as
+// an independent reference (python3, numpy 1.24):
+//   v = numpy.fromfile(fid, "<i4"); len(v), v.sum(), v.max(), v.argmax(), v[0], v[-1]
+//   t = numpy.arange(80478) * DW + DELAY; A = 1e12 / ML1
+//   mz = ((numpy.sqrt(A - (ML2 - t) * 4 * ML3) - numpy.sqrt(A)) / (2 * ML3)) ** 2
+struct Decoded {
+    LONG points;
+    double sum;
+    double largest;
+    LONG largestAt;
+    double first;
+    double last;
+};
+
+Decoded decode(const CMassSpectrum& s)
+{
+    Decoded d{s.GetCount(), 0, -1, -1, 0, 0};
+    for (LONG i = 0; i < s.GetCount(); ++i) {
+        const double v = s.Intensities()[i];
+        d.sum += v;
+        if (v > d.largest) {
+            d.largest = v;
+            d.largestAt = i;
+        }
+    }
+    if (s.GetCount() > 0) {
+        d.first = s.Intensities()[0];
+        d.last = s.Intensities()[s.GetCount() - 1];
+    }
+    return d;
+}
+
+TEST(XmassRealData, FiguresOfAnIndependentDecoding)
+{
+    struct Case {
+        const char* label;
+        std::wstring dataset;
+        std::wstring expno;
+        std::wstring procno;
+        Decoded numpy;
+    } cases[] = {
+        {"flex fid", W(ks::test::realData(kFlex)), L"1SLin", L"", {22431, 63718223, 32594, 10911, 11278, 37}},
+        {"OpenMS fid", folderOf(kOpenMS), L"openms-XMassFile_test", L"", {80478, 11446435, 1610, 16886, 317, 120}},
+        // 1r holds the fid x 2^19; numpy: (numpy.fromfile(1r, "<i4") / 2**19 == fid).all()
+        {"OpenMS 1r", folderOf(kOpenMS), L"openms-XMassFile_test", L"1", {80478, 11446435, 1610, 16886, 317, 120}},
+    };
+    for (const Case& c : cases) {
+        CBrukerDataIO io;
+        ASSERT_TRUE(io.Open(c.dataset, c.expno, c.procno)) << c.label;
+        CMassSpectrum s;
+        ASSERT_TRUE(io.GetCalibratedSpectrum(1, s)) << c.label;
+        const Decoded d = decode(s);
+        EXPECT_EQ(d.points, c.numpy.points) << c.label;
+        EXPECT_EQ(d.sum, c.numpy.sum) << c.label;
+        EXPECT_EQ(d.largest, c.numpy.largest) << c.label;
+        EXPECT_EQ(d.largestAt, c.numpy.largestAt) << c.label;
+        EXPECT_EQ(d.first, c.numpy.first) << c.label;
+        EXPECT_EQ(d.last, c.numpy.last) << c.label;
+    }
+
+    CBrukerDataIO io;
+    ASSERT_TRUE(io.Open(folderOf(kOpenMS), L"openms-XMassFile_test", L"1"));
+    CMassSpectrum s;
+    ASSERT_TRUE(io.GetCalibratedSpectrum(1, s));
+    ASSERT_EQ(s.GetCount(), 80478);
+    const std::pair<LONG, double> mz[] = {{0, 500.2273360338592}, {40000, 2992.3859507591933}, {80477, 7653.595807055913}};
+    for (const auto& [i, expected] : mz)
+        EXPECT_NEAR(s.Masses()[i], expected, expected * 1e-12) << i;
+    double sum = 0;
+    for (LONG i = 0; i < s.GetCount(); ++i)
+        sum += s.Masses()[i];
+    EXPECT_NEAR(sum, 271050163.0305162, 271050163.0 * 1e-12);
 }
 
 TEST(XmassRealData, ParameterFilesWithCarriageReturnsAndArrays)
