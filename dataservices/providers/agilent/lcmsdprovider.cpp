@@ -1,4 +1,3 @@
-#include <new>
 #include <vector>
 
 #include "coadd.h"
@@ -7,6 +6,7 @@
 #include "ksconvert.h"
 #include "ksdialogs.h"
 #include "kshandles.h"
+#include "ksnothrow.h"
 #include "kstextutil.h"
 #include "massspectrum.h"
 #include "readersettings.h"
@@ -107,42 +107,46 @@ HRESULT CKSLCMSDProvider::Read(const std::wstring& dataSource, IKSMSDataset** pp
 
 HRESULT CKSLCMSDProvider::ReadDataset(BSTR dataSource, IKSMSDataset** ppiDS)
 {
-    if (!ppiDS)
-        return E_POINTER;
-    *ppiDS = nullptr;
-    try {
-        return Read(TextOf(dataSource), ppiDS);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    return ks::noThrow(
+        [&] {
+            if (!ppiDS)
+                return E_POINTER;
+            *ppiDS = nullptr;
+            return Read(TextOf(dataSource), ppiDS);
+        },
+        ppiDS);
 }
 
 HRESULT CKSLCMSDProvider::ReadDatasetInteractive(IKSMSDataset** ppiDS)
 {
-    if (!ppiDS)
-        return E_POINTER;
-    *ppiDS = nullptr;
-    try {
-        ks::dialogs::FileDialogRequest request;
-        request.flags = OFN_HIDEREADONLY;
-        ReadSourcePath(m_strClassID, request.initialFolder);
-        const ks::dialogs::FileDialogResult result = ks::dialogs::fileDialog(request);
-        if (!result.accepted || result.path().empty())
-            return E_INVALIDARG;
-        return Read(MakeLCMSDDataSource(result.path()), ppiDS);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    return ks::noThrow(
+        [&] {
+            if (!ppiDS)
+                return E_POINTER;
+            *ppiDS = nullptr;
+            ks::dialogs::FileDialogRequest request;
+            request.flags = OFN_HIDEREADONLY;
+            ReadSourcePath(m_strClassID, request.initialFolder);
+            const ks::dialogs::FileDialogResult result = ks::dialogs::fileDialog(request);
+            if (!result.accepted || result.path().empty())
+                return E_INVALIDARG;
+            return Read(MakeLCMSDDataSource(result.path()), ppiDS);
+        },
+        ppiDS);
 }
 
 HRESULT CKSLCMSDProvider::get_DataSourceDescription(BSTR* pDescription)
 {
-    if (!pDescription)
-        return E_POINTER;
-    *pDescription = nullptr;
-    if (!m_File.IsOpen())
-        return E_ACCESSDENIED;
-    return ks::copyTextOut(m_strDescription, pDescription);
+    return ks::noThrow(
+        [&] {
+            if (!pDescription)
+                return E_POINTER;
+            *pDescription = nullptr;
+            if (!m_File.IsOpen())
+                return E_ACCESSDENIED;
+            return ks::copyTextOut(m_strDescription, pDescription);
+        },
+        pDescription);
 }
 
 // ---------------------------------------------------------------------------
@@ -250,7 +254,7 @@ HRESULT CKSLCMSDProvider::ToObject(IDispatch* object, Fill fill)
         return E_POINTER;
     if (!m_File.IsOpen())
         return E_ACCESSDENIED;
-    try {
+    return ks::noThrow([&] {
         CMassSpectrum spectrum;
         HRESULT hr = fill(spectrum);
         if (FAILED(hr))
@@ -260,9 +264,7 @@ HRESULT CKSLCMSDProvider::ToObject(IDispatch* object, Fill fill)
         if (FAILED(hr))
             return hr;
         return SpectrumToObject(spectrum, target.get());
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 template <class Fill>
@@ -273,15 +275,13 @@ HRESULT CKSLCMSDProvider::ToDirect(ULONG_PTR address, Fill fill)
         return E_POINTER;
     if (!m_File.IsOpen())
         return E_ACCESSDENIED;
-    try {
+    return ks::noThrow([&] {
         CMassSpectrum spectrum;
         const HRESULT hr = fill(spectrum);
         if (FAILED(hr))
             return hr;
         return CopySpectrumToDirect(spectrum, *handle);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CKSLCMSDProvider::GetBaseSpectrum(LONG Index, IDispatch* pidMS)
@@ -327,14 +327,12 @@ HRESULT CKSLCMSDProvider::ChromatogramToObject(Measure measure, IDispatch* objec
     HRESULT hr = object->QueryInterface(IID_IKSMassSpectrum, reinterpret_cast<void**>(&target));
     if (FAILED(hr))
         return hr;
-    try {
+    return ks::noThrow([&] {
         std::vector<double> times;
         std::vector<double> values;
         ChromatogramPoints(measure, times, values);
         return PointsToSpectrumObject(target.get(), static_cast<LONG>(times.size()), times.data(), values.data());
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CKSLCMSDProvider::ChromatogramToDirect(Measure measure, ULONG_PTR address)
@@ -344,7 +342,7 @@ HRESULT CKSLCMSDProvider::ChromatogramToDirect(Measure measure, ULONG_PTR addres
         return E_POINTER;
     if (!m_File.IsOpen())
         return E_ACCESSDENIED;
-    try {
+    return ks::noThrow([&] {
         std::vector<double> times;
         std::vector<double> values;
         ChromatogramPoints(measure, times, values);
@@ -358,9 +356,7 @@ HRESULT CKSLCMSDProvider::ChromatogramToDirect(Measure measure, ULONG_PTR addres
         }
         handle->SetCentroid(false);
         return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CKSLCMSDProvider::GetTIC(IDispatch* pidCM)
