@@ -78,6 +78,14 @@ struct Trace {
     HRESULT hr = E_UNEXPECTED;
     std::vector<double> times;
     std::vector<double> values;
+
+    double Sum() const
+    {
+        double sum = 0;
+        for (double v : values)
+            sum += v;
+        return sum;
+    }
 };
 
 // The trace `name` of the folder, loaded through the trace list.
@@ -212,6 +220,8 @@ TEST(ChemStationRealData, GCSimFile)
     EXPECT_EQ(ReadAll(msd).abundance, 8924134);
 }
 
+// Counts, first values and the sum of every value (in file order) as an
+// independent decoding of the same files with numpy gives them.
 TEST(ChemStationRealData, SignalFiles)
 {
     // Type 81: second differences, float times.
@@ -219,6 +229,9 @@ TEST(ChemStationRealData, SignalFiles)
     ASSERT_EQ(fid.hr, S_OK);
     ASSERT_EQ(fid.values.size(), 2699u);
     EXPECT_EQ(fid.values[0], 134406);
+    EXPECT_EQ(fid.values[1], 134404);
+    EXPECT_EQ(fid.values.back(), 137364);
+    EXPECT_EQ(fid.Sum(), 367205926);
     EXPECT_DOUBLE_EQ(fid.times.front(), 180026.6875 / 60000);
     EXPECT_DOUBLE_EQ(fid.times.back(), 719826.6875 / 60000);
 
@@ -227,6 +240,8 @@ TEST(ChemStationRealData, SignalFiles)
     ASSERT_EQ(d179.hr, S_OK);
     ASSERT_EQ(d179.values.size(), 12000u);
     EXPECT_EQ(d179.values[0], 59487.0);
+    EXPECT_EQ(d179.values.back(), 63382.0);
+    EXPECT_EQ(d179.Sum(), 724219928.0);
     EXPECT_DOUBLE_EQ(d179.times.front(), static_cast<double>(49.657f) / 60000);
     EXPECT_DOUBLE_EQ(d179.times.back(), 599999.6875 / 60000);
 
@@ -236,6 +251,8 @@ TEST(ChemStationRealData, SignalFiles)
     ASSERT_EQ(mwd.values.size(), 1801u);
     EXPECT_EQ(mwd.values[0], -76231);
     EXPECT_EQ(mwd.values[1], -76490);
+    EXPECT_EQ(mwd.values.back(), 687315);
+    EXPECT_EQ(mwd.Sum(), 444209262);
     EXPECT_DOUBLE_EQ(mwd.times.front(), -2380 / 60000.0);
     EXPECT_DOUBLE_EQ(mwd.times.back(), 717620 / 60000.0);
 
@@ -244,7 +261,9 @@ TEST(ChemStationRealData, SignalFiles)
     ASSERT_EQ(f181.hr, S_OK);
     ASSERT_EQ(f181.values.size(), 5913u);
     EXPECT_EQ(f181.values[0], 16460);
+    EXPECT_EQ(f181.values[1], 16467);
     EXPECT_EQ(f181.values.back(), 154589);
+    EXPECT_EQ(f181.Sum(), 712422353);
     EXPECT_DOUBLE_EQ(f181.times.front(), -109.125 / 60000);
     EXPECT_DOUBLE_EQ(f181.times.back(), 1182290.875 / 60000);
 }
