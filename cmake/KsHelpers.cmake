@@ -100,10 +100,13 @@ function(ks_add_test name)
     "    ENVIRONMENT [==[${env}]==]\n"
     "    TIMEOUT ${ARG_TIMEOUT})\n"
     "endif()\n")
+  # ctest reads these files under CMake's oldest policies, where IN_LIST
+  # is no operator: list(FIND) works under every policy.
   foreach(slow IN LISTS ARG_SLOW)
     file(APPEND ${props_file}
       "if(DEFINED ${name}_TESTS)\n"
-      "  if([==[${slow}]==] IN_LIST ${name}_TESTS)\n"
+      "  list(FIND ${name}_TESTS [==[${slow}]==] ks_slow_at)\n"
+      "  if(NOT ks_slow_at EQUAL -1)\n"
       "    set_tests_properties([==[${slow}]==] PROPERTIES LABELS [==[${ARG_LABELS};slow]==])\n"
       "  else()\n"
       "    message(WARNING [==[${name}: no test case ${slow} to label slow]==])\n"
