@@ -18,6 +18,7 @@
 
 #include <climits>
 #include <memory>
+#include <optional>
 
 class COmbrel : public ks::Object<ks::Dual<IOmbrel3>> {
 public:
@@ -197,9 +198,11 @@ private:
     HRESULT tuneAtSegment(LONG segment, VARIANT* labels, VARIANT* values, LONG* count);
 
     // Chromatograms (ombrelchros.cpp): the rules a request must meet for
-    // the current controller's kind, and its parsed filter.
+    // the current controller's kind, and its parsed filter. A channel
+    // controller's trace index is tested against its channel count when
+    // `channelIndex` is given.
     HRESULT chroRules(int32_t t1, LONG op, int32_t t2, BSTR filter, BSTR ranges1, BSTR ranges2, double delay,
-                      LONG channelIndex, std::unique_ptr<rawengine::CFilter>& parsed);
+                      std::optional<LONG> channelIndex, std::unique_ptr<rawengine::CFilter>& parsed);
 
     // Mass lists (ombrelmasslists.cpp): one request of any of the
     // single-scan methods, the scan it chooses (kNoKind when the current
