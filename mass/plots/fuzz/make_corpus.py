@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes the seeds of mass_plot_fuzz: the committed golden hex files of
 the plot-model tests as bytes.
 
