@@ -4,8 +4,26 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <sstream>
+
+namespace {
+
+// True when the line names a member of an array class: "CArray<...>::"
+// with no parenthesis between (an array in a signature has one). A plain
+// search: std::regex draws a false maybe-uninitialized warning from g++ 12
+// in the test build.
+bool namesArrayMember(const std::string& line)
+{
+    for (size_t at = line.find("CArray<"); at != std::string::npos; at = line.find("CArray<", at + 1)) {
+        const size_t paren = line.find_first_of("()", at);
+        const size_t member = line.find(">::", at);
+        if (member != std::string::npos && (paren == std::string::npos || member < paren))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 TEST(Exports, OnlyThePublicInterfaceIsVisible)
 {
@@ -21,6 +39,6 @@ TEST(Exports, OnlyThePublicInterfaceIsVisible)
         EXPECT_EQ(line.find("pellumor::"), std::string::npos) << line;
         EXPECT_EQ(line.find("anonymous namespace"), std::string::npos) << line;
         // Array members stay inside (the arrays may appear in signatures).
-        EXPECT_FALSE(std::regex_search(line, std::regex("CArray<[^()]*>::"))) << line;
+        EXPECT_FALSE(namesArrayMember(line)) << line;
     }
 }

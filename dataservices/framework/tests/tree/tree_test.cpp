@@ -421,8 +421,9 @@ TEST_F(TreeTest, SpectrumEqualsSpectrumDirect)
             const ObjectSpectrum o = ReadObject(object.get());
             ExpectSame(o, *handle.get());
             EXPECT_EQ(o.firstScan, 40000 + k - 1);  // 32-bit scans
-            if (i == 1 && f == 1 && k == 6)  // nothing left over from the spectrum before
+            if (i == 1 && f == 1 && k == 6) {  // nothing left over from the spectrum before
                 EXPECT_EQ(handle.GetTitle(), L"");
+            }
             EXPECT_EQ(o.functionType, handle.get()->GetFunctionType());
             if (i == 1 && f == 2) {
                 // Levels L of the record are L + 1 in the object, L in the handle.
