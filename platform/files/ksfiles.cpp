@@ -51,6 +51,25 @@ std::u32string decodeUtf8(const std::string& s)
     return out;
 }
 
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
 template <class S>
 int compareFolded(const S& a, const S& b)
 {
@@ -210,22 +229,31 @@ std::string foldCaseUtf8(const std::string& text)
             out.push_back(static_cast<char>(c - 0xDC00));
             continue;
         }
-        c = foldCase(c);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
+        appendUtf8(out, foldCase(c));
+    }
+    return out;
+}
+
+std::string printableText(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    auto escape = [&out](unsigned char b) {
+        static const char digits[] = "0123456789ABCDEF";
+        out += "\\x";
+        out.push_back(digits[b >> 4]);
+        out.push_back(digits[b & 0xF]);
+    };
+    for (char32_t c : decodeUtf8(text)) {
+        if (c >= 0xDC80 && c <= 0xDCFF)
+            escape(static_cast<unsigned char>(c - 0xDC00));
+        else if (c < 0x20 || c == 0x7F)
+            escape(static_cast<unsigned char>(c));
+        else if (c >= 0x80 && c < 0xA0) {  // C1 controls: both bytes of their UTF-8
+            escape(0xC2);
+            escape(static_cast<unsigned char>(c));
+        } else
+            appendUtf8(out, c);
     }
     return out;
 }

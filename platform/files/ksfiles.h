@@ -43,6 +43,11 @@ int compareNoCaseUtf8(const std::string& a, const std::string& b);
 bool equalNoCase(const std::wstring& a, const std::wstring& b);
 bool equalNoCaseUtf8(const std::string& a, const std::string& b);
 
+// Text (UTF-8) as it may stand in a one-line message: control characters
+// and bytes outside valid UTF-8 are written as \xNN (each byte), the rest
+// as it stands. For names and arguments that come from the user or a file.
+std::string printableText(const std::string& text);
+
 // A file name (UTF-8) as wide text: each byte outside valid UTF-8 becomes
 // U+DC80..U+DCFF, so names that differ stay different.
 std::wstring wideFromFileName(const std::string& name);

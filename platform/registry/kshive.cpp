@@ -771,6 +771,27 @@ std::map<std::string, CachedHive>& cache()
     return c;
 }
 
+// Writes a warning about a hive file once for each version of the file: the
+// hive is loaded again before every write, and the same damage would
+// otherwise be told at each load. A version is the file's status, so a file
+// changed or replaced since is told about again.
+void warnOnce(const std::string& file, const FileStatus& status, const std::string& text)
+{
+    static std::unordered_map<std::string, std::pair<FileStatus, std::string>> lastTold;
+    auto told = lastTold.find(file);
+    if (told != lastTold.end() && told->second.first == status && told->second.second == text)
+        return;
+    lastTold[file] = {status, text};
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+// The status of the file a path names (following links), empty when none.
+FileStatus statusOfPath(const std::string& file)
+{
+    struct stat st;
+    return ::stat(file.c_str(), &st) == 0 ? statusOf(st) : FileStatus{};
+}
+
 // Reads an open file whole; false on a read error or when it holds more
 // than kMaxHiveBytes (a file that grew after its size was checked).
 bool readAll(int fd, std::string& out)
@@ -800,7 +821,7 @@ struct Loaded {
 };
 
 // Loads the hive file; a damaged file loads as far as it can be read and
-// is reported on standard error.
+// is reported on standard error (once per version of the file).
 LONG loadFile(const std::string& file, Loaded& out)
 {
     out.root = std::make_unique<Key>();
@@ -815,7 +836,7 @@ LONG loadFile(const std::string& file, Loaded& out)
             return ERROR_SUCCESS;
         }
         if (errno == EINVAL || errno == EISDIR)
-            std::fprintf(stderr, "ksplatform: the registry hive %s is not a regular file\n", file.c_str());
+            warnOnce(file, statusOfPath(file), "ksplatform: the registry hive " + file + " is not a regular file");
         return ERROR_CANTOPEN;
     }
     struct stat st;
@@ -825,8 +846,9 @@ LONG loadFile(const std::string& file, Loaded& out)
     }
     if (static_cast<unsigned long long>(st.st_size) > kMaxHiveBytes) {
         ::close(fd);
-        std::fprintf(stderr, "ksplatform: the registry hive %s is larger than %zu bytes; it is not read\n",
-                     file.c_str(), kMaxHiveBytes);
+        warnOnce(file, statusOf(st),
+                 "ksplatform: the registry hive " + file + " is larger than " + std::to_string(kMaxHiveBytes) +
+                     " bytes; it is not read");
         return ERROR_CANTREAD;
     }
     out.status = statusOf(st);
@@ -841,10 +863,10 @@ LONG loadFile(const std::string& file, Loaded& out)
     }
     if (!ps.complete) {
         out.damaged = true;
-        std::fprintf(stderr,
-                     "ksplatform: the registry hive %s is damaged at line %zu (%s); %zu damaged line(s) "
-                     "were skipped, the rest was loaded\n",
-                     file.c_str(), ps.line, ps.reason.c_str(), ps.damagedLines);
+        warnOnce(file, out.status,
+                 "ksplatform: the registry hive " + file + " is damaged at line " + std::to_string(ps.line) + " (" +
+                     ps.reason + "); " + std::to_string(ps.damagedLines) +
+                     " damaged line(s) were skipped, the rest was loaded");
     }
     return ERROR_SUCCESS;
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <strings.h>
 #include <string>
 #include <vector>
@@ -22,12 +23,16 @@ const char kUsage[] =
     "       ksreg query KEY [NAME]\n"
     "       ksreg set KEY NAME TYPE [DATA...]\n"
     "       ksreg delete KEY [NAME]\n"
+    "       ksreg folder\n"
     "KEY is HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or HKEY_CLASSES_ROOT (or HKCU,\n"
     "HKLM, HKCR), optionally followed by \\ and a key path. NAME \"\" is the\n"
     "default value. TYPE is sz, expand_sz, multi_sz (one DATA per string),\n"
     "dword, qword (decimal or 0x hex), binary or none (hex bytes, e.g. 01,ff).\n"
     "Strings are stored with their terminating zero. delete without NAME\n"
-    "deletes the key with everything below it.\n";
+    "deletes the key with everything below it. folder prints the registry\n"
+    "folder: KESTROM_REGISTRY, else $XDG_CONFIG_HOME/kestrom/registry, else\n"
+    "~/.config/kestrom/registry. Exit status 0 on success, 1 on a registry\n"
+    "error, 2 on bad arguments.\n";
 
 struct Root {
     const char* name;
@@ -45,6 +50,20 @@ struct KeyArg {
     std::wstring path;
 };
 
+// An argument as the user typed it, in quotes, on one line.
+std::string quoted(const std::string& arg)
+{
+    return "\"" + ks::printableText(arg) + "\"";
+}
+
+// A bad argument: one line naming it and what is allowed; the full usage
+// is for --help.
+int badArgument(const std::string& message)
+{
+    std::fprintf(stderr, "ksreg: %s\n", message.c_str());
+    return 2;
+}
+
 bool parseKeyArg(const std::string& s, KeyArg& out)
 {
     const size_t sep = s.find('\\');
@@ -52,8 +71,11 @@ bool parseKeyArg(const std::string& s, KeyArg& out)
     for (const auto& r : kRoots)
         if (ks::equalNoCaseUtf8(head, r.name) || ks::equalNoCaseUtf8(head, r.shortName))
             out.root = &r;
-    if (!out.root)
+    if (!out.root) {
+        badArgument("unknown root " + quoted(head) + " in KEY " + quoted(s) +
+                    "; allowed: HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT (or HKCU, HKLM, HKCR)");
         return false;
+    }
     out.path = sep == std::string::npos ? std::wstring() : wideFromUtf8(s.substr(sep + 1));
     while (!out.path.empty() && out.path.back() == L'\\')
         out.path.pop_back();
@@ -164,10 +186,10 @@ int cmdDump(const std::vector<std::string>& args)
         keys[1].root = &kRoots[1];
     } else {
         KeyArg k;
-        if (args.size() != 1 || !parseKeyArg(args[0], k)) {
-            std::fputs(kUsage, stderr);
+        if (args.size() != 1)
+            return badArgument("dump takes at most one KEY; got " + std::to_string(args.size()) + " arguments");
+        if (!parseKeyArg(args[0], k))
             return 2;
-        }
         keys.push_back(k);
     }
     for (const auto& k : keys) {
@@ -186,10 +208,10 @@ int cmdDump(const std::vector<std::string>& args)
 int cmdQuery(const std::vector<std::string>& args)
 {
     KeyArg k;
-    if (args.empty() || args.size() > 2 || !parseKeyArg(args[0], k)) {
-        std::fputs(kUsage, stderr);
+    if (args.empty() || args.size() > 2)
+        return badArgument("query takes KEY [NAME]; got " + std::to_string(args.size()) + " arguments");
+    if (!parseKeyArg(args[0], k))
         return 2;
-    }
     HKEY h;
     LONG r = RegOpenKeyExW(k.root->key, k.path.c_str(), 0, KEY_READ, &h);
     if (r != ERROR_SUCCESS)
@@ -227,9 +249,12 @@ bool parseNumber(const std::string& s, uint64_t max, uint64_t& v)
     return true;
 }
 
-bool parseHexBytes(const std::vector<std::string>& args, std::string& out)
+// Hex bytes of every argument into out; the first argument that is not
+// pairs of hex digits in *bad.
+bool parseHexBytes(const std::vector<std::string>& args, std::string& out, const std::string** bad)
 {
     for (const auto& a : args) {
+        *bad = &a;
         std::string digits;
         for (char c : a)
             if (c != ',' && c != ' ')
@@ -251,10 +276,10 @@ bool parseHexBytes(const std::vector<std::string>& args, std::string& out)
 int cmdSet(const std::vector<std::string>& args)
 {
     KeyArg k;
-    if (args.size() < 3 || !parseKeyArg(args[0], k)) {
-        std::fputs(kUsage, stderr);
+    if (args.size() < 3)
+        return badArgument("set takes KEY NAME TYPE [DATA...]; got " + std::to_string(args.size()) + " arguments");
+    if (!parseKeyArg(args[0], k))
         return 2;
-    }
     const std::wstring name = wideFromUtf8(args[1]);
     const std::string& type = args[2];
     const std::vector<std::string> data(args.begin() + 3, args.end());
@@ -265,12 +290,14 @@ int cmdSet(const std::vector<std::string>& args)
         w += L'\0';
         bytes.append(reinterpret_cast<const char*>(w.data()), w.size() * sizeof(wchar_t));
     };
-    bool ok = true;
+    auto oneData = [&](const char* what) {
+        return badArgument(type + " takes one DATA (" + what + "); got " + std::to_string(data.size()));
+    };
     if (type == "sz" || type == "expand_sz") {
         regType = type == "sz" ? REG_SZ : REG_EXPAND_SZ;
-        ok = data.size() == 1;
-        if (ok)
-            appendText(data[0]);
+        if (data.size() != 1)
+            return oneData("the text");
+        appendText(data[0]);
     } else if (type == "multi_sz") {
         regType = REG_MULTI_SZ;
         for (const auto& s : data)
@@ -278,8 +305,14 @@ int cmdSet(const std::vector<std::string>& args)
         appendText(std::string());
     } else if (type == "dword" || type == "qword") {
         regType = type == "dword" ? REG_DWORD : REG_QWORD;
+        if (data.size() != 1)
+            return oneData("a number");
         uint64_t v = 0;
-        ok = data.size() == 1 && parseNumber(data[0], regType == REG_DWORD ? 0xFFFFFFFFu : ~uint64_t(0), v);
+        if (!parseNumber(data[0], regType == REG_DWORD ? 0xFFFFFFFFu : ~uint64_t(0), v))
+            return badArgument("bad " + type + " DATA " + quoted(data[0]) + "; allowed: 0 to " +
+                               (regType == REG_DWORD ? "4294967295 (0xFFFFFFFF)"
+                                                     : "18446744073709551615 (0xFFFFFFFFFFFFFFFF)") +
+                               ", decimal or 0x hex");
         if (regType == REG_DWORD) {
             const uint32_t d = static_cast<uint32_t>(v);
             bytes.assign(reinterpret_cast<const char*>(&d), 4);
@@ -288,13 +321,13 @@ int cmdSet(const std::vector<std::string>& args)
         }
     } else if (type == "binary" || type == "none") {
         regType = type == "binary" ? REG_BINARY : REG_NONE;
-        ok = parseHexBytes(data, bytes);
+        const std::string* bad = nullptr;
+        if (!parseHexBytes(data, bytes, &bad))
+            return badArgument("bad " + type + " DATA " + quoted(*bad) +
+                               "; allowed: pairs of hex digits, bytes separated by commas or not (01,ff or 01ff)");
     } else {
-        ok = false;
-    }
-    if (!ok) {
-        std::fputs(kUsage, stderr);
-        return 2;
+        return badArgument("unknown TYPE " + quoted(type) +
+                           "; allowed: sz, expand_sz, multi_sz, dword, qword, binary, none");
     }
     HKEY h;
     LONG r = RegCreateKeyExW(k.root->key, k.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
@@ -312,10 +345,10 @@ int cmdSet(const std::vector<std::string>& args)
 int cmdDelete(const std::vector<std::string>& args)
 {
     KeyArg k;
-    if (args.empty() || args.size() > 2 || !parseKeyArg(args[0], k)) {
-        std::fputs(kUsage, stderr);
+    if (args.empty() || args.size() > 2)
+        return badArgument("delete takes KEY [NAME]; got " + std::to_string(args.size()) + " arguments");
+    if (!parseKeyArg(args[0], k))
         return 2;
-    }
     if (args.size() == 2) {
         HKEY h;
         LONG r = RegOpenKeyExW(k.root->key, k.path.c_str(), 0, KEY_SET_VALUE, &h);
@@ -331,6 +364,18 @@ int cmdDelete(const std::vector<std::string>& args)
     }
     const LONG r = RegDeleteTreeW(k.root->key, k.path.c_str());
     return r == ERROR_SUCCESS ? 0 : fail(displayPath(k), r);
+}
+
+// The registry folder of this environment, absolute (a relative
+// KESTROM_REGISTRY names a folder below the current one).
+int cmdFolder(const std::vector<std::string>& args)
+{
+    if (!args.empty())
+        return badArgument("folder takes no arguments; got " + std::to_string(args.size()));
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::absolute(ks::reg::registryFolder(), ec);
+    std::printf("%s\n", ec ? ks::reg::registryFolder().c_str() : folder.lexically_normal().c_str());
+    return 0;
 }
 
 }  // namespace
@@ -351,10 +396,11 @@ int main(int argc, char** argv)
         return cmdSet(args);
     if (cmd == "delete")
         return cmdDelete(args);
+    if (cmd == "folder")
+        return cmdFolder(args);
     if (cmd == "-h" || cmd == "--help" || cmd == "help") {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    std::fputs(kUsage, stderr);
-    return 2;
+    return badArgument("unknown command " + quoted(cmd) + "; allowed: dump, query, set, delete, folder, --help");
 }

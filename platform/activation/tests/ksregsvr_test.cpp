@@ -60,10 +60,13 @@ TEST(Ksregsvr, FailuresExitNonZeroWithAMessage)
     };
     const std::string missing = ks::test::tempDir() + "/missing.so";
     const Case cases[] = {
-        {"no module", {}, {}, 2, "usage: ksregsvr [-u] MODULE"},
-        {"only the option", {"-u"}, {}, 2, "usage:"},
-        {"unknown option", {"-x", componentPath()}, {}, 2, "unknown option -x"},
-        {"two modules", {componentPath(), componentPath()}, {}, 2, "usage:"},
+        {"no arguments", {}, {}, 2, "usage: ksregsvr [-u] MODULE\n"},
+        {"only the option", {"-u"}, {}, 2, "ksregsvr: MODULE missing; give the path of a component\n"},
+        {"unknown option", {"-x", componentPath()}, {}, 2,
+         "ksregsvr: unknown option \"-x\"; allowed: -u (unregister), --help\n"},
+        {"empty module", {""}, {}, 2, "ksregsvr: MODULE is empty; give the path of a component\n"},
+        {"two modules", {componentPath(), "b.so"}, {}, 2,
+         "ksregsvr: one MODULE at a time; got \"" + componentPath() + "\" and \"b.so\"\n"},
         {"missing module", {missing}, {}, 1, "ksregsvr: cannot load " + missing + ":"},
         {"no DllRegisterServer", {noEntryPath()}, {}, 1,
          "ksregsvr: " + noEntryPath() + " was loaded, but the entry point DllRegisterServer was not found"},
@@ -77,6 +80,67 @@ TEST(Ksregsvr, FailuresExitNonZeroWithAMessage)
         EXPECT_EQ(c.exitCode, r.exitCode);
         EXPECT_TRUE(contains(r.err, c.message)) << r.err;
         EXPECT_EQ("", r.out);
+        // A bad argument is one line; the full usage only without arguments.
+        if (c.exitCode == 2 && !c.args.empty()) {
+            EXPECT_EQ(c.message, r.err);
+        }
     }
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kInproc));
+}
+
+TEST(Ksregsvr, HelpPrintsTheUsageOnStandardOutput)
+{
+    for (const char* option : {"--help", "-h"}) {
+        auto r = tool("ksregsvr", {option});
+        EXPECT_EQ(0, r.exitCode) << option;
+        EXPECT_EQ(0u, r.out.find("usage: ksregsvr [-u] MODULE\n")) << r.out;
+        EXPECT_TRUE(contains(r.out, "before the data providers")) << r.out;
+        EXPECT_EQ("", r.err);
+    }
+}
+
+// A module that announces a data provider while no provider server can be
+// created succeeds as before (the provider ignores the answer), and
+// ksregsvr says on standard error that the provider is not listed.
+TEST(Ksregsvr, WarnsWhenADataProviderFindsNoProviderServer)
+{
+    const std::string announcer = std::string(KS_LIB_DIR) + "/ks_activation_test_announcer.so";
+    const std::wstring serverKey = L"CLSID\\{155AC305-D288-11D3-91D8-00400536072C}\\InprocServer32";
+    const std::string gone = ks::test::tempDir() + "/gone/KSProviderServer.so";
+    enum class Server { None, Existing, Missing };
+    struct Case {
+        const char* what;
+        Server server;
+        std::vector<std::string> args;
+        std::string warning;  // empty: no warning at all
+    };
+    const std::string notListed = ": the provider is not in the provider list. Register the provider server "
+                                  "(KSProviderServer.so) first, then " + announcer + " again.\n";
+    const Case cases[] = {
+        {"provider, no provider server", Server::None, {announcer},
+         "ksregsvr: warning: " + announcer + " holds a data provider, but no provider server is registered" +
+             notListed},
+        {"provider, provider server file gone", Server::Missing, {announcer},
+         "ksregsvr: warning: " + announcer + " holds a data provider, but the registered provider server " + gone +
+             " does not exist" + notListed},
+        {"provider, provider server registered", Server::Existing, {announcer}, ""},
+        {"unregistering a provider, no provider server", Server::None, {"-u", announcer},
+         "ksregsvr: warning: " + announcer + " holds a data provider, but no provider server is registered: its "
+         "entry in the provider list, if any, stays. Register the provider server (KSProviderServer.so), run "
+         "ksregsvr -u on " + announcer + " again, then unregister the provider server.\n"},
+        {"unregistering a provider, provider server registered", Server::Existing, {"-u", announcer}, ""},
+        {"other component, no provider server", Server::None, {componentPath()}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, L"CLSID\\{155AC305-D288-11D3-91D8-00400536072C}");
+        if (c.server == Server::Existing)
+            setText(HKEY_CLASSES_ROOT, serverKey, L"", wide(componentPath()));
+        if (c.server == Server::Missing)
+            setText(HKEY_CLASSES_ROOT, serverKey, L"", wide(gone));
+        auto r = tool("ksregsvr", c.args);
+        EXPECT_EQ(0, r.exitCode) << r.err;
+        EXPECT_TRUE(contains(r.out, " succeeded.\n")) << r.out;
+        EXPECT_EQ(c.warning, r.err);
+    }
 }

@@ -104,6 +104,22 @@ TEST(CaseFold, InvalidUtf8KeepsItsBytes)
     EXPECT_NE(ks::compareNoCaseUtf8("\xC9", "\xE9"), 0);
 }
 
+// What a message may show of a user's text: one line, valid UTF-8.
+TEST(CaseFold, PrintableText)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain/path.txt", "plain/path.txt"},
+        {"R\xC3\xA9sum\xC3\xA9 \xE2\x82\xAC", "R\xC3\xA9sum\xC3\xA9 \xE2\x82\xAC"},  // UTF-8 stays
+        {"a\nb\tc\r\x1B[31m\x7F", "a\\x0Ab\\x09c\\x0D\\x1B[31m\\x7F"},
+        {"Latin-1 \xE9 and \xFF", "Latin-1 \\xE9 and \\xFF"},
+        {"cut \xC3", "cut \\xC3"},
+        {"C1 \xC2\x85", "C1 \\xC2\\x85"},
+        {std::string("nul \0 inside", 12), "nul \\x00 inside"},
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(ks::printableText(text), shown) << text;
+}
+
 TEST(CaseFold, WideFileNames)
 {
     EXPECT_EQ(ks::wideFromFileName("ADC1A.CH"), L"ADC1A.CH");
