@@ -89,4 +89,8 @@ TEST(RawTool, ExitCodes)
         EXPECT_EQ(r.exitCode, 2) << args.size();
         EXPECT_NE(r.err.find("usage:"), std::string::npos);
     }
+    const auto help = ks::test::run({kTool, "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("usage: tavrion-rawfile make-sample FILE\n", 0), 0u) << help.out;
+    EXPECT_EQ(help.err, "");
 }

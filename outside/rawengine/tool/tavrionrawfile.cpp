@@ -157,16 +157,20 @@ int dump(const std::string& file)
     return 0;
 }
 
-int usage()
+// The usage: on standard error for bad arguments (2), on standard output
+// when asked for with --help (0).
+int usage(FILE* to = stderr)
 {
-    std::fprintf(stderr, "usage: tavrion-rawfile make-sample FILE\n       tavrion-rawfile dump FILE\n");
-    return 2;
+    std::fprintf(to, "usage: tavrion-rawfile make-sample FILE\n       tavrion-rawfile dump FILE\n");
+    return to == stdout ? 0 : 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
+        return usage(stdout);
     if (argc != 3 || argv[2][0] == '\0')
         return usage();
     const std::string command = argv[1];

@@ -49,6 +49,7 @@ TEST_F(TindrelTool, Commands)
         {{"chromatogram", text, "1", "1", "nan"}, 2, {}, "usage:"},
         {{"select", text, "1", "1", "x", "1"}, 2, {}, "usage:"},
         {{"frobnicate"}, 2, {}, "usage:"},
+        {{"--help"}, 0, {"usage: tindrel providers"}, ""},
     };
     for (const Case& c : cases) {
         std::vector<std::string> argv{kTool};
@@ -59,6 +60,9 @@ TEST_F(TindrelTool, Commands)
         for (const std::string& line : c.out)
             EXPECT_NE(r.out.find(line + "\n"), std::string::npos) << name << ": " << line << "\n" << r.out;
         EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << name << ": " << r.err;
+        if (c.exit == 0) {
+            EXPECT_EQ(r.err, "") << name;
+        }
     }
 }
 

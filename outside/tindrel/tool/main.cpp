@@ -284,15 +284,17 @@ int printSelection(const char* path, int injection, int function, double from, d
     return 0;
 }
 
-int usage()
+// The usage: on standard error for bad arguments (2), on standard output
+// when asked for with --help (0).
+int usage(FILE* to = stderr)
 {
     std::fputs("usage: tindrel providers\n"
                "       tindrel tree PATH\n"
                "       tindrel chromatogram PATH INJECTION FUNCTION [MZ | FROM TO]\n"
                "       tindrel peaks PATH INJECTION FUNCTION\n"
                "       tindrel select PATH INJECTION FUNCTION FROM TO\n",
-               stderr);
-    return 2;
+               to);
+    return to == stdout ? 0 : 2;
 }
 
 }  // namespace
@@ -305,6 +307,8 @@ int main(int argc, char** argv)
     if (argc < 2)
         return usage();
     const std::string command = argv[1];
+    if ((command == "--help" || command == "-h") && argc == 2)
+        return usage(stdout);
     try {
         if (command == "providers" && argc == 2)
             return listProviders();
