@@ -3,6 +3,7 @@
 // the fixture set.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -474,6 +475,52 @@ TEST(VelmarShiftsPlausible, MonosubstitutedRingsAverageOrthoAndMetaProtons)
             ++sets;
         EXPECT_EQ(sets, 2u);
     }
+}
+
+TEST(VelmarShiftsPlausible, SampleShowsEveryPredictionBesideItsPublishedValue)
+{
+    // The main job's sample, run as it runs there: every fixture molecule
+    // listed, each published value beside its prediction, and the RMS.
+    const std::string exe = VELMAR_EXE;
+    auto r = ks::test::run({"/bin/bash", VELMAR_SAMPLE}, {"BIN=" + exe.substr(0, exe.rfind('/'))});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::map<std::string, std::vector<std::vector<std::string>>> rows;  // by molecule
+    for (const auto& l : lines(r.out)) {
+        std::istringstream f(l);
+        std::vector<std::string> w;
+        for (std::string t; f >> t;)
+            w.push_back(t);
+        if (w.size() >= 4 && w[0] != "molecule" && w[0] != "RMS" && w[0] != "Molecules" && w[0] != "Labile" &&
+            w[0] != "Predicted")
+            rows[w[0]].push_back(w);
+    }
+    for (const char* name : kFixtures) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(rows.count(name));
+        for (const auto& w : rows[name]) {
+            double v = std::stod(w[2]);  // every proton on the usual scale
+            EXPECT_GE(v, -1.0) << w[1];
+            EXPECT_LE(v, 14.0) << w[1];
+        }
+    }
+    for (const auto& p : publishedShifts()) {
+        SCOPED_TRACE(p.molecule + " " + std::to_string(p.atom));
+        char published[32];
+        std::snprintf(published, sizeof published, "%.2f", p.shift);
+        bool shown = false;
+        for (const auto& w : rows[p.molecule]) {
+            const std::string atom = std::to_string(p.atom);
+            if (w[1].size() > atom.size() && w[1].compare(w[1].size() - atom.size(), atom.size(), atom) == 0 &&
+                !std::isdigit(static_cast<unsigned char>(w[1][w[1].size() - atom.size() - 1])) && w.size() >= 5)
+                shown = shown || w[3] == published;
+        }
+        EXPECT_TRUE(shown);
+    }
+    EXPECT_NE(r.out.find("\nRMS error of the fitted non-labile protons: 0.40 ppm (30 shifts)\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\nRMS error of all non-labile protons: "), std::string::npos);
+    EXPECT_NE(r.out.find("\nLabile protons within their bands: "), std::string::npos);
 }
 
 TEST(VelmarGolden, FixtureSetResultFiles)

@@ -404,6 +404,17 @@ TEST_F(Shifts, HydrogenOnItsGammaAtomGivesNoStericTerm)
         EXPECT_TRUE(std::isfinite(geom.shift(i))) << i;
 }
 
+TEST(VelmarShiftsProgram, BundledParameterFileFollowsItsRules)
+{
+    // The shipped file is exactly what the generator writes from the table
+    // and its fitted scale factors (the O-H and N-H divisors included).
+    std::string params = ks::test::tempDir() + "/generated.par";
+    auto g = ks::test::run({"/usr/bin/python3", VELMAR_TOOLS "/make_params.py", VELMAR_TOOLS "/param_table.txt", params});
+    ASSERT_EQ(g.exitCode, 0) << g.err;
+    EXPECT_TRUE(ks::test::readFile(params) == ks::test::readFile(VELMAR_PARAMS))
+        << "data/velmar.par is not the output of tools/make_params.py";
+}
+
 TEST(VelmarShiftsProgram, ParameterDivisorZeroRejectsEveryMolecule)
 {
     std::string params = ks::test::tempDir() + "/zero.par";
