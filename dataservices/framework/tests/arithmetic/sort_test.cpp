@@ -187,6 +187,10 @@ TEST(SortArrays, BadArgumentsChangeNothing)
     ksSortArrays(KSSortDouble, 1, 3, 1, 16, static_cast<void*>(key));  // element too wide
     ksSortArrays(KSSortDouble, 1, 3, 1, 4, static_cast<void*>(key));   // narrower than a double
     ksSortArrays(KSSortDouble, 1, 3, 1, kD, static_cast<void*>(nullptr));
+    ksSortArrays(KSSortDouble, 1, 3, 0);  // no key array at all
+    // a skipped null pair still needs a size of 1 to 8
+    ksSortArrays(KSSortDouble, 1, 3, 2, kD, static_cast<void*>(key), 0, static_cast<void*>(nullptr));
+    ksSortArrays(KSSortDouble, 1, 3, 2, kD, static_cast<void*>(key), 9, static_cast<void*>(nullptr));
     EXPECT_EQ(std::vector<double>(key, key + 3), (std::vector<double>{3, 1, 2}));
 }
 
