@@ -84,14 +84,30 @@ function(ks_add_test name)
     set(ARG_TIMEOUT 600)
   endif()
   ks_test_environment(env ${name} ${ARG_ENVIRONMENT})
-  # gtest_discover_tests flattens its PROPERTIES into one list, which splits
-  # list-valued properties (several labels, several variables). Apply them
-  # from a script of our own that runs after the discovered tests are
-  # defined, with the lists intact.
-  gtest_discover_tests(${name}
-    DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 120
-    TEST_LIST ${name}_TESTS)
+  # One ctest test per test suite, defined when ctest runs (the suites are
+  # known only once the executable is built): see KsTestSuites.cmake. The
+  # properties follow from a script of our own, with list values intact.
+  set(suites_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_suites.cmake)
+  file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${name}_include.cmake CONTENT
+"if(EXISTS [==[$<TARGET_FILE:${name}>]==])
+  if(NOT EXISTS [==[${suites_file}]==] OR
+     NOT [==[${suites_file}]==] IS_NEWER_THAN [==[$<TARGET_FILE:${name}>]==] OR
+     NOT [==[${suites_file}]==] IS_NEWER_THAN \"\${CMAKE_CURRENT_LIST_FILE}\")
+    set(KS_EXE [==[$<TARGET_FILE:${name}>]==])
+    set(KS_WORKDIR [==[${CMAKE_CURRENT_BINARY_DIR}]==])
+    set(KS_LIST_VAR ${name}_TESTS)
+    set(KS_CTEST_FILE [==[${suites_file}]==])
+    set(KS_CMAKE [==[${CMAKE_COMMAND}]==])
+    set(KS_ENV [==[${env}]==])
+    include([==[${PROJECT_SOURCE_DIR}/cmake/KsTestSuites.cmake]==])
+  endif()
+  include([==[${suites_file}]==])
+else()
+  add_test(${name}_NOT_BUILT ${name}_NOT_BUILT)
+endif()
+")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
+    ${CMAKE_CURRENT_BINARY_DIR}/${name}_include.cmake)
   set(props_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   file(WRITE ${props_file}
     "if(DEFINED ${name}_TESTS)\n"
@@ -102,14 +118,15 @@ function(ks_add_test name)
     "endif()\n")
   # ctest reads these files under CMake's oldest policies, where IN_LIST
   # is no operator: list(FIND) works under every policy.
-  foreach(slow IN LISTS ARG_SLOW)
+  foreach(slow_case IN LISTS ARG_SLOW)
+    string(REGEX REPLACE "\\.[^.]*$" "" slow "${slow_case}")
     file(APPEND ${props_file}
       "if(DEFINED ${name}_TESTS)\n"
       "  list(FIND ${name}_TESTS [==[${slow}]==] ks_slow_at)\n"
       "  if(NOT ks_slow_at EQUAL -1)\n"
       "    set_tests_properties([==[${slow}]==] PROPERTIES LABELS [==[${ARG_LABELS};slow]==])\n"
       "  else()\n"
-      "    message(WARNING [==[${name}: no test case ${slow} to label slow]==])\n"
+      "    message(WARNING [==[${name}: no test suite ${slow} to label slow]==])\n"
       "  endif()\n"
       "endif()\n")
   endforeach()

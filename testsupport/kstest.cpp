@@ -7,12 +7,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <clocale>
 #include <poll.h>
 #include <signal.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -310,17 +312,88 @@ RunResult run(const std::vector<std::string>& argv,
     return r;
 }
 
+namespace {
+
+// The hive files of a registry folder (locks and temporary files left out).
+std::vector<fs::path> hiveFiles(const fs::path& folder)
+{
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        const std::string name = e.path().filename().string();
+        if (e.is_regular_file() && name.size() > 5 && name.compare(name.size() - 5, 5, ".hive") == 0)
+            files.push_back(e.path());
+    }
+    return files;
+}
+
+bool copyHives(const fs::path& from, const fs::path& to)
+{
+    std::error_code ec;
+    fs::create_directories(to, ec);
+    for (const fs::path& f : hiveFiles(from)) {
+        fs::copy_file(f, to / f.filename(), fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            return false;
+    }
+    return true;
+}
+
+// Registrations into an empty registry, kept per test process: the same
+// modules in the same order always write the same hives, and running
+// ksregsvr under the sanitizers costs about half a second a module.
+struct RegistrationCache {
+    std::map<std::string, fs::path> snapshots;
+    fs::path root;
+    ~RegistrationCache()
+    {
+        std::error_code ec;
+        if (!root.empty())
+            fs::remove_all(root, ec);
+    }
+};
+
+RegistrationCache& registrationCache()
+{
+    static RegistrationCache cache;
+    return cache;
+}
+
+}  // namespace
+
 bool registerComponents(std::initializer_list<std::string> modules)
 {
-    bool all = true;
+    std::vector<std::string> names;
+    std::string key;
     for (std::string module : modules) {
         if (module.size() < 3 || module.compare(module.size() - 3, 3, ".so") != 0)
             module += ".so";
+        key += module + '\n';
+        names.push_back(module);
+    }
+    const char* env = std::getenv("KESTROM_REGISTRY");
+    const fs::path registry = env && *env ? fs::path(env) : fs::path();
+    const bool fresh = !registry.empty() && hiveFiles(registry).empty();
+    RegistrationCache& cache = registrationCache();
+    if (fresh) {
+        const auto it = cache.snapshots.find(key);
+        if (it != cache.snapshots.end() && copyHives(it->second, registry))
+            return true;
+    }
+    bool all = true;
+    for (const std::string& module : names) {
         const RunResult r = run({std::string(KS_BIN_DIR) + "/ksregsvr", std::string(KS_LIB_DIR) + "/" + module});
         if (r.exitCode != 0) {
             ADD_FAILURE() << "ksregsvr " << module << " failed (exit " << r.exitCode << "): " << r.out << r.err;
             all = false;
         }
+    }
+    if (all && fresh) {
+        if (cache.root.empty())
+            cache.root = fs::path(baseTempRoot()) / ("kstest-registrations-" + std::to_string(getpid()));
+        const fs::path snapshot = cache.root / std::to_string(cache.snapshots.size());
+        if (copyHives(registry, snapshot))
+            cache.snapshots.emplace(key, snapshot);
     }
     return all;
 }

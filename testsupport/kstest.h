@@ -59,6 +59,8 @@ std::string makeCommaLocale(std::string* whyNot = nullptr);
 // A failure fails the test with the tool's output; answers whether every
 // module registered. Register KSProviderServer before providers: a
 // provider announces itself to the provider server it finds registered.
+// Into a registry that holds no hive yet, the same list registers once
+// per test process: later cases receive a copy of the hives it wrote.
 bool registerComponents(std::initializer_list<std::string> modules);
 
 // Reads a whole file; empty when it cannot be read.
