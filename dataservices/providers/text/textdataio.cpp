@@ -3,11 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <climits>
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <locale.h>
 #include <limits>
 #include <new>
 
@@ -18,6 +14,8 @@
 #include "ksfiles.h"
 #include "ksfilestat.h"
 #include "massspectrum.h"
+#include "textlinereader.h"
+#include "textnumber.h"
 
 namespace {
 
@@ -29,16 +27,6 @@ const wchar_t kDataSourceClass[] = L"KSTextProvider.KSTextProvider";
 // terminator.
 const size_t kMaxDataSource = 1038;
 const LONG kMaxPoints = std::numeric_limits<LONG>::max();
-
-inline bool isBlank(unsigned char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-inline bool isDigit(unsigned char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 inline unsigned char lowerAscii(unsigned char c)
 {
@@ -76,111 +64,6 @@ bool contains(const char* line, size_t length, const char (&keyword)[N])
     return containsNoCase(line, length, lower, N - 1);
 }
 
-locale_t cLocale()
-{
-    static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return loc;
-}
-
-const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// One decimal number at p: optional sign, digits with an optional fraction
-// (at least one digit), optional exponent (its letter and sign are taken
-// even without digits, as scanf's "%lf" takes them). Answers the end of
-// the number, or nullptr when none starts at p. `overflow` tells a value
-// beyond the range of double; a value too small for it reads as what
-// strtod gives.
-const char* scanNumber(const char* p, const char* end, double& value, bool& overflow)
-{
-    overflow = false;
-    const char* start = p;
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
-    uint64_t mantissa = 0;
-    int significant = 0;
-    int64_t exponent = 0;
-    bool exact = true;
-    bool anyDigit = false;
-    while (p < end && isDigit(static_cast<unsigned char>(*p))) {
-        const unsigned d = static_cast<unsigned>(*p - '0');
-        anyDigit = true;
-        if (mantissa == 0 && d == 0) {
-        } else if (significant < 19) {
-            mantissa = mantissa * 10 + d;
-            ++significant;
-        } else {
-            ++exponent;
-            exact = false;
-        }
-        ++p;
-    }
-    if (p < end && *p == '.') {
-        ++p;
-        while (p < end && isDigit(static_cast<unsigned char>(*p))) {
-            const unsigned d = static_cast<unsigned>(*p - '0');
-            anyDigit = true;
-            if (mantissa == 0 && d == 0) {
-                --exponent;
-            } else if (significant < 19) {
-                mantissa = mantissa * 10 + d;
-                ++significant;
-                --exponent;
-            } else {
-                exact = false;
-            }
-            ++p;
-        }
-    }
-    if (!anyDigit)
-        return nullptr;
-    if (p < end && (*p == 'e' || *p == 'E')) {
-        const char* q = p + 1;
-        bool expNegative = false;
-        if (q < end && (*q == '+' || *q == '-')) {
-            expNegative = *q == '-';
-            ++q;
-        }
-        if (q < end && isDigit(static_cast<unsigned char>(*q))) {
-            int64_t e = 0;
-            while (q < end && isDigit(static_cast<unsigned char>(*q))) {
-                if (e < 1000000)
-                    e = e * 10 + (*q - '0');
-                ++q;
-            }
-            exponent += expNegative ? -e : e;
-        }
-        // An exponent without digits ("100e 5", "1.5e+ 3") is consumed with
-        // the number, as the C library's scanf consumes it: the number
-        // keeps its value and the next one starts after the letter and sign.
-        p = q;
-    }
-    if (mantissa == 0) {
-        value = negative ? -0.0 : 0.0;
-        return p;
-    }
-    // Both operands exact doubles: one correctly rounded operation.
-    if (exact && mantissa <= (uint64_t(1) << 53) && exponent >= -22 && exponent <= 22) {
-        double v = static_cast<double>(mantissa);
-        v = exponent < 0 ? v / kPow10[-exponent] : v * kPow10[exponent];
-        value = negative ? -v : v;
-        return p;
-    }
-    // Everything else through the library, on exactly this token.
-    const std::string token(start, p);
-    errno = 0;
-    const double v = strtod_l(token.c_str(), nullptr, cLocale());
-    if (std::isinf(v)) {
-        overflow = true;
-        return p;
-    }
-    value = v;
-    return p;
-}
-
 std::wstring latin1(const char* begin, const char* end)
 {
     std::wstring text;
@@ -196,9 +79,9 @@ void appendText(std::wstring& title, const char* line, size_t length)
 {
     const char* p = line;
     const char* end = line + length;
-    while (p < end && isBlank(static_cast<unsigned char>(*p)))
+    while (p < end && ks_text::IsBlank(static_cast<unsigned char>(*p)))
         ++p;
-    if (p < end && (*p == '.' || *p == '+' || isDigit(static_cast<unsigned char>(*p))))
+    if (p < end && (*p == '.' || *p == '+' || ks_text::IsDigit(static_cast<unsigned char>(*p))))
         return;
     for (; p < end; ++p)
         title.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
@@ -215,11 +98,11 @@ bool headerTime(const char* line, size_t length, double& time)
     if (!p)
         return false;
     ++p;
-    while (p < end && isBlank(static_cast<unsigned char>(*p)))
+    while (p < end && ks_text::IsBlank(static_cast<unsigned char>(*p)))
         ++p;
     double value = 0;
     bool overflow = false;
-    if (scanNumber(p, end, value, overflow)) {
+    if (ks_text::ReadNumber(p, end, value, overflow)) {
         if (overflow)
             return false;
         time = value;
@@ -247,186 +130,6 @@ int openForReading(const std::wstring& path)
 
 }  // namespace
 
-// Lines of a file through one buffer. A line is handed out without its line
-// feed and without a carriage return in front of it; like the C string it
-// was, it ends at its first zero byte. Memory stays bounded whatever the
-// file holds: of a line only what it can use is kept (up to its first zero
-// byte, at most kMaxLineBytes), the rest is scanned to the line feed and
-// dropped, so a sparse file of zeros or a file without line feeds costs no
-// more than that.
-class CTextDataIO::LineReader {
-public:
-    // Far beyond any title or number (a number needs a few hundred
-    // characters), and beyond the megabyte lines some writers produce.
-    static constexpr size_t kMaxLineBytes = 4 * 1024 * 1024;
-
-    explicit LineReader(int fd) : m_fd(fd), m_Buffer(kInitialSize) {}
-
-    bool Next(const char*& line, size_t& length)
-    {
-        FoldHole();
-        for (;;) {
-            const char* base = m_Buffer.data();
-            const char* nl = nullptr;
-            if (m_nScanned < m_nFill)
-                nl = static_cast<const char*>(memchr(base + m_nScanned, '\n', m_nFill - m_nScanned));
-            if (nl) {
-                HandCurrent(static_cast<size_t>(nl - base), line, length);
-                m_nPos = static_cast<size_t>(nl - base) + 1;
-                m_nScanned = m_nPos;
-                return true;
-            }
-            m_nScanned = m_nFill;
-            if (m_bEnd) {
-                if (m_nPos >= m_nFill && m_nHole == 0)
-                    return false;
-                HandCurrent(m_nFill, line, length);
-                m_nPos = m_nFill;
-                m_nScanned = m_nFill;
-                return true;
-            }
-            BoundCurrentLine();
-            Fill();
-        }
-    }
-
-    // Offset in the file just after the line last handed out.
-    int64_t Offset() const
-    {
-        return m_nBufferOffset + static_cast<int64_t>(m_nPos) + static_cast<int64_t>(m_nHole);
-    }
-
-    void Seek(int64_t offset)
-    {
-        FoldHole();
-        if (offset >= m_nBufferOffset && offset <= m_nBufferOffset + static_cast<int64_t>(m_nFill)) {
-            m_nPos = static_cast<size_t>(offset - m_nBufferOffset);
-            m_nScanned = m_nPos;
-            return;
-        }
-        m_nBufferOffset = offset;
-        m_nPos = m_nFill = m_nScanned = 0;
-        m_bEnd = false;
-        if (lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
-            m_bEnd = true;
-            m_bFailed = true;
-        }
-    }
-
-    bool Failed() const { return m_bFailed; }
-
-    // Keeps no large buffer once a long line has been read.
-    void Trim()
-    {
-        FoldHole();
-        if (m_Buffer.size() > kInitialSize && m_nFill - m_nPos <= kInitialSize) {
-            std::vector<char> small(kInitialSize);
-            memcpy(small.data(), m_Buffer.data() + m_nPos, m_nFill - m_nPos);
-            m_nBufferOffset += static_cast<int64_t>(m_nPos);
-            m_nFill -= m_nPos;
-            m_nScanned -= m_nPos;
-            m_nPos = 0;
-            m_Buffer.swap(small);
-        }
-    }
-
-private:
-    static constexpr size_t kInitialSize = 256 * 1024;
-    static constexpr size_t kNoCut = static_cast<size_t>(-1);
-
-    // Hands out the line from m_nPos to end (the line feed's index, or the
-    // end of the data): its kept part when its tail was dropped.
-    void HandCurrent(size_t end, const char*& line, size_t& length)
-    {
-        const char* begin = m_Buffer.data() + m_nPos;
-        size_t n = end - m_nPos;
-        if (m_nKeep != kNoCut) {
-            // The line's real end (and any carriage return) was dropped.
-            n = std::min(n, m_nKeep);
-            m_nKeep = kNoCut;
-        } else if (n > 0 && begin[n - 1] == '\r') {
-            --n;
-        }
-        if (const void* zero = memchr(begin, '\0', n))
-            n = static_cast<size_t>(static_cast<const char*>(zero) - begin);
-        line = begin;
-        length = n;
-    }
-
-    // Called while the line from m_nPos has no line feed yet: drops what the
-    // line cannot use (past its first zero byte or kMaxLineBytes), keeping
-    // count of the dropped bytes for the file offsets.
-    void BoundCurrentLine()
-    {
-        const size_t held = m_nFill - m_nPos;
-        size_t keep = m_nKeep;
-        if (keep == kNoCut) {
-            const void* zero = memchr(m_Buffer.data() + m_nPos, '\0', held);
-            keep = zero ? static_cast<size_t>(static_cast<const char*>(zero) - (m_Buffer.data() + m_nPos))
-                        : std::min(held, kMaxLineBytes);
-            if (keep == held && held < kMaxLineBytes)
-                return;  // nothing to drop yet
-        }
-        if (held > keep) {
-            m_nHole += held - keep;
-            m_nFill = m_nPos + keep;
-            m_nScanned = m_nFill;
-        }
-        m_nKeep = keep;
-    }
-
-    // Once the cut line has been handed out, the buffer again maps onto the
-    // file without a gap: what follows the line moves to the front.
-    void FoldHole()
-    {
-        if (m_nHole == 0 || m_nKeep != kNoCut)
-            return;
-        memmove(m_Buffer.data(), m_Buffer.data() + m_nPos, m_nFill - m_nPos);
-        m_nBufferOffset += static_cast<int64_t>(m_nPos + m_nHole);
-        m_nFill -= m_nPos;
-        m_nScanned -= m_nPos;
-        m_nPos = 0;
-        m_nHole = 0;
-    }
-
-    void Fill()
-    {
-        if (m_nPos > 0) {
-            memmove(m_Buffer.data(), m_Buffer.data() + m_nPos, m_nFill - m_nPos);
-            m_nBufferOffset += static_cast<int64_t>(m_nPos);
-            m_nFill -= m_nPos;
-            m_nScanned -= m_nPos;
-            m_nPos = 0;
-        }
-        if (m_nFill == m_Buffer.size())
-            m_Buffer.resize(m_Buffer.size() * 2);  // a long line, within kMaxLineBytes
-        for (;;) {
-            const ssize_t n = ::read(m_fd, m_Buffer.data() + m_nFill, m_Buffer.size() - m_nFill);
-            if (n > 0) {
-                m_nFill += static_cast<size_t>(n);
-                return;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                m_bFailed = true;
-            m_bEnd = true;
-            return;
-        }
-    }
-
-    int m_fd;
-    std::vector<char> m_Buffer;
-    int64_t m_nBufferOffset = 0;  // file offset of the buffer's first byte
-    size_t m_nPos = 0;            // start of the next line
-    size_t m_nFill = 0;           // bytes held
-    size_t m_nScanned = 0;        // searched for a line feed up to here
-    size_t m_nKeep = kNoCut;      // bytes kept of a line whose tail is dropped
-    size_t m_nHole = 0;           // bytes dropped after the kept part
-    bool m_bEnd = false;
-    bool m_bFailed = false;
-};
-
 CTextDataIO::CTextDataIO()
     : m_fd(-1), m_nSpectrumCount(0), m_dCurrentRT(0), m_bScanned(false), m_bScanOk(false)
 {
@@ -446,12 +149,12 @@ bool CTextDataIO::ParseLine(const char* line, size_t length, bool listing, doubl
         text->clear();
     const char* p = line;
     const char* end = line + length;
-    while (p < end && isBlank(static_cast<unsigned char>(*p)))
+    while (p < end && ks_text::IsBlank(static_cast<unsigned char>(*p)))
         ++p;
     if (p == end)
         return false;
     const unsigned char c = static_cast<unsigned char>(*p);
-    if (!(c == '.' || c == '+' || isDigit(c))) {
+    if (!(c == '.' || c == '+' || ks_text::IsDigit(c))) {
         if (text)
             *text = latin1(p, end);
         return false;
@@ -461,10 +164,10 @@ bool CTextDataIO::ParseLine(const char* line, size_t length, bool listing, doubl
     int count = 0;
     while (count < 3) {
         if (count > 0)
-            while (p < end && (isBlank(static_cast<unsigned char>(*p)) || *p == ','))
+            while (p < end && (ks_text::IsBlank(static_cast<unsigned char>(*p)) || *p == ','))
                 ++p;
         bool overflow = false;
-        const char* next = scanNumber(p, end, values[count], overflow);
+        const char* next = ks_text::ReadNumber(p, end, values[count], overflow);
         if (!next)
             break;
         if (overflow)
@@ -531,18 +234,31 @@ bool CTextDataIO::ReadSpectrum(const std::wstring& path, CMassSpectrum& spectrum
     bool listing = false;
     bool ok = true;
     try {
-        LineReader reader(fd);
+        ks_text::LineReader reader(fd);
         const char* line;
         size_t length;
-        while (reader.Next(line, length)) {
+        auto add = [&](double x, double y) {
+            if (masses.size() >= static_cast<size_t>(kMaxPoints))
+                return false;
+            masses.push_back(x);
+            intensities.push_back(y);
+            return true;
+        };
+        for (;;) {
+            // A plain point line holds at most two numbers: the listing
+            // switch does not change it.
+            if (reader.TakePlainPoints(add)) {
+                ok = false;
+                break;
+            }
+            if (!reader.Next(line, length))
+                break;
             double x, y;
             if (ParseLine(line, length, listing, x, y, nullptr)) {
-                if (masses.size() >= static_cast<size_t>(kMaxPoints)) {
+                if (!add(x, y)) {
                     ok = false;
                     break;
                 }
-                masses.push_back(x);
-                intensities.push_back(y);
             } else if (contains(line, length, kContinuum)) {
                 centroid = false;
             } else if (contains(line, length, kListingOf)) {
@@ -644,7 +360,7 @@ bool CTextDataIO::Open(const std::wstring& path)
     if (fd < 0)
         return false;
     try {
-        m_pReader.reset(new LineReader(fd));
+        m_pReader.reset(new ks_text::LineReader(fd));
     } catch (const std::bad_alloc&) {
         ::close(fd);
         return false;
@@ -690,10 +406,21 @@ bool CTextDataIO::EnsureScanned()
         m_pReader->Seek(0);
         const char* line;
         size_t length;
-        while (m_pReader->Next(line, length)) {
+        for (;;) {
+            Block& block = m_Blocks.back();
+            double sum = block.sum;
+            int64_t points = block.points;
+            m_pReader->TakePlainPoints<false>([&](double, double y) {
+                sum += y;
+                ++points;
+                return true;
+            });
+            block.sum = sum;
+            block.points = points;
+            if (!m_pReader->Next(line, length))
+                break;
             double x, y;
             if (ParseLine(line, length, false, x, y, nullptr)) {
-                Block& block = m_Blocks.back();
                 block.sum += y;
                 ++block.points;
             } else if (contains(line, length, kRetentionTime)) {
@@ -776,22 +503,34 @@ bool CTextDataIO::ReadDatasetSpectrum(LONG n, CMassSpectrum& spectrum)
         m_pReader->Seek(offset);
         const char* line;
         size_t length;
-        while (m_pReader->Next(line, length)) {
+        // Stores one point; false when the spectrum cannot take it.
+        auto add = [&](double x, double y) {
+            if (count == capacity) {
+                if (capacity == kMaxPoints)
+                    return false;
+                capacity = capacity > kMaxPoints / 2 ? kMaxPoints : std::max<LONG>(2 * capacity, 512);
+                spectrum.SetSize(capacity, false, false, false);
+                masses = spectrum.Masses();
+                intensities = spectrum.Intensities();
+            }
+            masses[count] = x;
+            intensities[count] = y;
+            ++count;
+            return true;
+        };
+        for (;;) {
+            if (m_pReader->TakePlainPoints(add)) {
+                ok = false;
+                break;
+            }
+            if (!m_pReader->Next(line, length))
+                break;
             double x, y;
             if (ParseLine(line, length, false, x, y, nullptr)) {
-                if (count == capacity) {
-                    if (capacity == kMaxPoints) {
-                        ok = false;
-                        break;
-                    }
-                    capacity = capacity > kMaxPoints / 2 ? kMaxPoints : std::max<LONG>(2 * capacity, 512);
-                    spectrum.SetSize(capacity, false, false, false);
-                    masses = spectrum.Masses();
-                    intensities = spectrum.Intensities();
+                if (!add(x, y)) {
+                    ok = false;
+                    break;
                 }
-                masses[count] = x;
-                intensities[count] = y;
-                ++count;
             } else if (contains(line, length, kRetentionTime)) {
                 break;  // the next header, whatever else the line says
             } else if (contains(line, length, kContinuum)) {

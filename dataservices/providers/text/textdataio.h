@@ -18,6 +18,9 @@
 #include "kstypes.h"
 
 class CMassSpectrum;
+namespace ks_text {
+class LineReader;
+}
 
 class CTextDataIO {
 public:
@@ -76,8 +79,6 @@ private:
         double sum;
         int64_t points;
     };
-    class LineReader;
-
     void SetPathInfo(const std::wstring& path, bool withDataSource);
     bool EnsureScanned();
     bool SpectrumStart(LONG n, int64_t& offset, double& time, size_t& block) const;
@@ -85,7 +86,7 @@ private:
     std::wstring m_DataSource;
     std::wstring m_Folder;
     int m_fd;
-    std::unique_ptr<LineReader> m_pReader;
+    std::unique_ptr<ks_text::LineReader> m_pReader;
     LONG m_nSpectrumCount;  // 0: not counted yet
     double m_dCurrentRT;
     // One pass over the open file finds the headers and the point count and

@@ -2,6 +2,9 @@
 // the total-ion chromatogram.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -255,6 +258,94 @@ TEST(TextDataset, SpectrumReadsDoNotDisturbTheDataset)
     ASSERT_TRUE(io.ReadDatasetSpectrum(3, s));
     EXPECT_EQ(s.Masses()[0], 300);
     EXPECT_EQ(io.SpectrumCount(), 3);
+}
+
+// Plain point lines ("1234.5678\t12345.67", the bulk of a data file) are
+// taken in one look at each byte; every other line goes through the line
+// grammar. A file mixing them, larger than the reader's buffer so that
+// lines straddle its refills, reads exactly as the line grammar reads each
+// line: the dataset's spectra and chromatogram and the one-spectrum read.
+TEST(TextDataset, PlainLinesReadAsTheLineGrammarReadsThem)
+{
+    std::mt19937 random(7);
+    auto pick = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
+    auto decimal = [&](unsigned maxDigits) {
+        std::string d = std::to_string(pick(100000));
+        d += "." + std::to_string(pick(100000000)).substr(0, pick(maxDigits));
+        return d;
+    };
+    const char* others[] = {"  12.5, 300", "+12.5 300", "1.5e2 2E-1", "100 20 30", "1234567890123456789.5 1",
+                            "12345678901234567 2", "0.00000000000000000000000123 4", "100e 5", ".5 .25",
+                            "100 -5", "5 6 \v", "1\r2", "text line", "100 word", "12\tcontinuum"};
+    struct Block {
+        std::vector<double> x, y;
+    };
+    std::vector<Block> blocks(1);
+    std::vector<double> allX, allY;
+    std::string file;
+    for (int i = 0; i < 40000; ++i) {
+        std::string line;
+        if (i % 997 == 500) {
+            line = "Scan " + std::to_string(blocks.size()) + ", retention time = " + std::to_string(i * 0.001);
+            blocks.emplace_back();
+        } else {
+            switch (pick(8)) {
+            case 0:
+                line = others[pick(sizeof others / sizeof others[0])];
+                break;
+            case 1:
+                line = decimal(9);  // one number: intensity 1.0
+                break;
+            case 2:
+                line = " " + decimal(12) + " ,\t" + decimal(3) + " ";
+                break;
+            default:
+                line = decimal(5) + "\t" + decimal(3);
+                break;
+            }
+            double x, y;
+            std::wstring text;
+            if (CTextDataIO::ParseLine(line, false, x, y, text)) {
+                blocks.back().x.push_back(x);
+                blocks.back().y.push_back(y);
+                allX.push_back(x);
+                allY.push_back(y);
+            }
+        }
+        file += line + (pick(2) ? "\r\n" : "\n");
+    }
+    ASSERT_GT(file.size(), 600000u);
+    const std::wstring path = fixture("mixed.txt", file);
+    auto sameArray = [](const double* a, const std::vector<double>& b) {
+        return b.empty() || std::memcmp(a, b.data(), b.size() * sizeof(double)) == 0;
+    };
+
+    CTextDataIO io;
+    ASSERT_TRUE(io.Open(path));
+    const LONG count = io.SpectrumCount();
+    ASSERT_EQ(count, static_cast<LONG>(blocks.size() - 1));
+    LONG ticCount = 0;
+    std::vector<double> times, sums;
+    ASSERT_TRUE(io.ReadTIC(ticCount, times, sums));
+    ASSERT_EQ(ticCount, count);
+    CMassSpectrum s;
+    for (LONG n = 1; n <= count; ++n) {
+        const Block& b = blocks[static_cast<size_t>(n)];
+        ASSERT_TRUE(io.ReadDatasetSpectrum(n, s)) << n;
+        ASSERT_EQ(s.GetCount(), static_cast<LONG>(b.x.size())) << n;
+        EXPECT_TRUE(sameArray(s.Masses(), b.x)) << n;
+        EXPECT_TRUE(sameArray(s.Intensities(), b.y)) << n;
+        double sum = 0;
+        for (double v : b.y)
+            sum += v;
+        EXPECT_EQ(sums[static_cast<size_t>(n - 1)], sum) << n;
+    }
+
+    CMassSpectrum whole;
+    ASSERT_TRUE(io.ReadSpectrum(path, whole));
+    ASSERT_EQ(whole.GetCount(), static_cast<LONG>(allX.size()));
+    EXPECT_TRUE(sameArray(whole.Masses(), allX));
+    EXPECT_TRUE(sameArray(whole.Intensities(), allY));
 }
 
 }  // namespace
