@@ -14,6 +14,11 @@ HRESULT CDataServerImpl::OpenFromStorage(IUnknown*, const CString&)
     return E_NOTIMPL;
 }
 
+bool CDataServerImpl::WritesEveryPoint()
+{
+    return false;
+}
+
 int CDataServerImpl::InjectionCount()
 {
     return 1;

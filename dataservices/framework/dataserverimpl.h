@@ -83,6 +83,12 @@ public:
     // values, polarity, function type, retention-time range (minutes) and
     // the 1-based scan range.
     virtual HRESULT Spectrum(int injection, int function, int index, CMassSpectrum& spectrum) = 0;
+    // Whether Spectrum, on success, writes every point of the count it sets
+    // (beyond setting the count and every field it fills, as it must). The
+    // object tree's Direct reads of one spectrum then hand it a record whose
+    // fields are all a new record's except the points of an earlier read,
+    // which it writes over instead of the tree zeroing them first. False.
+    virtual bool WritesEveryPoint();
     // The spectrum chosen by time (minutes) and proximity; negative when
     // none qualifies. Readers with one start time per scan answer with
     // FindIndexByRetentionTime.

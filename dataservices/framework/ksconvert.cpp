@@ -286,6 +286,15 @@ HRESULT SpectrumToDirect(const CMassSpectrum& spectrum, CKSMassSpectrum* handle)
     return CopySpectrumToDirect(spectrum, *handle);
 }
 
+HRESULT MoveSpectrumToDirect(CMassSpectrum& spectrum, CKSMassSpectrum* handle)
+{
+    if (!handle)
+        return E_POINTER;
+    if (handle->TakeContents(spectrum))
+        return S_OK;
+    return CopySpectrumToDirect(spectrum, *handle);
+}
+
 HRESULT ChromatogramToDirect(CKSChromatogram* handle, const CChromatogram& chromatogram)
 {
     if (!handle)

@@ -56,6 +56,13 @@ HRESULT CreateChromatogramObject(IKSChromatogram** ppChromatogram, const CChroma
 HRESULT CopySpectrumToDirect(const CMassSpectrum& spectrum, CKSMassSpectrum& handle);
 // The same, E_POINTER for a null handle.
 HRESULT SpectrumToDirect(const CMassSpectrum& spectrum, CKSMassSpectrum* handle);
+// SpectrumToDirect of a record the caller no longer needs: the handle
+// takes the record's content without a copy of the points where
+// CKSMassSpectrum::TakeContents can (the record is then left with the
+// handle's old content), and gets the copy otherwise. The handle ends as
+// SpectrumToDirect leaves it, except that no per-level value of an earlier
+// spectrum stays behind the MS order.
+HRESULT MoveSpectrumToDirect(CMassSpectrum& spectrum, CKSMassSpectrum* handle);
 // E_POINTER for a null handle; otherwise points and name.
 HRESULT ChromatogramToDirect(CKSChromatogram* handle, const CChromatogram& chromatogram);
 

@@ -516,7 +516,8 @@ public:
         return ks::noThrow([&] {
             if (!IndexInRange(Index))
                 return DISP_E_BADINDEX;
-            return SpectrumDirect(pSpec, [&](CMassSpectrum& s) { return m_pReader->Spectrum(I(), F(), Index - 1, s); });
+            return SpectrumDirect(pSpec, true,
+                                  [&](CMassSpectrum& s) { return m_pReader->Spectrum(I(), F(), Index - 1, s); });
         });
     }
     HRESULT get_SpectrumByRT(double retentionTime, FunctionRTProximity prox, IKSMassSpectrum** ppSpec) override
@@ -537,7 +538,7 @@ public:
             const int k = m_pReader->SpectrumIndexByRT(I(), F(), retentionTime, prox);
             if (k < 0)
                 return E_FAIL;
-            return SpectrumDirect(pSpec, [&](CMassSpectrum& s) { return m_pReader->Spectrum(I(), F(), k, s); });
+            return SpectrumDirect(pSpec, true, [&](CMassSpectrum& s) { return m_pReader->Spectrum(I(), F(), k, s); });
         });
     }
     HRESULT get_SpectrumRange(LONG first, LONG last, LONG bToleranceInDa, double tolerance,
@@ -560,7 +561,7 @@ public:
         return ks::noThrow([&] {
             if (!RangeInRange(first, last))
                 return DISP_E_BADINDEX;
-            return SpectrumDirect(pSpec, [&](CMassSpectrum& s) {
+            return SpectrumDirect(pSpec, false, [&](CMassSpectrum& s) {
                 return m_pReader->SpectrumRange(I(), F(), first - 1, last - 1, bToleranceInDa == 1, tolerance, s);
             });
         });
@@ -593,7 +594,7 @@ public:
             const int k2 = m_pReader->SpectrumIndexByRT(I(), F(), endRT, endProx);
             if (k1 < 0 || k2 < 0)
                 return E_FAIL;
-            return SpectrumDirect(pSpec, [&](CMassSpectrum& s) {
+            return SpectrumDirect(pSpec, false, [&](CMassSpectrum& s) {
                 return m_pReader->SpectrumRange(I(), F(), k1, k2, bToleranceInDa == 1, tolerance, s);
             });
         });
@@ -693,16 +694,27 @@ protected:
         return hr;
     }
     // The Direct path reads into a scratch record of this object, reset to
-    // a new record's state before each read: the reader sees a fresh
-    // record, and the point arrays keep their capacity from call to call,
-    // so an in-process client pays no allocation per spectrum.
+    // a new record's state before each read (the reader sees a fresh
+    // record), and on success hands it to the caller's handle by exchange
+    // (MoveSpectrumToDirect): the points are written once, by the reader,
+    // and the handle's old arrays become the scratch's, so an in-process
+    // client pays no copy and no allocation per spectrum. A handle that
+    // cannot take the exchange gets the copy, as before; a failed read
+    // leaves it untouched. For one spectrum read by a reader that writes
+    // every point (WritesEveryPoint), the scratch keeps the points of its
+    // last read to be written over rather than zeroed.
     template <class Read>
-    HRESULT SpectrumDirect(ULONG_PTR handle, Read read)
+    HRESULT SpectrumDirect(ULONG_PTR handle, bool oneSpectrum, Read read)
     {
-        m_DirectScratch = CMassSpectrum();
+        if (oneSpectrum && m_pReader->WritesEveryPoint()) {
+            m_DirectScratch.RenewKeepingPoints();
+        } else {
+            static const CMassSpectrum fresh;
+            m_DirectScratch = fresh;
+        }
         HRESULT hr = read(m_DirectScratch);
         if (SUCCEEDED(hr))
-            hr = SpectrumToDirect(m_DirectScratch, reinterpret_cast<CKSMassSpectrum*>(handle));
+            hr = MoveSpectrumToDirect(m_DirectScratch, reinterpret_cast<CKSMassSpectrum*>(handle));
         return hr;
     }
 

@@ -1,6 +1,7 @@
 #include "kshandles.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 CKSMassSpectrum::CKSMassSpectrum()
     : m_pSpectrum(new CMassSpectrum), m_dwReserved1(0), m_dwReserved2(0), m_dwReserved3(0), m_bOwns(true)
@@ -22,6 +23,13 @@ void CKSMassSpectrum::Adopt(CMassSpectrum* spectrum)
         delete m_pSpectrum;
     m_pSpectrum = spectrum;
     m_bOwns = false;
+}
+
+bool CKSMassSpectrum::TakeContents(CMassSpectrum& source)
+{
+    if (!m_pSpectrum || typeid(*m_pSpectrum) != typeid(CMassSpectrum) || typeid(source) != typeid(CMassSpectrum))
+        return false;
+    return m_pSpectrum->SwapContents(source);
 }
 
 void CKSMassSpectrum::SetCount(LONG n)

@@ -24,6 +24,14 @@ public:
     // Drops an owned spectrum and refers to the given one without owning it.
     void Adopt(CMassSpectrum* spectrum);
 
+    // Gives the handle's spectrum everything of `source` that the Direct
+    // copy (CopySpectrumToDirect) writes, by exchange instead of a copy of
+    // the points: `source` is left with the handle's old content. Only
+    // between two plain CMassSpectrum records (no derived class, whose
+    // virtual members the copy would call) without per-peak arrays; false,
+    // with nothing changed, otherwise.
+    bool TakeContents(CMassSpectrum& source);
+
     // Setters do nothing without a spectrum.
     void SetCount(LONG n);
     bool SetMasses(const double* values);

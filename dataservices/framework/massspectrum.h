@@ -123,6 +123,19 @@ public:
     // without a hook).
     void ReleasePeakObject(void* peak) const;
 
+    // Back to a new spectrum's state in every field but the m/z and
+    // intensity arrays and the point count, which stay as they are (so do
+    // the hooks): a record for a reader that writes every point of the
+    // count it sets. Per-peak arrays are dropped.
+    void RenewKeepingPoints();
+
+    // Exchanges everything but the hooks with `other`, the point arrays by
+    // their storage (nothing is copied), when neither spectrum holds
+    // per-peak arrays (flags, peak objects, annotations); false, with
+    // nothing changed, otherwise. The object tree hands a spectrum to a
+    // caller's handle this way.
+    bool SwapContents(CMassSpectrum& other) noexcept;
+
 private:
     void UpdateStatistics() const;
     void ReleaseObjectsFrom(size_t first);

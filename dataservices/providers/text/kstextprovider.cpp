@@ -406,7 +406,7 @@ HRESULT CKSTextProvider::GetBaseSpectrumDirect(LONG Index, ULONG_PTR piMS)
             HRESULT hr = ReadBaseSpectrum(Index, spectrum);
             if (FAILED(hr))
                 return hr;
-            hr = CopySpectrumToDirect(spectrum, *handle);
+            hr = MoveSpectrumToDirect(spectrum, handle);
             if (FAILED(hr))
                 return hr;
         } catch (const std::bad_alloc&) {

@@ -86,6 +86,11 @@ HRESULT CTextDataServerImpl::Spectrum(int injection, int function, int index, CM
     return S_OK;
 }
 
+bool CTextDataServerImpl::WritesEveryPoint()
+{
+    return true;
+}
+
 int CTextDataServerImpl::SpectrumIndexByRT(int injection, int function, double retentionTime,
                                            FunctionRTProximity proximity)
 {

@@ -24,6 +24,8 @@ public:
     // The header times and intensity sums in one pass over the file.
     HRESULT TIC(bool calculate, int injection, int function, CChromatogram& chromatogram) override;
     HRESULT Spectrum(int injection, int function, int index, CMassSpectrum& spectrum) override;
+    // True: a spectrum is sized to the points read and each is written.
+    bool WritesEveryPoint() override;
     // Over the header times, computing the chromatogram first when needed.
     int SpectrumIndexByRT(int injection, int function, double retentionTime, FunctionRTProximity proximity) override;
 
