@@ -6,7 +6,7 @@
 // is CPU time per call, minimum and median of five repetitions.
 #include "numeric.h"
 
-#include <benchmark/benchmark.h>
+#include "benchsummary.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -106,11 +106,16 @@ private:
     std::map<std::string, std::vector<double>> m_micros;
 };
 
+// numpy keeps its result arrays in the heap with this setting instead of
+// mapping and unmapping them on every call (without it, it is timed
+// page-faulting).
+const char kAllocatorSetting[] =
+    "GLIBC_TUNABLES=glibc.malloc.mmap_threshold=268435456:glibc.malloc.trim_threshold=268435456";
+
 std::map<std::string, Figure> runReferences()
 {
     const std::string command =
-        "GLIBC_TUNABLES=glibc.malloc.mmap_threshold=268435456:glibc.malloc.trim_threshold=268435456 "
-        "/usr/bin/python3 '" KS_SOURCE_DIR "/numpy_fft.py'";
+        std::string(kAllocatorSetting) + " /usr/bin/python3 '" KS_SOURCE_DIR "/numpy_fft.py'";
     std::map<std::string, Figure> refs;
     FILE* p = popen(command.c_str(), "r");
     if (!p)
@@ -144,13 +149,17 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
+    const std::string loadBefore = ksbench::loadAverage();
     CapturingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
     std::map<std::string, Figure> refs = runReferences();
-    std::printf("\nCPU time per call in us, 65536 points (min, median of %d); ratio = ours / reference\n",
-                kRepetitions);
+    std::printf("\nCPU time per call in us, 65536 points (min, median of %d); ratio = ours / reference\n"
+                "references: %s /usr/bin/python3 numpy_fft.py\n"
+                "cores %s of %ld; load average before: %s, after: %s\n",
+                kRepetitions, kAllocatorSetting, ksbench::allowedCores().c_str(), sysconf(_SC_NPROCESSORS_ONLN),
+                loadBefore.c_str(), ksbench::loadAverage().c_str());
     std::printf("%-34s %8s %8s   %-22s %8s %8s   %6s %6s\n", "ours", "min", "median", "reference", "min",
                 "median", "min", "median");
     const Figure forward = reporter.figure("BM_Forward");

@@ -45,7 +45,7 @@ int buildIndex(const std::string& p)
 const std::string& searchedIndex()
 {
     static const std::string p = [] {
-        std::string path = zbench::benchPath("zentar32_bench_search.ndx");
+        std::string path = ksbench::benchPath("zentar32_bench_search.ndx");
         if (buildIndex(path) == 0)
             path.clear();
         std::atexit([] {
@@ -60,17 +60,17 @@ const std::string& searchedIndex()
 void BM_IndexInsert(benchmark::State& state)
 {
     shuffledKeys();
-    const std::string p = zbench::benchPath("zentar32_bench_insert.ndx");
+    const std::string p = ksbench::benchPath("zentar32_bench_insert.ndx");
     int depth = 0;
     for (auto _ : state) {
-        state.SetIterationTime(zbench::timed([&] { depth = buildIndex(p); }));
+        state.SetIterationTime(ksbench::timed([&] { depth = buildIndex(p); }));
         if (depth == 0)
             return state.SkipWithError("insert failed");
     }
     std::remove(p.c_str());
     state.counters["depth"] = depth;
 }
-BENCHMARK(BM_IndexInsert)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(zbench::kRepetitions)->UseManualTime();
+BENCHMARK(BM_IndexInsert)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(ksbench::kRepetitions)->UseManualTime();
 
 void BM_IndexSearch(benchmark::State& state)
 {
@@ -80,7 +80,7 @@ void BM_IndexSearch(benchmark::State& state)
     uint32_t nodes = 0;
     for (auto _ : state) {
         bool ok = true;
-        double s = zbench::timed([&] {
+        double s = ksbench::timed([&] {
             DBHANDLE h = nullptr;
             ok = zentar::ndxOpen(searchedIndex().c_str(), &h) == 0;
             for (int i = 0; i < kKeys && ok; ++i) {
@@ -99,7 +99,7 @@ void BM_IndexSearch(benchmark::State& state)
     state.counters["cache_misses"] = double(stats.misses);
     state.counters["cache_evictions"] = double(stats.evictions);
 }
-BENCHMARK(BM_IndexSearch)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(zbench::kRepetitions)->UseManualTime();
+BENCHMARK(BM_IndexSearch)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(ksbench::kRepetitions)->UseManualTime();
 
 // SQLite: one connection to a file, statements prepared once.
 struct Sqlite {
@@ -140,7 +140,7 @@ bool buildSqlite(const std::string& p)
 const std::string& searchedSqlite()
 {
     static const std::string p = [] {
-        std::string path = zbench::benchPath("zentar32_bench_search.sqlite");
+        std::string path = ksbench::benchPath("zentar32_bench_search.sqlite");
         if (!buildSqlite(path))
             path.clear();
         std::atexit([] {
@@ -155,16 +155,16 @@ const std::string& searchedSqlite()
 void BM_SqliteInsert(benchmark::State& state)
 {
     shuffledKeys();
-    const std::string p = zbench::benchPath("zentar32_bench_insert.sqlite");
+    const std::string p = ksbench::benchPath("zentar32_bench_insert.sqlite");
     for (auto _ : state) {
         bool ok = true;
-        state.SetIterationTime(zbench::timed([&] { ok = buildSqlite(p); }));
+        state.SetIterationTime(ksbench::timed([&] { ok = buildSqlite(p); }));
         if (!ok)
             return state.SkipWithError("SQLite insert failed");
     }
     std::remove(p.c_str());
 }
-BENCHMARK(BM_SqliteInsert)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(zbench::kRepetitions)->UseManualTime();
+BENCHMARK(BM_SqliteInsert)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(ksbench::kRepetitions)->UseManualTime();
 
 void BM_SqliteSearch(benchmark::State& state)
 {
@@ -172,7 +172,7 @@ void BM_SqliteSearch(benchmark::State& state)
         return state.SkipWithError("the SQLite file could not be built");
     for (auto _ : state) {
         bool ok = true;
-        double s = zbench::timed([&] {
+        double s = ksbench::timed([&] {
             Sqlite q(searchedSqlite());
             sqlite3_stmt* sel = q.prepare("SELECT r FROM t WHERE k = ?");
             ok = sel && q.exec("BEGIN");
@@ -189,13 +189,13 @@ void BM_SqliteSearch(benchmark::State& state)
         state.SetIterationTime(s);
     }
 }
-BENCHMARK(BM_SqliteSearch)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(zbench::kRepetitions)->UseManualTime();
+BENCHMARK(BM_SqliteSearch)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(ksbench::kRepetitions)->UseManualTime();
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    return zbench::runWithSummary(
+    return ksbench::runWithSummary(
         argc, argv,
         {{"insert 1,000,000 random numeric keys / SQLite", "BM_IndexInsert", "BM_SqliteInsert"},
          {"search each of them / SQLite", "BM_IndexSearch", "BM_SqliteSearch"}});

@@ -18,7 +18,7 @@ constexpr size_t kRecLen = kFields * kFieldLen + 1;
 
 const std::string& filePath()
 {
-    static const std::string p = zbench::benchPath("zentar32_bench.dbf");
+    static const std::string p = ksbench::benchPath("zentar32_bench.dbf");
     return p;
 }
 
@@ -67,7 +67,7 @@ void BM_ReadEveryRecord(benchmark::State& state)
     for (auto _ : state) {
         const uint64_t before = zentar::zReadCalls();
         bool ok = true;
-        double s = zbench::timed([&] {
+        double s = ksbench::timed([&] {
             DBHANDLE h = nullptr;
             ok = dBopen(filePath().c_str(), &h) == 0;
             char del = 0;
@@ -88,7 +88,7 @@ void BM_ReadEveryRecord(benchmark::State& state)
 BENCHMARK(BM_ReadEveryRecord)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
-    ->Repetitions(zbench::kRepetitions)
+    ->Repetitions(ksbench::kRepetitions)
     ->UseManualTime();
 
 // A whole program reading the same file.
@@ -98,7 +98,7 @@ void timeProgram(benchmark::State& state, const std::vector<std::string>& argv)
         return state.SkipWithError("the record file could not be written");
     for (auto _ : state) {
         bool ok = true;
-        double s = zbench::timed([&] { ok = zbench::runQuiet(argv); });
+        double s = ksbench::timed([&] { ok = ksbench::runQuiet(argv); });
         if (!ok)
             return state.SkipWithError(("could not run " + argv[0]).c_str());
         state.SetIterationTime(s);
@@ -106,7 +106,7 @@ void timeProgram(benchmark::State& state, const std::vector<std::string>& argv)
 }
 
 void BM_Cat(benchmark::State& state) { timeProgram(state, {"cat", filePath()}); }
-BENCHMARK(BM_Cat)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(zbench::kRepetitions)->UseManualTime();
+BENCHMARK(BM_Cat)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(ksbench::kRepetitions)->UseManualTime();
 
 void BM_DdOneMegabyteBlocks(benchmark::State& state)
 {
@@ -115,7 +115,7 @@ void BM_DdOneMegabyteBlocks(benchmark::State& state)
 BENCHMARK(BM_DdOneMegabyteBlocks)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
-    ->Repetitions(zbench::kRepetitions)
+    ->Repetitions(ksbench::kRepetitions)
     ->UseManualTime();
 
 void BM_DbfreadRaw(benchmark::State& state)
@@ -126,15 +126,15 @@ void BM_DbfreadRaw(benchmark::State& state)
 BENCHMARK(BM_DbfreadRaw)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
-    ->Repetitions(zbench::kRepetitions)
+    ->Repetitions(ksbench::kRepetitions)
     ->UseManualTime();
 
 void BM_AppendEveryRecord(benchmark::State& state)
 {
-    const std::string p = zbench::benchPath("zentar32_bench_append.dbf");
+    const std::string p = ksbench::benchPath("zentar32_bench_append.dbf");
     for (auto _ : state) {
         bool ok = true;
-        double s = zbench::timed([&] { ok = writeFile(p); });
+        double s = ksbench::timed([&] { ok = writeFile(p); });
         if (!ok)
             return state.SkipWithError("appending failed");
         state.SetIterationTime(s);
@@ -148,7 +148,7 @@ BENCHMARK(BM_AppendEveryRecord)->Unit(benchmark::kMillisecond)->Iterations(1)->U
 
 int main(int argc, char** argv)
 {
-    return zbench::runWithSummary(argc, argv,
+    return ksbench::runWithSummary(argc, argv,
                                   {{"read 1,000,000 records (101 MB) / cat", "BM_ReadEveryRecord", "BM_Cat"},
                                    {"read 1,000,000 records / dd bs=1M", "BM_ReadEveryRecord",
                                     "BM_DdOneMegabyteBlocks"},

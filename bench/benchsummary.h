@@ -1,7 +1,11 @@
-// Shared by the record-file benchmarks: each benchmark runs five times,
-// interleaved with its references, and the program ends with one table of
-// ours beside the reference (min and median of the runs, and their ratio),
-// with the load average before and after, since the machine may be shared.
+// Shared by the benchmarks that measure ours beside a reference: each
+// benchmark runs five times, interleaved with its references, and the
+// program ends with one table of ours beside the reference (min and median
+// of the runs, and their ratio), with the load average before and after,
+// since the machine may be shared. Benchmarks are named by their function
+// and arguments ("BM_Read" or "BM_Read/0"); every figure is the wall time
+// of one iteration (manual time where the benchmark sets it), or its CPU
+// time for in-process rounds that ask for it.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -13,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <sched.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -21,7 +26,7 @@
 
 extern char** environ;
 
-namespace zbench {
+namespace ksbench {
 
 constexpr int kRepetitions = 5;
 
@@ -62,6 +67,27 @@ inline bool runQuiet(const std::vector<std::string>& argv)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// The cores this process may run on, as "2-7" or "0,2,4".
+inline std::string allowedCores()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) != 0)
+        return "?";
+    std::string out;
+    for (int c = 0; c < CPU_SETSIZE; ++c) {
+        if (!CPU_ISSET(c, &set) || (c > 0 && CPU_ISSET(c - 1, &set)))
+            continue;
+        int last = c;
+        while (last + 1 < CPU_SETSIZE && CPU_ISSET(last + 1, &set))
+            ++last;
+        if (!out.empty())
+            out += ",";
+        out += std::to_string(c) + (last > c ? "-" + std::to_string(last) : "");
+    }
+    return out;
+}
+
 inline std::string loadAverage()
 {
     char buf[128] = {};
@@ -71,53 +97,67 @@ inline std::string loadAverage()
             buf[0] = '\0';
         std::fclose(f);
     }
+    // The three averages (1, 5 and 15 minutes) of the line.
     std::string s(buf);
-    while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
-        s.pop_back();
-    return s;
+    size_t end = 0;
+    for (int field = 0; field < 3 && end != std::string::npos; ++field)
+        end = s.find(' ', end + (field > 0 ? 1 : 0));
+    return s.substr(0, end);
 }
 
 struct Pair {
     const char* what;
-    const char* ours;        // benchmark function names
+    const char* ours;  // benchmark names, with arguments
     const char* reference;
 };
+
+enum class Clock { Wall, Cpu };
 
 // The console output as usual, plus the seconds of every run by function.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    explicit SummaryReporter(Clock clock = Clock::Wall) : clock_(clock) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& r : runs)
             if (r.run_type == Run::RT_Iteration && !r.error_occurred && r.iterations > 0)
-                seconds_[r.run_name.function_name].push_back(r.real_accumulated_time /
-                                                             double(r.iterations));
+                seconds_[nameOf(r)].push_back(
+                    (clock_ == Clock::Cpu ? r.cpu_accumulated_time : r.real_accumulated_time) /
+                    double(r.iterations));
     }
 
     void printSummary(const std::vector<Pair>& pairs, const std::string& loadBefore)
     {
-        std::printf("\nMin and median of %d interleaved runs; load average before: %s, after: %s "
-                    "(8 cores: above 8 the figures are slowed by other work)\n",
-                    kRepetitions, loadBefore.c_str(), loadAverage().c_str());
-        std::printf("%-44s %19s %19s %15s\n", "", "ours min / median", "ref. min / median",
+        std::printf("\nMin and median of %d interleaved runs (%s time) on cores %s of %ld; load average "
+                    "before: %s, after: %s (a load above the core count slows every figure)\n",
+                    kRepetitions, clock_ == Clock::Cpu ? "CPU" : "wall", allowedCores().c_str(),
+                    sysconf(_SC_NPROCESSORS_ONLN), loadBefore.c_str(), loadAverage().c_str());
+        std::printf("%-50s %23s %23s %15s\n", "", "ours min / median", "ref. min / median",
                     "ratio min / med");
         for (const auto& p : pairs) {
             double om, omed, rm, rmed;
             if (!stats(p.ours, &om, &omed)) {
-                std::printf("%-44s (not run)\n", p.what);
+                std::printf("%-50s (not run)\n", p.what);
                 continue;
             }
             if (!stats(p.reference, &rm, &rmed)) {
-                std::printf("%-44s %8.3f / %6.3f s (reference not run)\n", p.what, om, omed);
+                std::printf("%-50s %9.2f / %8.2f ms (reference not run)\n", p.what, om * 1e3, omed * 1e3);
                 continue;
             }
-            std::printf("%-44s %8.3f / %6.3f s %8.3f / %6.3f s %6.2f / %5.2f\n", p.what, om, omed, rm,
-                        rmed, om / rm, omed / rmed);
+            std::printf("%-50s %9.2f / %8.2f ms %9.2f / %8.2f ms %6.2f / %5.2f\n", p.what, om * 1e3,
+                        omed * 1e3, rm * 1e3, rmed * 1e3, om / rm, omed / rmed);
         }
     }
 
 private:
+    static std::string nameOf(const Run& r)
+    {
+        return r.run_name.args.empty() ? r.run_name.function_name
+                                       : r.run_name.function_name + "/" + r.run_name.args;
+    }
+
     bool stats(const std::string& name, double* min, double* median)
     {
         auto it = seconds_.find(name);
@@ -130,12 +170,13 @@ private:
         return true;
     }
 
+    Clock clock_;
     std::map<std::string, std::vector<double>> seconds_;
 };
 
 // main() of a benchmark program with a summary: the repetitions of all
 // benchmarks are interleaved unless the command line says otherwise.
-inline int runWithSummary(int argc, char** argv, const std::vector<Pair>& pairs)
+inline int runWithSummary(int argc, char** argv, const std::vector<Pair>& pairs, Clock clock = Clock::Wall)
 {
     std::vector<char*> args(argv, argv + argc);
     bool interleaveGiven = false;
@@ -151,11 +192,11 @@ inline int runWithSummary(int argc, char** argv, const std::vector<Pair>& pairs)
     if (benchmark::ReportUnrecognizedArguments(n, args.data()))
         return 1;
     const std::string before = loadAverage();
-    SummaryReporter reporter;
+    SummaryReporter reporter(clock);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.printSummary(pairs, before);
     benchmark::Shutdown();
     return 0;
 }
 
-}  // namespace zbench
+}  // namespace ksbench
