@@ -30,9 +30,17 @@ std::wstring foldName(const std::wstring& name)
     // The platform's one fold decides which names are equal; the capital
     // of each folded letter keeps the order subkeys always had ("_" after
     // the letters).
+    // ASCII, which nearly every name is, is folded here: every registry
+    // call folds the names of its path.
     std::wstring out(name);
-    for (auto& c : out)
-        c = ks::upperCase(ks::foldCase(c));
+    for (auto& c : out) {
+        if (c >= 0 && c < 0x80) {
+            if (c >= L'a' && c <= L'z')
+                c -= L'a' - L'A';
+        } else {
+            c = ks::upperCase(ks::foldCase(c));
+        }
+    }
     return out;
 }
 
@@ -576,35 +584,44 @@ std::string formatHive(const Key& root, const std::string& hiveName)
 
 namespace {
 
-// Subkeys met while parsing, found by parent and folded name in constant
-// time: keys listed in any order load in one pass, sorted at the end.
-struct ChildName {
-    const Key* parent;
-    std::wstring folded;
-    bool operator==(const ChildName& o) const { return parent == o.parent && folded == o.folded; }
-};
-struct ChildNameHash {
-    size_t operator()(const ChildName& c) const
-    {
-        return std::hash<const void*>()(c.parent) * 31 + std::hash<std::wstring>()(c.folded);
-    }
-};
-using ChildIndex = std::unordered_map<ChildName, Key*, ChildNameHash>;
+// Subkeys met while parsing. Keys written by the registry come in order,
+// so a parent's subkeys stay sorted while each new name sorts after the
+// last: found by binary search, appended at the end. The first name that
+// does not gives that parent a hash index of its subkeys, used from then
+// on, and its subkeys are sorted once at the end: keys in any order load
+// in one pass, and keys in order cost no more than they always did.
+using NameIndex = std::unordered_map<std::wstring, Key*>;
+using UnorderedParents = std::unordered_map<Key*, NameIndex>;
 
-void indexExisting(Key& key, ChildIndex& index)
+Key* childWhileParsing(Key* parent, const std::wstring& name, UnorderedParents& unordered)
 {
-    for (auto& k : key.subkeys) {
-        index.emplace(ChildName{&key, k->folded}, k.get());
-        indexExisting(*k, index);
+    std::wstring folded = foldName(name);
+    auto& subs = parent->subkeys;
+    if (!subs.empty() && subs.back()->folded == folded)
+        return subs.back().get();
+    auto u = unordered.find(parent);
+    if (u == unordered.end() && !subs.empty() && folded < subs.back()->folded) {
+        const auto it = std::lower_bound(
+            subs.begin(), subs.end(), folded,
+            [](const std::unique_ptr<Key>& k, const std::wstring& x) { return k->folded < x; });
+        if ((*it)->folded == folded)
+            return it->get();
+        u = unordered.emplace(parent, NameIndex()).first;
+        for (const auto& k : subs)
+            u->second.emplace(k->folded, k.get());
+    } else if (u != unordered.end()) {
+        const auto found = u->second.find(folded);
+        if (found != u->second.end())
+            return found->second;
     }
-}
-
-void sortSubkeys(Key& key)
-{
-    std::sort(key.subkeys.begin(), key.subkeys.end(),
-              [](const std::unique_ptr<Key>& a, const std::unique_ptr<Key>& b) { return a->folded < b->folded; });
-    for (auto& k : key.subkeys)
-        sortSubkeys(*k);
+    auto k = std::make_unique<Key>();
+    k->name = name;
+    k->folded = folded;
+    Key* raw = k.get();
+    subs.push_back(std::move(k));
+    if (u != unordered.end())
+        u->second.emplace(std::move(folded), raw);
+    return raw;
 }
 
 }  // namespace
@@ -612,8 +629,7 @@ void sortSubkeys(Key& key)
 ParseStatus parseHive(const std::string& text, Key& root)
 {
     ParseStatus st;
-    ChildIndex children;
-    indexExisting(root, children);
+    UnorderedParents unordered;
     Key* current = nullptr;
     // After a damaged key line its values have no key to go to: they are
     // skipped up to the next key line.
@@ -631,19 +647,7 @@ ParseStatus parseHive(const std::string& text, Key& root)
         }
         ++st.damagedLines;
     };
-    auto child = [&](Key* parent, const std::wstring& name) {
-        std::wstring folded = foldName(name);
-        const auto it = children.find(ChildName{parent, folded});
-        if (it != children.end())
-            return it->second;
-        auto k = std::make_unique<Key>();
-        k->name = name;
-        k->folded = folded;
-        Key* raw = k.get();
-        parent->subkeys.push_back(std::move(k));
-        children.emplace(ChildName{parent, std::move(folded)}, raw);
-        return raw;
-    };
+    auto child = [&](Key* parent, const std::wstring& name) { return childWhileParsing(parent, name, unordered); };
     while (pos < text.size()) {
         ++lineNo;
         size_t nl = text.find('\n', pos);
@@ -706,7 +710,9 @@ ParseStatus parseHive(const std::string& text, Key& root)
         ++lineNo;
         damage("the file ends early");
     }
-    sortSubkeys(root);
+    for (auto& entry : unordered)
+        std::sort(entry.first->subkeys.begin(), entry.first->subkeys.end(),
+                  [](const std::unique_ptr<Key>& a, const std::unique_ptr<Key>& b) { return a->folded < b->folded; });
     return st;
 }
 
