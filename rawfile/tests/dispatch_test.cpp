@@ -107,6 +107,40 @@ TEST_F(OmbrelTest, LateBoundCallsHandBackTheStatusUnchanged)
     LONG flag = -1;
     EXPECT_EQ(invoke(idOf(d.get(), L"HasExpMethod"), {byRef(&flag)}), kOmbrelDone);
     EXPECT_EQ(flag, 1);
+
+    // A script's GetChros: the parameter array by value (a total-ion trace
+    // over the whole run, every other element left empty), the times and
+    // the outputs by reference.
+    Var params, sizes, data, flags;
+    params.v.vt = VT_ARRAY | VT_VARIANT;
+    params.v.parray = SafeArrayCreateVector(VT_VARIANT, 0, 11);
+    const LONG first = 0;
+    VARIANT tic = value(1);
+    ASSERT_EQ(SafeArrayPutElement(params.v.parray, &first, &tic), S_OK);
+    double start = 0, end = 0;
+    auto realRef = [](double* p) {
+        VARIANT v;
+        v.vt = VT_BYREF | VT_R8;
+        v.pdblVal = p;
+        return v;
+    };
+    auto variantRef = [](VARIANT* p) {
+        VARIANT v;
+        v.vt = VT_BYREF | VT_VARIANT;
+        v.pvarVal = p;
+        return v;
+    };
+    EXPECT_EQ(invoke(idOf(d.get(), L"GetChros"), {value(1), realRef(&start), realRef(&end), params.v,
+                                                   variantRef(&sizes.v), variantRef(&data.v), variantRef(&flags.v)}),
+              kOmbrelDone);
+    ASSERT_EQ(sizes.v.vt, VT_ARRAY | VT_I4);
+    LONG points = 0;
+    ASSERT_EQ(SafeArrayGetElement(sizes.v.parray, &first, &points), S_OK);
+    EXPECT_EQ(points, 30);
+    EXPECT_EQ(data.v.vt, VT_ARRAY | VT_VARIANT);
+    EXPECT_EQ(flags.v.vt, VT_EMPTY);
+    EXPECT_GT(end, start);
+
     EXPECT_EQ(invoke(idOf(d.get(), L"Close"), {}), kOmbrelDone);
     EXPECT_EQ(invoke(idOf(d.get(), L"Close"), {}), kOmbrelNoFile);
 }
