@@ -1,0 +1,2 @@
+# Title macros of mass plots (included by CMakeLists.txt after the library
+# is defined).
