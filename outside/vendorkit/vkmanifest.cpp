@@ -351,6 +351,7 @@ ParseStatus parseManifest(std::string_view text, std::string_view magic, Manifes
     }
     size_t pos = 0;
     int lineNumber = 0;
+    int endLine = 0;  // of "[end]"
     while (pos < text.size() || lineNumber == 0) {
         size_t end = text.find('\n', pos);
         if (end == std::string_view::npos)
@@ -374,6 +375,12 @@ ParseStatus parseManifest(std::string_view text, std::string_view magic, Manifes
             line.remove_suffix(1);
         if (line.empty() || line.front() == '#')
             continue;
+        if (endLine > 0)
+            return ParseStatus::failure(lineNumber, "text after [end]");
+        if (line == "[end]") {
+            endLine = lineNumber;
+            continue;
+        }
         if (line.front() == '[') {
             if (line.back() != ']' || !isName(line.substr(1, line.size() - 2)))
                 return ParseStatus::failure(lineNumber, "a record line is \"[type]\" with a name of letters, "
@@ -399,6 +406,10 @@ ParseStatus parseManifest(std::string_view text, std::string_view magic, Manifes
         field.line = lineNumber;
         field.values.assign(std::make_move_iterator(tokens.begin() + 1), std::make_move_iterator(tokens.end()));
         out.records.back().fields.push_back(std::move(field));
+    }
+    if (endLine == 0) {
+        out.records.clear();
+        return ParseStatus::failure(lineNumber, "no [end]: the manifest is cut short");
     }
     return ParseStatus();
 }

@@ -8,6 +8,7 @@
 //   time 90
 //   masses 100.5 200.25 "300"
 //   masses-type r4
+//   [end]
 //
 // Parsing is in two steps. parseManifest splits the bytes into records
 // ("[type]" lines) holding fields ("name value ..." lines) without knowing
@@ -138,9 +139,11 @@ struct Manifest {
 // skipped, "[type]" starts a record, anything else is a field of the
 // current record: its name, then its values. A value is a run of
 // non-blank characters, or a quoted text ("...") with the escapes \\ \"
-// \t \n \r. Names and types are letters, digits and "_", "-", ".". A zero
-// byte, a field before the first record, an unterminated or misplaced
-// quote, an unknown escape or a bad name is damage.
+// \t \n \r. Names and types are letters, digits and "_", "-", ".". The
+// line "[end]" closes the manifest: only blank and comment lines may
+// follow, and a text without it is cut short. A zero byte, a field before
+// the first record, an unterminated or misplaced quote, an unknown escape
+// or a bad name is damage.
 ParseStatus parseManifest(std::string_view text, std::string_view magic, Manifest& out);
 
 // Checks the parsed manifest against the schema and fills the typed

@@ -104,7 +104,7 @@ TEST(FaultPlanCalls, FaultsOfAManifest)
     schema.withFaults(kOps);
     Manifest m;
     const ParseStatus s = readManifest("magic\n[fault]\noperation Spectrum.Data\ncall 3\nresult DISP_E_BADINDEX\n"
-                                       "[fault]\nresult 0x8000FFFF\ncall 1\noperation Analysis.Open\n",
+                                       "[fault]\nresult 0x8000FFFF\ncall 1\noperation Analysis.Open\n[end]\n",
                                        "magic", schema, m);
     ASSERT_TRUE(s.ok) << s.message();
     const std::vector<Fault> faults = manifestFaults(m);

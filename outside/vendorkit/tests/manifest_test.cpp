@@ -39,9 +39,11 @@ Schema TestSchema()
     return s;
 }
 
+// A manifest of that body, closed by "[end]" when the body ends its line.
 std::string Text(const std::string& body)
 {
-    return std::string(kMagic) + "\n" + body;
+    const bool closed = body.empty() || body.back() == '\n';
+    return std::string(kMagic) + "\n" + body + (closed ? "[end]\n" : "");
 }
 
 }  // namespace
@@ -64,7 +66,10 @@ TEST(ManifestGrammar, RecordsFieldsAndValues)
                              "[fault]\n"
                              "operation Data\n"
                              "call 2\n"
-                             "result 0x80070057";  // no final line end
+                             "result 0x80070057\n"
+                             "[end]\n"
+                             "# comments and blank lines may follow\n"
+                             "\t";  // no final line end
     Manifest m;
     const ParseStatus s = readManifest(text, kMagic, TestSchema(), m);
     ASSERT_TRUE(s.ok) << s.message();
@@ -100,6 +105,11 @@ TEST(ManifestGrammar, DamageNamesItsLineAndReason)
         const char* reason;  // a part of the reason
     } cases[] = {
         {"empty file", "", 1, "first line"},
+        {"magic alone", std::string(kMagic), 1, "cut short"},
+        {"no end", std::string(kMagic) + "\n[spectrum]\ntime 1\nmasses\n", 4, "no [end]"},
+        {"end line with more", Text("[spectrum]\ntime 1\nmasses\n[end] x\n"), 5, "record line"},
+        {"text after the end", std::string(kMagic) + "\n[spectrum]\ntime 1\nmasses\n[end]\n[spectrum]\n", 6,
+         "after [end]"},
         {"foreign first line", "ks-kit-test 2\n[spectrum]\n", 1, "not a manifest"},
         {"magic with trailing blank", std::string(kMagic) + " \n", 1, "not a manifest"},
         {"zero byte", Text(std::string("[spectrum]\ntime 1\0\n", 19)), 3, "zero byte"},
