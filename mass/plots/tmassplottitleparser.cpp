@@ -1,0 +1,105 @@
+#include "tmassplottitleparser.h"
+
+#include "massutils.h"
+#include "tmassdataobj.h"
+
+#include <memory>
+
+namespace {
+
+TMacroInfo info(const char* title, const char* help, const TMacroParameterList& parameters)
+{
+    return {TMassPlotTitleParser::tr(title), TMassPlotTitleParser::tr(help), parameters};
+}
+
+TMacroMap buildMacroList()
+{
+    const TMacroParameterList integer = TMacroParser::integerParameters();
+    const TMacroParameterList real = TMacroParser::realParameters();
+    const TMacroParameterList string = TMacroParser::stringParameters();
+    TMacroMap list;
+    list.insert(QStringLiteral("desc"),
+                info(QT_TR_NOOP("Description"), QT_TR_NOOP("The description as shown in the ZU Vodezu"), string));
+    list.insert(QStringLiteral("file"), info(QT_TR_NOOP("File"), QT_TR_NOOP("The dataset path name"), string));
+    list.insert(QStringLiteral("funcI"),
+                info(QT_TR_NOOP("Function Index"), QT_TR_NOOP("Current function index"), integer));
+    list.insert(QStringLiteral("funcN"), info(QT_TR_NOOP("Function Name"), QT_TR_NOOP("Current function name"), string));
+    list.insert(QStringLiteral("injI"),
+                info(QT_TR_NOOP("Injection Index"), QT_TR_NOOP("Current injection index"), integer));
+    list.insert(QStringLiteral("injN"),
+                info(QT_TR_NOOP("Injection Name"), QT_TR_NOOP("Current injection name"), string));
+    list.insert(QStringLiteral("rt_ranges"),
+                info(QT_TR_NOOP("RT ranges"), QT_TR_NOOP("The spectrum retention time ranges"), real));
+    list.insert(QStringLiteral("scan_ranges"),
+                info(QT_TR_NOOP("Scan ranges"), QT_TR_NOOP("The spectrum scan ranges"), {}));
+    return list;
+}
+
+}  // namespace
+
+TMassPlotTitleParser::TMassPlotTitleParser(const TKSDataset* dataset, const IMassPlotData* data,
+                                           const QString& fileName, int decimals)
+    : m_dataset(dataset), m_data(data), m_fileName(fileName), m_decimals(decimals)
+{
+}
+
+TMassPlotTitleParser::~TMassPlotTitleParser() = default;
+
+const TMacroMap& TMassPlotTitleParser::macros() const
+{
+    // Made on first use, after the application has installed its
+    // translators, and shared by every title parser.
+    static const TMacroMap list = buildMacroList();
+    return list;
+}
+
+QString TMassPlotTitleParser::expandMacro(const QString& name, const QStringList& arguments)
+{
+    if (name == QLatin1String("file"))
+        return formatString(arguments, m_fileName);
+    // Every other macro describes the data object.
+    if (!m_data)
+        return QString();
+    if (name == QLatin1String("funcI")) {
+        const int trace = m_data->getTraceIndex();
+        return formatInteger(arguments, trace >= 0 ? trace : m_data->getFunctionIndex());
+    }
+    if (name == QLatin1String("funcN"))
+        return formatString(arguments, functionOrTraceName());
+    if (name == QLatin1String("injI"))
+        return formatInteger(arguments, m_data->getInjectionIndex());
+    if (name == QLatin1String("injN"))
+        return formatString(arguments, injectionName());
+    if (name == QLatin1String("desc"))
+        return formatString(arguments, m_data->description());
+    const TMassSpecDataObj* spectrum = TMassSpecDataObj::cast(m_data);
+    if (name == QLatin1String("rt_ranges")) {
+        if (!spectrum)
+            return QString();
+        // The title's decimals come from a document: bounded as well.
+        int precision = m_decimals;
+        firstInteger(arguments, precision);
+        return timeRangesText(spectrum->spectrum(), secondCharacter(arguments, 'f'), boundedPrecision(precision));
+    }
+    if (name == QLatin1String("scan_ranges"))
+        return spectrum ? scanRangesText(spectrum->spectrum()) : QString();
+    return QString();
+}
+
+QString TMassPlotTitleParser::functionOrTraceName() const
+{
+    const int injection = m_data->getInjectionIndex();
+    const int trace = m_data->getTraceIndex();
+    if (trace < 0) {
+        std::unique_ptr<TKSFunction> function(datasetFunction(m_dataset, injection, m_data->getFunctionIndex()));
+        return function ? QString::fromStdWString(function->getName()) : QString();
+    }
+    std::unique_ptr<TKSTrace> found(datasetTrace(m_dataset, injection, trace));
+    return found ? QString::fromStdWString(found->getName()) : QString();
+}
+
+QString TMassPlotTitleParser::injectionName() const
+{
+    std::unique_ptr<TKSInjection> injection(datasetInjection(m_dataset, m_data->getInjectionIndex()));
+    return injection ? QString::fromStdWString(injection->getName()) : QString();
+}
