@@ -3,6 +3,11 @@
 
 #include "tindrelglobal.h"
 #include "tkscollection.h"
+#include "tkscomposition.h"
 #include "tksdataserver.h"
+#include "tkselements.h"
+#include "tksisotope.h"
+#include "tksmatcher.h"
+#include "tksmolecule.h"
 #include "tkspeakdetect.h"
 #include "tksvalues.h"

@@ -67,6 +67,13 @@ void ImageWriter::f64(double v)
     u32(static_cast<uint32_t>(bits >> 32));
 }
 
+void ImageWriter::f32(float v)
+{
+    uint32_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    u32(bits);
+}
+
 void ImageWriter::text(const std::wstring& s)
 {
     u32(static_cast<uint32_t>(s.size()));
@@ -134,6 +141,24 @@ bool ImageReader::f64(double& v)
         return false;
     const uint64_t bits = uint64_t(lo) | uint64_t(hi) << 32;
     std::memcpy(&v, &bits, sizeof v);
+    return true;
+}
+
+bool ImageReader::f32(float& v)
+{
+    uint32_t bits = 0;
+    if (!u32(bits))
+        return false;
+    std::memcpy(&v, &bits, sizeof v);
+    return true;
+}
+
+bool ImageReader::boolean(bool& v)
+{
+    uint8_t b = 0;
+    if (!u8(b) || b > 1)
+        return fail();
+    v = b == 1;
     return true;
 }
 

@@ -36,6 +36,8 @@ public:
     void u32(uint32_t v);
     void i32(int32_t v) { u32(static_cast<uint32_t>(v)); }
     void f64(double v);
+    void f32(float v);
+    void boolean(bool v) { u8(v ? 1 : 0); }
     void text(const std::wstring& s);
     void doubles(const std::vector<double>& values);
     void bytes(const std::vector<unsigned char>& data);
@@ -58,6 +60,9 @@ public:
     bool u32(uint32_t& v);
     bool i32(int32_t& v);
     bool f64(double& v);
+    bool f32(float& v);
+    // A byte that must be 0 or 1.
+    bool boolean(bool& v);
     // A count of elements of `elementSize` bytes that the remaining bytes
     // can hold, and at most `limit`.
     bool count(uint32_t& n, size_t elementSize, uint32_t limit = 0xFFFFFFFFu);

@@ -7,10 +7,12 @@
 //                                                      TIC, or a mass chromatogram
 //   tindrel peaks PATH INJECTION FUNCTION              chromatogram peaks of the TIC
 //   tindrel select PATH INJECTION FUNCTION FROM TO     the co-added spectrum's strongest points
+//   tindrel compose MZ [OPTION...]                     elemental compositions of an ion m/z
+//   tindrel match PATH MOLFILE... [OPTION...]          molecules matched in a dataset
 //
 // INJECTION and FUNCTION count from 1, times are minutes. A dataset is
 // opened with the first provider (in the provider server's order) that
-// says the path is one of its datasets.
+// says the path is one of its datasets. compose and match: analysis.cpp.
 //
 // Exit 0 on success, 1 when a call fails (the call on standard error),
 // 2 on bad arguments.
@@ -28,15 +30,9 @@
 #include <vector>
 
 #include "tindrel.h"
+#include "tool.h"
 
-namespace {
-
-struct CallFailed {
-    std::string call;
-    std::string reason;
-};
-
-struct BadArguments {};
+namespace tindreltool {
 
 std::string narrow(const std::wstring& text)
 {
@@ -94,30 +90,6 @@ double parseNumber(const char* text)
     return v;
 }
 
-const char* msTypeName(int type)
-{
-    static const char* const names[] = {"unknown", "MS", "MSn", "zoom MS", "zoom MSn", "SIM", "SIM MSn"};
-    return type >= 0 && type <= 6 ? names[type] : "unknown";
-}
-
-const char* polarityName(int polarity)
-{
-    static const char* const names[] = {"unknown", "positive", "negative", "mixed"};
-    return polarity >= 0 && polarity <= 3 ? names[polarity] : "unknown";
-}
-
-const char* msmsTypeName(int type)
-{
-    static const char* const names[] = {"none", "precursor", "product", "neutral loss", "neutral gain", "MRM"};
-    return type >= 0 && type <= 5 ? names[type] : "unknown";
-}
-
-const char* peakTypeName(int type)
-{
-    static const char* const names[] = {"??", "BB", "BV", "VB", "VV", "shoulder"};
-    return type >= 0 && type <= 5 ? names[type] : "??";
-}
-
 // The dataset, opened with the first provider that accepts the path.
 std::unique_ptr<TKSDataset> openDataset(const char* path)
 {
@@ -153,6 +125,36 @@ std::unique_ptr<TKSMSCollection> openCollection(const TKSDataset& dataset, int i
     if (!fn)
         throw CallFailed{"TKSFunctions::getItem", "no function " + std::to_string(function + 1)};
     return std::unique_ptr<TKSMSCollection>(fn->getSpectrumCollection());
+}
+
+}  // namespace tindreltool
+
+namespace {
+
+using namespace tindreltool;
+
+const char* msTypeName(int type)
+{
+    static const char* const names[] = {"unknown", "MS", "MSn", "zoom MS", "zoom MSn", "SIM", "SIM MSn"};
+    return type >= 0 && type <= 6 ? names[type] : "unknown";
+}
+
+const char* polarityName(int polarity)
+{
+    static const char* const names[] = {"unknown", "positive", "negative", "mixed"};
+    return polarity >= 0 && polarity <= 3 ? names[polarity] : "unknown";
+}
+
+const char* msmsTypeName(int type)
+{
+    static const char* const names[] = {"none", "precursor", "product", "neutral loss", "neutral gain", "MRM"};
+    return type >= 0 && type <= 5 ? names[type] : "unknown";
+}
+
+const char* peakTypeName(int type)
+{
+    static const char* const names[] = {"??", "BB", "BV", "VB", "VV", "shoulder"};
+    return type >= 0 && type <= 5 ? names[type] : "??";
 }
 
 int listProviders()
@@ -292,7 +294,12 @@ int usage(FILE* to = stderr)
                "       tindrel tree PATH\n"
                "       tindrel chromatogram PATH INJECTION FUNCTION [MZ | FROM TO]\n"
                "       tindrel peaks PATH INJECTION FUNCTION\n"
-               "       tindrel select PATH INJECTION FUNCTION FROM TO\n",
+               "       tindrel select PATH INJECTION FUNCTION FROM TO\n"
+               "       tindrel compose MZ [--tolerance VALUE] [--unit ppm|Da] [--charge Z] [--adduct ION]\n"
+               "                       [--elements C0-100,H0-200,...] [--dbe MIN MAX] [--electrons even|odd|all]\n"
+               "                       [--max N] [--fitness F] [--spectrum PATH INJECTION FUNCTION TIME]\n"
+               "                       [--table KSElements.ini]\n"
+               "       tindrel match PATH MOLFILE... [--injection N] [--table KSElements.ini]\n",
                to);
     return to == stdout ? 0 : 2;
 }
@@ -301,6 +308,7 @@ int usage(FILE* to = stderr)
 
 int main(int argc, char** argv)
 {
+    using namespace tindreltool;
     // Paths and texts are UTF-8 on the command line and the terminal;
     // numbers stay in the "C" locale.
     std::setlocale(LC_CTYPE, "C.UTF-8");
@@ -327,6 +335,10 @@ int main(int argc, char** argv)
             const double from = parseNumber(argv[5]), to = parseNumber(argv[6]);
             return printSelection(argv[2], injection, function, from, to);
         }
+        if (command == "compose" && argc >= 3)
+            return tindreltool::compose(argc - 2, argv + 2);
+        if (command == "match" && argc >= 4)
+            return tindreltool::match(argc - 2, argv + 2);
     } catch (const BadArguments&) {
         return usage();
     } catch (const CallFailed& failure) {
