@@ -53,8 +53,8 @@ bool parseGroup(const std::wstring& s, size_t& i, const ElementData& table, std:
         if (s[i] == L'(') {
             if (depth >= kMaxGroupDepth)
                 return false;
-            ++i;
-            if (!parseGroup(s, i, table, part, depth + 1) || i >= s.size() || s[i] != L')')
+            const size_t open = ++i;
+            if (!parseGroup(s, i, table, part, depth + 1) || i == open || i >= s.size() || s[i] != L')')
                 return false;
             ++i;
         } else if (isUpper(s[i])) {
@@ -112,7 +112,7 @@ bool parseFormulaPart(const std::wstring& s, const ElementData& table, Counts& c
 bool parseFormula(const std::wstring& text, const ElementData& table, Counts& counts)
 {
     const std::wstring s = trimmed(text);
-    if (s.empty() || !parseFormulaPart(s, table, counts)) {
+    if (s.empty() || !parseFormulaPart(s, table, counts) || isEmpty(counts)) {
         counts.assign(table.elements.size(), 0);
         return false;
     }

@@ -111,25 +111,44 @@ std::wstring chargeSuffix(int charge)
     return (z > 1 ? std::to_wstring(z) : std::wstring()) + (charge > 0 ? L"+" : L"-");
 }
 
-// "[M+H]+", "[2M+Na]+", "[M+2H]2+", "[M-H]-", "[M+Na-H2O]+".
+// "[M+H]+", "[2M+Na]+", "[M+2H]2+", "[M-H]-", "[M+Na-H2O]+": the extra
+// protons of a higher charge state joined to a proton adduct or loss.
 std::wstring describeIon(int multiplicity, const std::wstring& adduct, const std::wstring& loss, int extraProtons,
                          int charge)
 {
     auto formulaPart = [](std::wstring text) {
         while (!text.empty() && (text.back() == L'+' || text.back() == L'-' || text.back() == L' '))
             text.pop_back();
+        while (!text.empty() && text.front() == L' ')
+            text.erase(0, 1);
         return text;
+    };
+    // The number of protons a text such as "H" or "2H" stands for, 0 otherwise.
+    auto protons = [](const std::wstring& text) {
+        size_t digits = 0;
+        while (digits < text.size() && text[digits] >= L'0' && text[digits] <= L'9')
+            ++digits;
+        if (text.substr(digits) != L"H" || digits > 3)
+            return 0;
+        return digits == 0 ? 1 : std::stoi(text.substr(0, digits));
+    };
+    auto term = [](wchar_t sign, int count, const std::wstring& what) {
+        return std::wstring(1, sign) + (count > 1 ? std::to_wstring(count) : std::wstring()) + what;
     };
     std::wstring d = L"[" + (multiplicity > 1 ? std::to_wstring(multiplicity) : std::wstring()) + L"M";
     const std::wstring a = formulaPart(adduct), l = formulaPart(loss);
-    if (!a.empty())
+    if (extraProtons > 0 && protons(a) > 0)
+        d += term(L'+', protons(a) + extraProtons, L"H");
+    else if (!a.empty())
         d += L"+" + a;
-    if (extraProtons > 0)
-        d += L"+" + (extraProtons > 1 ? std::to_wstring(extraProtons) : std::wstring()) + L"H";
-    if (extraProtons < 0)
-        d += L"-" + (extraProtons < -1 ? std::to_wstring(-extraProtons) : std::wstring()) + L"H";
-    if (!l.empty())
+    if (extraProtons > 0 && protons(a) == 0)
+        d += term(L'+', extraProtons, L"H");
+    if (extraProtons < 0 && protons(l) > 0)
+        d += term(L'-', protons(l) - extraProtons, L"H");
+    else if (!l.empty())
         d += L"-" + l;
+    if (extraProtons < 0 && protons(l) == 0)
+        d += term(L'-', -extraProtons, L"H");
     return d + L"]" + chargeSuffix(charge);
 }
 
