@@ -12,16 +12,25 @@
 // Snapshot (saveState/restoreState): a block stream holding axis 1, its
 // segments, axis 2, its segments. Bytes that do not parse leave the view
 // as it was.
+//
+// Painting, mapping and hit tests go through the plot's painter
+// (TBasePlotter, owned by the derived class): paint lays out background
+// and frame, both axes, the grid before or after the traces (the
+// grid-over flag) and the title.
 #pragma once
 
 #include <QByteArray>
+#include <QPointF>
+#include <QRectF>
 #include <QUuid>
 
 #include "tplotaxis.h"
 #include "tvaluerange.h"
 
+class QPainter;
 class TDataStream;
 class TBasePlotProperties;
+class TBasePlotter;
 
 class TBasePlot {
 public:
@@ -49,6 +58,15 @@ public:
 
     virtual void panHorizontal(double delta);
     virtual void panVertical(double delta);
+    virtual TBasePlotter& plotter() = 0;
+    virtual const TBasePlotter& plotter() const = 0;
+    // Axis 1 with its segments, then axis 2 with its segments.
+    virtual void paintAxes(QPainter* painter);
+    // The traces.
+    virtual void draw(QPainter* painter) = 0;
+    virtual void paintTitle(QPainter*) {}
+    // The whole plot into the device rectangle `rect`.
+    virtual void paint(QPainter* painter, const QRectF& rect);
     virtual void saveAxes(TDataStream& s);
     virtual bool loadAxes(TDataStream& s);
     virtual void write(TDataStream& s) const = 0;
@@ -89,6 +107,17 @@ public:
     void fullZoomOut(int flags);
     // panHorizontal for axis 1, panVertical for axis 2, nothing else.
     void pan(int n, double delta);
+
+    // The whole plot unzoomed into `rect`; axes and device rectangle are
+    // left as they were.
+    void paintInRect(QPainter* painter, const QRectF& rect);
+    // The painter's region code of a device point (see TBasePlotter).
+    int hitTest(const QPointF& point) const;
+    // Device point to values (and back) in place: flag 1 converts x on
+    // axis 1, flag 2 y on axis 2. With flags 3 true when both took, with
+    // other flags when either did.
+    bool mapFromDevice(QPointF& point, int flags) const;
+    bool mapToDevice(QPointF& point, int flags) const;
 
     // A copy of the axis with its full and visible ranges scaled.
     TPlotAxis scaledAxis(int n, double factor) const;

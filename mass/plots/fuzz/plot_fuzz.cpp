@@ -3,7 +3,8 @@
 // a state snapshot. What reads without failure must write bytes that read
 // back to the same bytes; a snapshot that does not parse must leave the
 // plot's view as it was, and the view operations must end on whatever a
-// snapshot that parses put there.
+// snapshot that parses put there, and the plot must paint, hit-test and map
+// whatever it holds.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,8 +12,11 @@
 
 #include <QByteArray>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 
 #include "tbaseplot.h"
+#include "tbaseplotter.h"
 #include "tdatastream.h"
 #include "tlabelproperties.h"
 #include "tplotproperties.h"
@@ -25,6 +29,16 @@ extern "C" __attribute__((used, visibility("default"))) const char* __lsan_defau
 }
 
 namespace {
+
+class FuzzPlotter : public TBasePlotter {
+public:
+    using TBasePlotter::TBasePlotter;
+    const QUuid& typeId() const override
+    {
+        static const QUuid id;
+        return id;
+    }
+};
 
 class FuzzPlot : public TBasePlot {
 public:
@@ -51,12 +65,45 @@ public:
     void fitIntensityToHeight() override {}
     void writeVerticalRanges(TDataStream&) const override {}
     void readVerticalRanges(TDataStream&) override {}
+    TBasePlotter& plotter() override { return m_plotter; }
+    const TBasePlotter& plotter() const override { return m_plotter; }
+    void draw(QPainter*) override {}
+    T1DPlotProperties& look() { return m_properties; }
 
 private:
     TPlotAxis m_axis1, m_axis2;
     TValueRangeList m_segments1, m_segments2;
     T1DPlotProperties m_properties;
+    FuzzPlotter m_plotter{*this};
 };
+
+// Axes and segments of any value: painting, overlays, hit tests and
+// mapping must end without a crash (or a hang, which the fuzzer reports).
+void paintAll(FuzzPlot& plot)
+{
+    static QImage image(400, 300, QImage::Format_RGB32);
+    QFont font = plot.look().font();
+    font.setPixelSize(12);
+    plot.look().setFont(font);
+    plot.look().setFlags(TBasePlotProperties::VerticalGrid | TBasePlotProperties::HorizontalGrid);
+    QPainter p(&image);
+    plot.paint(&p, QRectF(0, 0, 400, 300));
+    const TBasePlotter& pl = plot.plotter();
+    const QPointF at(200, 120);
+    pl.drawLabelBox(&p, at, QStringLiteral("1 [2]"), 1, 3);
+    pl.drawCrosshair(&p, at, true);
+    for (int mode = 1; mode <= 5; ++mode)
+        pl.drawSelection(&p, QRectF(120, 60, 90, -40), mode, 0);
+    pl.drawValueMarker(&p, QPen(Qt::blue), 5, 1);
+    pl.drawHighlightRect(&p, QRectF(1, 0, 30, 0));
+    p.end();
+    for (const QPointF& point : {at, QPointF(10, 290)}) {
+        plot.hitTest(point);
+        QPointF v = point;
+        if (plot.mapFromDevice(v, 3))
+            plot.mapToDevice(v, 3);
+    }
+}
 
 template <class T>
 void roundTrip(const QByteArray& input, std::function<bool(T&, TDataStream&)> read,
@@ -108,6 +155,7 @@ void snapshot(const QByteArray& input)
             std::abort();  // a snapshot that does not parse changed the view
         return;
     }
+    paintAll(plot);
     for (int n = 1; n <= 2; ++n) {
         plot.zoom(n, 1, 50);
         plot.pan(n, 5);

@@ -16,6 +16,7 @@
 #include "kstest.h"
 #include "streamtest.h"
 #include "tbaseplot.h"
+#include "tbaseplotter.h"
 #include "tdatastream.h"
 #include "tplotproperties.h"
 
@@ -46,8 +47,19 @@ inline void expectGolden(const QByteArray& bytes, const std::string& name)
     EXPECT_EQ(hex(bytes), hex(QByteArray::fromHex(QByteArray::fromStdString(stored)))) << name;
 }
 
+// The painter of the test plots: the base plotter as it stands.
+class ModelPlotter : public TBasePlotter {
+public:
+    using TBasePlotter::TBasePlotter;
+    const QUuid& typeId() const override
+    {
+        static const QUuid id("{0f6c2d1e-7a55-4b1a-9e0d-3c2b1a090807}");
+        return id;
+    }
+};
+
 // A one-dimensional plot as the model sees it: two axes, two segment lists
-// and a property group, nothing painted.
+// and a property group; its painter draws no traces.
 class ModelPlot : public TBasePlot {
 public:
     ModelPlot() : TBasePlot(1, QUuid("{11111111-2222-3333-4444-555555555555}")), m_axis1(0), m_axis2(1) {}
@@ -84,11 +96,17 @@ public:
         s << m_axis2.fullFrom << m_axis2.fullTo << m_axis2.visibleFrom << m_axis2.visibleTo;
     }
     void readVerticalRanges(TDataStream&) override {}
+    TBasePlotter& plotter() override { return m_plotter; }
+    const TBasePlotter& plotter() const override { return m_plotter; }
+    void draw(QPainter*) override {}
+
+    T1DPlotProperties& look() { return m_properties; }
 
 private:
     TPlotAxis m_axis1, m_axis2;
     TValueRangeList m_segments1{0, 1}, m_segments2{0, 1};
     T1DPlotProperties m_properties;
+    ModelPlotter m_plotter{*this};
 };
 
 using Ranges = std::vector<std::pair<double, double>>;
