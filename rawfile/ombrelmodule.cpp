@@ -1,6 +1,9 @@
-// The component Ombrel2: its class map, its registration and the engine's
-// initialisation when the component is loaded.
+// The component Ombrel2: its class map (the reader and the two writers),
+// its registration and the engine's initialisation when the component is
+// loaded.
 #include "ombrelobject.h"
+#include "zylvirms.h"
+#include "zylviruv.h"
 
 #include "ksregistrar.h"
 #include "rawtypes.h"
@@ -8,6 +11,8 @@
 namespace {
 
 KS_OBJECT_ENTRY(CLSID_Ombrel, COmbrel);
+KS_OBJECT_ENTRY(CLSID_ZylVirMS, CZylVirMS);
+KS_OBJECT_ENTRY(CLSID_ZylVirUV, CZylVirUV);
 
 const ks::TypeLibRegistration kTypeLib{LIBID_OMBREL2Lib, 1, 0, 0, L"Ombrel2 1.0 Type Library"};
 

@@ -7,7 +7,9 @@
 // fires once. Operation names are the engine's method names as declared
 // in its headers (a constructor is named by its class, "CRawfile",
 // "CVirtualMSWriter"; the destructor-time finish of a writer is "Finish").
-// ClearInjectedFailures disarms every name. The hook is process-wide and
+// FailNextAllocation arms a name the same way with std::bad_alloc, as a
+// failed allocation inside the operation (a constructor's among them)
+// throws. ClearInjectedFailures disarms every name. The hook is process-wide and
 // not meant for concurrent use.
 #pragma once
 
@@ -18,6 +20,7 @@
 namespace rawengine::testhook {
 
 RAWENGINE_API void FailNextCall(const std::string& operation, int skip = 0);
+RAWENGINE_API void FailNextAllocation(const std::string& operation, int skip = 0);
 RAWENGINE_API void ClearInjectedFailures();
 // Names armed and not yet fired.
 RAWENGINE_API int PendingInjectedFailures();

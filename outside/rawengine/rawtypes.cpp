@@ -6,6 +6,7 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <new>
 
 namespace rawengine {
 
@@ -67,7 +68,11 @@ uint32_t CentroidPacketType(uint32_t t)
 
 namespace {
 std::mutex g_hookMutex;
-std::map<std::string, int> g_armed;  // name -> calls to let pass first
+struct Armed {
+    int skip = 0;           // calls to let pass first
+    bool badAlloc = false;  // fail as an allocation does, not as the engine
+};
+std::map<std::string, Armed> g_armed;
 std::atomic<bool> g_anyArmed{false};
 }  // namespace
 
@@ -76,7 +81,14 @@ namespace testhook {
 void FailNextCall(const std::string& operation, int skip)
 {
     std::lock_guard<std::mutex> lock(g_hookMutex);
-    g_armed[operation] = skip < 0 ? 0 : skip;
+    g_armed[operation] = Armed{skip < 0 ? 0 : skip, false};
+    g_anyArmed = true;
+}
+
+void FailNextAllocation(const std::string& operation, int skip)
+{
+    std::lock_guard<std::mutex> lock(g_hookMutex);
+    g_armed[operation] = Armed{skip < 0 ? 0 : skip, true};
     g_anyArmed = true;
 }
 
@@ -109,12 +121,15 @@ void checkpoint(const char* operation)
     auto it = g_armed.find(operation);
     if (it == g_armed.end())
         return;
-    if (it->second > 0) {
-        --it->second;
+    if (it->second.skip > 0) {
+        --it->second.skip;
         return;
     }
+    const bool badAlloc = it->second.badAlloc;
     g_armed.erase(it);
     g_anyArmed = !g_armed.empty();
+    if (badAlloc)
+        throw std::bad_alloc();
     throw EngineError(std::string("injected failure: ") + operation);
 }
 

@@ -3,6 +3,7 @@
 // states, unknown chunks and the method storage.
 #include "rawtest.h"
 #include "rawtesthooks.h"
+#include "rawwriter.h"
 
 #include "kscomptr.h"
 
@@ -390,4 +391,18 @@ TEST(RawFormat, TestHookMakesTheNamedOperationThrowOnce)
     testhook::ClearInjectedFailures();
     EXPECT_NO_THROW(c.GetRunHeader());
     EXPECT_NO_THROW(f.ReMapViewOfFile());
+}
+
+TEST(RawFormat, TestHookFailsTheNamedOperationAsAnAllocation)
+{
+    const std::string path = tempPath("w.raw");
+    testhook::FailNextAllocation("CVirtualMSWriter");
+    EXPECT_THROW(CVirtualMSWriter w(wide(path)), std::bad_alloc);
+    EXPECT_EQ(testhook::PendingInjectedFailures(), 0);
+    CVirtualMSWriter w(wide(path));  // fired once
+    EXPECT_FALSE(w.IsError());
+    testhook::FailNextAllocation("WriteInstMassResolution", 1);
+    EXPECT_NO_THROW(w.WriteInstMassResolution(1.0));
+    EXPECT_THROW(w.WriteInstMassResolution(1.0), std::bad_alloc);
+    EXPECT_NO_THROW(w.WriteInstMassResolution(1.0));
 }
