@@ -92,5 +92,78 @@ trace name="UV" points=10
     EXPECT_NE(r.out.find("\n0.300\t"), std::string::npos) << r.out;
 }
 
+TEST_F(TindrelTool, CompositionAndMatch)
+{
+    const std::string text = bundledTextDataset();
+    const std::string molfiles = std::string(KS_SOURCE_DIR) + "/../data/molfiles/";
+    const std::string table = ks::test::tempDir() + "/KSElements.ini";
+    const std::string broken = ks::test::tempDir() + "/broken.mol";
+    ks::test::writeFile(broken, "not a molfile\n");
+    ks::test::writeFile(table, "[C]\nnumber=6\nvalence=4\nisotopes=12:98.93,13.00335483507:1.07\n[H]\nnumber=1\n");
+    struct Case {
+        std::vector<std::string> args;
+        int exit;
+        std::vector<std::string> out;  // lines that must appear
+        std::string err;               // start of standard error
+    };
+    const Case cases[] = {
+        {{"compose", "181.0707"}, 0,
+         {"Elemental composition of m/z 181.0707 (charge 1, adduct H, 5 ppm, DBE -0.5 to 20, all ions): 4 formulas",
+          "Formula                   m/z    DBE  Error (mDa)  Error (ppm)  Fitness",
+          "C6H12O6             181.07066    1.0         0.04         0.20    0.000"},
+         ""},
+        {{"compose", "181.0707", "--electrons", "odd"}, 0,
+         {"Elemental composition of m/z 181.0707 (charge 1, adduct H, 5 ppm, DBE -0.5 to 20, odd-electron ions): 2 "
+          "formulas",
+          "C5H6N7O             181.07066    6.5         0.04         0.22    0.000"},
+         ""},
+        {{"compose", "203.0526", "--adduct", "Na", "--tolerance", "0.002", "--unit", "Da", "--dbe", "0", "5",
+          "--electrons", "even", "--max", "1"},
+         0,
+         {"Elemental composition of m/z 203.0526 (charge 1, adduct Na, 0.002 Da, DBE 0 to 5, even-electron ions): 1 "
+          "formula",
+          "C6H12O6             203.05261    1.0        -0.01        -0.04    0.000"},
+         ""},
+        {{"compose", "205.1234", "--charge", "-1", "--elements", "C0-20,H0-40,O0-4"}, 0,
+         {"C13H18O2            205.12340    5.0        -0.00        -0.02    0.000"}, ""},
+        {{"compose", "195.0877", "--spectrum", text, "1", "1", "0.35"}, 0,
+         {"Elemental composition of m/z 195.0877 (charge 1, adduct H, 5 ppm, DBE -0.5 to 20, all ions); fitness "
+          "against the spectrum of scan 6 (0.350 min): 3 formulas",
+          "C8H10N4O2           195.08765    6.0         0.05         0.25    0.681"},
+         ""},
+        {{"match", text, molfiles + "caffeine.mol", molfiles + "nicotine.mol"}, 0,
+         {"Molecule match of 2 molfiles against injection 1: MS+ function 1",
+          "caffeine.mol\tmatched [M+H]+ m/z 195.0877\tRT 0.350 min\tscan 6\tscore 0.841\tsimilarity 0.681\tpurity "
+          "1.000",
+          "nicotine.mol\tnot matched"},
+         ""},
+        {{"match", text, broken}, 0, {"broken.mol\tnot read: line 1: no counts line"}, ""},
+        {{"compose", "181", "--elements", "C0-5,Xx0-2"}, 1, {}, "tindrel: TKSCompositionCalculator::compute failed"},
+        {{"compose", "181", "--table", table}, 1, {}, "tindrel: TKSElementTable::initialize failed: line 5: element H"},
+        {{"compose", "195", "--spectrum", text, "2", "1", "0.3"}, 1, {}, "tindrel: TKSInjections::getItem failed"},
+        {{"match", text, molfiles + "missing.mol"}, 1, {}, "tindrel: reading "},
+        {{"match", text, molfiles + "caffeine.mol", "--injection", "2"}, 1, {}, "tindrel: TKSInjections::getItem failed"},
+        {{"compose", "x"}, 2, {}, "usage:"},
+        {{"compose", "181", "--unit", "mmu"}, 2, {}, "usage:"},
+        {{"compose", "181", "--elements", "C5"}, 2, {}, "usage:"},
+        {{"compose", "181", "--dbe", "1"}, 2, {}, "usage:"},
+        {{"compose", "181", "--colour", "red"}, 2, {}, "usage:"},
+        {{"match", text}, 2, {}, "usage:"},
+        {{"match", text, molfiles + "caffeine.mol", "--frobnicate"}, 2, {}, "usage:"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> argv{kTool};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const ks::test::RunResult r = ks::test::run(argv);
+        std::string name;
+        for (const std::string& a : c.args)
+            name += a.substr(a.rfind('/') + 1) + " ";
+        EXPECT_EQ(r.exitCode, c.exit) << name << "\n" << r.err;
+        for (const std::string& line : c.out)
+            EXPECT_NE(r.out.find(line + "\n"), std::string::npos) << name << ": " << line << "\n" << r.out;
+        EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << name << ": " << r.err;
+    }
+}
+
 }  // namespace
 }  // namespace tindreltest

@@ -185,9 +185,11 @@ int compose(int argc, char** argv)
         throw CallFailed{"TKSCompositionCalculator::compute",
                          "the constraints cannot be searched, or the search would pass its bounds"};
     const std::vector<TKSCompositionResult>& results = calculator.getResults();
-    std::printf("Elemental composition of m/z %.4f (charge %d, adduct %s, %g %s, DBE %g to %g)%s: %zu formula%s\n",
-                mz, c.getChargeState(), narrow(c.getAdduct()).c_str(), c.getTolerance(),
-                c.getUseToleranceInDa() ? "Da" : "ppm", c.getDBEMinimum(), c.getDBEMaximum(), scored.c_str(),
+    const int mode = c.getElectronMode();
+    std::printf("Elemental composition of m/z %.4f (charge %d, adduct %s, %g %s, DBE %g to %g, %s)%s: %zu formula%s\n",
+                mz, c.getChargeState(), c.getAdduct().empty() ? "none" : narrow(c.getAdduct()).c_str(),
+                c.getTolerance(), c.getUseToleranceInDa() ? "Da" : "ppm", c.getDBEMinimum(), c.getDBEMaximum(),
+                mode == 1 ? "even-electron ions" : mode == 2 ? "odd-electron ions" : "all ions", scored.c_str(),
                 results.size(), results.size() == 1 ? "" : "s");
     if (!results.empty())
         std::printf("%-16s %12s %6s %12s %12s %8s\n", "Formula", "m/z", "DBE", "Error (mDa)", "Error (ppm)",
