@@ -7,12 +7,9 @@
 #include <QHash>
 #include <QRegExp>
 
-// QRegExp keeps the language's patterns exact (Qt 4 semantics, the "(:?"
-// of the patterns is an optional colon); Qt 5.15 marks parts of it
-// deprecated. Popped at the end: sources share batches in the test build.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-
+// QRegExp keeps the language's patterns exact: Qt 4 semantics, in which
+// the "(:?" of the patterns is an optional colon, not a group that
+// captures nothing.
 namespace {
 
 // A whole reference: opener, name (capture 1), arguments, closer.
@@ -169,5 +166,3 @@ TMacroParameterList TMacroParser::stringParameters()
                       QT_TRANSLATE_NOOP("TMacroParser",
                                         "The '...' position ('n': none, 'l': left, 'r': right, 'm': middle"))};
 }
-
-#pragma GCC diagnostic pop

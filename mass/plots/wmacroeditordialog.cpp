@@ -16,12 +16,6 @@ static void initMacroEditorPictures()
     (void)registered;
 }
 
-// QRegExp keeps the blank and two-word tests exact; Qt 5.15 marks parts
-// of it deprecated. Popped at the end: sources share batches in the test
-// build.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-
 WMacroEditorDialog::WMacroEditorDialog(QWidget* parent, const QString& text, TMacroParser* parser)
     : QDialog(parent), ui(new Ui::WMacroEditorDialogClass), m_parser(parser)
 {
@@ -113,5 +107,3 @@ void WMacroEditorDialog::on_btnAdd_clicked()
     reference += QLatin1Char('}');
     ui->leText->insert(reference);
 }
-
-#pragma GCC diagnostic pop

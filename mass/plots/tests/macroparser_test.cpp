@@ -123,6 +123,7 @@ TEST(MacroParser, Arguments)
         {"comma inside quotes", "{rec,\"x, y\",z}", "2:\"x, y\"|z"},
         {"empty quotes", "{rec,\"\"}", "1:\"\""},
         {"colon before quotes", "{rec,:\"q\",::\"r\"}", "2::\"q\"|::\"r\""},
+        {"colon before a bare word: an empty argument", "{rec,:x,y}", "2:|y"},
         {"empty ones", "{rec,,,}", "3:||"},
         {"hyphens and dots", "{rec,-1.5,a-b}", "2:-1.5|a-b"},
     };
