@@ -6,9 +6,15 @@
 //   - a mass chromatogram over every spectrum against reading every
 //     spectrum through SpectrumDirect (its floor);
 //   - chromatogram peak detection of the TIC (twenty elution peaks);
-//   - reading the file's bytes (the floor under both).
+//   - reading the file's bytes (the floor under both);
+//   - elemental composition of the [M+H]+ m/z of 10,000 random formulas
+//     with the default constraints, and of single heavy queries (what the
+//     composition mouse mode runs on a click);
+//   - a molecule match of 36 molfiles against a generated run of the test
+//     provider (ks_tindrel_test_provider, registered too).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -85,7 +91,7 @@ struct Dataset {
         std::fclose(f);
 
         setenv("KESTROM_REGISTRY", (folder / "registry").c_str(), 1);
-        for (const char* module : {"KSProviderServer.so", "KSTextProvider.so"}) {
+        for (const char* module : {"KSProviderServer.so", "KSTextProvider.so", "ks_tindrel_test_provider.so"}) {
             const std::string command =
                 std::string("'" KS_BIN_DIR "/ksregsvr' '" KS_LIB_DIR "/") + module + "' > /dev/null";
             if (std::system(command.c_str()) != 0)
@@ -281,5 +287,227 @@ void BM_TindrelTICPeakDetection(benchmark::State& state)
     state.counters["peaks"] = peaks;
 }
 BENCHMARK(BM_TindrelTICPeakDetection)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+
+// --- elemental composition ---------------------------------------------------
+
+TKSElementTable& elementTable()
+{
+    static TKSElementTable table = [] {
+        TKSElementTable t;
+        if (!t.initialize(L"" KS_BIN_DIR "/KSElements.ini"))
+            std::abort();
+        return t;
+    }();
+    return table;
+}
+
+// [M+H]+ of random formulas within the default ranges.
+std::vector<double> randomIons(int count)
+{
+    TKSIsotopeCluster cluster;
+    cluster.setElementTable(&elementTable());
+    std::vector<double> out;
+    uint32_t x = 20240611;
+    auto next = [&x](int n) {
+        x = x * 1664525u + 1013904223u;
+        return static_cast<int>((x >> 8) % static_cast<uint32_t>(n));
+    };
+    while (static_cast<int>(out.size()) < count) {
+        const int c = 1 + next(40);
+        const std::wstring formula = L"C" + std::to_wstring(c) + L"H" + std::to_wstring(next(2 * c + 3)) + L"N" +
+                                     std::to_wstring(next(5)) + L"O" + std::to_wstring(next(7)) + L"S" +
+                                     std::to_wstring(next(2));
+        TKSMassSpectrum s;
+        if (cluster.compute(formula, L"H", 1, 0.3, true, s))
+            out.push_back(s.getMZValues()[0]);
+    }
+    return out;
+}
+
+void BM_Composition10000RandomFormulas(benchmark::State& state)
+{
+    const std::vector<double> ions = randomIons(10000);
+    TKSCompositionCalculator calculator;
+    calculator.setElementTable(&elementTable());
+    size_t found = 0;
+    for (auto _ : state) {
+        found = 0;
+        for (double mz : ions) {
+            if (!calculator.compute(mz))
+                state.SkipWithError("compute failed");
+            found += calculator.getResults().size();
+        }
+    }
+    state.counters["queries"] = static_cast<double>(ions.size());
+    state.counters["candidates per query"] = static_cast<double>(found) / static_cast<double>(ions.size());
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(ions.size()));
+}
+BENCHMARK(BM_Composition10000RandomFormulas)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// One click of the composition mouse mode at a heavy m/z, the default
+// constraints, the candidates scored against a spectrum.
+void BM_CompositionSingleQuery(benchmark::State& state)
+{
+    const double mz = static_cast<double>(state.range(0)) + 0.2468;
+    TKSMassSpectrum spectrum;
+    std::vector<double> x, y;
+    for (int i = 0; i < 2000; ++i) {
+        x.push_back(100 + i * 0.45);
+        y.push_back(100 + (i * 7919) % 1000);
+    }
+    x.push_back(mz);
+    y.push_back(50000);
+    std::sort(x.begin(), x.end());
+    spectrum.setPoints(x, y);
+    spectrum.setCentroid(true);
+    TKSCompositionCalculator calculator;
+    calculator.setElementTable(&elementTable());
+    calculator.setSpectrum(spectrum);
+    size_t found = 0;
+    for (auto _ : state) {
+        if (!calculator.compute(mz))
+            state.SkipWithError("compute failed");
+        found = calculator.getResults().size();
+    }
+    state.counters["candidates"] = static_cast<double>(found);
+}
+BENCHMARK(BM_CompositionSingleQuery)->Arg(300)->Arg(600)->Arg(1000)->Arg(1500)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// --- molecule matching ------------------------------------------------------------
+
+// A molfile of a chain of `carbons` carbons with oxygens and nitrogens at
+// the given positions (1 = first carbon), each bonded to its carbon.
+std::string chainMolfile(int carbons, const std::vector<int>& oxygens, const std::vector<int>& nitrogens)
+{
+    const int atoms = carbons + static_cast<int>(oxygens.size() + nitrogens.size());
+    char line[128];
+    std::string s = "chain\n  bench\n\n";
+    std::snprintf(line, sizeof line, "%3d%3d  0  0  0  0  0  0  0  0999 V2000\n", atoms, atoms - 1);
+    s += line;
+    auto atom = [&](const char* symbol, int i) {
+        std::snprintf(line, sizeof line, "%10.4f%10.4f%10.4f %-3s 0  0  0  0  0  0  0  0  0  0  0  0\n", i * 1.3, 0.0,
+                      0.0, symbol);
+        s += line;
+    };
+    for (int i = 0; i < carbons; ++i)
+        atom("C", i);
+    for (size_t k = 0; k < oxygens.size(); ++k)
+        atom("O", oxygens[k]);
+    for (size_t k = 0; k < nitrogens.size(); ++k)
+        atom("N", nitrogens[k]);
+    for (int i = 1; i < carbons; ++i) {
+        std::snprintf(line, sizeof line, "%3d%3d  1  0\n", i, i + 1);
+        s += line;
+    }
+    int index = carbons;
+    for (int p : oxygens) {
+        std::snprintf(line, sizeof line, "%3d%3d  1  0\n", p, ++index);
+        s += line;
+    }
+    for (int p : nitrogens) {
+        std::snprintf(line, sizeof line, "%3d%3d  1  0\n", p, ++index);
+        s += line;
+    }
+    return s + "M  END\n";
+}
+
+struct MatchRun {
+    std::filesystem::path path;
+    std::vector<std::wstring> molfiles;
+    std::vector<std::wstring> ids;
+
+    MatchRun()
+    {
+        dataset();  // the registry
+        path = dataset().folder / "match.run";
+        // 36 molecules: chains of 6 to 17 carbons with one, two or three
+        // heteroatoms; every third elutes as [M+H]+ with its MS/MS
+        // fragments, every fourth as [M-H]-.
+        TKSIsotopeCluster cluster;
+        cluster.setElementTable(&elementTable());
+        std::string run = "kestrom-run 1\nrun seed=5\ninjection name=\"Bench\"\n"
+                          "function name=\"MS+\" type=1 polarity=1 scans=600 start=0 step=0.01 low=100 high=1000 "
+                          "noise=200 noisepeaks=60\n"
+                          "function name=\"MS/MS+\" type=2 polarity=1 order=2 msms=2 scans=600 start=0.005 step=0.01 "
+                          "low=50 high=1000 noise=50 noisepeaks=10\n"
+                          "function name=\"MS-\" type=1 polarity=2 scans=600 start=0 step=0.01 low=100 high=1000 "
+                          "noise=200 noisepeaks=60\n";
+        for (int k = 0; k < 36; ++k) {
+            const int carbons = 6 + k % 12;
+            std::vector<int> o{1}, n;
+            if (k >= 12)
+                o.push_back(carbons);
+            if (k >= 24)
+                n.push_back(carbons / 2);
+            const std::string text = chainMolfile(carbons, o, n);
+            molfiles.emplace_back(text.begin(), text.end());
+            ids.push_back(L"molecule " + std::to_wstring(k + 1));
+            TKSMolecule m;
+            if (!m.readMolfile(text, elementTable()))
+                std::abort();
+            const double apex = 0.2 + k * 0.15;
+            TKSMassSpectrum s;
+            char line[256];
+            if (k % 3 == 0 && cluster.compute(m.getFormula(), L"H", 1, 0.3, true, s)) {
+                std::snprintf(line, sizeof line,
+                              "compound function=1 apex=%.3f width=0.02 height=50000 cluster=%.5f/1:%.2f,%.2f,%.2f\n",
+                              apex, s.getMZValues()[0], s.getIntensities()[0], s.getIntensities()[1],
+                              s.getCount() > 2 ? s.getIntensities()[2] : 0.0);
+                run += line;
+                std::snprintf(line, sizeof line,
+                              "compound function=2 apex=%.3f width=0.02 height=5000 peaks=%.4f:100,%.4f:60\n", apex,
+                              s.getMZValues()[0] - 18.0106, s.getMZValues()[0] - 28.0313);
+                run += line;
+            }
+            if (k % 4 == 0 && cluster.compute(m.getFormula(), L"H", -1, 0.3, true, s)) {
+                std::snprintf(line, sizeof line,
+                              "compound function=3 apex=%.3f width=0.02 height=30000 cluster=%.5f/1:%.2f,%.2f\n", apex,
+                              s.getMZValues()[0], s.getIntensities()[0], s.getIntensities()[1]);
+                run += line;
+            }
+        }
+        FILE* f = std::fopen(path.c_str(), "wb");
+        if (!f)
+            std::abort();
+        std::fwrite(run.data(), 1, run.size(), f);
+        std::fclose(f);
+    }
+};
+
+void BM_MoleculeMatch36Molfiles(benchmark::State& state)
+{
+    static MatchRun match;
+    TKSDataServer server;
+    const std::string p = match.path.string();
+    std::unique_ptr<TKSDataset> run(server.openDataset(std::wstring(p.begin(), p.end()),
+                                                       L"{25DEF092-05A5-4401-A622-8A662B7591BD}"));
+    std::unique_ptr<TKSInjections> injections(run ? run->getInjections() : nullptr);
+    std::unique_ptr<TKSInjection> injection(injections ? injections->getItem(0) : nullptr);
+    std::unique_ptr<TKSFunctions> functions(injection ? injection->getFunctions() : nullptr);
+    if (!functions || functions->getCount() != 3) {
+        state.SkipWithError("open failed");
+        return;
+    }
+    std::unique_ptr<TKSMSCollection> collections[3];
+    for (int f = 0; f < 3; ++f) {
+        std::unique_ptr<TKSFunction> function(functions->getItem(f));
+        collections[f].reset(function->getSpectrumCollection());
+    }
+    TKSMoleculeMatcher2 matcher;
+    matcher.setElementTable(&elementTable());
+    int matched = 0;
+    for (auto _ : state) {
+        matcher.setSpectra(collections[0].get(), collections[1].get(), collections[2].get(), nullptr);
+        if (!matcher.matchMolecules(match.molfiles, match.ids))
+            state.SkipWithError("match failed");
+        matched = 0;
+        for (const TKSMoleculeMatchResult2& r : matcher.getResults())
+            matched += r.getIsMatched() ? 1 : 0;
+    }
+    state.counters["molecules"] = static_cast<double>(match.molfiles.size());
+    state.counters["matched"] = matched;
+}
+BENCHMARK(BM_MoleculeMatch36Molfiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

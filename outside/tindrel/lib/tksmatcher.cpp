@@ -23,6 +23,10 @@ enum Slot { MSPositive = 0, MSMSPositive = 1, MSNegative = 2, MSMSNegative = 3 }
 
 // The mass chromatogram peaks of an ion that are scored, highest first.
 constexpr size_t kPeaksPerIon = 5;
+// A compound elutes over several scans: an apex needs signal in the scans
+// on both sides (when the function has that many), so a noise peak that
+// happens to fall within the tolerance in one scan is no match.
+constexpr size_t kMinScansForPeakShape = 3;
 constexpr int kMaxChargeState = 100;
 constexpr int kMaxCap = 1000;
 // MS/MS: a precursor within this (Da) of the ion belongs to it (an
@@ -367,6 +371,15 @@ void MatchRun::scoreIon(int ionIndex, MoleculeData& m)
     std::stable_sort(peaks.begin(), peaks.end(), [](const TKSChromatogramPeak& a, const TKSChromatogramPeak& b) {
         return a.apexIntensity > b.apexIntensity;
     });
+    if (xic.size() >= kMinScansForPeakShape) {
+        peaks.erase(std::remove_if(peaks.begin(), peaks.end(),
+                                   [&xic](const TKSChromatogramPeak& p) {
+                                       const size_t i = static_cast<size_t>(p.scan);
+                                       return p.scan <= 0 || i + 1 >= xic.size() || !(xic[i - 1] > 0) ||
+                                              !(xic[i + 1] > 0);
+                                   }),
+                    peaks.end());
+    }
     if (peaks.size() > kPeaksPerIon)
         peaks.resize(kPeaksPerIon);
 

@@ -52,8 +52,8 @@ public:
     void peaks(int function, double apex, double height, const std::string& peaks)
     {
         char line[128];
-        std::snprintf(line, sizeof line, "compound function=%d apex=%g width=0.03 height=%g ", function, apex, height);
-        m_compounds += line + peaks + "\n";
+        std::snprintf(line, sizeof line, "compound function=%d apex=%g height=%g ", function, apex, height);
+        m_compounds += std::string(line) + (peaks.find("width=") == std::string::npos ? "width=0.03 " : "") + peaks + "\n";
     }
     std::string text() const
     {
@@ -180,6 +180,25 @@ TEST_F(TindrelMatcher, TwoCompoundsAtTheirRetentionTimesAndADecoyLeftUnmatched)
     EXPECT_FALSE(caffeine.getMSMSPosSpectrum(s));
     EXPECT_FALSE(caffeine.getFragmentPosSpectrum(s));
     EXPECT_FALSE(caffeine.getMICNegChromatogram(mic));
+}
+
+TEST_F(TindrelMatcher, ASingleScanAtTheIonsMZIsNoPeak)
+{
+    // A compound over one scan only (noise that falls within the
+    // tolerance), and the same ion eluting properly later.
+    RunText run;
+    const int ms = run.function(kMSPositive);
+    const int msms = run.function(kMSMSPositive);
+    run.peaks(ms, 0.30, 40000, "width=0.001 cluster=195.08765/1:100,10.33,0.9");
+    run.ion(ms, 0.70, 40000, L"C8H10N4O2", L"H", 1);
+    run.peaks(msms, 0.70, 9000, "peaks=138.0662:100,150.5:100");  // half explained: a lower score
+    load(run, ms, msms);
+    TKSMoleculeMatcher2 matcher;
+    ASSERT_TRUE(match(matcher, {kCaffeine}));
+    const auto matches = matchesOf(matcher, kCaffeine.id);
+    ASSERT_EQ(matches.size(), 1u);
+    EXPECT_NEAR(matches[0]->getChromatogramPeak().apexRT, 0.70, 1e-9);
+    EXPECT_NEAR(matches[0]->getFragmentScore(), 0.5, 1e-6);
 }
 
 TEST_F(TindrelMatcher, AdductAndLossLists)
