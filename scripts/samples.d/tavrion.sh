@@ -23,3 +23,23 @@ fi
 "$BIN/virtualraw" "$work/virtual-ms.raw" "$work/virtual-uv.raw"
 "$BIN/tavrion-rawfile" dump "$work/virtual-ms.raw"
 "$BIN/tavrion-rawfile" dump "$work/virtual-uv.raw"
+
+# The Tavrion provider end to end (registered components, dataset access
+# choosing the Tavrion data server): the tree of the standard sample (one
+# function per filter key, the detectors' traces) and of both virtual
+# files, and one spectrum of each file that has scans.
+if [ ! -x "$BIN/ksdata" ] || [ ! -e "$LIB/KSProviderServer.so" ] || [ ! -e "$LIB/KSTavrionProvider.so" ]; then
+  echo "ksdata, the provider server or the Tavrion provider is not built yet; no datasets to show"
+  exit 0
+fi
+spectrum() {
+  points="$("$BIN/ksdata" spectrum "$1" "$2" "$3")"
+  echo "Spectrum $3 of function $2: $(printf '%s\n' "$points" | wc -l) points"
+  printf '%s\n' "$points" | sort -t "$(printf '\t')" -k2,2 -g | tail -n 1 |
+    awk -F '\t' '{printf "Strongest peak: m/z %s, intensity %s\n", $1, $2}'
+}
+"$BIN/ksdata" tree "$work/sample.raw"
+spectrum "$work/sample.raw" 4 2
+"$BIN/ksdata" tree "$work/virtual-ms.raw"
+spectrum "$work/virtual-ms.raw" 2 1
+"$BIN/ksdata" tree "$work/virtual-uv.raw"

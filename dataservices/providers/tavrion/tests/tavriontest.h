@@ -158,7 +158,7 @@ inline ControllerData ChannelController(const std::vector<std::wstring>& labels,
     return c;
 }
 
-inline FileData Run(std::vector<ControllerData> controllers)
+inline FileData MakeRun(std::vector<ControllerData> controllers)
 {
     FileData f;
     f.info.creatorId = L"tavrion tests";
@@ -193,6 +193,11 @@ inline Points Read(IKSMassSpectrum* spectrum)
     VARIANT_BOOL centroid = VARIANT_TRUE;
     spectrum->get_Centroid(&centroid);
     p.centroid = centroid != VARIANT_FALSE;
+    spectrum->get_MSOrder(&p.msOrder);
+    spectrum->get_Polarity(&p.polarity);
+    ks::Bstr title;
+    spectrum->get_Title(&title);
+    p.title = title.str();
     if (auto two = Query<IKSMassSpectrum2>(spectrum)) {
         two->get_StartRT(&p.startRT);
         two->get_EndRT(&p.endRT);
