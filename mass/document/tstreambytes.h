@@ -1,0 +1,56 @@
+// Guarded readers of byte arrays, images and unsigned counts in a block
+// stream (stream version Qt_4_0 layouts, as Qt's own writers produce them).
+//
+// Qt's own readers allocate by what they read: a byte array in 1 MiB steps
+// before its bytes are there, and an image hands the rest of the data to
+// the PNG decoder, which allocates by the stored width and height and, in
+// this stream version, reports no failure. These check every length
+// against the data first and leave the value empty on failure, with the
+// stream failed (ReadPastEnd when the data ends too early,
+// ReadCorruptData for bytes that are no such value).
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QIODevice>
+
+#include "tdatastream.h"
+
+// A QByteArray: quint32 length (0xFFFFFFFF: null), then the bytes.
+bool readByteArray(TDataStream& s, QByteArray& bytes);
+
+// A QImage or QPixmap: qint32 0 for a null image, or 1 followed by a PNG
+// file. The PNG's chunks are walked to its end before anything is decoded;
+// an image wider or higher than kMaxImageSide or larger than
+// kMaxImagePixels is refused (ReadCorruptData). A PNG that is complete
+// but does not decode gives a null image and leaves the stream as it is.
+constexpr int kMaxImageSide = 32767;
+constexpr qint64 kMaxImagePixels = qint64(1) << 24;
+bool readImage(TDataStream& s, QImage& image);
+
+// The unsigned 32-bit count of Qt's container form: 0 and a failed stream
+// when the remaining bytes cannot hold that many elements of at least
+// minElementBytes each.
+quint32 readUnsignedCount(TDataStream& s, qint64 minElementBytes);
+
+// Reads a block's length, then its content with `body`; afterwards the
+// stream stands at the block's end, so that fields a newer writer added
+// there are passed over. A body that read beyond the block's end met
+// damaged data (ReadCorruptData); a length the data cannot hold is left
+// to the body's own reads to find out.
+template <class Body>
+void readInBlock(TDataStream& s, Body body)
+{
+    const qint32 length = s.readBlockSize();
+    if (!s.ok())
+        return;
+    const qint64 start = s.device()->pos();
+    body();
+    if (!s.ok() || length < 0 || length > s.device()->size() - start)
+        return;
+    const qint64 end = start + length;
+    if (s.device()->pos() > end)
+        s.fail(QDataStream::ReadCorruptData);
+    else
+        s.device()->seek(end);
+}
