@@ -13,6 +13,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -83,6 +84,23 @@ void BM_ReadUnchangedHive(benchmark::State& state)
 }
 BENCHMARK(BM_ReadUnchangedHive)->Iterations(10000)->Unit(benchmark::kMicrosecond);
 
+// Gives the hive file a new modification time, so that the next call
+// finds it changed and parses it again.
+class FileChanger {
+public:
+    explicit FileChanger(std::string file) : file_(std::move(file)) {}
+    void change()
+    {
+        ++t_.tv_sec;
+        const timespec times[2] = {t_, t_};
+        utimensat(AT_FDCWD, file_.c_str(), times, 0);
+    }
+
+private:
+    std::string file_;
+    timespec t_{1000000000, 0};
+};
+
 // For comparison: every read finds the file changed and parses it.
 void BM_ReadChangedHive(benchmark::State& state)
 {
@@ -91,12 +109,10 @@ void BM_ReadChangedHive(benchmark::State& state)
     HKEY h = createKey(L"Software\\Kestrom\\Data Services\\{P}");
     setDword(h, L"Provider Flags", 7);
     const std::string hive = reg.hive();
-    timespec t{1000000000, 0};
+    FileChanger changer(hive);
     for (auto _ : state) {
         state.PauseTiming();
-        ++t.tv_sec;
-        const timespec times[2] = {t, t};
-        utimensat(AT_FDCWD, hive.c_str(), times, 0);
+        changer.change();
         state.ResumeTiming();
         DWORD v = 0, cb = sizeof v;
         RegQueryValueExW(h, L"Provider Flags", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &cb);
@@ -133,12 +149,10 @@ void BM_LoadKeysInAnyOrder(benchmark::State& state)
         out << "\n; end\n";
     }
     const std::string hive = reg.hive();
-    timespec t{1000000000, 0};
+    FileChanger changer(hive);
     for (auto _ : state) {
         state.PauseTiming();
-        ++t.tv_sec;
-        const timespec times[2] = {t, t};
-        utimensat(AT_FDCWD, hive.c_str(), times, 0);
+        changer.change();
         state.ResumeTiming();
         HKEY h = nullptr;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Bench\\K100000", 0, KEY_READ, &h) != ERROR_SUCCESS) {
