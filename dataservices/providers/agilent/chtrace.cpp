@@ -255,3 +255,14 @@ HRESULT CChTraceList::Load(int index, CChromatogram& chromatogram)
     chromatogram = entry.chromatogram;
     return hr;
 }
+
+HRESULT CChTraceList::Load(int injection, int index, CChromatogram& chromatogram)
+{
+    if (injection != 0)
+        return E_INVALIDARG;
+    try {
+        return Load(index, chromatogram);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}

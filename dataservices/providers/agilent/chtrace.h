@@ -75,6 +75,13 @@ public:
     // request tries the file again.
     HRESULT Load(int index, CChromatogram& chromatogram);
 
+    // The same for the trace members of a reader that shows one injection
+    // (0): other injections have no traces (0, "", E_INVALIDARG), and
+    // memory that runs out answers E_OUTOFMEMORY.
+    int Count(int injection) const { return injection == 0 ? Count() : 0; }
+    std::wstring Name(int injection, int index) const { return injection == 0 ? Name(index) : std::wstring(); }
+    HRESULT Load(int injection, int index, CChromatogram& chromatogram);
+
 private:
     std::string m_strDirectory;
     std::vector<ChTraceEntry> m_Entries;

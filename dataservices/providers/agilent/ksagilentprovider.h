@@ -1,11 +1,13 @@
-// The KSAgilentProvider component: identifiers of its type library and
-// ChemStation classes, the provider's default interface and the ChemStation
-// provider class.
+// The KSAgilentProvider component: identifiers of its type library, its
+// ChemStation and ion-trap classes, the ChemStation provider's default
+// interface and both provider classes.
 //
-// The provider object describes itself to the provider registry and reads
-// the first MSD file of a data directory (or one ".ms" file) as its own
-// dataset (IKSMSDataset to IKSMSDataset3); the data server
-// (KSLCMSDDataServer) shows a whole data directory as the object tree.
+// The ChemStation provider object describes itself to the provider
+// registry and reads the first MSD file of a data directory (or one ".ms"
+// file) as its own dataset (IKSMSDataset to IKSMSDataset3); its data server
+// (KSLCMSDDataServer) shows a whole data directory as the object tree. The
+// ion-trap provider only describes itself; its data server
+// (KSAgilentIonTrapDataServer) shows an ion-trap data folder as the tree.
 #pragma once
 
 #include <string>
@@ -30,6 +32,18 @@ inline constexpr CLSID CLSID_KSLCMSDTrace = ks::guid("65539FF3-FC80-4337-AD3F-64
 
 inline constexpr const wchar_t* PROGID_KSLCMSDProvider = L"KSAgilentProvider.KSLCMSDProvider";
 inline constexpr const wchar_t* PROGID_KSLCMSDDataServer = L"KSAgilentProvider.KSLCMSDDataServer";
+
+inline constexpr CLSID CLSID_KSAgilentIonTrapProvider = ks::guid("2D7FC2CD-1B59-4C3F-B4BA-B585A519A9DF");
+inline constexpr CLSID CLSID_KSAgilentIonTrapDataServer = ks::guid("282E6320-A2A0-44B3-AC02-8CA8FA1DA51C");
+inline constexpr CLSID CLSID_KSAgilentIonTrapInjections = ks::guid("A6AE766B-F819-4406-B0BD-C857F6F19463");
+inline constexpr CLSID CLSID_KSAgilentIonTrapInjection = ks::guid("D4469660-5F08-469D-B593-63BF19DF943A");
+inline constexpr CLSID CLSID_KSAgilentIonTrapFunctions = ks::guid("AC1B2283-A5EA-422E-8CBB-C02B786D386E");
+inline constexpr CLSID CLSID_KSAgilentIonTrapFunction = ks::guid("B5C9BBBC-B2C7-4A4C-9337-97B4266A983F");
+inline constexpr CLSID CLSID_KSAgilentIonTrapTraces = ks::guid("B498C3B8-6EEB-46F2-8330-76CB202BD8C4");
+inline constexpr CLSID CLSID_KSAgilentIonTrapTrace = ks::guid("8A5EAE7B-F7B4-414D-842A-66BAA5D1DB85");
+
+inline constexpr const wchar_t* PROGID_KSAgilentIonTrapProvider = L"KSAgilentProvider.KSAgilentIonTrapProvider";
+inline constexpr const wchar_t* PROGID_KSAgilentIonTrapDataServer = L"KSAgilentProvider.KSAgilentIonTrapDataServer";
 
 // The name the deliverable keeps its reader settings under.
 inline constexpr const wchar_t* KS_AGILENT_SETTINGS_APP = L"KSAgilentProvider";
@@ -132,4 +146,16 @@ private:
     std::wstring m_strDataSource;   // of the last read
     std::wstring m_strDescription;  // of the last successful read
     CMSDFile m_File;
+};
+
+// The ion-trap provider: a description only (flags 0, no services, no file
+// filter). Answers IKSDataProvider (its IDispatch) and IKSDataProvider2.
+class CKSAgilentIonTrapProvider
+    : public ks::Object<IKSDataProviderImpl<CKSAgilentIonTrapProvider>,
+                        IKSDataProvider2Impl<CKSAgilentIonTrapProvider>> {
+public:
+    KS_DECLARE_REGISTRY(L"KSAgilentProvider", L"KSAgilentIonTrapProvider", CLSID_KSAgilentIonTrapProvider,
+                        &LIBID_KSAGILENTPROVIDERLib)
+
+    CKSAgilentIonTrapProvider();
 };

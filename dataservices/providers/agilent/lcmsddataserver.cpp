@@ -137,21 +137,15 @@ int CLCMSDDataServerImpl::SpectrumIndexByRT(int injection, int function, double 
 
 int CLCMSDDataServerImpl::TraceCount(int injection)
 {
-    return injection == 0 ? m_Traces.Count() : 0;
+    return m_Traces.Count(injection);
 }
 
 CString CLCMSDDataServerImpl::TraceName(int injection, int trace)
 {
-    return CString(injection == 0 ? m_Traces.Name(trace) : std::wstring());
+    return CString(m_Traces.Name(injection, trace));
 }
 
 HRESULT CLCMSDDataServerImpl::Trace(int injection, int trace, CChromatogram& chromatogram)
 {
-    if (injection != 0)
-        return E_INVALIDARG;
-    try {
-        return m_Traces.Load(trace, chromatogram);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    return m_Traces.Load(injection, trace, chromatogram);
 }

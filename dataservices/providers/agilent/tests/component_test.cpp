@@ -20,120 +20,12 @@ namespace {
 
 const wchar_t kProviderKey[] = L"Software\\Kestrom\\Data Services\\{BDE6E083-7747-4417-938D-A8BD8D3A5BBC}";
 
-std::wstring Text(HKEY root, const std::wstring& path)
-{
-    std::wstring text;
-    EXPECT_TRUE(ReadRegistryText(root, path, text)) << std::string(path.begin(), path.end());
-    return text;
-}
-
-// A string value of a key ("" for its default value).
-std::wstring Value(HKEY root, const std::wstring& key, const wchar_t* value = L"")
-{
-    HKEY h = nullptr;
-    wchar_t buffer[512] = {};
-    DWORD size = sizeof buffer - sizeof(wchar_t);
-    DWORD type = 0;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
-        RegQueryValueExW(h, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-        RegCloseKey(h);
-    }
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << std::string(key.begin(), key.end());
-    return buffer;
-}
-
-DWORD Number(HKEY root, const std::wstring& key, const wchar_t* value)
-{
-    HKEY h = nullptr;
-    DWORD number = 0;
-    DWORD size = sizeof number;
-    DWORD type = 0;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
-        RegQueryValueExW(h, value, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size);
-        RegCloseKey(h);
-    }
-    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-    return number;
-}
-
-bool KeyExists(HKEY root, const std::wstring& key)
-{
-    HKEY h = nullptr;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(h);
-    return true;
-}
-
 // The data server, created as a client would: by its ProgID.
 ks::ComPtr<IKSDataServer> NewDataServer()
 {
     CLSID clsid{};
     EXPECT_EQ(CLSIDFromProgID(L"KSAgilentProvider.KSLCMSDDataServer", &clsid), S_OK);
     return Create<IKSDataServer>(clsid);
-}
-
-ks::ComPtr<IKSInjection> Injection(IKSDataServer* server)
-{
-    ks::ComPtr<IKSInjections> injections;
-    EXPECT_EQ(server->get_Injections(&injections), S_OK);
-    ks::ComPtr<IKSInjection> injection;
-    if (injections) {
-        EXPECT_EQ(injections->get_Item(1, &injection), S_OK);
-    }
-    return injection;
-}
-
-struct FunctionView {
-    std::wstring name;
-    FunctionType type = FunctionTypeUnknown;
-    FunctionPolarity polarity = FunctionPolarityUnknown;
-    LONG count = -1;
-    CChromatogram tic;
-};
-
-std::vector<FunctionView> Functions(IKSInjection* injection)
-{
-    std::vector<FunctionView> out;
-    ks::ComPtr<IKSFunctions> functions;
-    EXPECT_EQ(injection->get_Functions(&functions), S_OK);
-    LONG count = 0;
-    EXPECT_EQ(functions->get_Count(&count), S_OK);
-    for (LONG i = 1; i <= count; ++i) {
-        ks::ComPtr<IKSFunction> function;
-        EXPECT_EQ(functions->get_Item(i, &function), S_OK);
-        FunctionView v;
-        ks::Bstr name;
-        function->get_Name(&name);
-        v.name = name.str();
-        function->get_Type(&v.type);
-        function->get_Polarity(&v.polarity);
-        function->get_Count(&v.count);
-        CKSChromatogram handle(&v.tic);
-        EXPECT_EQ(function->get_TICDirect(0, reinterpret_cast<ULONG_PTR>(&handle)), S_OK);
-        out.push_back(std::move(v));
-    }
-    return out;
-}
-
-std::vector<std::pair<std::wstring, LONG>> Traces(IKSInjection* injection)
-{
-    std::vector<std::pair<std::wstring, LONG>> out;
-    ks::ComPtr<IKSTraces> traces;
-    EXPECT_EQ(injection->get_Traces(&traces), S_OK);
-    LONG count = 0;
-    EXPECT_EQ(traces->get_Count(&count), S_OK);
-    for (LONG i = 1; i <= count; ++i) {
-        ks::ComPtr<IKSTrace> trace;
-        EXPECT_EQ(traces->get_Item(i, &trace), S_OK);
-        ks::Bstr name;
-        trace->get_Name(&name);
-        CChromatogram c;
-        CKSChromatogram handle(&c);
-        const HRESULT hr = trace->get_ChromatogramDirect(reinterpret_cast<ULONG_PTR>(&handle));
-        out.emplace_back(name.str(), SUCCEEDED(hr) ? c.GetCount() : -1);
-    }
-    return out;
 }
 
 MsdFile MsdRun(const std::string& sample, int scans)
@@ -151,27 +43,8 @@ MsdFile MsdRun(const std::string& sample, int scans)
 TEST(AgilentComponent, Registration)
 {
     ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSAgilentProvider"}));
-    const struct {
-        const wchar_t* progId;
-        CLSID clsid;
-    } progIds[] = {
-        {L"KSAgilentProvider.KSLCMSDProvider", CLSID_KSLCMSDProvider},
-        {L"KSAgilentProvider.KSLCMSDProvider.1", CLSID_KSLCMSDProvider},
-        {L"KSAgilentProvider.KSLCMSDDataServer", CLSID_KSLCMSDDataServer},
-        {L"KSAgilentProvider.KSLCMSDDataServer.1", CLSID_KSLCMSDDataServer},
-    };
-    for (const auto& p : progIds) {
-        CLSID clsid{};
-        EXPECT_EQ(CLSIDFromProgID(p.progId, &clsid), S_OK);
-        EXPECT_TRUE(clsid == p.clsid);
-    }
-    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, L"KSAgilentProvider.KSLCMSDProvider\\CurVer"),
-              L"KSAgilentProvider.KSLCMSDProvider.1");
-    for (const wchar_t* id : {L"{BDE6E083-7747-4417-938D-A8BD8D3A5BBC}", L"{02E12864-A8C5-4C40-88F9-63BC1D93B96E}"}) {
-        const std::wstring key = std::wstring(L"CLSID\\") + id;
-        EXPECT_EQ(Text(HKEY_CLASSES_ROOT, key + L"\\InprocServer32\\ThreadingModel"), L"Apartment");
-        EXPECT_EQ(Value(HKEY_CLASSES_ROOT, key + L"\\TypeLib"), L"{2B0B0D9E-7516-495C-8243-90AEFFAE5B02}");
-    }
+    ExpectRegisteredClass(PROGID_KSLCMSDProvider, CLSID_KSLCMSDProvider);
+    ExpectRegisteredClass(PROGID_KSLCMSDDataServer, CLSID_KSLCMSDDataServer);
     EXPECT_EQ(Value(HKEY_CLASSES_ROOT, L"TypeLib\\{2B0B0D9E-7516-495C-8243-90AEFFAE5B02}\\1.0"),
               L"KSAgilentProvider 1.0 Type Library");
     // The children are created by their parents only.
