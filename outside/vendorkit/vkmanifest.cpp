@@ -453,17 +453,15 @@ ParseStatus readManifest(std::string_view text, std::string_view magic, const Sc
     return s;
 }
 
-ParseStatus readManifestFile(const std::string& path, std::string_view magic, const Schema& schema,
-                             Manifest& out)
+ParseStatus readTextFile(const std::string& path, size_t maxBytes, std::string& text)
 {
-    out.records.clear();
+    text.clear();
     const int fd = ks::openRegularFile(path);
     if (fd < 0)
         return ParseStatus::failure(0, errno == EISDIR || errno == EINVAL ? "not a regular file"
                                                                            : "cannot be opened");
-    std::string text;
     struct stat st {};
-    bool fits = fstat(fd, &st) == 0 && st.st_size >= 0 && static_cast<uint64_t>(st.st_size) <= kMaxManifestBytes;
+    bool fits = fstat(fd, &st) == 0 && st.st_size >= 0 && static_cast<uint64_t>(st.st_size) <= maxBytes;
     if (fits) {
         text.resize(static_cast<size_t>(st.st_size));
         size_t done = 0;
@@ -481,9 +479,20 @@ ParseStatus readManifestFile(const std::string& path, std::string_view magic, co
         fits = ::read(fd, &extra, 1) == 0;
     }
     ::close(fd);
-    if (!fits)
-        return ParseStatus::failure(0, "larger than " + std::to_string(kMaxManifestBytes) + " bytes");
-    return readManifest(text, magic, schema, out);
+    if (!fits) {
+        text.clear();
+        return ParseStatus::failure(0, "larger than " + std::to_string(maxBytes) + " bytes");
+    }
+    return ParseStatus();
+}
+
+ParseStatus readManifestFile(const std::string& path, std::string_view magic, const Schema& schema,
+                             Manifest& out)
+{
+    out.records.clear();
+    std::string text;
+    const ParseStatus s = readTextFile(path, kMaxManifestBytes, text);
+    return s.ok ? readManifest(text, magic, schema, out) : s;
 }
 
 bool parseNumber(std::string_view token, double& out)

@@ -163,6 +163,12 @@ ParseStatus readManifest(std::string_view text, std::string_view magic, const Sc
 ParseStatus readManifestFile(const std::string& path, std::string_view magic, const Schema& schema,
                              Manifest& out);
 
+// The whole text of a file, read only when it is a regular file (a
+// folder, FIFO or device is refused at once: "not a regular file") of at
+// most maxBytes ("larger than ..."); "cannot be opened" otherwise. For the
+// other files a stand-in reads beside its manifest (a header text).
+ParseStatus readTextFile(const std::string& path, size_t maxBytes, std::string& text);
+
 // Numbers and codes as the manifest writes them ("C" locale), for
 // stand-ins and tests: false for anything else.
 bool parseNumber(std::string_view token, double& out);

@@ -270,4 +270,12 @@ TEST(ManifestFile, OnlyRegularFilesWithinTheCap)
     s = readManifestFile(big, kMagic, TestSchema(), m);
     EXPECT_FALSE(s.ok);
     EXPECT_NE(s.reason.find("larger than"), std::string::npos);
+
+    // Other texts beside a manifest, under a cap of their own.
+    std::string text;
+    EXPECT_TRUE(readTextFile(good, 1000, text).ok);
+    EXPECT_EQ(text, Text("[spectrum]\ntime 1\nmasses 2\n"));
+    EXPECT_EQ(readTextFile(good, 10, text).message(), "larger than 10 bytes");
+    EXPECT_TRUE(text.empty());
+    EXPECT_EQ(readTextFile(dir + "/fifo", 1000, text).message(), "not a regular file");
 }
