@@ -183,12 +183,15 @@ ks::ComPtr<IKSFunction> firstFunction(IKSDataServer* server)
     ks::ComPtr<IKSFunctions> functions;
     ks::ComPtr<IKSFunction> function;
     EXPECT_EQ(server->get_Injections(&injections), S_OK);
-    if (injections)
+    if (injections) {
         EXPECT_EQ(injections->get_Item(1, &injection), S_OK);
-    if (injection)
+    }
+    if (injection) {
         EXPECT_EQ(injection->get_Functions(&functions), S_OK);
-    if (functions)
+    }
+    if (functions) {
         EXPECT_EQ(functions->get_Item(1, &function), S_OK);
+    }
     return function;
 }
 
