@@ -59,22 +59,26 @@ int TBasePlot::hitTest(const QPointF& point) const
     return p.hitTest(point);
 }
 
-bool TBasePlot::mapFromDevice(QPointF& point, int flags) const
+namespace {
+
+// Each flagged coordinate converted in place; flags 3 need both.
+bool mapPlotPoint(const TBasePlotter& p, QPointF& point, int flags, bool toPixel)
 {
-    const TBasePlotter& p = plotter();
     double x = point.x(), y = point.y();
-    const bool okX = (flags & 1) && p.pixelToAxisValue(x, 1);
-    const bool okY = (flags & 2) && p.pixelToAxisValue(y, 2);
+    const bool okX = (flags & 1) && (toPixel ? p.axisValueToPixel(x, 1) : p.pixelToAxisValue(x, 1));
+    const bool okY = (flags & 2) && (toPixel ? p.axisValueToPixel(y, 2) : p.pixelToAxisValue(y, 2));
     point = QPointF(x, y);
     return flags == 3 ? okX && okY : okX || okY;
 }
 
+}  // namespace
+
+bool TBasePlot::mapFromDevice(QPointF& point, int flags) const
+{
+    return mapPlotPoint(plotter(), point, flags, false);
+}
+
 bool TBasePlot::mapToDevice(QPointF& point, int flags) const
 {
-    const TBasePlotter& p = plotter();
-    double x = point.x(), y = point.y();
-    const bool okX = (flags & 1) && p.axisValueToPixel(x, 1);
-    const bool okY = (flags & 2) && p.axisValueToPixel(y, 2);
-    point = QPointF(x, y);
-    return flags == 3 ? okX && okY : okX || okY;
+    return mapPlotPoint(plotter(), point, flags, true);
 }

@@ -175,59 +175,57 @@ TSegmentLayout TBasePlotter::segmentLayout(const TPlotAxis& axis, const TValueRa
     return layout;
 }
 
-bool TBasePlotter::valueToPixel(double& value, const TPlotAxis& axis, const TValueRangeList& segments) const
+bool TBasePlotter::convert(double& v, const TPlotAxis& axis, const TValueRangeList& segments, bool toPixel) const
 {
     const TSegmentLayout l = segmentLayout(axis, segments);
-    const int i = l.segmentOfValue(value);
+    const int i = toPixel ? l.segmentOfValue(v) : l.segmentOfPixel(v);
     if (i < 0)
         return false;
-    const double c = l.toPixel(i, value);
-    if (!std::isfinite(c))
+    const double r = toPixel ? l.toPixel(i, v) : l.toValue(i, v);
+    if (!std::isfinite(r))
         return false;
-    value = c;
+    v = r;
     return true;
+}
+
+bool TBasePlotter::valueToPixel(double& value, const TPlotAxis& axis, const TValueRangeList& segments) const
+{
+    return convert(value, axis, segments, true);
 }
 
 bool TBasePlotter::pixelToValue(double& coordinate, const TPlotAxis& axis, const TValueRangeList& segments) const
 {
-    const TSegmentLayout l = segmentLayout(axis, segments);
-    const int i = l.segmentOfPixel(coordinate);
-    if (i < 0)
-        return false;
-    const double v = l.toValue(i, coordinate);
-    if (!std::isfinite(v))
-        return false;
-    coordinate = v;
-    return true;
+    return convert(coordinate, axis, segments, false);
 }
 
 bool TBasePlotter::axisValueToPixel(double& value, int axis) const
 {
-    return axis == 1 ? valueToPixel(value, *m_axis1, *m_segments1) : valueToPixel(value, *m_axis2, *m_segments2);
+    return axis == 1 ? convert(value, *m_axis1, *m_segments1, true) : convert(value, *m_axis2, *m_segments2, true);
 }
 
 bool TBasePlotter::pixelToAxisValue(double& coordinate, int axis) const
 {
-    return axis == 1 ? pixelToValue(coordinate, *m_axis1, *m_segments1)
-                     : pixelToValue(coordinate, *m_axis2, *m_segments2);
+    return axis == 1 ? convert(coordinate, *m_axis1, *m_segments1, false)
+                     : convert(coordinate, *m_axis2, *m_segments2, false);
+}
+
+bool TBasePlotter::convertPoint(QPointF& point, bool toPixel) const
+{
+    double x = point.x(), y = point.y();
+    const bool okX = convert(x, *m_axis1, *m_segments1, toPixel);
+    const bool okY = convert(y, *m_axis2, *m_segments2, toPixel);
+    point = QPointF(x, y);
+    return okX && okY;
 }
 
 bool TBasePlotter::valuesToPoint(QPointF& point) const
 {
-    double x = point.x(), y = point.y();
-    const bool okX = axisValueToPixel(x, 1);
-    const bool okY = axisValueToPixel(y, 2);
-    point = QPointF(x, y);
-    return okX && okY;
+    return convertPoint(point, true);
 }
 
 bool TBasePlotter::pointToValues(QPointF& point) const
 {
-    double x = point.x(), y = point.y();
-    const bool okX = pixelToAxisValue(x, 1);
-    const bool okY = pixelToAxisValue(y, 2);
-    point = QPointF(x, y);
-    return okX && okY;
+    return convertPoint(point, false);
 }
 
 QRectF TBasePlotter::plotArea() const

@@ -213,7 +213,8 @@ public:
 
 private:
     QRectF area() const { return mapRect(plotArea()); }
-    const TValueRangeList& segmentsOf(const TPlotAxis& axis) const;
+    bool convert(double& v, const TPlotAxis& axis, const TValueRangeList& segments, bool toPixel) const;
+    bool convertPoint(QPointF& point, bool toPixel) const;
     struct TickPlan;
     TickPlan tickPlan(const TPlotAxis& axis, const TSegmentLayout& layout, const QRectF& area) const;
     bool axisLineAt(const TPlotAxis& axis, const QRectF& area, double& position) const;

@@ -25,7 +25,7 @@ double roundHalfUp(double x)
     return k + std::trunc(x - k + 0.5);
 }
 
-bool inside(const TValueRange& r, double v)
+bool insideRange(const TValueRange& r, double v)
 {
     return r.from() <= v && v <= r.to();
 }
@@ -150,7 +150,7 @@ double TBasePlotter::segmentTicks(const TValueRange& v, const TValueRange& s, co
     const bool log = axis.isLogScale();
     auto full = [&] { return major.size() + minor.size() >= kMaxTicks; };
     auto add = [&](QVector<TAxisTick>& to, double value) {
-        if (inside(v, value) && !full())
+        if (insideRange(v, value) && !full())
             to.append({value, TSegmentLayout::toPixel(v, s, up, log, value)});
     };
     if (!(step > 0) || !std::isfinite(step) || !std::isfinite(t))
