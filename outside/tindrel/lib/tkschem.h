@@ -97,4 +97,15 @@ void mergePeaks(std::vector<ClusterPeak>& peaks, double width);
 
 std::string toUtf8(const std::wstring& text);
 
+// The text without the blanks and tabs around it.
+inline std::string trimBlanks(const std::string& s)
+{
+    size_t a = 0, b = s.size();
+    while (a < b && (s[a] == ' ' || s[a] == '\t'))
+        ++a;
+    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t'))
+        --b;
+    return s.substr(a, b - a);
+}
+
 }  // namespace tindrel

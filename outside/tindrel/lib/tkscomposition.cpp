@@ -167,19 +167,6 @@ bool readConstraints(tindrel::ImageReader& r, TKSCompositionConstraints& c)
     return true;
 }
 
-void writeSpectrum(tindrel::ImageWriter& w, const TKSMassSpectrum& s)
-{
-    std::vector<unsigned char> bytes(s.getSerializedSize());
-    s.serialize(bytes.data(), bytes.size());
-    w.bytes(bytes);
-}
-
-bool readSpectrum(tindrel::ImageReader& r, TKSMassSpectrum& s)
-{
-    std::vector<unsigned char> bytes;
-    return r.bytes(bytes) && s.deserialize(bytes.data(), bytes.size());
-}
-
 }  // namespace
 
 // --- constraints and results ---------------------------------------------------
@@ -329,7 +316,7 @@ std::vector<unsigned char> TKSCompositionCalculator::image() const
 {
     tindrel::ImageWriter w;
     writeConstraints(w, m_constraints);
-    writeSpectrum(w, m_spectrum);
+    tindrel::writeNested(w, m_spectrum);
     w.f64(m_mz);
     w.u32(static_cast<uint32_t>(m_results.size()));
     for (const TKSCompositionResult& r : m_results) {
@@ -365,7 +352,7 @@ bool TKSCompositionCalculator::deserialize(const unsigned char* data, size_t siz
     TKSMassSpectrum spectrum;
     double mz = 0;
     uint32_t n = 0;
-    if (!readConstraints(r, constraints) || !readSpectrum(r, spectrum) || !r.f64(mz) || !r.count(n, 4 + 5 * 8))
+    if (!readConstraints(r, constraints) || !tindrel::readNested(r, spectrum) || !r.f64(mz) || !r.count(n, 4 + 5 * 8))
         return false;
     std::vector<TKSCompositionResult> results;
     results.reserve(n);

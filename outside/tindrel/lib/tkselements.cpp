@@ -17,16 +17,6 @@ constexpr size_t kMaxIsotopes = 16;
 // mistyped digit; the published compositions add up exactly).
 constexpr double kAbundanceSumTolerance = 0.01;
 
-std::string trim(const std::string& s)
-{
-    size_t a = 0, b = s.size();
-    while (a < b && (s[a] == ' ' || s[a] == '\t'))
-        ++a;
-    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t'))
-        --b;
-    return s.substr(a, b - a);
-}
-
 std::wstring widen(const std::string& s)
 {
     std::wstring out;
@@ -68,11 +58,11 @@ bool parseIsotopes(const std::string& value, std::vector<Isotope>& out)
         size_t comma = value.find(',', start);
         if (comma == std::string::npos)
             comma = value.size();
-        const std::string item = trim(value.substr(start, comma - start));
+        const std::string item = trimBlanks(value.substr(start, comma - start));
         const size_t colon = item.find(':');
         Isotope iso;
-        if (colon == std::string::npos || !parseDouble(trim(item.substr(0, colon)), iso.mass) ||
-            !parseDouble(trim(item.substr(colon + 1)), iso.percent))
+        if (colon == std::string::npos || !parseDouble(trimBlanks(item.substr(0, colon)), iso.mass) ||
+            !parseDouble(trimBlanks(item.substr(colon + 1)), iso.percent))
             return false;
         if (iso.mass <= 0 || iso.mass >= 1000 || iso.percent <= 0 || iso.percent > 100)
             return false;
@@ -166,11 +156,11 @@ ElementTablePtr parseElementTable(const std::string& text, std::wstring& error)
         ++lineNumber;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        line = trim(line);
+        line = trimBlanks(line);
         if (line.empty() || line[0] == ';' || line[0] == '#')
             continue;
         if (line[0] == '[') {
-            const std::string symbol = line.size() >= 2 && line.back() == ']' ? trim(line.substr(1, line.size() - 2)) : "";
+            const std::string symbol = line.size() >= 2 && line.back() == ']' ? trimBlanks(line.substr(1, line.size() - 2)) : "";
             if (!validSymbol(symbol)) {
                 failure = lineError(lineNumber, "bad section \"" + line + "\"");
                 break;
@@ -195,8 +185,8 @@ ElementTablePtr parseElementTable(const std::string& text, std::wstring& error)
             failure = lineError(lineNumber, "not a section or key=value: \"" + line + "\"");
             break;
         }
-        const std::string key = trim(line.substr(0, eq));
-        const std::string value = trim(line.substr(eq + 1));
+        const std::string key = trimBlanks(line.substr(0, eq));
+        const std::string value = trimBlanks(line.substr(eq + 1));
         if (!inSection) {
             failure = lineError(lineNumber, "key " + key + " outside an element section");
             break;

@@ -86,6 +86,23 @@ private:
     bool m_ok = true;
 };
 
+// An object's own image inside another's payload: a u32 count and the
+// bytes; read back with the object's deserialize, which checks them all.
+template <class T>
+void writeNested(ImageWriter& w, const T& value)
+{
+    std::vector<unsigned char> bytes(value.getSerializedSize());
+    value.serialize(bytes.data(), bytes.size());
+    w.bytes(bytes);
+}
+
+template <class T>
+bool readNested(ImageReader& r, T& value)
+{
+    std::vector<unsigned char> bytes;
+    return r.bytes(bytes) && value.deserialize(bytes.data(), bytes.size());
+}
+
 // Checks the frame of an image (size, magic, version not above
 // `newestVersion`, exact length, checksum) and answers its payload.
 bool openImage(const unsigned char* data, size_t size, const char magic[4], uint32_t newestVersion,

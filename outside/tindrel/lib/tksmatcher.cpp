@@ -574,25 +574,6 @@ std::vector<TKSMoleculeMatchResult2> MatchRun::run(const std::vector<std::wstrin
 // --- serialisation of results ---------------------------------------------------------
 
 struct ResultCodec {
-    static void writeSpectrum(ImageWriter& w, const TKSMassSpectrum& s)
-    {
-        std::vector<unsigned char> bytes(s.getSerializedSize());
-        s.serialize(bytes.data(), bytes.size());
-        w.bytes(bytes);
-    }
-    static void writeChromatogram(ImageWriter& w, const TKSChromatogram& c)
-    {
-        std::vector<unsigned char> bytes(c.getSerializedSize());
-        c.serialize(bytes.data(), bytes.size());
-        w.bytes(bytes);
-    }
-    template <class T>
-    static bool readValue(ImageReader& r, T& value)
-    {
-        std::vector<unsigned char> bytes;
-        return r.bytes(bytes) && value.deserialize(bytes.data(), bytes.size());
-    }
-
     static void write(ImageWriter& w, const TKSMoleculeMatchResult2& r)
     {
         w.text(r.m_moleculeId);
@@ -616,11 +597,11 @@ struct ResultCodec {
             for (int k = 0; k < TKSMoleculeMatchResult2::kSpectra; ++k) {
                 w.boolean(side.has[k]);
                 if (side.has[k])
-                    writeSpectrum(w, side.spectra[k]);
+                    writeNested(w, side.spectra[k]);
             }
             w.boolean(side.hasMIC);
             if (side.hasMIC)
-                writeChromatogram(w, side.mic);
+                writeNested(w, side.mic);
         }
     }
 
@@ -641,9 +622,9 @@ struct ResultCodec {
         p.type = type;
         for (TKSMoleculeMatchResult2::Side& side : v.m_sides) {
             for (int k = 0; k < TKSMoleculeMatchResult2::kSpectra; ++k)
-                if (!r.boolean(side.has[k]) || (side.has[k] && !readValue(r, side.spectra[k])))
+                if (!r.boolean(side.has[k]) || (side.has[k] && !readNested(r, side.spectra[k])))
                     return false;
-            if (!r.boolean(side.hasMIC) || (side.hasMIC && !readValue(r, side.mic)))
+            if (!r.boolean(side.hasMIC) || (side.hasMIC && !readNested(r, side.mic)))
                 return false;
         }
         out = std::move(v);
@@ -671,23 +652,13 @@ bool TKSMoleculeMatchResult2::take(int side, int which, TKSMassSpectrum& spectru
     return true;
 }
 
-bool TKSMoleculeMatchResult2::getMICPosChromatogram(TKSChromatogram& chromatogram) const
+bool TKSMoleculeMatchResult2::takeMIC(int side, TKSChromatogram& chromatogram) const
 {
-    if (!m_sides[0].hasMIC) {
+    if (!m_sides[side].hasMIC) {
         chromatogram.clearPoints();
         return false;
     }
-    chromatogram = m_sides[0].mic;
-    return true;
-}
-
-bool TKSMoleculeMatchResult2::getMICNegChromatogram(TKSChromatogram& chromatogram) const
-{
-    if (!m_sides[1].hasMIC) {
-        chromatogram.clearPoints();
-        return false;
-    }
-    chromatogram = m_sides[1].mic;
+    chromatogram = m_sides[side].mic;
     return true;
 }
 

@@ -82,8 +82,8 @@ public:
     bool getIsoClusterNegSpectrum(TKSMassSpectrum& spectrum) const { return take(1, kCluster, spectrum); }
     bool getFragmentPosSpectrum(TKSMassSpectrum& spectrum) const { return take(0, kFragments, spectrum); }
     bool getFragmentNegSpectrum(TKSMassSpectrum& spectrum) const { return take(1, kFragments, spectrum); }
-    bool getMICPosChromatogram(TKSChromatogram& chromatogram) const;
-    bool getMICNegChromatogram(TKSChromatogram& chromatogram) const;
+    bool getMICPosChromatogram(TKSChromatogram& chromatogram) const { return takeMIC(0, chromatogram); }
+    bool getMICNegChromatogram(TKSChromatogram& chromatogram) const { return takeMIC(1, chromatogram); }
 
 private:
     friend class tindrel::MatchRun;
@@ -96,6 +96,7 @@ private:
         TKSChromatogram mic;
     };
     bool take(int side, int which, TKSMassSpectrum& spectrum) const;
+    bool takeMIC(int side, TKSChromatogram& chromatogram) const;
 
     std::wstring m_moleculeId;
     bool m_matched;

@@ -8,6 +8,8 @@
 
 namespace {
 
+using tindrel::trimBlanks;
+
 constexpr int kMaxCount = 999;
 
 // V2000 atom-block charge codes 0 to 7.
@@ -24,20 +26,10 @@ std::string field(const std::string& line, size_t from, size_t width)
     return line.substr(from, width);
 }
 
-std::string trim(const std::string& s)
-{
-    size_t a = 0, b = s.size();
-    while (a < b && (s[a] == ' ' || s[a] == '\t'))
-        ++a;
-    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t'))
-        --b;
-    return s.substr(a, b - a);
-}
-
 // An integer field; blank is `blank`, anything but a number is a failure.
 int intField(const std::string& line, size_t from, size_t width, const char* what, int blank = 0)
 {
-    const std::string s = trim(field(line, from, width));
+    const std::string s = trimBlanks(field(line, from, width));
     if (s.empty())
         return blank;
     int v = 0;
@@ -50,7 +42,7 @@ int intField(const std::string& line, size_t from, size_t width, const char* wha
 
 double coordinate(const std::string& line, size_t from, const char* what)
 {
-    const std::string s = trim(field(line, from, 10));
+    const std::string s = trimBlanks(field(line, from, 10));
     double v = 0;
     auto r = std::from_chars(s.data(), s.data() + s.size(), v);
     if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(v))
@@ -150,7 +142,7 @@ bool TKSMolecule::readMolfile(const std::string& text, const TKSElementTable& ta
             throw Failure{"no counts line"};
         const std::string& counts = lines[3];
         at = 3;
-        const std::string version = trim(field(counts, 33, 6));
+        const std::string version = trimBlanks(field(counts, 33, 6));
         if (!version.empty() && version != "V2000")
             throw Failure{"not a V2000 molfile (" + version + ")"};
         const int atomCount = intField(counts, 0, 3, "atom count");
@@ -168,12 +160,12 @@ bool TKSMolecule::readMolfile(const std::string& text, const TKSElementTable& ta
             a.x = coordinate(line, 0, "x");
             a.y = coordinate(line, 10, "y");
             a.z = coordinate(line, 20, "z");
-            a.symbol = latin1(trim(field(line, 31, 3)));
+            a.symbol = latin1(trimBlanks(field(line, 31, 3)));
             if (a.symbol.empty())
                 throw Failure{"atom without a symbol"};
             a.element = data->indexOf(a.symbol);
             if (a.element < 0)
-                throw Failure{"unknown symbol \"" + trim(field(line, 31, 3)) + "\""};
+                throw Failure{"unknown symbol \"" + trimBlanks(field(line, 31, 3)) + "\""};
             const tindrel::Element& e = data->elements[static_cast<size_t>(a.element)];
             const int difference = intField(line, 34, 2, "mass difference");
             if (difference < -3 || difference > 4)
@@ -193,7 +185,7 @@ bool TKSMolecule::readMolfile(const std::string& text, const TKSElementTable& ta
         for (int i = 0; i < bondCount; ++i) {
             const std::string& line = lines[++at];
             Bond& b = bonds[static_cast<size_t>(i)];
-            if (trim(field(line, 6, 3)).empty())
+            if (trimBlanks(field(line, 6, 3)).empty())
                 throw Failure{"bond line cut short"};
             b.first = intField(line, 0, 3, "bond atom") - 1;
             b.second = intField(line, 3, 3, "bond atom") - 1;
@@ -228,7 +220,7 @@ bool TKSMolecule::readMolfile(const std::string& text, const TKSElementTable& ta
                 }
                 for (int k = 0; k < n; ++k) {
                     const size_t from = 9 + 8 * static_cast<size_t>(k);
-                    if (trim(field(line, from + 4, 4)).empty())
+                    if (trimBlanks(field(line, from + 4, 4)).empty())
                         throw Failure{tag + " entries run short"};
                     const int atom = intField(line, from, 4, "property atom") - 1;
                     const int value = intField(line, from + 4, 4, "property value");

@@ -11,7 +11,8 @@ TEST(TindrelFixtures, CommittedReferenceDataIsCurrent)
         GTEST_SKIP() << "python3-rdkit or numpy is not installed";
     ASSERT_TRUE(ks::test::haveRealData());
     const std::string out = ks::test::tempDir() + "/fixtures";
-    const auto r = ks::test::run({"/usr/bin/python3", std::string(KS_SOURCE_DIR) + "/make_fixtures.py", out});
+    const auto r = ks::test::run({"/usr/bin/python3", std::string(KS_SOURCE_DIR) + "/make_fixtures.py", out},
+                                 {std::string("KS_REALDATA_DIR=") + KS_REALDATA_DIR});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     for (const char* name : {"tests/data/molfile_masses.tsv", "tests/data/isotope_clusters.tsv",
                              "tests/data/compositions.tsv", "data/molfiles/caffeine.mol", "data/molfiles/paracetamol.mol",

@@ -23,7 +23,9 @@ from RDKit's own isotope table, independently of the library:
    admitted, with its ion m/z and error.
 
 Usage: make_fixtures.py [OUTPUT_FOLDER]  (default: the committed places;
-with a folder, everything is written below it in the same layout)
+with a folder, everything is written below it in the same layout). The
+real molfiles are read from $KS_REALDATA_DIR/molfile/rdkit, or from
+../shared/realdata beside the repository.
 """
 import itertools
 import os
@@ -34,7 +36,10 @@ from rdkit import Chem
 from rdkit.Chem import AllChem, Descriptors
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-REALDATA = os.path.join(HERE, "..", "..", "..", "..", "shared", "realdata", "molfile", "rdkit")
+# The real sample files: KS_REALDATA_DIR (as the build has it), else
+# ../shared/realdata beside the repository.
+REALDATA = os.path.join(os.environ.get("KS_REALDATA_DIR") or os.path.join(HERE, "..", "..", "..", "..", "shared",
+                                                                          "realdata"), "molfile", "rdkit")
 ELECTRON = 0.000548579909065
 
 COMPOUNDS = [
