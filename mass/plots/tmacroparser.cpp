@@ -18,12 +18,12 @@ const char kReferencePattern[] =
 // One argument inside a reference; capture 1 is the token as written.
 const char kArgumentPattern[] = R"re(, *(:?(:?"([^"]*)")|([\w\-\.]*)) *)re";
 
-QRegExp referenceExpression()
+QRegExp macroExpression(const char* pattern)
 {
-    return QRegExp(QLatin1String(kReferencePattern), Qt::CaseSensitive, QRegExp::RegExp);
+    return QRegExp(QLatin1String(pattern), Qt::CaseSensitive, QRegExp::RegExp);
 }
 
-TMacroParameter parameter(const char* name, const char* help)
+TMacroParameter macroParameter(const char* name, const char* help)
 {
     return {QCoreApplication::translate("TMacroParser", name), QCoreApplication::translate("TMacroParser", help)};
 }
@@ -104,7 +104,7 @@ QString TMacroParser::formatFilePath(const QStringList& arguments, const QString
 
 QStringList TMacroParser::referenceArguments(const QString& reference)
 {
-    QRegExp argument(QLatin1String(kArgumentPattern), Qt::CaseSensitive, QRegExp::RegExp);
+    QRegExp argument = macroExpression(kArgumentPattern);
     QStringList arguments;
     int at = 0;
     // Every match starts with a comma, so each search moves on.
@@ -118,7 +118,7 @@ QStringList TMacroParser::referenceArguments(const QString& reference)
 QString TMacroParser::expand(const QString& text)
 {
     const TMacroMap& list = macros();
-    QRegExp reference = referenceExpression();
+    QRegExp reference = macroExpression(kReferencePattern);
     QHash<QString, QString> values;  // reference text -> its expansion
     QString result;
     result.reserve(text.size());
@@ -146,23 +146,23 @@ QString TMacroParser::expand(const QString& text)
 
 TMacroParameterList TMacroParser::integerParameters()
 {
-    return {parameter(QT_TRANSLATE_NOOP("TMacroParser", "Base"),
+    return {macroParameter(QT_TRANSLATE_NOOP("TMacroParser", "Base"),
                       QT_TRANSLATE_NOOP("TMacroParser", "The integral number base"))};
 }
 
 TMacroParameterList TMacroParser::realParameters()
 {
-    return {parameter(QT_TRANSLATE_NOOP("TMacroParser", "Precision"),
+    return {macroParameter(QT_TRANSLATE_NOOP("TMacroParser", "Precision"),
                       QT_TRANSLATE_NOOP("TMacroParser", "The decimal precision")),
-            parameter(QT_TRANSLATE_NOOP("TMacroParser", "Format"),
+            macroParameter(QT_TRANSLATE_NOOP("TMacroParser", "Format"),
                       QT_TRANSLATE_NOOP("TMacroParser", "The real number format (avail formats: 'f','e','g')"))};
 }
 
 TMacroParameterList TMacroParser::stringParameters()
 {
-    return {parameter(QT_TRANSLATE_NOOP("TMacroParser", "Max Length"),
+    return {macroParameter(QT_TRANSLATE_NOOP("TMacroParser", "Max Length"),
                       QT_TRANSLATE_NOOP("TMacroParser", "The maximun number of characters")),
-            parameter(QT_TRANSLATE_NOOP("TMacroParser", "Position"),
+            macroParameter(QT_TRANSLATE_NOOP("TMacroParser", "Position"),
                       QT_TRANSLATE_NOOP("TMacroParser",
                                         "The '...' position ('n': none, 'l': left, 'r': right, 'm': middle"))};
 }

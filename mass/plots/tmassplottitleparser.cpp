@@ -5,38 +5,6 @@
 
 #include <memory>
 
-namespace {
-
-TMacroInfo info(const char* title, const char* help, const TMacroParameterList& parameters)
-{
-    return {TMassPlotTitleParser::tr(title), TMassPlotTitleParser::tr(help), parameters};
-}
-
-TMacroMap buildMacroList()
-{
-    const TMacroParameterList integer = TMacroParser::integerParameters();
-    const TMacroParameterList real = TMacroParser::realParameters();
-    const TMacroParameterList string = TMacroParser::stringParameters();
-    TMacroMap list;
-    list.insert(QStringLiteral("desc"),
-                info(QT_TR_NOOP("Description"), QT_TR_NOOP("The description as shown in the ZU Vodezu"), string));
-    list.insert(QStringLiteral("file"), info(QT_TR_NOOP("File"), QT_TR_NOOP("The dataset path name"), string));
-    list.insert(QStringLiteral("funcI"),
-                info(QT_TR_NOOP("Function Index"), QT_TR_NOOP("Current function index"), integer));
-    list.insert(QStringLiteral("funcN"), info(QT_TR_NOOP("Function Name"), QT_TR_NOOP("Current function name"), string));
-    list.insert(QStringLiteral("injI"),
-                info(QT_TR_NOOP("Injection Index"), QT_TR_NOOP("Current injection index"), integer));
-    list.insert(QStringLiteral("injN"),
-                info(QT_TR_NOOP("Injection Name"), QT_TR_NOOP("Current injection name"), string));
-    list.insert(QStringLiteral("rt_ranges"),
-                info(QT_TR_NOOP("RT ranges"), QT_TR_NOOP("The spectrum retention time ranges"), real));
-    list.insert(QStringLiteral("scan_ranges"),
-                info(QT_TR_NOOP("Scan ranges"), QT_TR_NOOP("The spectrum scan ranges"), {}));
-    return list;
-}
-
-}  // namespace
-
 TMassPlotTitleParser::TMassPlotTitleParser(const TKSDataset* dataset, const IMassPlotData* data,
                                            const QString& fileName, int decimals)
     : m_dataset(dataset), m_data(data), m_fileName(fileName), m_decimals(decimals)
@@ -84,6 +52,39 @@ QString TMassPlotTitleParser::expandMacro(const QString& name, const QStringList
     if (name == QLatin1String("scan_ranges"))
         return spectrum ? scanRangesText(spectrum->spectrum()) : QString();
     return QString();
+}
+
+TMacroMap TMassPlotTitleParser::buildMacroList()
+{
+    enum Kind { NoArguments, Integer, Real, String };
+    struct Entry {
+        const char* name;
+        const char* title;
+        const char* help;
+        Kind kind;
+    };
+    const Entry entries[] = {
+        {"desc", QT_TR_NOOP("Description"), QT_TR_NOOP("The description as shown in the ZU Vodezu"), String},
+        {"file", QT_TR_NOOP("File"), QT_TR_NOOP("The dataset path name"), String},
+        {"funcI", QT_TR_NOOP("Function Index"), QT_TR_NOOP("Current function index"), Integer},
+        {"funcN", QT_TR_NOOP("Function Name"), QT_TR_NOOP("Current function name"), String},
+        {"injI", QT_TR_NOOP("Injection Index"), QT_TR_NOOP("Current injection index"), Integer},
+        {"injN", QT_TR_NOOP("Injection Name"), QT_TR_NOOP("Current injection name"), String},
+        {"rt_ranges", QT_TR_NOOP("RT ranges"), QT_TR_NOOP("The spectrum retention time ranges"), Real},
+        {"scan_ranges", QT_TR_NOOP("Scan ranges"), QT_TR_NOOP("The spectrum scan ranges"), NoArguments},
+    };
+    TMacroMap list;
+    for (const Entry& e : entries) {
+        TMacroParameterList parameters;
+        switch (e.kind) {
+        case Integer: parameters = integerParameters(); break;
+        case Real: parameters = realParameters(); break;
+        case String: parameters = stringParameters(); break;
+        case NoArguments: break;
+        }
+        list.insert(QLatin1String(e.name), {tr(e.title), tr(e.help), parameters});
+    }
+    return list;
 }
 
 QString TMassPlotTitleParser::functionOrTraceName() const

@@ -27,6 +27,7 @@ public:
     QString expandMacro(const QString& name, const QStringList& arguments) override;
 
 private:
+    static TMacroMap buildMacroList();
     QString functionOrTraceName() const;
     QString injectionName() const;
 
