@@ -375,9 +375,10 @@ HRESULT CZylVirMS::InitializeScanEventInArray(VARIANT* event)
     if (!target)
         return E_POINTER;
     MS_ScanEvent record{};
-    SAFEARRAY** slot = target->vt == (VT_BYREF | VT_ARRAY | VT_UI1) ? target->pparray
-                       : target->vt == (VT_ARRAY | VT_UI1)          ? &target->parray
-                                                                    : nullptr;
+    const VARTYPE type = target->vt & ~VT_BYREF;
+    SAFEARRAY** slot = nullptr;
+    if (type == (VT_ARRAY | VT_UI1) || type == (VT_ARRAY | VT_I1))
+        slot = (target->vt & VT_BYREF) ? target->pparray : &target->parray;
     if (target->vt == VT_EMPTY) {
         SAFEARRAY* made = SafeArrayCreateVector(VT_UI1, 0, sizeof(MS_ScanEvent));
         if (!made)

@@ -224,6 +224,58 @@ TEST_F(LateBound, AnMSFileWrittenWithByteArraysReadsBack)
     EXPECT_EQ(n, 2);
 }
 
+TEST_F(LateBound, InitializeScanEventFillsAByteArrayOfEitherKindInPlace)
+{
+    ks::ComPtr<IZylVirMS> w = createByProgId<IZylVirMS>(L"Ombrel2.ZylVirMS");
+    struct Case {
+        VARTYPE element;
+        bool byRef;
+        ULONG count;
+        HRESULT hr;
+    };
+    const Case cases[] = {
+        {VT_UI1, false, sizeof(MS_ScanEvent), S_OK},
+        {VT_I1, false, sizeof(MS_ScanEvent), S_OK},
+        {VT_UI1, true, sizeof(MS_ScanEvent), S_OK},
+        {VT_I1, true, sizeof(MS_ScanEvent), S_OK},
+        {VT_UI1, false, sizeof(MS_ScanEvent) - 1, E_INVALIDARG},
+        {VT_I1, true, sizeof(MS_ScanEvent) + 1, E_INVALIDARG},
+        {VT_I4, false, sizeof(MS_ScanEvent) / 4, E_INVALIDARG},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "element " << c.element << " byRef " << c.byRef << " count " << c.count);
+        SAFEARRAY* array = SafeArrayCreateVector(c.element, 0, c.count);
+        ASSERT_NE(array, nullptr);
+        void* p = nullptr;
+        ASSERT_EQ(SafeArrayAccessData(array, &p), S_OK);
+        std::memset(p, 0xAB, c.count * SafeArrayGetElemsize(array));
+        SafeArrayUnaccessData(array);
+        Var holder;  // owns a by-value array; a by-reference one is ours
+        if (c.byRef) {
+            holder.v.vt = VT_BYREF | VT_ARRAY | c.element;
+            holder.v.pparray = &array;
+        } else {
+            holder.v.vt = VT_ARRAY | c.element;
+            holder.v.parray = array;
+        }
+        EXPECT_EQ(call(w.get(), L"InitializeScanEvent", args({[&] { return Arg::byRef(&holder.v); }})), c.hr);
+        if (c.hr == S_OK) {
+            MS_ScanEvent e;
+            ASSERT_EQ(SafeArrayAccessData(array, &p), S_OK);
+            std::memcpy(&e, p, sizeof e);
+            SafeArrayUnaccessData(array);
+            EXPECT_EQ(e.bIsValid, 1);
+            EXPECT_EQ(e.eIonizationMode, MS_AcceptAnyIonizationMode);
+            EXPECT_EQ(e.nNumMassRanges, 0);
+            // The value arrays keep what the caller's array held.
+            const auto* kept = reinterpret_cast<const uint8_t*>(&e.arrMassRanges[0]);
+            EXPECT_EQ(kept[0], 0xAB);
+        }
+        if (c.byRef)
+            SafeArrayDestroy(array);
+    }
+}
+
 TEST_F(LateBound, AUVFileWrittenWithByteArraysReadsBack)
 {
     ks::ComPtr<IZylVirUV> w = createByProgId<IZylVirUV>(L"Ombrel2.ZylVirUV");
