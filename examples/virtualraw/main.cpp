@@ -45,14 +45,22 @@ void check(const char* member, HRESULT hr)
 
 LPWSTR text(const wchar_t* s) { return const_cast<LPWSTR>(s); }
 
+// A writer created by its ProgID with its file created; a file the engine
+// cannot make is the writer's error state, not a failed Create.
 template <class I>
-ks::ComPtr<I> create(const wchar_t* progId)
+ks::ComPtr<I> createWriter(const wchar_t* progId, const std::wstring& file)
 {
     CLSID clsid{};
     check("CLSIDFromProgID", CLSIDFromProgID(progId, &clsid));
     ks::ComPtr<I> writer;
     check("CoCreateInstance",
           CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, KS_IID(I), reinterpret_cast<void**>(&writer)));
+    std::wstring name = file;
+    check("Create", writer->Create(name.data()));
+    LONG isError = 0;
+    check("IsError", writer->get_IsError(&isError));
+    if (isError)
+        throw Failed{"Create (the file cannot be made)", E_FAIL};
     return writer;
 }
 
@@ -107,13 +115,7 @@ Bytes surveyPacket(double mz, double height, double* tic, double* basePeak)
 
 void writeMS(const std::wstring& file)
 {
-    ks::ComPtr<IZylVirMS> w = create<IZylVirMS>(L"Ombrel2.ZylVirMS");
-    std::wstring name = file;
-    check("Create", w->Create(name.data()));
-    LONG isError = 0;
-    check("IsError", w->get_IsError(&isError));
-    if (isError)
-        throw Failed{"Create (the file cannot be made)", E_FAIL};
+    ks::ComPtr<IZylVirMS> w = createWriter<IZylVirMS>(L"Ombrel2.ZylVirMS", file);
 
     check("WriteInstID", w->WriteInstID(text(L"Virtual Orbit"), text(L"VO-1"), text(L"EX-0001"), text(L"1.0"),
                                         text(L"Example run")));
@@ -226,13 +228,7 @@ void writeMS(const std::wstring& file)
 
 void writeUV(const std::wstring& file)
 {
-    ks::ComPtr<IZylVirUV> w = create<IZylVirUV>(L"Ombrel2.ZylVirUV");
-    std::wstring name = file;
-    check("Create", w->Create(name.data()));
-    LONG isError = 0;
-    check("IsError", w->get_IsError(&isError));
-    if (isError)
-        throw Failed{"Create (the file cannot be made)", E_FAIL};
+    ks::ComPtr<IZylVirUV> w = createWriter<IZylVirUV>(L"Ombrel2.ZylVirUV", file);
     // Labels 1 and 3: the file lists two channels.
     check("WriteInstID", w->WriteInstID(text(L"Virtual UV"), text(L"VU-2"), text(L"EX-0002"), text(L"1.0"),
                                         text(L"254 nm"), text(L""), text(L"280 nm"), nullptr));
