@@ -295,14 +295,16 @@ HRESULT CKSTavrionProvider::TraceToDirect(ULONG_PTR address, Read read)
 HRESULT CKSTavrionProvider::GetTIC(IDispatch* pidCM)
 {
     return ks::noThrow([&] {
-        return TraceToObject(pidCM, [&](CMassSpectrum& t) { return m_IO.ReadControllerTrace(0, 1, kTavrionChroTIC, t); });
+        return TraceToObject(pidCM,
+                             [&](CMassSpectrum& t) { return m_IO.ReadControllerTrace(0, 1, kTavrionChroTIC, t); });
     });
 }
 
 HRESULT CKSTavrionProvider::GetTICDirect(ULONG_PTR piCM)
 {
     return ks::noThrow([&] {
-        return TraceToDirect(piCM, [&](CMassSpectrum& t) { return m_IO.ReadControllerTrace(0, 1, kTavrionChroTIC, t); });
+        return TraceToDirect(piCM,
+                             [&](CMassSpectrum& t) { return m_IO.ReadControllerTrace(0, 1, kTavrionChroTIC, t); });
     });
 }
 

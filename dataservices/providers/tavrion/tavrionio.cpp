@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdint>
 #include <map>
 
 #include "ksactivation.h"
 #include "ksfilestat.h"
 #include "ksenums.h"
 #include "kstextutil.h"
+#include "tavrionpairs.h"
 #include "tavrionscanfilter.h"
 
 namespace {
@@ -37,33 +37,6 @@ const wchar_t* DefaultChannelName(LONG type)
 }
 // A controller has at most this many channels.
 constexpr LONG kChannelsPerController = 4;
-
-// Writes the pairs of an array of doubles the reader answered to write():
-// count pairs, laid out x, y, x, y, ... False for anything but an array of
-// doubles holding at least 2 * count values (whatever its dimensions), and
-// for a negative count.
-template <class Write>
-bool WithPairs(const VARIANT& v, LONG count, Write write)
-{
-    if (v.vt != (VT_ARRAY | VT_R8) || !v.parray || count < 0)
-        return false;
-    SAFEARRAY* array = v.parray;
-    uint64_t elements = 1;
-    for (UINT d = 1; d <= SafeArrayGetDim(array); ++d) {
-        LONG lower = 0, upper = -1;
-        if (FAILED(SafeArrayGetLBound(array, d, &lower)) || FAILED(SafeArrayGetUBound(array, d, &upper)))
-            return false;
-        elements *= upper >= lower ? static_cast<uint64_t>(static_cast<int64_t>(upper) - lower + 1) : 0;
-    }
-    if (elements < 2 * static_cast<uint64_t>(count))
-        return false;
-    void* data = nullptr;
-    if (FAILED(SafeArrayAccessData(array, &data)))
-        return false;
-    const bool written = write(count, static_cast<const double*>(data));
-    SafeArrayUnaccessData(array);
-    return written;
-}
 
 bool PairsToSpectrum(LONG count, const double* pairs, CMassSpectrum& spectrum)
 {
@@ -275,7 +248,8 @@ bool CTavrionIO::ReadMassList(LONG scan, bool next, CMassSpectrum& spectrum)
     // The next scan's status says nothing the array does not.
     if (!next && hr != kOmbrelDone)
         return false;
-    if (!WithPairs(list, count, [&](LONG n, const double* pairs) { return PairsToSpectrum(n, pairs, spectrum); }))
+    const auto toSpectrum = [&](LONG n, const double* pairs) { return PairsToSpectrum(n, pairs, spectrum); };
+    if (!WithReaderPairs(list, count, toSpectrum))
         return false;
     LONG centroid = 0;
     m_pReader->IsCentroidScanForScanNum(number, &centroid);
@@ -322,7 +296,7 @@ bool CTavrionIO::ReadChroPairs(LONG controllerType, LONG controllerNumber, LONG 
     m_pReader->GetChroData(chroType, 0, 0, filterText, rangeText, nullptr, 0.0, &start, &end, 0, 0, &data, &flags,
                            &count);
     // No data is an empty VARIANT, whatever the status.
-    return data.vt != VT_EMPTY && WithPairs(data, count, write);
+    return data.vt != VT_EMPTY && WithReaderPairs(data, count, write);
 }
 
 bool CTavrionIO::ReadChromatogram(LONG controllerType, LONG controllerNumber, LONG chroType,
@@ -346,8 +320,8 @@ bool CTavrionIO::ReadChromatogram(LONG controllerType, LONG controllerNumber, LO
 bool CTavrionIO::ReadControllerTrace(LONG controllerType, LONG controllerNumber, LONG chroType,
                                      CMassSpectrum& spectrum)
 {
-    if (!ReadChroPairs(controllerType, controllerNumber, chroType, std::wstring(), std::wstring(),
-                       [&](LONG count, const double* pairs) { return PairsToSpectrum(count, pairs, spectrum); }))
+    const auto toSpectrum = [&](LONG count, const double* pairs) { return PairsToSpectrum(count, pairs, spectrum); };
+    if (!ReadChroPairs(controllerType, controllerNumber, chroType, std::wstring(), std::wstring(), toSpectrum))
         return false;
     spectrum.SetCentroid(false);
     return true;

@@ -163,7 +163,8 @@ TEST_F(TavrionProvider, DescribesAndRegistersItself)
         EXPECT_EQ(CLSIDFromProgID(progId, &found), S_OK);
         EXPECT_TRUE(found == clsid);
     }
-    for (const wchar_t* clsid : {L"{4696FE7A-939D-4556-97AD-1641B42E7FC4}", L"{099490FF-078B-4806-8540-262E686F6E3D}"}) {
+    for (const wchar_t* clsid :
+         {L"{4696FE7A-939D-4556-97AD-1641B42E7FC4}", L"{099490FF-078B-4806-8540-262E686F6E3D}"}) {
         const std::wstring key = std::wstring(L"CLSID\\") + clsid;
         EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT, key + L"\\InprocServer32\\ThreadingModel"), L"Apartment");
         EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT, key + L"\\TypeLib"), L"{5E3F1427-B8B4-4412-ACAE-37DEA0EAEA08}");
