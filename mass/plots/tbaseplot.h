@@ -124,10 +124,11 @@ public:
     // The segments with both ends scaled.
     TValueRangeList scaledSegments(int n, double factor) const;
 
-private:
+protected:
     // The segments limited to the full range (never left empty).
     void limitSegmentsToFull(int n);
 
+private:
     int32_t m_type;
     QUuid m_id;
     int32_t m_visible = 1;

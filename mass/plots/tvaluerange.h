@@ -42,6 +42,8 @@ public:
     bool isNull() const;
     // -1 below, 0 inside (ends included), 1 above.
     int position(double v) const;
+    // from <= v <= to (never for NaN).
+    bool holds(double v) const { return m_from <= v && v <= m_to; }
 
     // How this range A lies against B:
     enum Relation {

@@ -25,11 +25,11 @@ namespace plottest {
 using streamtest::hex;
 using streamtest::written;
 
-// Compares bytes with tests/data/NAME.hex (hex pairs, any white space).
+// Compares bytes with FOLDER/NAME.hex (hex pairs, any white space).
 // With KS_WRITE_GOLDEN set in the environment the file is written instead.
-inline void expectGolden(const QByteArray& bytes, const std::string& name)
+inline void expectGoldenIn(const std::string& folder, const QByteArray& bytes, const std::string& name)
 {
-    const std::string path = std::string(KS_SOURCE_DIR) + "/data/" + name + ".hex";
+    const std::string path = folder + "/" + name + ".hex";
     if (std::getenv("KS_WRITE_GOLDEN")) {
         std::string text;
         const std::string h = QString::fromLatin1(bytes.toHex()).toStdString();
@@ -45,6 +45,11 @@ inline void expectGolden(const QByteArray& bytes, const std::string& name)
     const std::string stored = ks::test::readFile(path);
     ASSERT_FALSE(stored.empty()) << "missing golden file " << path;
     EXPECT_EQ(hex(bytes), hex(QByteArray::fromHex(QByteArray::fromStdString(stored)))) << name;
+}
+
+inline void expectGolden(const QByteArray& bytes, const std::string& name)
+{
+    expectGoldenIn(std::string(KS_SOURCE_DIR) + "/data", bytes, name);
 }
 
 // The painter of the test plots: the base plotter as it stands.
