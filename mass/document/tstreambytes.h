@@ -54,3 +54,31 @@ void readInBlock(TDataStream& s, Body body)
     else
         s.device()->seek(end);
 }
+
+// The stricter form for blocks that hold one whole value (the analysis
+// states and their settings): a length of 0 means the value is absent
+// (answers false, nothing more read); a negative length or one beyond the
+// data fails the stream before `body` runs. After `body` the stream
+// stands at the block's end; a body that read beyond it met damaged data
+// (ReadCorruptData). Answers whether the block was read without failure.
+template <class Body>
+bool readValueBlock(TDataStream& s, Body body)
+{
+    const qint32 length = s.readBlockSize();
+    if (!s.ok() || length == 0)
+        return false;
+    if (length < 0 || length > s.remaining()) {
+        s.fail();
+        return false;
+    }
+    const qint64 end = s.device()->pos() + length;
+    body();
+    if (!s.ok())
+        return false;
+    if (s.device()->pos() > end) {
+        s.fail(QDataStream::ReadCorruptData);
+        return false;
+    }
+    s.device()->seek(end);
+    return true;
+}

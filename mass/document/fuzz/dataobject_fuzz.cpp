@@ -14,7 +14,7 @@
 #include <QByteArray>
 
 #include "tdatastream.h"
-#include "tksimage.h"
+#include "imagechecksums.h"
 #include "tmassdataobj.h"
 
 namespace {
@@ -82,40 +82,13 @@ void readAll(QByteArray bytes)
     }
 }
 
-uint32_t le32(const char* p)
-{
-    const auto* b = reinterpret_cast<const unsigned char*>(p);
-    return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
-}
-
-// Rewrites the checksum of every image whose stated length fits the input.
-bool fixChecksums(QByteArray& bytes)
-{
-    bool changed = false;
-    for (const char* magic : {"TKMS", "TKCH"}) {
-        for (int at = bytes.indexOf(magic); at >= 0; at = bytes.indexOf(magic, at + 1)) {
-            if (bytes.size() - at < 16)
-                break;
-            const uint32_t length = le32(bytes.constData() + at + 8);
-            if (length > static_cast<uint32_t>(bytes.size() - at - 16))
-                continue;
-            const size_t body = 12 + length;
-            const uint32_t crc = tindrel::crc32(reinterpret_cast<const unsigned char*>(bytes.constData() + at), body);
-            for (int i = 0; i < 4; ++i)
-                bytes[static_cast<int>(at + body) + i] = static_cast<char>((crc >> (8 * i)) & 0xff);
-            changed = true;
-        }
-    }
-    return changed;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<int>(size));
     readAll(bytes);
-    if (fixChecksums(bytes))
+    if (fuzzimages::fixChecksums(bytes, {"TKMS", "TKCH"}))
         readAll(bytes);
     return 0;
 }
