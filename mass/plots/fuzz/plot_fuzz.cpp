@@ -1,25 +1,32 @@
 // The readers of the plot model's stored forms: the input is read as a
-// range list, an axis, both property groups, the four label records and
-// a state snapshot. What reads without failure must write bytes that read
+// range list, an axis, both property groups, the four label records, a
+// state snapshot, a whole mass plot and a mass plot property bag. What reads without failure must write bytes that read
 // back to the same bytes; a snapshot that does not parse must leave the
 // plot's view as it was, and the view operations must end on whatever a
 // snapshot that parses put there, and the plot must paint, hit-test and map
-// whatever it holds.
+// whatever it holds. A mass plot or bag that does not read stays as made;
+// one that reads writes back stably, and the plot paints its data, peak
+// labels and title whatever it holds.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <limits>
+#include <vector>
 
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
+#include "imassplotable.h"
+#include "t1dmassplot.h"
 #include "tbaseplot.h"
 #include "tbaseplotter.h"
 #include "tdatastream.h"
 #include "tlabelproperties.h"
 #include "tplotproperties.h"
+#include "tplotpropertiesbag.h"
 
 // The GUI application (fonts need one) lives until the process ends, and
 // with it the platform plug-in's screen and fontconfig's font cache.
@@ -173,6 +180,145 @@ void snapshot(const QByteArray& input)
         std::abort();  // a saved view does not read back
 }
 
+// A data source with a little of everything: a profile that the
+// centroid style draws as sticks, peaks of both kinds, gaps.
+class FuzzData : public IMassPlotData {
+public:
+    FuzzData()
+    {
+        for (int i = 0; i < 40; ++i) {
+            xs.push_back(i * 2.5);
+            ys.push_back(i % 7 == 3 ? std::numeric_limits<double>::quiet_NaN() : 100.0 * (i % 11));
+            peaks.append(TMSPeak(QPointF(i * 2.5, 100.0 * (i % 11))));
+        }
+        TMSChromPeak c;
+        c.position = QPointF(50, 900);
+        c.start = QPointF(40, 10);
+        c.end = QPointF(40, 20);
+        c.height = 800;
+        chromPeaks = {c, c};
+        chromPeaks[1].start = QPointF(-10, 5);
+        chromPeaks[1].end = QPointF(120, 1);
+    }
+    TValueArray values(int axis) const override { return axis == 0 ? view(xs) : axis == 1 ? view(ys) : TValueArray(); }
+    TDataRange fullRange(int) const override { return {}; }
+    bool getSpectrumPeaks(QVector<TMSPeak>& out) const override
+    {
+        out = peaks;
+        return true;
+    }
+    bool getChromatogramPeaks(QVector<TMSChromPeak>& out) const override
+    {
+        out = chromPeaks;
+        return true;
+    }
+    double getMaximumPeakIntensity() const override { return 1000; }
+    QString description() const override { return QString(); }
+    int getInjectionIndex() const override { return 0; }
+    int getFunctionIndex() const override { return 0; }
+    int getTraceIndex() const override { return -1; }
+    double getMinimumX() const override { return 0; }
+    double getMaximumX() const override { return 100; }
+    double getMinimumY() const override { return 0; }
+    double getMaximumY() const override { return 1000; }
+    TValueArray getXValues() const override { return view(xs); }
+    TValueArray getYValues() const override { return view(ys); }
+    void write(TDataStream&) const override {}
+    void read(TDataStream&) override {}
+
+private:
+    static TValueArray view(const std::vector<double>& v)
+    {
+        TValueArray a;
+        a.data = v.data();
+        a.step = 1;
+        a.count = static_cast<int32_t>(v.size());
+        return a;
+    }
+    std::vector<double> xs, ys;
+    QVector<TMSPeak> peaks;
+    QVector<TMSChromPeak> chromPeaks;
+};
+
+class FuzzSource : public IMassPlotable {
+public:
+    IMassPlotData* plotData(const QUuid&) override { return &data; }
+    QString plotTitle(const QUuid&, const QString& format, int) override { return format.left(64); }
+    FuzzData data;
+};
+
+QByteArray writtenBy(const std::function<void(TDataStream&)>& write)
+{
+    QByteArray bytes;
+    TDataStream w(&bytes, QIODevice::WriteOnly, 0);
+    write(w);
+    return bytes;
+}
+
+void massPlot(const QByteArray& input)
+{
+    static FuzzSource source;
+    const QUuid id;
+    T1DMassPlot plot(id, &source);
+    const QByteArray fresh = writtenBy([&](TDataStream& s) { plot.write(s); });
+    QByteArray bytes = input;
+    TDataStream s(&bytes, QIODevice::ReadOnly, 0);
+    plot.read(s);
+    const QByteArray first = writtenBy([&](TDataStream& w) { plot.write(w); });
+    if (!s.ok()) {
+        if (first != fresh)
+            std::abort();  // a stream that does not read changed the plot
+        return;
+    }
+    T1DMassPlot again(id, &source);
+    QByteArray copy = first;
+    TDataStream r(&copy, QIODevice::ReadOnly, 0);
+    again.read(r);
+    if (!r.ok() || writtenBy([&](TDataStream& w) { again.write(w); }) != first)
+        std::abort();  // what was read does not write back stably
+    // Stored fonts may ask for any size: paint at a readable one.
+    QFont font = plot.properties().font();
+    font.setPixelSize(12);
+    T1DPlotProperties look = plot.lineProperties();
+    look.setFont(font);
+    plot.setProperties(look);
+    plot.peakProperties().font = font;
+    plot.titleProperties().font = font;
+    static QImage image(400, 300, QImage::Format_RGB32);
+    {
+        QPainter p(&image);
+        plot.paint(&p, QRectF(0, 0, 400, 300));
+        plot.massPlotter().setToleranceBand(plot.intensityScale(), plot.kind() == 1);
+        plot.massPlotter().drawCentroids(&p, source.data.values(0), source.data.values(1));
+    }
+    plot.fitIntensityToHeight();
+    plot.zoomIntensity(true);
+    QByteArray ranges = writtenBy([&](TDataStream& w) { plot.writeVerticalRanges(w); });
+    TDataStream v(&ranges, QIODevice::ReadOnly, 0);
+    plot.readVerticalRanges(v);
+}
+
+void massBag(const QByteArray& input)
+{
+    TMassPlotPropertiesBag bag;
+    const QByteArray fresh = propertiesBagToByteArray(bag);
+    const bool ok = readPropertiesBag(input, bag);
+    const QByteArray first = propertiesBagToByteArray(bag);
+    if (!ok) {
+        if (first != fresh)
+            std::abort();  // bytes that do not read changed the bag
+        return;
+    }
+    TMassPlotPropertiesBag again;
+    if (!readPropertiesBag(first, again) || propertiesBagToByteArray(again) != first)
+        std::abort();  // what was read does not write back stably
+    static FuzzSource source;
+    T1DMassPlot plot(2, 2, QUuid(), &source);
+    bag.applyTo(&plot);
+    TMassPlotPropertiesBag fromPlot(&plot);
+    fromPlot.assignFromPlot();
+}
+
 QGuiApplication* application()
 {
     static int argc = 1;
@@ -199,5 +345,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     record<TMSPeakProperties>(input);
     record<TMSHighlightProperties>(input);
     snapshot(input);
+    massPlot(input);
+    massBag(input);
     return 0;
 }
