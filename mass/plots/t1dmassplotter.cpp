@@ -21,6 +21,16 @@ bool outside(const TValueRange& r, double v)
     return v < r.from() || v > r.to();
 }
 
+// The line pieces of one trace. Kept per thread between paints: a large
+// trace's pieces need megabytes, and fresh pages for every repaint would
+// cost as much as computing them.
+QVector<QLineF>& traceLines()
+{
+    static thread_local QVector<QLineF> lines;
+    lines.clear();  // keeps the capacity
+    return lines;
+}
+
 // Points a data array pair can give: the common prefix of both (none
 // without data).
 int commonCount(const TValueArray& x, const TValueArray& y)
@@ -123,7 +133,7 @@ void T1DMassPlotter::drawProfile(QPainter* painter, const TValueArray& x, const 
     const int style = m_lineProperties->lineStyle();
     painter->save();
     painter->setPen(m_lineProperties->tracePen());
-    QVector<QLineF> lines;
+    QVector<QLineF>& lines = traceLines();
     for (int i = 0; i < lx.count(); ++i) {
         const TValueRange& vx = lx.values.at(i);
         for (int j = 0; j < ly.count(); ++j) {
@@ -177,6 +187,7 @@ void T1DMassPlotter::drawProfile(QPainter* painter, const TValueArray& x, const 
     }
     if (!lines.isEmpty())
         painter->drawLines(lines);
+    lines.clear();
     painter->restore();
 }
 
@@ -188,8 +199,7 @@ void T1DMassPlotter::drawCentroids(QPainter* painter, const TValueArray& x, cons
         return;
     painter->save();
     painter->setPen(m_lineProperties->tracePen());
-    QVector<QLineF> lines;
-    lines.reserve(std::min(n, 1 << 20) * (m_toleranceMode ? 2 : 1));
+    QVector<QLineF>& lines = traceLines();
     for (int i = 0; i < lx.count(); ++i) {
         const TValueRange& vx = lx.values.at(i);
         for (int j = 0; j < ly.count(); ++j) {
@@ -222,6 +232,7 @@ void T1DMassPlotter::drawCentroids(QPainter* painter, const TValueArray& x, cons
     }
     if (!lines.isEmpty())
         painter->drawLines(lines);
+    lines.clear();
     painter->restore();
 }
 

@@ -144,12 +144,15 @@ bool TBasePlotPropertiesBag::read(TDataStream& s)
 TMassPlotPropertiesBag::TMassPlotPropertiesBag() : TBasePlotPropertiesBag(nullptr, new T1DPlotProperties) {}
 
 TMassPlotPropertiesBag::TMassPlotPropertiesBag(T1DMassPlot* plot)
-    : TBasePlotPropertiesBag(plot, new T1DPlotProperties(plot->lineProperties())),
-      peakProperties(plot->peakProperties()),
-      titleProperties(plot->titleProperties()),
-      highlight(plot->highlight()),
-      kind(plot->kind())
+    : TBasePlotPropertiesBag(plot, new T1DPlotProperties)
 {
+    if (!plot)
+        return;
+    lineProperties() = plot->lineProperties();
+    peakProperties = plot->peakProperties();
+    titleProperties = plot->titleProperties();
+    highlight = plot->highlight();
+    kind = plot->kind();
 }
 
 TMassPlotPropertiesBag::TMassPlotPropertiesBag(const TMassPlotPropertiesBag& other)

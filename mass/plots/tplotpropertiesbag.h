@@ -94,7 +94,7 @@ public:
     // No plot, defaults everywhere, a default 1-D group.
     TMassPlotPropertiesBag();
     // The plot's group (a copy), mass records and kind; default axis
-    // records until assignFromPlot.
+    // records until assignFromPlot. A null plot gives a default bag.
     explicit TMassPlotPropertiesBag(T1DMassPlot* plot);
     // The other's plot, group (a copy), mass records and kind; default
     // axis records.

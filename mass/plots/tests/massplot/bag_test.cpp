@@ -88,6 +88,8 @@ TEST(PlotBag, MadeFromAPlot)
     EXPECT_NE(copy.group(), bag.group());
     EXPECT_TRUE(copy.axisRecord(2) == TPlotAxisRecord());
 
+    const TMassPlotPropertiesBag fromNull(nullptr);
+    EXPECT_EQ(propertiesBagToByteArray(fromNull), propertiesBagToByteArray(TMassPlotPropertiesBag()));
     const TMassPlotPropertiesBag none;
     EXPECT_EQ(none.plot(), nullptr);
     EXPECT_TRUE(none.plotId().isNull());
@@ -124,7 +126,6 @@ TEST(PlotBag, ApplyTo)
     bag.applyTo(&model);
     EXPECT_EQ(model.properties().margin(), 44);
     EXPECT_EQ(model.axis1().caption, "m/z");
-    TMassPlotPropertiesBag onModel;
     // Null plots: nothing happens.
     bag.applyTo(nullptr);
     TBasePlotPropertiesBag plain;
