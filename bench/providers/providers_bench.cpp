@@ -27,6 +27,9 @@
 #ifdef KS_HAVE_COMPASS
 #include "brukercompassdataserver.h"
 #endif
+#ifdef KS_HAVE_MASSLYNX
+#include "mldataserver.h"
+#endif
 
 namespace {
 
@@ -67,6 +70,9 @@ const std::vector<Dataset>& datasets()
 #ifdef KS_HAVE_COMPASS
                                    "CompassAnalysis", "KSBrukerCompassProvider",
 #endif
+#ifdef KS_HAVE_MASSLYNX
+                                   "MassLynxRaw", "KSMLProvider_4_1",
+#endif
                                    "KSTextProvider", "KSAgilentProvider", "KSTavrionProvider", "KSBrukerProvider"})
             if (!run(std::string(KS_BIN_DIR) + "/ksregsvr " + lib + "/" + module + ".so"))
                 std::fprintf(stderr, "providers_bench: %s did not register\n", module);
@@ -77,6 +83,10 @@ const std::vector<Dataset>& datasets()
             v.push_back({"bundled ion trap", folder + "/iontrap.d", make<CAgilentIonTrapDataServerImpl>});
         if (run(std::string(KS_BIN_DIR) + "/tavrion-rawfile make-sample " + folder + "/sample.raw"))
             v.push_back({"bundled Tavrion", folder + "/sample.raw", make<CTavrionDataServerImpl>});
+#ifdef KS_HAVE_MASSLYNX
+        if (run(scriptOf("masslynx/samples/make_sample.py") + " " + folder + "/caffeine-es.raw"))
+            v.push_back({"bundled MassLynx", folder + "/caffeine-es.raw", make<CMLDataServerImpl>});
+#endif
         if (run(scriptOf("bruker/samples/make_sample.py") + " " + folder))
             v.push_back({"bundled XMASS", folder + "/xmass_sample", make<CBrukerDataServerImpl>});
         if (run(scriptOf("agilent/samples/make_sample.py") + " " + folder + "/caffeine.D"))

@@ -46,8 +46,10 @@ std::string WriteBundled(Kind kind, const std::string& name)
         const std::string path = dir + "/" + (name.empty() ? "sample.raw" : name);
         return Ran({std::string(KS_BIN_DIR) + "/tavrion-rawfile", "make-sample", path}) ? path : std::string();
     }
-    case Kind::MassLynx:
-        return WriteMassLynxRaw(dir + "/" + (name.empty() ? "masslynx.raw" : name));
+    case Kind::MassLynx: {
+        const std::string path = dir + "/" + (name.empty() ? "caffeine-es.raw" : name);
+        return Ran({KS_PYTHON3, Script("masslynx/samples/make_sample.py"), path}) ? path : std::string();
+    }
     case Kind::Xmass: {
         // The script names the dataset folder it writes.
         const std::string parent = dir + "/" + (name.empty() ? "xmass" : name);

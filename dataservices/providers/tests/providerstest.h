@@ -164,8 +164,9 @@ inline const std::vector<Bundled>& BundledKinds()
 // when the script failed (the test fails too).
 std::string WriteBundled(Kind kind, const std::string& name = std::string());
 
-// A MassLynx raw directory of the stand-in's layout: the header the reader
-// recognises and a manifest of one scan function with `scans` scans.
+// A small MassLynx raw directory of the stand-in's layout written into any
+// folder: the header the reader recognises and a manifest of one scan
+// function with `scans` scans.
 std::string WriteMassLynxRaw(const std::string& folder, int scans = 3);
 
 // --- walking a dataset through the tree -----------------------------------
