@@ -75,7 +75,7 @@ void SetSpectrometerType(const std::string& folder, const std::string& text)
 // The seven providers (those of this build) under "Data Services", listed
 // by the provider server in the registry's order, with their flags and
 // data servers.
-TEST(ProviderList, ProviderServerListsEveryProvider)
+TEST(InstalledProviders, ProviderServerListsEveryProvider)
 {
     ASSERT_TRUE(RegisterEverything());
     auto server = Create<IKSProviderServer>(CLSID_KSProviderServer);
@@ -102,7 +102,7 @@ TEST(ProviderList, ProviderServerListsEveryProvider)
     }
 }
 
-TEST(ProviderList, KsdataAndKsregShowEveryProvider)
+TEST(InstalledProviders, KsdataAndKsregShowEveryProvider)
 {
     ASSERT_TRUE(RegisterEverything());
     const ks::test::RunResult listed = Tool("ksdata", {"providers"});
@@ -228,8 +228,11 @@ TEST(DatasetAccess, XmassOrCompass)
         {tof, L"KSBrukerProvider", 1},
         {ks::test::realData("xmass/openms-XMassFile_test"), L"KSBrukerProvider", 1},
     };
+    // An XMASS folder of type "psd" holds no analysis: Compass takes it
+    // and cannot open it.
+    std::string psd;
 #ifdef KS_HAVE_COMPASS
-    const std::string psd = Path("psd/xmass_sample");
+    psd = Path("psd/xmass_sample");
     Copy(icr, psd);
     SetSpectrometerType(psd, "psd\n");
     const std::string analysis = WriteBundled(Kind::Compass);
@@ -252,8 +255,6 @@ TEST(DatasetAccess, XmassOrCompass)
         const Opened o = OpenThroughAccess(c.path);
         ASSERT_TRUE(o.server);
         EXPECT_EQ(ClassIdOf(o.server.get()), ServerIdOf(c.type));
-        // An XMASS folder of type "psd" holds no analysis: Compass takes it
-        // and cannot open it.
         if (c.path != psd) {
             EXPECT_EQ(o.hr, S_OK);
             EXPECT_EQ(TypeOf(o.server.get()), c.type);
@@ -374,7 +375,6 @@ TEST(DatasetAccess, UnregisteringRemovesTheProviderFromTheNextProbingList)
     const std::string chem = WriteBundled(Kind::ChemStation);
     const std::string text = WriteBundled(Kind::Text);
     ASSERT_FALSE(xmass.empty() || chem.empty());
-    auto before = Create<IKSDataAccess>(CLSID_KSDataAccess);
     EXPECT_EQ(TypeOf(OpenThroughAccess(xmass).server.get()), L"KSBrukerProvider");
 
     ASSERT_NO_FATAL_FAILURE(Unregister("KSBrukerProvider"));
