@@ -34,9 +34,12 @@ void TMassSpectrumPropertiesBag::clearPlotBags()
 void TMassSpectrumPropertiesBag::readFromItem(bool flag)
 {
     Q_UNUSED(flag);
+    TCanvasItem* it = item();
+    // A template's own bag is the template's properties: it keeps them.
+    if (it && it->rtti() == LayoutTemplateItemType && it->properties()->bagOfType(MassSpectrum) == this)
+        return;
     m_currentIndex = -1;
     clearPlotBags();
-    TCanvasItem* it = item();
     if (TCanvasMass* mass = massItem(it)) {
         for (TBasePlot* p : mass->plots()) {
             if (!p->visible() || p->type() != 1)
@@ -48,8 +51,7 @@ void TMassSpectrumPropertiesBag::readFromItem(bool flag)
             m_plotBags.append(bag);
         }
     } else if (it && it->rtti() == LayoutTemplateItemType) {
-        TItemPropertiesBag* own = it->properties()->bagOfType(MassSpectrum);
-        if (own && own != this) {
+        if (TItemPropertiesBag* own = it->properties()->bagOfType(MassSpectrum)) {
             QByteArray bytes;
             {
                 TDataStream out(&bytes, QIODevice::WriteOnly);

@@ -202,3 +202,38 @@ TEST_F(MassBags, SeveralItems)
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->bagType(), 5);
 }
+
+namespace {
+
+// A layout template item of the tests: it keeps a mass bag of its own.
+class TemplateItem : public TCanvasItem {
+public:
+    TemplateItem() : TCanvasItem(LayoutTemplateItemType, QStringLiteral("Template"), nullptr) {}
+    ~TemplateItem() override { hide(); }
+    QPolygonF areaPoints() const override { return QPolygonF(QRectF(0, 0, 10, 10)); }
+    void drawShape(QPainter&) override {}
+    QPolygonF geometry() const override { return QPolygonF(QRectF(0, 0, 10, 10)); }
+    void setGeometry(const QPolygonF&) override {}
+};
+
+}  // namespace
+
+TEST_F(MassBags, LayoutTemplateGivesItsOwnBag)
+{
+    TCanvasMass* item = threePlots();
+    item->setCurrentPlot(item->plotAtIndex(2));
+    TemplateItem placeholder;
+    TMassSpectrumPropertiesBag* own = new TMassSpectrumPropertiesBag(item);
+    placeholder.properties()->addBag(own);
+    TMassSpectrumPropertiesBag bag(&placeholder);
+    ASSERT_EQ(bag.plotBags().size(), 2);
+    EXPECT_EQ(bag.currentIndex(), 1);
+    EXPECT_EQ(comparePlotPropertiesBags(*bag.plotBags().at(1), *own->plotBags().at(1)), 0);
+    // The template's own bag, refreshed from the template, keeps what it
+    // holds.
+    own->setItem(&placeholder);
+    ASSERT_EQ(own->item(), &placeholder);
+    own->readFromItem(false);
+    EXPECT_EQ(own->plotBags().size(), 2);
+    EXPECT_EQ(own->currentIndex(), 1);
+}
