@@ -94,6 +94,22 @@ using RawPtr = std::shared_ptr<const masslynx::Raw>;
 // The status of a read that found nothing.
 constexpr LONG kNotFound = -1;
 
+// Two arrays and their count into the out arguments.
+HRESULT PointsOut(const vendorkit::ArrayValues& x, const vendorkit::ArrayValues& y, LONG count, LONG* pCount,
+                  VARIANT* pX, VARIANT* pY)
+{
+    HRESULT hr = vendorkit::makeArray(x, pX);
+    if (FAILED(hr))
+        return hr;
+    hr = vendorkit::makeArray(y, pY);
+    if (FAILED(hr)) {
+        VariantClear(pX);
+        return hr;
+    }
+    *pCount = count;
+    return S_OK;
+}
+
 // What every class shares: its fault plan and the manifest it read last.
 class Reading {
 protected:
@@ -137,6 +153,29 @@ protected:
         return found == masslynx::Found::Yes ? S_OK : S_FALSE;
     }
 
+    // The data call of the chromatogram and spectrum classes: the count and
+    // two arrays (x, then the intensities) of the item read last; E_FAIL
+    // without one.
+    template <class Item>
+    HRESULT DataOut(const char* operation, const Item* item, vendorkit::ArrayValues Item::*x, LONG* pCount,
+                    VARIANT* pX, VARIANT* pY)
+    {
+        if (!pCount || !pX || !pY)
+            return E_POINTER;
+        VariantInit(pX);
+        VariantInit(pY);
+        return ks::noThrow(
+            [&] {
+                const HRESULT hr = Count(operation);
+                if (FAILED(hr))
+                    return hr;
+                if (!item)
+                    return E_FAIL;
+                return PointsOut(item->*x, item->intensities, item->count, pCount, pX, pY);
+            },
+            pX, pY);
+    }
+
     std::unique_ptr<vendorkit::FaultPlan> m_plan;
     masslynx::RawCache m_cache;
 };
@@ -156,22 +195,6 @@ const masslynx::Scan* ScanOf(const masslynx::Raw& raw, LONG function, LONG scan)
     if (!f || scan < 1 || static_cast<size_t>(scan) > f->scans.size())
         return nullptr;
     return &f->scans[static_cast<size_t>(scan - 1)];
-}
-
-// Two arrays and their count into the out arguments.
-HRESULT PointsOut(const vendorkit::ArrayValues& x, const vendorkit::ArrayValues& y, LONG count, LONG* pCount,
-                  VARIANT* pX, VARIANT* pY)
-{
-    HRESULT hr = vendorkit::makeArray(x, pX);
-    if (FAILED(hr))
-        return hr;
-    hr = vendorkit::makeArray(y, pY);
-    if (FAILED(hr)) {
-        VariantClear(pX);
-        return hr;
-    }
-    *pCount = count;
-    return S_OK;
 }
 
 HRESULT RegisterByClassId(bool registering, REFCLSID clsid, const wchar_t* description)
@@ -418,21 +441,8 @@ public:
 
     HRESULT GetData(LONG* pCount, VARIANT* pTimes, VARIANT* pIntensities) override
     {
-        if (!pCount || !pTimes || !pIntensities)
-            return E_POINTER;
-        VariantInit(pTimes);
-        VariantInit(pIntensities);
-        return ks::noThrow(
-            [&] {
-                const HRESULT hr = Count("Chromatogram.Data");
-                if (FAILED(hr))
-                    return hr;
-                if (!m_pChromatogram)
-                    return E_FAIL;
-                const masslynx::Chromatogram& c = *m_pChromatogram;
-                return PointsOut(c.times, c.intensities, c.count, pCount, pTimes, pIntensities);
-            },
-            pTimes, pIntensities);
+        return DataOut("Chromatogram.Data", m_pChromatogram, &masslynx::Chromatogram::times, pCount, pTimes,
+                       pIntensities);
     }
 
 private:
@@ -468,21 +478,7 @@ public:
 
     HRESULT GetData(LONG* pCount, VARIANT* pMasses, VARIANT* pIntensities) override
     {
-        if (!pCount || !pMasses || !pIntensities)
-            return E_POINTER;
-        VariantInit(pMasses);
-        VariantInit(pIntensities);
-        return ks::noThrow(
-            [&] {
-                const HRESULT hr = Count("Spectrum.Data");
-                if (FAILED(hr))
-                    return hr;
-                if (!m_pScan)
-                    return E_FAIL;
-                return PointsOut(m_pScan->masses, m_pScan->intensities, m_pScan->count, pCount, pMasses,
-                                 pIntensities);
-            },
-            pMasses, pIntensities);
+        return DataOut("Spectrum.Data", m_pScan, &masslynx::Scan::masses, pCount, pMasses, pIntensities);
     }
 
 private:

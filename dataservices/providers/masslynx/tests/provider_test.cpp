@@ -416,8 +416,11 @@ TEST_F(MassLynxProvider, ReadSpectrumFromADataSource)
     ASSERT_EQ(m_spectra->ReadSpectrumDirect(ks::Bstr(Description()), Address(again)), S_OK);
     EXPECT_EQ(ReadHandle(again).x, (std::vector<double>{130, 140}));
 
-    // Whatever fails to read answers as out of memory; the setting is not written.
-    for (const std::wstring& bad : {source + L"; History: 4", source + L"; none", MakeMassLynxDataSource(W(m_raw), 3),
+    // Whatever fails to read answers as out of memory, a damaged manifest
+    // too; the setting is not written.
+    const std::string damaged = WriteRaw(m_folder + "/Damaged.raw", StandardRun(), StandardHeader());
+    ks::test::writeFile(damaged + "/_manifest.txt", "ks-masslynx-raw 1\n[function]\n[end]\n");
+    for (const std::wstring& bad : {MakeMassLynxDataSource(W(damaged), 1),source + L"; History: 4", source + L"; none", MakeMassLynxDataSource(W(m_raw), 3),
                                     std::wstring(L"KSMLProvider.KSMLProvider; ") + W(m_raw), std::wstring()})
         EXPECT_EQ(m_spectra->ReadSpectrum(ks::Bstr(bad), object.get()), E_OUTOFMEMORY);
     std::wstring setting;
