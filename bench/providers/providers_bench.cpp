@@ -55,6 +55,20 @@ std::string scriptOf(const char* relative)
     return std::string(KS_PYTHON3) + " " + KS_PROVIDERS_DIR + "/" + relative;
 }
 
+// The benchmark's own folder, removed when the program ends.
+std::string& scratchFolder()
+{
+    static std::string folder;
+    return folder;
+}
+
+void removeScratchFolder()
+{
+    std::error_code ec;
+    if (!scratchFolder().empty())
+        std::filesystem::remove_all(scratchFolder(), ec);
+}
+
 // The registry and the bundled datasets, made once in a folder of the
 // benchmark's own; the list of datasets that could be written or found.
 const std::vector<Dataset>& datasets()
@@ -64,6 +78,8 @@ const std::vector<Dataset>& datasets()
         std::string folder = std::filesystem::temp_directory_path().string() + "/ks_providers_bench_XXXXXX";
         if (!mkdtemp(folder.data()))
             return v;
+        scratchFolder() = folder;
+        std::atexit(removeScratchFolder);
         setenv("KESTROM_REGISTRY", (folder + "/registry").c_str(), 1);
         const std::string lib = KS_LIB_DIR;
         for (const char* module : {"KSProviderServer", "KSControls", "Ombrel2", "IonTrapAnalysis",
