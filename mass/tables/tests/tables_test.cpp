@@ -1,0 +1,537 @@
+// The dock, result-table and factory bases through a small table of text
+// rows (a QTableWidget) and its factory on the recording host: settings in
+// the case's application settings, report HTML and clipboard text, the key
+// filter, the single-row question, reports through the drawing tools, a
+// report through a hidden table when the dock is closed.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSettings>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "kstestqt.h"
+#include "pageitems.h"
+#include "peers.h"
+#include "recordinghost.h"
+#include "tbasetable.h"
+#include "testplugin.h"
+#include "tpluginfactories.h"
+
+namespace {
+
+// A table of rows of texts; the rows come from the test.
+class TextTable : public TBaseTable {
+public:
+    TextTable(TEmptyPlugin* plugin, QAction* report, QAction* copy, int columns = 3)
+        : TBaseTable(plugin, "Test <Table>", "Mass", report, copy)
+        , columns(columns)
+    {
+        widget = new QTableWidget(this);
+        setupTable();
+        layout()->addWidget(widget);
+        ++alive;
+    }
+    ~TextTable() override { --alive; }
+
+    void setRows(const QList<QStringList>& rows)
+    {
+        data = rows;
+        widget->setRowCount(rows.size());
+        widget->setColumnCount(columns);
+        for (int r = 0; r < rows.size(); ++r)
+            for (int c = 0; c < columns; ++c)
+                widget->setItem(r, c, new QTableWidgetItem(rows[r].value(c)));
+    }
+
+    QString columnName(int id) override { return QString("Column %1").arg(id); }
+    QString reportName() override { return "TestReport"; }
+    QAbstractItemView* view() override { return widget; }
+    QList<int> selectedRows() override
+    {
+        QList<int> rows;
+        for (const auto& index : widget->selectionModel()->selectedRows())
+            rows.append(index.row());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+    void formatDefaultColumns() override
+    {
+        TTableSettings s = currentSettings();
+        s.columns[0].numeric = true;
+        s.columns[0].decimals = 2;
+        setSettings(s);
+    }
+    const char* settingsKey() override { return "TestKey"; }
+    int resultCount() override { return data.size(); }
+    int rowCount() override { return data.size(); }
+    int subRowCount(int) override { return 0; }
+    QString cellText(int row, int column, int) override
+    {
+        const int id = currentSettings().columns.value(column).id;
+        return data.value(row).value(id);
+    }
+    int columnCount() override { return columns; }
+    QHeaderView* headerView() override { return widget->horizontalHeader(); }
+    void setHeaderLabels(const QStringList& labels) override { widget->setHorizontalHeaderLabels(labels); }
+    void setColumnHidden(int column, bool hidden) override { widget->setColumnHidden(column, hidden); }
+    QList<int> defaultColumnIds() override
+    {
+        QList<int> ids;
+        for (int i = 0; i < columns; ++i)
+            ids.append(i);
+        return ids;
+    }
+    void onDelete() override { ++deletes; }
+    void onVisibilityChanged(bool visible) override { visibility.append(visible); }
+    void refresh() override
+    {
+        TBaseTable::refresh();
+        const bool any = resultCount() > 0;
+        if (reportAction())
+            reportAction()->setEnabled(any);
+        if (copyAction())
+            copyAction()->setEnabled(any);
+        applySettingsToView();
+    }
+
+    QTableWidget* widget;
+    QList<QStringList> data;
+    int columns;
+    int deletes = 0;
+    QList<bool> visibility;
+    static int alive;
+};
+int TextTable::alive = 0;
+
+// Rows the factory's tables get when made.
+QList<QStringList> g_rows;
+
+class TextTableFactory : public TBaseTableFactory {
+public:
+    TextTableFactory(QObject* parent, IPluginHost* host, const QString& dock = "TestTableDock")
+        : TBaseTableFactory(parent, host, "Test Table", dock)
+    {
+        registerDock("TestTableDock", "Test Table", 17, 3, "Mass", 1, QString());
+    }
+    WPluginDockWidget* createDockWidget(const QString& name) override
+    {
+        if (name != dockName())
+            return nullptr;
+        auto* t = new TextTable(static_cast<TEmptyPlugin*>(parent()), reportAction(), copyAction());
+        t->setRows(g_rows);
+        return t;
+    }
+    QString reportName(TCanvasItem*) override { return "TestReport"; }
+};
+
+// The drawing tools of a host that puts report items on its page: the
+// recording peer's items, owned here.
+class OwningDrawingPeer : public lumatra::DrawingPeer {
+public:
+    using DrawingPeer::DrawingPeer;
+    ~OwningDrawingPeer() override { qDeleteAll(made); }
+    TCanvasItem* createTextItem(const QString& html, const QString& typeName, const QString& subtypeName, bool frame,
+                                const QPoint& point, bool select) override
+    {
+        made.append(DrawingPeer::createTextItem(html, typeName, subtypeName, frame, point, select));
+        return made.last();
+    }
+    QList<TCanvasItem*> made;
+};
+
+class TablesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ks::test::useCaseSettings();
+        host = std::make_unique<lumatra::RecordingHost>();
+        host->removeDrawingPeer();
+        drawing = std::make_unique<OwningDrawingPeer>(*host);
+        host->addPlugin(drawing.get());
+        plugin = new lumatra::TestPlugin;
+        host->loadPlugin(plugin);
+        report = new QAction("Report", plugin);
+        copy = new QAction("Copy", plugin);
+        g_rows.clear();
+        TCaptureWidgetEvents::keySequence().clear();
+    }
+    void TearDown() override
+    {
+        delete plugin;
+        drawing.reset();
+        host.reset();
+    }
+
+    std::unique_ptr<TextTable> table(const QList<QStringList>& rows)
+    {
+        auto t = std::make_unique<TextTable>(plugin, report, copy);
+        t->setRows(rows);
+        t->refresh();
+        return t;
+    }
+
+    std::unique_ptr<lumatra::RecordingHost> host;
+    std::unique_ptr<OwningDrawingPeer> drawing;
+    lumatra::TestPlugin* plugin = nullptr;
+    QAction* report = nullptr;
+    QAction* copy = nullptr;
+};
+
+QList<QStringList> numberedRows(int n)
+{
+    QList<QStringList> rows;
+    for (int i = 0; i < n; ++i)
+        rows.append({QString("a%1").arg(i), QString("b%1").arg(i), QString("c%1").arg(i)});
+    return rows;
+}
+
+}  // namespace
+
+TEST_F(TablesTest, DockWidgetBase)
+{
+    TextTable t(nullptr, nullptr, nullptr);
+    EXPECT_EQ(t.host(), nullptr);
+    EXPECT_EQ(t.parentWidget(), nullptr);
+    EXPECT_TRUE(t.acceptsItem(nullptr));
+    ASSERT_TRUE(QMetaObject::invokeMethod(&t, "onVisibilityChanged", Q_ARG(bool, true)));
+    EXPECT_EQ(t.visibility, QList<bool>{true});
+    EXPECT_EQ(t.sizeHint(), QSize(300, 285));
+}
+
+TEST_F(TablesTest, FreshTableHasDefaults)
+{
+    auto t = table({});
+    ASSERT_EQ(t->settingsSets().size(), 1);
+    const TTableSettings s = t->currentSettings();
+    EXPECT_TRUE(s.report.numbering);
+    EXPECT_TRUE(s.report.frame);
+    EXPECT_FALSE(s.report.showTitle || s.report.borders || s.report.boldHeaders);
+    EXPECT_EQ(s.columnNames(), (QStringList{"Column 0", "Column 1", "Column 2"}));
+    EXPECT_TRUE(s.columns[0].numeric);
+    EXPECT_EQ(s.columns[0].decimals, 2);
+    EXPECT_EQ(t->settingsPath(), "Mass Tables/TestKey");
+    // Tool bar: Report, Copy, separator, Delete, separator, Setup.
+    const auto actions = t->toolBar()->actions();
+    ASSERT_EQ(actions.size(), 6);
+    EXPECT_EQ(actions[0], report);
+    EXPECT_EQ(actions[1], copy);
+    EXPECT_TRUE(actions[2]->isSeparator());
+    EXPECT_EQ(actions[3]->objectName(), "action_Delete");
+    EXPECT_EQ(actions[5]->objectName(), "action_ShowSettings");
+}
+
+TEST_F(TablesTest, SettingsRoundTripThroughApplicationSettings)
+{
+    {
+        auto t = table({});
+        TTableSettings s = t->currentSettings();
+        s.report.showTitle = true;
+        s.report.borders = true;
+        s.report.numbering = false;
+        s.report.font = QFont("Serif", 13);
+        s.columns[1].hidden = true;
+        s.columns[2].alignment = 4;
+        s.columns[2].name = "Renamed";
+        s.moveColumn(2, 0);
+        t->setSettings(s);
+        t->saveSettings();
+        QFile seed(QDir(KS_BINARY_DIR).filePath("tablesettings_seed.bin"));
+        ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
+        seed.write(QSettings().value("Mass Tables/TestKey").toByteArray());
+    }
+    auto t = table({});
+    const TTableSettings s = t->currentSettings();
+    EXPECT_TRUE(s.report.showTitle);
+    EXPECT_TRUE(s.report.borders);
+    EXPECT_FALSE(s.report.numbering);
+    EXPECT_EQ(s.report.font.family(), "Serif");
+    EXPECT_EQ(s.report.font.pointSize(), 13);
+    EXPECT_EQ(s.columnNames(), (QStringList{"Renamed", "Column 0", "Column 1"}));
+    EXPECT_EQ(s.columns[0].alignment, 4);
+    EXPECT_EQ(s.columns[0].id, 2);
+    EXPECT_TRUE(s.columns[2].hidden);
+    EXPECT_EQ(s.columns[1].decimals, 2);
+}
+
+TEST_F(TablesTest, SetSettingsWithoutColumnsChangesNothing)
+{
+    auto t = table({});
+    TTableSettings empty;
+    empty.report.showTitle = true;
+    t->setSettings(empty);
+    EXPECT_FALSE(t->currentSettings().report.showTitle);
+    EXPECT_EQ(t->currentSettings().columns.size(), 3);
+}
+
+TEST_F(TablesTest, DamagedStoredValuesGiveDefaults)
+{
+    QByteArray good;
+    {
+        auto t = table({});
+        TTableSettings s = t->currentSettings();
+        s.report.showTitle = true;
+        t->setSettings(s);
+        good = writeTableSettings(t->settingsSets());
+    }
+    QByteArray zeroSets = QByteArray::fromHex("00000000" "00000004" "00000000");
+    QByteArray hugeCount = QByteArray::fromHex("00000000" "00000004" "7fffffff");
+    QByteArray negative = good;
+    negative.replace(12, 4, QByteArray::fromHex("ffffff00"));
+    QList<QByteArray> values{zeroSets, hugeCount, negative};
+    for (int n = 1; n < good.size(); ++n)
+        values.append(good.left(n));
+    for (const QByteArray& v : values) {
+        QSettings().setValue("Mass Tables/TestKey", v);
+        auto t = table({});
+        ASSERT_EQ(t->settingsSets().size(), 1);
+        const TTableSettings s = t->currentSettings();
+        // Either the defaults or the whole stored set; never a missing set.
+        EXPECT_EQ(s.columns.size(), 3) << v.toHex().constData();
+    }
+    // The whole value reads back.
+    QSettings().setValue("Mass Tables/TestKey", good);
+    EXPECT_TRUE(table({})->currentSettings().report.showTitle);
+}
+
+TEST_F(TablesTest, OtherShapeIsReplacedAtRefresh)
+{
+    {
+        TextTable t(plugin, report, copy, 7);
+        t.saveSettings();
+    }
+    TextTable t(plugin, report, copy, 3);
+    EXPECT_EQ(t.currentSettings().columns.size(), 7);
+    t.refresh();
+    EXPECT_EQ(t.currentSettings().columns.size(), 3);
+}
+
+TEST_F(TablesTest, BlockSizes)
+{
+    const QList<std::pair<int, QList<int>>> cases{
+        {0, {0}}, {30, {30}}, {31, {16, 15}}, {61, {21, 21, 19}}, {60, {30, 30}}};
+    for (const auto& [lines, sizes] : cases)
+        EXPECT_EQ(TBaseTable::blockSizes(lines), sizes) << lines;
+    const QList<int> big = TBaseTable::blockSizes(931);
+    ASSERT_EQ(big.size(), 32);
+    EXPECT_EQ(big.first(), 30);
+    EXPECT_EQ(big.last(), 1);
+}
+
+TEST_F(TablesTest, ReportHtml)
+{
+    auto t = table(numberedRows(31));
+    const QString html = t->reportHtml();
+    EXPECT_EQ(html.count("<table border=\"0\" cellspacing"), 2);
+    EXPECT_TRUE(html.startsWith("<table border=\"1\" frame=\"box\" rules=\"none\""));
+    // Rows 1 to 16 in the first block, 17 to 31 in the second.
+    const int second = html.indexOf("<td><table", html.indexOf("<td><table") + 1);
+    EXPECT_LT(html.indexOf(">16</font>"), second);
+    EXPECT_GT(html.indexOf(">17</font>"), second);
+    EXPECT_EQ(html.count("<tr>"), 1 + 2 + 31);
+    EXPECT_TRUE(html.endsWith("</table></td></tr></table>"));
+    EXPECT_TRUE(t->reportHtml().contains("<td align=\"left\" rowspan=\"1\">"));
+    EXPECT_TRUE(table({})->reportHtml().isEmpty());
+}
+
+TEST_F(TablesTest, ReportEscapesCellsNamesAndTitle)
+{
+    auto t = table({{"x<y & a/b", "one\r\ntwo", "c"}});
+    TTableSettings s = t->currentSettings();
+    s.report.showTitle = true;
+    s.report.boldHeaders = true;
+    s.columns[1].name = "<i>name</i>";
+    s.columns[2].hidden = true;
+    QFont pixels;
+    pixels.setPixelSize(12);
+    s.report.font = pixels;
+    t->setSettings(s);
+    const QString html = t->reportHtml();
+    EXPECT_TRUE(html.contains("x&lt;y &amp; a/ b")) << html.toStdString();
+    EXPECT_EQ(html.count("<br/>"), 1);
+    EXPECT_TRUE(html.contains("one<br/>two"));
+    EXPECT_TRUE(html.contains("&lt;i&gt;name&lt;/i&gt;"));
+    EXPECT_FALSE(html.contains("<i>"));
+    EXPECT_TRUE(html.contains("<tr><td colspan=\"3\" align=\"center\"><font style=\"font-size: -1pt;"));
+    EXPECT_TRUE(html.contains("<b>Test &lt;Table&gt;</b></font></td></tr>"));
+    EXPECT_FALSE(html.contains("c</font>"));
+    // The clipboard keeps the texts.
+    const QString text = t->clipboardText();
+    EXPECT_TRUE(text.startsWith("Test <Table>\n\tColumn 0\t<i>name</i>\n1\tx<y & a/b\tone\r\ntwo"));
+}
+
+TEST_F(TablesTest, ClipboardText)
+{
+    auto t = table(numberedRows(2));
+    EXPECT_EQ(t->clipboardText(), "\tColumn 0\tColumn 1\tColumn 2\n1\ta0\tb0\tc0\n2\ta1\tb1\tc1\t");
+    TTableSettings s = t->currentSettings();
+    s.report.numbering = false;
+    s.report.showTitle = true;
+    t->setSettings(s);
+    EXPECT_EQ(t->clipboardText(), "Test <Table>\nColumn 0\tColumn 1\tColumn 2\na0\tb0\tc0\na1\tb1\tc1\t");
+    EXPECT_FALSE(t->reportHtml().contains("<td align=\"center\"><font style=\"font-size: 9pt; font-family: "
+                                          "Sans Serif\"></font></td>"));
+}
+
+TEST_F(TablesTest, SelectedRowsAreNumberedByPosition)
+{
+    auto t = table(numberedRows(4));
+    t->widget->setSelectionMode(QAbstractItemView::MultiSelection);
+    t->widget->selectRow(1);
+    t->widget->selectRow(3);
+    EXPECT_EQ(t->clipboardText(), "\tColumn 0\tColumn 1\tColumn 2\n1\ta1\tb1\tc1\n2\ta3\tb3\tc3\t");
+}
+
+TEST_F(TablesTest, SingleSelectedRowQuestion)
+{
+    for (const bool yes : {true, false}) {
+        auto t = table(numberedRows(3));
+        t->widget->selectRow(1);
+        QString question;
+        ks::test::whenModal([&](QMessageBox* box) {
+            question = box->text();
+            box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        copy->setEnabled(true);
+        t->onCopyToClipboard();
+        EXPECT_EQ(question, "Do you want to copy only the selected data?");
+        const QString text = QApplication::clipboard()->mimeData()->text();
+        EXPECT_EQ(text.count("\n"), yes ? 1 : 3) << text.toStdString();
+        EXPECT_TRUE(QApplication::clipboard()->mimeData()->html().startsWith("<table"));
+    }
+}
+
+TEST_F(TablesTest, CopyOnlyWhileCopyEnabled)
+{
+    auto t = table(numberedRows(2));
+    QApplication::clipboard()->setText("before");
+    copy->setEnabled(false);
+    t->onCopyToClipboard();
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+}
+
+TEST_F(TablesTest, ControlThenCCopiesOnce)
+{
+    auto t = table(numberedRows(2));
+    copy->setEnabled(true);
+    auto* v = t->view();
+    const auto key = [&](QEvent::Type type, int k) {
+        QKeyEvent e(type, k, k == Qt::Key_C ? Qt::ControlModifier : Qt::NoModifier);
+        return QApplication::sendEvent(v, &e) && e.isAccepted();
+    };
+    int copies = 0;
+    QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, [&] { ++copies; });
+    key(QEvent::ShortcutOverride, Qt::Key_Control);
+    key(QEvent::ShortcutOverride, Qt::Key_C);
+    QApplication::processEvents();
+    EXPECT_EQ(copies, 1);
+    EXPECT_EQ(TCaptureWidgetEvents::keySequence().size(), 2);
+    // The view does not see the key press.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QApplication::sendEvent(v, &press);
+    EXPECT_TRUE(TCaptureWidgetEvents::keySequence().isEmpty());
+
+    key(QEvent::ShortcutOverride, Qt::Key_Control);
+    key(QEvent::ShortcutOverride, Qt::Key_X);
+    key(QEvent::ShortcutOverride, Qt::Key_C);
+    QApplication::processEvents();
+    EXPECT_EQ(copies, 1);
+
+    key(QEvent::ShortcutOverride, Qt::Key_Delete);
+    EXPECT_EQ(t->deletes, 1);
+}
+
+TEST_F(TablesTest, ReportGoesToDrawingTools)
+{
+    auto t = table(numberedRows(2));
+    host->clearJournal();
+    t->onReport();
+    const QStringList calls = host->calls("drawing.createTextItem");
+    ASSERT_EQ(calls.size(), 1);
+    EXPECT_TRUE(calls[0].contains("Mass Table")) << calls[0].toStdString();
+    EXPECT_TRUE(calls[0].contains("TestReport"));
+
+    host->removePlugin(drawing.get());
+    auto without = table(numberedRows(2));
+    EXPECT_EQ(without->drawingTools(), nullptr);
+    host->clearJournal();
+    without->onReport();
+    EXPECT_TRUE(host->journal().filter("createTextItem").isEmpty());
+}
+
+TEST_F(TablesTest, FactoryActionsAndTemporaryTable)
+{
+    auto* f = new TextTableFactory(plugin, host.get());
+    TextTableFactory other(nullptr, host.get(), "OtherDock");
+    EXPECT_EQ(f->reportAction()->objectName(), "TestTableDock::action_Report");
+    EXPECT_EQ(f->copyAction()->objectName(), "TestTableDock::action_CopyToClipboard");
+    EXPECT_EQ(host->registeredAction("TestTableDock::action_Report"), f->reportAction());
+    EXPECT_NE(other.copyAction()->objectName(), f->copyAction()->objectName());
+    EXPECT_EQ(f->docks().value("TestTableDock").firstFlags, 17);
+    EXPECT_EQ(f->createDockWidget("Other"), nullptr);
+
+    f->updateActions();
+    EXPECT_FALSE(f->reportAction()->isEnabled());
+
+    auto* item = new lumatra::HtmlTextItem("x", "Text", "", QRectF(0, 0, 100, 100));
+    host->addItem(item);
+    host->setSelectedItems(TCanvasItemList(item));
+    f->updateActions();
+    EXPECT_TRUE(f->copyAction()->isEnabled());
+
+    // Report with the dock closed: a hidden table exists for the call only.
+    g_rows = numberedRows(3);
+    host->clearJournal();
+    f->onReport();
+    EXPECT_EQ(TextTable::alive, 0);
+    EXPECT_EQ(host->calls("drawing.createTextItem").size(), 1);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<TBaseTable*>(w), nullptr);
+
+    bool temporary = true;
+    const QList<TBaseTableFactory*> list{&other, f};
+    EXPECT_EQ(TBaseTableFactory::factoryForReportName(list, "TestReport", item), &other);
+    EXPECT_EQ(TBaseTableFactory::factoryForReportName(list, "None", item), nullptr);
+    EXPECT_EQ(TBaseTableFactory::tableFor({f}, "None", item, temporary), nullptr);
+    EXPECT_FALSE(temporary);
+    WPluginDockWidget* d = TBaseTableFactory::tableFor({f}, "TestReport", item, temporary);
+    EXPECT_TRUE(temporary);
+    ASSERT_NE(d, nullptr);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(static_cast<TextTable*>(d)->item(), item);
+    delete d;
+
+    // With the dock open the dock is used.
+    TextTable dock(plugin, f->reportAction(), f->copyAction());
+    host->setDock("TestTableDock", &dock);
+    EXPECT_EQ(TBaseTableFactory::tableFor({f}, "TestReport", item, temporary), &dock);
+    EXPECT_FALSE(temporary);
+    f->reportAction()->setEnabled(false);
+    f->updateActions();
+    EXPECT_FALSE(f->reportAction()->isEnabled());
+    host->setDock("TestTableDock", nullptr);
+}
+
+TEST_F(TablesTest, ItemLeavesDocument)
+{
+    auto t = table({});
+    auto* item = new lumatra::HtmlTextItem("x", "Text", "", QRectF(0, 0, 100, 100));
+    host->addItem(item);
+    t->setItem(item);
+    EXPECT_EQ(t->item(), item);
+    EXPECT_EQ(t->itemId(), item->ownId());
+    t->setItem(nullptr);
+    EXPECT_EQ(t->item(), item);
+    delete item;
+    EXPECT_EQ(t->item(), nullptr);
+}
