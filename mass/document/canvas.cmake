@@ -10,6 +10,7 @@ target_sources(ionvale_common PRIVATE
   tcanvasitem.h tcanvasitem.cpp tcanvasitemrecord.cpp tcanvasitemlist.cpp
   titemproperties.h titemproperties.cpp
   tpluginlog.h tpluginlog.cpp
+  tcommand.h tcommand.cpp
   temptyplugin.h temptyplugin.cpp
   tstreambytes.h tstreambytes.cpp)
 set_target_properties(ionvale_common PROPERTIES AUTOMOC ON)

@@ -1,5 +1,5 @@
 // Item records and property containers as documents and clipboards hold
-// them. The input is read as the record of a page item and as a property
+// them, and history parameters. The input is read as the record of a page item, as a property
 // container (with a plug-in loaded on a recording host, so that bag
 // frames of its kind are made through the host). What reads without
 // failure must write bytes that read and write back the same.
@@ -12,6 +12,7 @@
 #include "itemrecord.h"
 #include "pageitems.h"
 #include "recordinghost.h"
+#include "tcommand.h"
 #include "tdatastream.h"
 #include "testplugin.h"
 #include "titemproperties.h"
@@ -119,6 +120,28 @@ void fuzzContainer(const QByteArray& input)
         std::abort();
 }
 
+// A history parameter: what reads writes bytes that read back the same.
+void fuzzParameter(const QByteArray& input)
+{
+    QByteArray bytes = input;
+    TDataStream s(&bytes, QIODevice::ReadOnly, 0);
+    THistoryParameter p("");
+    p.read(s);
+    if (!s.ok())
+        return;
+    QByteArray first;
+    {
+        TDataStream w(&first, QIODevice::WriteOnly, 0);
+        p.write(w);
+    }
+    QByteArray copy = first;
+    TDataStream r(&copy, QIODevice::ReadOnly, 0);
+    THistoryParameter again("");
+    again.read(r);
+    if (!r.ok() || again.name != p.name || again.value != p.value)
+        std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -127,6 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<int>(size));
     fuzzRecord(input);
     fuzzContainer(input);
+    fuzzParameter(input);
     w.host.clearJournal();
     return 0;
 }

@@ -66,6 +66,11 @@ void RecordingCanvas::placeNewItems(const QtCanvasItemList& items)
     }
 }
 
+void RecordingCanvas::update()
+{
+    m_host.record(QStringLiteral("canvas.update()"));
+}
+
 void RecordingCanvas::render(QPainter& painter) const
 {
     TCanvasItemList items;

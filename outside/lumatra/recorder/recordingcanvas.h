@@ -28,6 +28,7 @@ public:
     // New items go above every item of the page and carry the page as
     // their owner tag.
     void placeNewItems(const QtCanvasItemList& items) override;
+    void update() override;
 
     // Paints the visible items, lowest z first, at the scale.
     void render(QPainter& painter) const;

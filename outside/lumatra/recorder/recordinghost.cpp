@@ -1,5 +1,7 @@
 #include "recordinghost.h"
 
+#include <QSet>
+
 #include "iplugins.h"
 #include "tpluginlog.h"
 
@@ -52,8 +54,17 @@ RecordingHost::RecordingHost(int pageWidth, int pageHeight, int chunkSize)
 
 RecordingHost::~RecordingHost()
 {
-    // Items first (they may refer to the peers and plug-ins), then what the
-    // host was handed.
+    // Commands first (removed items they hold are deleted, items they
+    // refer to are still on the page), newest first; then the records the
+    // history holds (each once); then the items (they may refer to the
+    // peers and plug-ins) and what the host was handed.
+    while (!m_commands.isEmpty())
+        delete m_commands.takeLast();
+    const QList<THistoryRecord*> records = m_history.records;
+    m_history.records.clear();
+    m_history.byItem.clear();
+    for (THistoryRecord* r : QSet<THistoryRecord*>(records.begin(), records.end()))
+        delete r;
     m_page.reset();
     delete m_molecule;
     delete m_drawing;
@@ -135,8 +146,36 @@ TPluginLog* RecordingHost::log()
 void RecordingHost::executeCommand(TCommand* command)
 {
     record(QStringLiteral("executeCommand(%1)").arg(command ? QStringLiteral("command") : QStringLiteral("null")));
-    if (command)
-        m_commands.append(command);
+    if (!command)
+        return;
+    while (m_commands.size() > m_done)
+        delete m_commands.takeLast();
+    m_commands.append(command);
+    command->redo();
+    command->recordHistory(&m_history);
+    m_done = m_commands.size();
+}
+
+bool RecordingHost::undo()
+{
+    if (m_done == 0)
+        return false;
+    TCommand* command = m_commands.at(--m_done);
+    record(QStringLiteral("undo(%1)").arg(QString::fromLatin1(command->name)));
+    command->undo();
+    command->removeHistory(&m_history);
+    return true;
+}
+
+bool RecordingHost::redo()
+{
+    if (m_done == m_commands.size())
+        return false;
+    TCommand* command = m_commands.at(m_done++);
+    record(QStringLiteral("redo(%1)").arg(QString::fromLatin1(command->name)));
+    command->redo();
+    command->restoreHistory(&m_history);
+    return true;
 }
 
 TCanvasItemList RecordingHost::selectedItems(int flags)

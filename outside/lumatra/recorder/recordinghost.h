@@ -8,10 +8,17 @@
 // (owned), the selection (items leaving the page leave it too), the log
 // object (one per process, as the plug-in keeps the first one for good),
 // the plug-in objects it knows by identifier (not owned) and the two
-// peers (owned, removable), the commands handed to executeCommand (kept,
-// not run: running them and the undo stack come with the commands), the
-// dock factories, script factories and named script objects, registered
+// peers (owned, removable), the undo stack of the commands handed to
+// executeCommand with the document's history context (below), the dock
+// factories, script factories and named script objects, registered
 // actions, the cursor stack and the current mouse mode.
+//
+// Undo stack: executeCommand ignores null; otherwise it drops and deletes
+// the commands undone so far, runs the new one (redo, then recordHistory
+// with the history context) and keeps it. undo() runs the newest done
+// command's undo and removeHistory, redo() the oldest undone one's redo and
+// restoreHistory. The stack owns its commands and deletes them when the
+// host goes, before the page; the history context owns the records in it.
 //
 // View: a fixed transform between the spaces of mapPoint: the page origin
 // sits at `origin` of the view widget (space 0) and page units are scaled
@@ -24,6 +31,7 @@
 #include "peers.h"
 #include "recordingcanvas.h"
 #include "tcanvasitem.h"
+#include "tcommand.h"
 
 #include <QAction>
 #include <QCursor>
@@ -110,8 +118,15 @@ public:
     void setView(double scale, const QPointF& origin, const QSize& viewSize);
     void setDialogParent(QWidget* parent) { m_dialogParent = parent; }
 
-    // What the plug-in handed over.
+    // The undo stack, oldest first; the first doneCount() of them are done.
     const QList<TCommand*>& commands() const { return m_commands; }
+    int doneCount() const { return m_done; }
+    // False when there is nothing to undo (redo).
+    bool undo();
+    bool redo();
+    THistoryContext& history() { return m_history; }
+
+    // What the plug-in handed over.
     QList<TPluginDockWidgetFactory*> factories() const { return m_factories; }
     QList<TScriptObjectFactory*> scriptFactories() const { return m_scriptFactories; }
     QObject* scriptObject(const QString& name) const { return m_scriptObjects.value(name); }
@@ -141,6 +156,8 @@ private:
     QSize m_viewSize{800, 600};
     QPointer<QWidget> m_dialogParent;
     QList<TCommand*> m_commands;
+    int m_done = 0;
+    THistoryContext m_history;
     QList<TPluginDockWidgetFactory*> m_factories;
     QList<TScriptObjectFactory*> m_scriptFactories;
     QMap<QString, QObject*> m_scriptObjects;

@@ -131,6 +131,9 @@ public:
     virtual void pageChanged() {}
     virtual bool isItemShown(QtCanvasItem* item) const { return m_items.contains(item); }
     virtual void placeNewItems(const QtCanvasItemList& items) { (void)items; }
+    // Asked once per canvas after a command changed items on it: bring the
+    // display up to date.
+    virtual void update() {}
 
 private:
     static int cells(int extent, int k) { return static_cast<int>((static_cast<long long>(extent) + k - 1) / k); }

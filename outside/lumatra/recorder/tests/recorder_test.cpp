@@ -214,13 +214,14 @@ TEST_F(RecorderTest, ViewSpacesMapThroughTheFixedTransform)
 
 TEST_F(RecorderTest, WhatThePluginHandsOver)
 {
-    // Commands are journaled and kept (never run here); null is ignored.
+    // Commands are journaled, run and kept on the undo stack; null is
+    // ignored (the undo stack itself is tested with the commands).
     host.executeCommand(nullptr);
     EXPECT_TRUE(host.commands().isEmpty());
-    int placeholder = 0;
-    auto* command = reinterpret_cast<TCommand*>(&placeholder);
+    auto* command = new TCommand("Test");
     host.executeCommand(command);
     EXPECT_EQ(host.commands(), QList<TCommand*>({command}));
+    EXPECT_TRUE(command->isDone());
 
     // Items handed over join the page, which owns them.
     auto* item = new BoxItem(MassSpectrumItemType, QStringLiteral("MS"), QRectF(0, 0, 50, 50));
