@@ -34,6 +34,30 @@ function(ks_add_component name)
   endif()
 endfunction()
 
+# ks_add_qt_plugin(<name> SOURCES ... [LIBS ...])
+# A Qt plug-in the host loads with QPluginLoader: a module without prefix
+# in the build's lib folder whose only exported symbols are Qt's three
+# plug-in entry points; hidden visibility and --exclude-libs keep the
+# copies of the libraries it links its own.
+function(ks_add_qt_plugin name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} MODULE ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES
+    PREFIX ""
+    CXX_VISIBILITY_PRESET hidden
+    C_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+  set(map ${PROJECT_SOURCE_DIR}/cmake/qtplugin.map)
+  target_link_options(${name} PRIVATE
+    -Wl,--exclude-libs,ALL
+    -Wl,--version-script=${map}
+    ${KS_LINK_NO_UNDEFINED})
+  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${map})
+  if(ARG_LIBS)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  endif()
+endfunction()
+
 # ks_test_environment(<out> <name> [NAME=value...])
 # The environment every test process runs in: offscreen widgets, a
 # registry and settings folder of the test's own, sanitizer options.

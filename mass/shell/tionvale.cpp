@@ -1,0 +1,201 @@
+#include "tionvale.h"
+
+#include "ipeers.h"
+#include "ipluginhost.h"
+#include "tbaseconverter.h"
+#include "tcanvasmass.h"
+#include "titemproperties.h"
+#include "tmasselementcomposition.h"
+#include "tmassspectrumpropertiesbag.h"
+#include "tbasetable.h"
+#include "tpluginfactories.h"
+
+#include <QMessageBox>
+
+namespace {
+
+constexpr int kMassItemType = 112;
+constexpr int kMassBagKind = 5;
+
+}  // namespace
+
+// Resources of a static library are registered by hand, once (outside any
+// namespace, as the registration function's declaration requires).
+static void initResources()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(ionvale);
+        return true;
+    }();
+    (void)done;
+}
+
+TIonvale::TIonvale()
+{
+    initResources();
+    setObjectName("mass");
+    m_name = "Mass";
+    m_version = "1.0";
+    m_date = QDate::fromString("2009-10-09", Qt::ISODate);
+    m_uiDescriptionPath = ":/ui/Ionvale.pui";
+    m_id = QUuid("{5C1895EB-0054-40b1-BD42-192EF6589F83}");
+    m_secondId = m_id;
+}
+
+TIonvale::~TIonvale()
+{
+    m_tableFactories.clear();
+}
+
+void TIonvale::registerPlugin(IPluginHost* host)
+{
+    TBasePlugin::registerPlugin(host);
+    registerFactories();
+    registerScriptFactories();
+    if (host) {
+        host->setScriptObject(objectName(), nullptr, false);
+        if (QObject* peer = host->findPlugin(QUuid(LUMATRA_MOLECULE_PLUGIN_ID), 0))
+            m_moleculePlugin = static_cast<IMoleculePlugin*>(peer->qt_metacast(IMoleculePlugin_iid));
+        if (QObject* peer = host->findPlugin(QUuid(LUMATRA_DRAWING_TOOLS_ID), 0))
+            m_drawingTools = static_cast<IDrawingTools*>(peer->qt_metacast(IDrawingTools_iid));
+    }
+}
+
+void TIonvale::registerFactories()
+{
+}
+
+void TIonvale::registerScriptFactories()
+{
+}
+
+void TIonvale::afterRegistration()
+{
+    createImportConverters(this, &m_dataServer, m_converters);
+}
+
+void TIonvale::activate()
+{
+    TBasePlugin::activate();
+}
+
+void TIonvale::deactivate()
+{
+    TBasePlugin::deactivate();
+    if (host())
+        host()->setScriptObject(objectName(), nullptr, false);
+}
+
+TCanvasItem* TIonvale::createItem(int type)
+{
+    if (type != kMassItemType)
+        return nullptr;
+    return new TCanvasMass(QUuid(), 0, &m_dataServer, this);
+}
+
+TItemPropertiesBag* TIonvale::createPropertiesBag(int kind)
+{
+    return kind == kMassBagKind ? new TMassSpectrumPropertiesBag(nullptr) : nullptr;
+}
+
+QWidget* TIonvale::createPropertiesWidget(int)
+{
+    return nullptr;
+}
+
+TItemPropertiesBag* TIonvale::createMultiPropertiesBag(int kind, quintptr, const TCanvasItemList& items)
+{
+    if (kind != kMassBagKind)
+        return nullptr;
+    return new TMultiMassSpectrumPropertiesBag(items.isEmpty() ? nullptr : items.first(), items);
+}
+
+TCanvasItem* TIonvale::createTemplateItem(TItemProperties* placeholder, TCanvasItem* item)
+{
+    if (!item || !placeholder || item->rtti() != kMassItemType)
+        return nullptr;
+    QString text;
+    if (placeholder->typeName() == "Mass Table")
+        text = tableReport(placeholder->subtypeName(), item);
+    if (text.isEmpty() || !m_drawingTools)
+        return nullptr;
+    return m_drawingTools->createTextItem(text, placeholder->typeName(), placeholder->subtypeName(), true,
+                                          QPoint(0, 0), false);
+}
+
+void TIonvale::executeAction(const QString&)
+{
+}
+
+void TIonvale::updateActions(QList<TUpdateItem*>&)
+{
+    for (TBaseTableFactory* f : m_tableFactories)
+        f->updateActions();
+}
+
+QString TIonvale::contextMenu(const QPoint&)
+{
+    return QString();
+}
+
+bool TIonvale::dispatchEvent(QEvent* event)
+{
+    return TBasePlugin::dispatchEvent(event);
+}
+
+TCanvasItem* TIonvale::activeMassItem()
+{
+    return host() ? host()->selectedItems(0).activeOfType(kMassItemType) : nullptr;
+}
+
+bool TIonvale::ensureElementTable()
+{
+    if (m_elementTableLoaded)
+        return true;
+    const QString path = elementTableFilePath();
+    m_elementTableLoaded = m_elementTable.initialize(path.toStdWString());
+    if (!m_elementTableLoaded)
+        QMessageBox::critical(host() ? host()->dialogParent() : nullptr, tr("Error"),
+                              tr("Error initializing elements table from %1").arg(path), QMessageBox::Ok);
+    return m_elementTableLoaded;
+}
+
+void TIonvale::addTableFactory(TBaseTableFactory* factory)
+{
+    if (host())
+        host()->addFactory(factory);
+    m_tableFactories.append(factory);
+}
+
+QString TIonvale::tableReport(const QString& tableName, TCanvasItem* item)
+{
+    if (!item)
+        return QString();
+    bool temporary = false;
+    WPluginDockWidget* table = TBaseTableFactory::tableFor(m_tableFactories, tableName, item, temporary);
+    auto* base = qobject_cast<TBaseTable*>(table);
+    QString html;
+    if (base) {
+        base->setItem(item);
+        base->refresh();
+        html = base->reportHtml();
+    }
+    if (temporary)
+        delete table;
+    return html;
+}
+
+QString TIonvale::scriptClassName(int index)
+{
+    switch (index) {
+    case 0:
+        return "Ionvale";
+    case 1:
+        return "MassItem";
+    default:
+        return "???";
+    }
+}
+
+// The entry points moc makes for the plug-in object go with it.
+#include "moc_tionvale.cpp"
