@@ -114,6 +114,42 @@ TEST(ColorPicker, BlackOnANewPickerKeepsTheText)
     EXPECT_EQ(changed.count(), 0);
 }
 
+TEST(ColorPicker, IconStylesAndSplitMode)
+{
+    for (int style : {0, 1, 2}) {
+        WColorPicker picker(nullptr, style);
+        picker.setCurrentColor(QColor(0, 0, 255));
+        const QImage icon = picker.icon().pixmap(16, 16).toImage();
+        int blue = 0;
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x)
+                blue += qAlpha(icon.pixel(x, y)) > 0 && qBlue(icon.pixel(x, y)) > qRed(icon.pixel(x, y));
+        EXPECT_GT(blue, 0) << "style " << style;
+        EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0) << "style " << style;  // transparent around the swatch
+    }
+
+    // Split mode: a click beside the arrow applies the current colour, a
+    // click on the arrow opens the popup.
+    WColorPicker split(nullptr, 0, true);
+    split.resize(120, 30);
+    split.show();
+    split.setCurrentColor(QColor(1, 2, 3));
+    QSignalSpy applied(&split, &WColorPicker::colorApplied);
+    QTest::mouseClick(&split, Qt::LeftButton, {}, QPoint(10, 15));
+    ASSERT_EQ(applied.count(), 1);
+    EXPECT_EQ(applied.at(0).at(0).value<QColor>(), QColor(1, 2, 3));
+    EXPECT_FALSE(split.isChecked());
+    EXPECT_FALSE(split.popupWidget()->isVisible());
+    QTest::mouseClick(&split, Qt::LeftButton, {}, QPoint(117, 15));
+    EXPECT_EQ(applied.count(), 1);
+    EXPECT_TRUE(split.popupWidget()->isVisible());
+    // A release outside the popup closes it.
+    QTest::mouseRelease(split.popupWidget(), Qt::LeftButton, {}, QPoint(-20, -20));
+    EXPECT_FALSE(split.popupWidget()->isVisible());
+    EXPECT_FALSE(split.isChecked());
+    EXPECT_GT(split.sizeHint().width(), QPushButton(split.text()).sizeHint().width());
+}
+
 TEST(ColorPicker, KeyboardNavigation)
 {
     WColorPicker picker;
