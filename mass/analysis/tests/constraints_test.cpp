@@ -343,3 +343,21 @@ TEST_F(ConstraintsDialogTest, DeleteRemovesTheCurrentRowAndNothingWithoutOne)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ConstraintsDialogTest, SetConstraintsTakesTheElementListItShows)
+{
+    WECConstraintsDialog dialog(twoElements());
+    auto* table = child<QTableWidget>(&dialog, "tblElements");
+    dialog.setConstraints(defaultCompositionConstraints());
+    EXPECT_EQ(symbols(table), QStringList({"C", "H", "N", "O", "S"}));
+    table->setCurrentCell(4, 0);
+    QTest::mouseClick(child<QPushButton>(&dialog, "btnDel"), Qt::LeftButton);
+    std::vector<TKSElementConstraint> expected = defaultCompositionConstraints().getElementConstraints();
+    expected.pop_back();
+    EXPECT_EQ(dialog.constraints().getElementConstraints(), expected);
+    EXPECT_EQ(symbols(table), QStringList({"C", "H", "N", "O"}));
+}
+
+}  // namespace
