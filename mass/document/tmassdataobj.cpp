@@ -263,10 +263,27 @@ TMassSpecDataObj::TMassSpecDataObj(const QUuid& id, const TKSMassSpectrum& spect
 {
 }
 
-TMassSpecDataObj* TMassSpecDataObj::cast(IMassPlotData* object)
+TMassSpecDataObj* TMassSpecDataObj::cast(IMassPlotData* object, TMassSpecDataObj** out)
 {
     auto* o = static_cast<TMassDataObj*>(object);
-    return o && o->kind() == MassSpectrum ? static_cast<TMassSpecDataObj*>(o) : nullptr;
+    TMassSpecDataObj* result = o && o->kind() == MassSpectrum ? static_cast<TMassSpecDataObj*>(o) : nullptr;
+    if (out)
+        *out = result;
+    return result;
+}
+
+TChromatogramDataObj* TChromatogramDataObj::cast(IMassPlotData* object, TChromatogramDataObj** out)
+{
+    auto* o = static_cast<TMassDataObj*>(object);
+    TChromatogramDataObj* result = o && o->kind() == Chromatogram ? static_cast<TChromatogramDataObj*>(o) : nullptr;
+    if (out)
+        *out = result;
+    return result;
+}
+
+const TChromatogramDataObj* TChromatogramDataObj::cast(const IMassPlotData* object)
+{
+    return cast(const_cast<IMassPlotData*>(object));
 }
 
 const TMassSpecDataObj* TMassSpecDataObj::cast(const IMassPlotData* object)

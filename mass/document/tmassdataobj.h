@@ -131,6 +131,11 @@ public:
     TChromatogramDataObj(const QUuid& id, const TKSChromatogram& chromatogram, double fromMZ, double toMZ,
                          int subtype);
 
+    // The object as a chromatogram object when its kind is 0, else null;
+    // also written to `out` when one is given.
+    static TChromatogramDataObj* cast(IMassPlotData* object, TChromatogramDataObj** out = nullptr);
+    static const TChromatogramDataObj* cast(const IMassPlotData* object);
+
     bool getChromatogramPeaks(QVector<TMSChromPeak>& peaks) const override;
     // The largest apex intensity of the peaks (0 without peaks).
     double getMaximumPeakIntensity() const override;
@@ -172,8 +177,9 @@ public:
     // The centroid flag comes from the spectrum.
     TMassSpecDataObj(const QUuid& id, const TKSMassSpectrum& spectrum, int subtype);
 
-    // The object as a spectrum object when its kind is 1, else null.
-    static TMassSpecDataObj* cast(IMassPlotData* object);
+    // The object as a spectrum object when its kind is 1, else null; also
+    // written to `out` when one is given.
+    static TMassSpecDataObj* cast(IMassPlotData* object, TMassSpecDataObj** out = nullptr);
     static const TMassSpecDataObj* cast(const IMassPlotData* object);
 
     bool getSpectrumPeaks(QVector<TMSPeak>& peaks) const override;

@@ -59,6 +59,10 @@ inline bool operator==(const Range& a, const Range& b)
 {
     return a.from == b.from && a.to == b.to;
 }
+inline bool operator!=(const Range& a, const Range& b)
+{
+    return !(a == b);
+}
 inline std::ostream& operator<<(std::ostream& os, const Range& r)
 {
     return os << r.from << ".." << r.to;

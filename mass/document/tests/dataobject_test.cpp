@@ -106,6 +106,28 @@ TEST(DataObjects, ReadBackFromGoldenBytes)
     EXPECT_EQ(TMassSpecDataObj::cast(c.get()), nullptr);
 }
 
+TEST(DataObjects, CastsByKindWithTheirOutPointers)
+{
+    TChromatogramDataObj chrom;
+    TMassSpecDataObj spec;
+    TMassSpecDataObj* specOut = &spec;
+    TChromatogramDataObj* chromOut = &chrom;
+    // A wrong kind answers null and writes null.
+    EXPECT_EQ(TMassSpecDataObj::cast(&chrom, &specOut), nullptr);
+    EXPECT_EQ(specOut, nullptr);
+    EXPECT_EQ(TChromatogramDataObj::cast(&spec, &chromOut), nullptr);
+    EXPECT_EQ(chromOut, nullptr);
+    EXPECT_EQ(TMassSpecDataObj::cast(&spec, &specOut), &spec);
+    EXPECT_EQ(specOut, &spec);
+    EXPECT_EQ(TChromatogramDataObj::cast(&chrom, &chromOut), &chrom);
+    EXPECT_EQ(chromOut, &chrom);
+    EXPECT_EQ(TChromatogramDataObj::cast(static_cast<IMassPlotData*>(nullptr), &chromOut), nullptr);
+    EXPECT_EQ(chromOut, nullptr);
+    const IMassPlotData* constant = &chrom;
+    EXPECT_EQ(TChromatogramDataObj::cast(constant), &chrom);
+    EXPECT_EQ(TMassSpecDataObj::cast(constant), nullptr);
+}
+
 TEST(DataObjects, KindsAndEmptyData)
 {
     // Kind 2: no object, nothing more read.
