@@ -86,8 +86,8 @@ bool readSet(TDataStream& s, TTableSettings& set)
     }
     s.readBlockSize();
     // A column takes at least its empty block, a length, a string length,
-    // three int32 and three bools.
-    const qint32 n = s.readCount(4 + 4 + 4 + 12 + 3);
+    // three int32 and two bools.
+    const qint32 n = s.readCount(4 + 4 + 4 + 12 + 2);
     for (qint32 i = 0; i < n && s.ok(); ++i) {
         TTableColumn c;
         s.skipBlock();

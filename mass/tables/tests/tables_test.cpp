@@ -264,6 +264,18 @@ TEST_F(TablesTest, SettingsRoundTripThroughApplicationSettings)
     EXPECT_EQ(s.columns[1].decimals, 2);
 }
 
+TEST_F(TablesTest, SmallestColumnReadsBack)
+{
+    // A last column with an empty name is the fewest bytes a column takes.
+    TTableSettings set;
+    set.setColumns({5}, {QString()});
+    QVector<TTableSettings> back;
+    ASSERT_TRUE(readTableSettings(writeTableSettings({set}), back));
+    ASSERT_EQ(back.size(), 1);
+    ASSERT_EQ(back[0].columns.size(), 1);
+    EXPECT_EQ(back[0].columns[0].id, 5);
+}
+
 TEST_F(TablesTest, SetSettingsWithoutColumnsChangesNothing)
 {
     auto t = table({});
