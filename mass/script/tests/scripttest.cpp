@@ -1,0 +1,99 @@
+#include "scripttest.h"
+
+#include "kstest.h"
+#include "kstestqt.h"
+#include "tionvaleobjectfactory.h"
+#include "tmassitemwrapper.h"
+
+TCanvasItem* TIonvale::createItem(int type)
+{
+    if (type != MassSpectrumItemType)
+        return nullptr;
+    return new TCanvasMass(QUuid(), 0, &handler, this);
+}
+
+namespace scripttest {
+
+const QUuid kTextProviderId("{127AC576-D36A-11D3-91D9-00400536072C}");
+const QUuid kChemStationProviderId("{BDE6E083-7747-4417-938D-A8BD8D3A5BBC}");
+
+ScriptTest::ScriptTest() : plugin(std::make_unique<::TIonvale>()), engine(std::make_unique<QScriptEngine>())
+{
+    host.loadPlugin(plugin.get());
+    TIonvaleObjectFactory factory;
+    factory.registerObjects(QStringLiteral("Ionvale"), engine.get());
+    factory.registerObjects(QStringLiteral("MassItem"), engine.get());
+}
+
+ScriptTest::~ScriptTest()
+{
+    // Script objects go first, then the items (which close their datasets
+    // in the plug-in's handler), then the plug-in.
+    engine.reset();
+    for (TCanvasItem* item : host.allItems())
+        delete item;
+    host.removePlugin(plugin.get());
+}
+
+void ScriptTest::SetUp()
+{
+    ks::test::useCaseSettings();
+    ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider"}));
+    previousRunner = ks::dialogs::setDialogRunner(&runner);
+}
+
+void ScriptTest::TearDown()
+{
+    ks::dialogs::setDialogRunner(previousRunner);
+    for (const auto& entry : runner.log())
+        ADD_FAILURE() << "a provider asked a question: " << std::string(entry.title.begin(), entry.title.end());
+}
+
+QScriptValue ScriptTest::run(const QString& script)
+{
+    const QScriptValue value = engine->evaluate(script);
+    if (engine->hasUncaughtException()) {
+        ADD_FAILURE() << "script " << script.toStdString() << " threw " << value.toString().toStdString();
+        engine->clearExceptions();
+    }
+    return value;
+}
+
+QString ScriptTest::error(const QString& script)
+{
+    const QScriptValue value = engine->evaluate(script);
+    if (!engine->hasUncaughtException()) {
+        ADD_FAILURE() << "script " << script.toStdString() << " did not throw";
+        return QString();
+    }
+    engine->clearExceptions();
+    return value.property(QStringLiteral("message")).toString();
+}
+
+QString ScriptTest::bundledTextDataset()
+{
+    return QString::fromStdString(std::string(KS_SOURCE_DIR) +
+                                  "/../../dataservices/providers/text/samples/text_dataset.txt");
+}
+
+TCanvasMass* ScriptTest::import(const QString& path, const QUuid& provider)
+{
+    const QUuid key = plugin->handler.openDataset(path, provider);
+    auto* item = new TCanvasMass(key, 0, &plugin->handler, plugin.get());
+    host.addItem(item);
+    return item;
+}
+
+TCanvasMass* ScriptTest::emptyItem()
+{
+    TCanvasItem* item = plugin->createItem(MassSpectrumItemType);
+    host.addItem(item);
+    return static_cast<TCanvasMass*>(item);
+}
+
+void ScriptTest::publish(const QString& name, TCanvasMass* item)
+{
+    engine->globalObject().setProperty(name, qScriptValueFromValue(engine.get(), item));
+}
+
+}  // namespace scripttest
