@@ -2,6 +2,7 @@
 
 #include <QScriptEngine>
 
+#include "ipluginhost.h"
 #include "tcanvasmass.h"
 #include "temptyplugin.h"
 #include "tionvalewrapper.h"
@@ -108,4 +109,29 @@ void TIonvaleObjectFactory::registerObjects(const QString& className, QScriptEng
             holder.setProperty(QString::fromLatin1(e.name), object, QScriptValue::KeepExistingFlags);
         }
     }
+}
+
+TScriptFactoryHolder::TScriptFactoryHolder(QObject* plugin) : QObject(plugin)
+{
+    for (int i = 0; i < 3; ++i)
+        m_factories.push_back(std::make_unique<TIonvaleObjectFactory>());
+}
+
+TScriptFactoryHolder::~TScriptFactoryHolder() = default;
+
+std::vector<TScriptObjectFactory*> TScriptFactoryHolder::factories() const
+{
+    std::vector<TScriptObjectFactory*> list;
+    for (const auto& f : m_factories)
+        list.push_back(f.get());
+    return list;
+}
+
+void addIonvaleScriptFactories(IPluginHost* host, QObject* plugin)
+{
+    if (!host)
+        return;
+    const auto* holder = new TScriptFactoryHolder(plugin);
+    const std::vector<TScriptObjectFactory*> made = holder->factories();
+    host->addScriptFactories(made[2], made[1], made[0]);
 }

@@ -15,10 +15,16 @@
 // force.
 #pragma once
 
+#include <QObject>
+#include <QScriptEngine>
 #include <QScriptValue>
+
+#include <memory>
+#include <vector>
 
 #include "tscriptobjectfactory.h"
 
+class IPluginHost;
 class QScriptContext;
 
 // The script class table.
@@ -41,3 +47,24 @@ public:
 
     void registerObjects(const QString& className, QScriptEngine* engine) override;
 };
+
+// The plug-in's registration step for its script factories: three new
+// factories handed to the host in one call, the last created first. They
+// stay the plug-in's, as the host's interface says, and are only used by
+// the host: a holder made a child of the plug-in object deletes them with
+// it. Without a host nothing is made.
+class TScriptFactoryHolder : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TScriptFactoryHolder(QObject* plugin);
+    ~TScriptFactoryHolder() override;
+
+    // In the order they were created.
+    std::vector<TScriptObjectFactory*> factories() const;
+
+private:
+    std::vector<std::unique_ptr<TIonvaleObjectFactory>> m_factories;
+};
+
+void addIonvaleScriptFactories(IPluginHost* host, QObject* plugin);

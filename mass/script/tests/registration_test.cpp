@@ -194,3 +194,26 @@ TEST_F(Registration, ConstructorsCheckTheCalleesClass)
     engine->globalObject().setProperty("Bare", bare);
     EXPECT_TRUE(run("Bare(p)").isUndefined());
 }
+
+TEST_F(Registration, FactoriesHandedToTheHost)
+{
+    host.clearJournal();
+    addIonvaleScriptFactories(nullptr, plugin.get());
+    EXPECT_EQ(plugin->findChild<TScriptFactoryHolder*>(), nullptr);
+    addIonvaleScriptFactories(&host, plugin.get());
+    EXPECT_EQ(host.journal(), QStringList({"addScriptFactories(3)"}));
+    const auto* holder = plugin->findChild<TScriptFactoryHolder*>();
+    ASSERT_NE(holder, nullptr);
+    const std::vector<TScriptObjectFactory*> made = holder->factories();
+    ASSERT_EQ(made.size(), 3u);
+    // One call, the last created first.
+    EXPECT_EQ(host.scriptFactories(), QList<TScriptObjectFactory*>({made[2], made[1], made[0]}));
+    for (TScriptObjectFactory* factory : host.scriptFactories()) {
+        QScriptEngine fresh;
+        for (const QString& name : factory->classNames())
+            factory->registerObjects(name, &fresh);
+        EXPECT_EQ(fresh.evaluate("[Ionvale.typename, MassItem.typename, MassItem.FunctionMSType.SIMMSn].join()")
+                      .toString(),
+                  "Ionvale,MassItem,6");
+    }
+}
