@@ -1,5 +1,7 @@
 #include "pageitems.h"
 
+#include "ipluginhost.h"
+
 #include <QPainter>
 #include <QTextDocument>
 
@@ -147,6 +149,11 @@ LayoutTemplateItem::LayoutTemplateItem(const QString& typeName, const QString& s
     setSubtype(subtypeName);
     properties()->setTypeTexts(typeName, subtypeName);
     m_template.setTypeTexts(typeName, subtypeName);
+}
+
+void* LayoutTemplateItem::queryObject(qint32 code)
+{
+    return code == TemplatePropertiesQuery ? static_cast<void*>(&m_template) : BoxItem::queryObject(code);
 }
 
 LayoutTemplateItem::~LayoutTemplateItem()

@@ -78,6 +78,8 @@ public:
     ~LayoutTemplateItem() override;
 
     TItemProperties* templateProperties() { return &m_template; }
+    // TemplatePropertiesQuery answers the template properties.
+    void* queryObject(qint32 code) override;
 
 protected:
     void paintBox(QPainter& painter, const QRectF& rect) override;

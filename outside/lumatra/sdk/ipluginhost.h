@@ -42,6 +42,11 @@ class TPluginLog;
 class TScriptObjectFactory;
 class WPluginDockWidget;
 
+// Codes of TCanvasItem::queryObject that host items answer: a layout
+// template item (type 108) hands out its template properties (the
+// TItemProperties its items are made from).
+enum THostObjectQuery : qint32 { TemplatePropertiesQuery = 0x4C54 };
+
 // What the host tells about its current view (operation 15).
 struct THostView {
     // Owner value for items made for this view: the view's page canvas

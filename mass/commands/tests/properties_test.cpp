@@ -1,0 +1,166 @@
+// Property commands: geometry, shape, layout template properties and the
+// plot properties of mass items, with the bags that build them.
+#include "commandtest.h"
+
+#include "pageitems.h"
+#include "tcmdlist.h"
+#include "tcmdproperties.h"
+#include "tmassspectrumpropertiesbag.h"
+#include "tplotpropertiesbag.h"
+
+using namespace cmdtest;
+
+namespace {
+
+QColor penOf(TCanvasMass* item, int plot)
+{
+    return static_cast<T1DMassPlot*>(item->plotAtIndex(plot))->tracePen().color();
+}
+
+}  // namespace
+
+class PropertyCommand : public CommandTest {
+protected:
+    lumatra::BoxItem* box(const QRectF& rect)
+    {
+        auto* b = new lumatra::BoxItem(RectangleItemType, QStringLiteral("Box"), rect);
+        host.addItem(b);
+        return b;
+    }
+};
+
+TEST_F(PropertyCommand, GeometryScalesMovesAndTurns)
+{
+    lumatra::BoxItem* b = box(QRectF(100, 100, 200, 100));
+    auto* geometry = new TCmdGeomProperties(b, QPointF(500, 500), QSizeF(400, 50), 30, false);
+    EXPECT_EQ(geometry->name, QByteArray("Set geometry properties"));
+    EXPECT_EQ(geometry->oldCentre, QPointF(200, 150));
+    host.executeCommand(geometry);
+    EXPECT_EQ(b->geometry().boundingRect(), QRectF(300, 475, 400, 50));
+    EXPECT_EQ(b->angle(), 30);
+    host.undo();
+    EXPECT_EQ(b->geometry().boundingRect(), QRectF(100, 100, 200, 100));
+    EXPECT_EQ(b->angle(), 0);
+    EXPECT_EQ(host.history().records.size(), 0);
+}
+
+TEST_F(PropertyCommand, ShapeWithOnlyANewPen)
+{
+    lumatra::BoxItem* b = box(QRectF(0, 0, 10, 10));
+    const QBrush brush = b->brush();
+    auto* shape = new TCmdShapeProperties(b, brush, QPen(Qt::red, 3));
+    EXPECT_EQ(shape->name, QByteArray("Set Shape Properties"));
+    host.executeCommand(shape);
+    EXPECT_EQ(b->pen(), QPen(Qt::red, 3));
+    EXPECT_EQ(b->brush(), brush);
+    host.undo();
+    EXPECT_EQ(b->pen(), shape->oldPen);
+}
+
+TEST_F(PropertyCommand, LayoutTemplateTakesTheBagAndGivesItBack)
+{
+    TCanvasMass* item = massItem();
+    auto* layout = new lumatra::LayoutTemplateItem(QStringLiteral("MS"), item->subtype(), QRectF(0, 0, 100, 100));
+    host.addItem(layout);
+    TItemProperties* templ = templatePropertiesOf(layout);
+    ASSERT_EQ(templ, layout->templateProperties());
+    // The template's bag, empty, carrying the plug-in's identifier (so that
+    // the host can make it again when the item's properties copy it).
+    auto* empty = new TMassSpectrumPropertiesBag(emptyItem());
+    ASSERT_FALSE(empty->pluginId().isNull());
+    templ->addBag(empty);
+    templ->setItem(layout);
+    static_cast<T1DMassPlot*>(item->plotAtIndex(0))->setTracePen(QPen(QColor(1, 2, 3)));
+    TMassSpectrumPropertiesBag bag(item);
+    bag.setChanged(true);
+    TCommand* command = massBagCommand(bag, layout);
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(command->name, QByteArray("Set Layout Template Item Properties"));
+    host.executeCommand(command);
+    auto* held = static_cast<TMassSpectrumPropertiesBag*>(templ->bagOfType(TItemPropertiesBag::MassSpectrum));
+    ASSERT_EQ(held->plotBags().size(), 2);
+    EXPECT_EQ(held->plotBags().at(0)->lineProperties().tracePen().color(), QColor(1, 2, 3));
+    // The item's own properties follow the template.
+    auto* own = static_cast<TMassSpectrumPropertiesBag*>(layout->properties()->bagOfType(TItemPropertiesBag::MassSpectrum));
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(own->plotBags().size(), 2);
+    host.undo();
+    held = static_cast<TMassSpectrumPropertiesBag*>(templ->bagOfType(TItemPropertiesBag::MassSpectrum));
+    EXPECT_TRUE(held->plotBags().isEmpty());
+}
+
+TEST_F(PropertyCommand, WithoutAnItemBagNothingChanges)
+{
+    TCanvasMass* item = massItem();
+    auto* layout = new lumatra::LayoutTemplateItem(QStringLiteral("MS"), item->subtype(), QRectF(0, 0, 100, 100));
+    host.addItem(layout);
+    const int own = layout->properties()->count();
+    TMassSpectrumPropertiesBag bag(item);
+    auto* command = new TCmdLayoutItemProperties(layout, &bag);
+    EXPECT_EQ(command->itemBag, nullptr);
+    host.executeCommand(command);
+    EXPECT_FALSE(command->isApplied());
+    host.undo();
+    EXPECT_EQ(layout->properties()->count(), own);
+    // A host item that is no layout template, and no bag at all.
+    TCmdLayoutItemProperties none(box(QRectF(0, 0, 5, 5)), nullptr);
+    none.redo();
+    EXPECT_FALSE(none.isApplied());
+    // An unchanged bag gives no command.
+    EXPECT_EQ(massBagCommand(bag, item), nullptr);
+}
+
+TEST_F(PropertyCommand, PlotPropertiesOfSeveralItems)
+{
+    TCanvasMass* a = massItem();
+    TCanvasMass* b = massItem();
+    TCanvasMass* other = massItem();
+    other->removePlotObject(other->plotAtIndex(1)->id());  // another subtype text
+    ASSERT_NE(other->subtype(), a->subtype());
+    static_cast<T1DMassPlot*>(b->plotAtIndex(0))->setTracePen(QPen(QColor(9, 9, 9)));
+    const QColor otherPen = penOf(other, 0);
+    static_cast<T1DMassPlot*>(a->plotAtIndex(0))->setTracePen(QPen(QColor(200, 0, 0)));
+    TMassSpectrumPropertiesBag bag(a);
+    // The previous values are those at construction.
+    static_cast<T1DMassPlot*>(a->plotAtIndex(0))->setTracePen(QPen(QColor(1, 1, 1)));
+    auto* command = new TCmdMSPlotProperties({a, b, other}, &bag);
+    EXPECT_EQ(command->name, QByteArray("Set Mass Spectrum Properties"));
+    host.executeCommand(command);
+    EXPECT_EQ(penOf(a, 0), QColor(200, 0, 0));
+    EXPECT_EQ(penOf(b, 0), QColor(200, 0, 0));
+    EXPECT_EQ(penOf(other, 0), otherPen);
+    EXPECT_EQ(command->records.size(), 2);  // none for the other subtype
+    host.undo();
+    // Each item's own previous properties.
+    EXPECT_EQ(penOf(a, 0), QColor(1, 1, 1));
+    EXPECT_EQ(penOf(b, 0), QColor(9, 9, 9));
+}
+
+TEST_F(PropertyCommand, MultiItemBagBuildsOneList)
+{
+    TCanvasMass* a = massItem();
+    TCanvasMass* b = massItem();
+    TCanvasMass* c = massItem();
+    static_cast<T1DMassPlot*>(b->plotAtIndex(0))->setTracePen(QPen(QColor(9, 9, 9)));
+    TMultiMassSpectrumPropertiesBag multi(a, {a, b, c});
+    multi.readFromItem(false);
+    multi.plotBags().at(0)->lineProperties().setTracePen(QPen(QColor(0, 128, 0)));
+    multi.setChanged(true);
+    TCommand* list = multiMassBagCommand(multi, a);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->name, QByteArray("Set Selected Mass Spectra Properties"));
+    EXPECT_EQ(static_cast<TCmdList*>(list)->count(), 3);
+    host.executeCommand(list);
+    for (TCanvasMass* i : {a, b, c})
+        EXPECT_EQ(penOf(i, 0), QColor(0, 128, 0));
+    host.undo();
+    EXPECT_EQ(penOf(b, 0), QColor(9, 9, 9));
+
+    // Items whose subtype texts differ from the bag's item: no command.
+    TCanvasMass* lone = massItem();
+    lone->removePlotObject(lone->plotAtIndex(1)->id());
+    TMultiMassSpectrumPropertiesBag mixed(lone, {a, b});
+    mixed.readFromItem(false);
+    mixed.setChanged(true);
+    EXPECT_EQ(multiMassBagCommand(mixed, lone), nullptr);
+}
