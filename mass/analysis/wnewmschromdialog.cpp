@@ -2,6 +2,7 @@
 
 #include <QUuid>
 
+#include "tcmdsettings.h"
 #include "tmassdataobj.h"
 #include "ui_wnewmschromdialog.h"
 
@@ -27,7 +28,7 @@ WNewMSChromDialog::WNewMSChromDialog(QWidget* parent, double low, double high, d
 
 WNewMSChromDialog::~WNewMSChromDialog() = default;
 
-bool WNewMSChromDialog::toleranceInDa() const
+bool WNewMSChromDialog::dialogToleranceInDa() const
 {
     return ui->cbUnits->currentIndex() == ChromIndexDa;
 }
@@ -53,12 +54,25 @@ TChromatogramDataObj* WNewMSChromDialog::createChromatogram(TKSMSCollection* col
         // collection's own again.
         const double savedTolerance = collection->getMergeTolerance();
         const bool savedInDa = collection->getMergeToleranceInDa();
-        collection->setMergeTolerance(toleranceInDa(), ui->dsbTol->value());
+        collection->setMergeTolerance(dialogToleranceInDa(), ui->dsbTol->value());
         collection->getMassChromatogram(ui->dsbStartMZ->value(), chromatogram);
         collection->setMergeTolerance(savedInDa, savedTolerance);
     }
     return new TChromatogramDataObj(QUuid::createUuid(), chromatogram, ui->dsbStartMZ->value(),
                                     ui->dsbEndMZ->value(), SubtypeMass);
+}
+
+TCmdSetMassMergeTolerance* WNewMSChromDialog::mergeToleranceCommand(double tolerance, bool toleranceInDa,
+                                                                   const TCanvasItemList& items) const
+{
+    // Only a single-m/z chromatogram has a tolerance.
+    if (!ui->rbMS->isChecked() || ui->chkEnd->isChecked())
+        return nullptr;
+    const bool inDa = dialogToleranceInDa();
+    if (ui->dsbTol->value() == tolerance && inDa == toleranceInDa)
+        return nullptr;
+    return new TCmdSetMassMergeTolerance(TCmdSetMassMergeTolerance::ChromatogramTolerance, ui->dsbTol->value(),
+                                         inDa, items);
 }
 
 void WNewMSChromDialog::on_dsbStartMZ_valueChanged(double value)

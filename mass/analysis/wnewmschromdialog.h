@@ -19,7 +19,9 @@
 
 #include <memory>
 
+class TCanvasItemList;
 class TChromatogramDataObj;
+class TCmdSetMassMergeTolerance;
 class TKSMSCollection;
 
 namespace Ui {
@@ -34,13 +36,19 @@ public:
 
     // New, the caller's; null without a collection.
     TChromatogramDataObj* createChromatogram(TKSMSCollection* collection) const;
+    // Null unless a single-m/z chromatogram is chosen whose tolerance or
+    // unit differs from those given (the items' chromatogram tolerance);
+    // else a command that sets the chromatogram tolerance (selector 0) of
+    // the items to the dialog's. New, the caller's.
+    TCmdSetMassMergeTolerance* mergeToleranceCommand(double tolerance, bool toleranceInDa,
+                                                     const TCanvasItemList& items) const;
 
 private slots:
     void on_dsbStartMZ_valueChanged(double value);
     void on_cbUnits_currentIndexChanged(int index);
 
 private:
-    bool toleranceInDa() const;
+    bool dialogToleranceInDa() const;
 
     std::unique_ptr<Ui::WNewMSChromDialogClass> ui;
 };

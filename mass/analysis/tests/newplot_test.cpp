@@ -15,6 +15,7 @@
 #include "dialogtest.h"
 #include "kstestqt.h"
 #include "tcanvasmass.h"
+#include "tcmdsettings.h"
 #include "tmassdataobj.h"
 #include "wnewmschromdialog.h"
 #include "wnewmsspecdialog.h"
@@ -220,6 +221,55 @@ TEST_F(NewPlotDialogTest, ExtractionWithoutDataBecomesTheObjectUnchanged)
     std::unique_ptr<TChromatogramDataObj> mass(dialog.createChromatogram(empty));
     ASSERT_NE(mass, nullptr);
     expectSameChromatogram(mass->chromatogram(), single);
+}
+
+TEST_F(NewPlotDialogTest, ToleranceCommandOnlyForAChangedSingleMassTolerance)
+{
+    TCanvasMass* mass = importRun();
+    const TCanvasItemList items({mass});
+    enum Type { TIC, BPC, Range, Single };
+    struct Case {
+        const char* name;
+        Type type;
+        int unit;
+        double value;
+        bool command;
+    } cases[] = {
+        {"TIC", TIC, 1, 30, false},
+        {"base peak", BPC, 1, 30, false},
+        {"m/z range", Range, 1, 30, false},
+        {"unchanged", Single, 0, 0.25, false},
+        {"value changed", Single, 0, 0.3, true},
+        {"unit changed", Single, 1, 0.25, true},  // clamped to 1 ppm
+        {"both changed", Single, 1, 30, true},
+    };
+    for (const Case& c : cases) {
+        WNewMSChromDialog dialog(nullptr, 50, 2000, 0.25, true);
+        if (c.type == BPC)
+            child<QRadioButton>(&dialog, "rbBPC")->click();
+        if (c.type == Range || c.type == Single)
+            child<QRadioButton>(&dialog, "rbMS")->click();
+        child<QCheckBox>(&dialog, "chkEnd")->setChecked(c.type == Range);
+        child<QComboBox>(&dialog, "cbUnits")->setCurrentIndex(c.unit);
+        auto* tolerance = child<QDoubleSpinBox>(&dialog, "dsbTol");
+        tolerance->setValue(c.value);
+        std::unique_ptr<TCmdSetMassMergeTolerance> command(dialog.mergeToleranceCommand(0.25, true, items));
+        ASSERT_EQ(command != nullptr, c.command) << c.name;
+        if (!command)
+            continue;
+        EXPECT_EQ(command->which, 0) << c.name;
+        EXPECT_DOUBLE_EQ(command->tolerance, tolerance->value()) << c.name;
+        EXPECT_EQ(command->inDa, c.unit == 0) << c.name;
+        EXPECT_EQ(command->items, items);
+    }
+
+    // Run by the host, the command keeps the tolerance in the item.
+    WNewMSChromDialog dialog(nullptr, 50, 2000, mass->chromatogramTolerance(), true);
+    child<QRadioButton>(&dialog, "rbMS")->click();
+    child<QComboBox>(&dialog, "cbUnits")->setCurrentIndex(1);
+    host.executeCommand(dialog.mergeToleranceCommand(mass->chromatogramTolerance(), true, items));
+    EXPECT_DOUBLE_EQ(mass->chromatogramTolerance(), 20);
+    EXPECT_FALSE(mass->toleranceUnits() & TCanvasMass::ChromatogramToleranceInDa);
 }
 
 TEST_F(NewPlotDialogTest, ChromatogramDialogRunsModally)
