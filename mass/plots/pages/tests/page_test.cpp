@@ -13,6 +13,7 @@
 #include "kstestqt.h"
 #include "pagestest.h"
 #include "t1dmassplot.h"
+#include "tcmdproperties.h"
 #include "tmassdataobj.h"
 #include "tmassspectrumpropertiesbag.h"
 #include "tplotpropertiesbag.h"
@@ -368,4 +369,31 @@ TEST_F(MassPage, PicturesOfEveryTab)
         }
     }
     EXPECT_EQ(written.size(), 12);
+}
+
+TEST_F(MassPage, ChangedBagAppliedThroughTheCommand)
+{
+    // As the host does after the dialog: the page collected into the
+    // item's bag, the bag's command run, undone and redone.
+    TCanvasMass* item = threePlots();
+    auto bag = bagOf(item);
+    WMassPropertiesWidget page;
+    page.setItems(bag.get());
+    page.propertiesBag(bag.get());
+    bag->setChanged(false);
+    EXPECT_EQ(massBagCommand(*bag, item), nullptr);  // nothing edited
+
+    auto* spectrum = static_cast<T1DMassPlot*>(item->plotAtIndex(2));
+    const int before = spectrum->peakProperties().decimals;
+    child<QSpinBox>(page.tab(1), "fPeakDecimalsSpinBox")->setValue(before + 2);
+    page.propertiesBag(bag.get());
+    ASSERT_TRUE(bag->isChanged());
+    TCommand* command = massBagCommand(*bag, item);
+    ASSERT_NE(command, nullptr);
+    host.executeCommand(command);
+    EXPECT_EQ(spectrum->peakProperties().decimals, before + 2);
+    host.undo();
+    EXPECT_EQ(spectrum->peakProperties().decimals, before);
+    host.redo();
+    EXPECT_EQ(spectrum->peakProperties().decimals, before + 2);
 }
