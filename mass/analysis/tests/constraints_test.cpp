@@ -44,6 +44,7 @@ TEST_F(ConstraintsDialogTest, FormHasThePartsWidgetsTextsAndRanges)
     WECConstraintsDialog dialog(TKSCompositionConstraints{});
     EXPECT_EQ(dialog.objectName(), "WECConstraintsDialogClass");
     EXPECT_EQ(dialog.windowTitle(), "Elemental Composition Constraints");
+    EXPECT_EQ(dialog.size(), QSize(500, 395));
     EXPECT_EQ(child<QGroupBox>(&dialog, "gbElements")->title(), "Element Constraints:");
     EXPECT_EQ(child<QGroupBox>(&dialog, "gbDBE")->title(), "Double Bond Equivalence:");
     EXPECT_EQ(child<QGroupBox>(&dialog, "gbTolerance")->title(), "Tolerance:");
@@ -74,6 +75,7 @@ TEST_F(ConstraintsDialogTest, FormHasThePartsWidgetsTextsAndRanges)
     WElementConstraintDialog element;
     EXPECT_EQ(element.objectName(), "WElementConstraintDialogClass");
     EXPECT_EQ(element.windowTitle(), "Element Constraint");
+    EXPECT_EQ(element.size(), QSize(278, 124));
     auto* symbol = child<QComboBox>(&element, "cmbSymbol");
     EXPECT_TRUE(symbol->isEditable());
     EXPECT_EQ(symbol->count(), 6);
