@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QString>
 
+#include "wcolorpicker.h"
+
 namespace pageform {
 
 template <class T>
@@ -23,6 +25,14 @@ inline QLabel* label(QWidget* parent, const char* name, const QString& text)
 inline QCheckBox* check(QWidget* parent, const char* name, const QString& text)
 {
     return named(new QCheckBox(text, parent), name);
+}
+
+// The forms' colour pickers: the standard palette, no text.
+inline WColorPicker* picker(QWidget* parent, const char* name)
+{
+    WColorPicker* p = named(new WColorPicker(parent), name);
+    p->setText(QString());
+    return p;
 }
 
 }  // namespace pageform

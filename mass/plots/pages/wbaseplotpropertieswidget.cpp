@@ -83,8 +83,7 @@ WBasePlotPropertiesWidget::WBasePlotPropertiesWidget(QWidget* parent) : QWidget(
     fAxesTab = named(new QWidget, "fAxesTab");
     auto* gridLayout1 = named(new QGridLayout(fAxesTab), "gridLayout1");
     gridLayout1->addWidget(label(fAxesTab, "label_7", baseText("Color:")), 0, 0);
-    fAxesColorButton = named(new WColorPicker(fAxesTab), "fAxesColorButton");
-    fAxesColorButton->setText(QString());
+    fAxesColorButton = picker(fAxesTab, "fAxesColorButton");
     gridLayout1->addWidget(fAxesColorButton, 0, 1);
     fAxesFontWidget = named(new WFontWidget(fAxesTab), "fAxesFontWidget");
     gridLayout1->addWidget(fAxesFontWidget, 1, 0, 1, 2);
@@ -138,8 +137,7 @@ WBasePlotPropertiesWidget::WBasePlotPropertiesWidget(QWidget* parent) : QWidget(
     auto* gridLayout4 = named(new QGridLayout(fBackgroundBox), "gridLayout4");
     QLabel* colorLabel = label(fBackgroundBox, "label", baseText("Color:"));
     gridLayout4->addWidget(colorLabel, 0, 0);
-    fBackgroundColorButton = named(new WColorPicker(fBackgroundBox), "fBackgroundColorButton");
-    fBackgroundColorButton->setText(QString());
+    fBackgroundColorButton = picker(fBackgroundBox, "fBackgroundColorButton");
     colorLabel->setBuddy(fBackgroundColorButton);
     gridLayout4->addWidget(fBackgroundColorButton, 0, 1);
     gridLayout4->addWidget(label(fBackgroundBox, "label_2", baseText("Opacity:")), 1, 0);
@@ -161,8 +159,7 @@ WBasePlotPropertiesWidget::WBasePlotPropertiesWidget(QWidget* parent) : QWidget(
     fFrameShowCheckBox = check(fGridBox, "fFrameShowCheckBox", baseText("Show Frame"));
     gridLayout5->addWidget(fFrameShowCheckBox, 1, 1);
     gridLayout5->addWidget(label(fGridBox, "label_9", baseText("Color:")), 3, 0);
-    fGridColorButton = named(new WColorPicker(fGridBox), "fGridColorButton");
-    fGridColorButton->setText(QString());
+    fGridColorButton = picker(fGridBox, "fGridColorButton");
     gridLayout5->addWidget(fGridColorButton, 3, 1);
     fBaselineShowCheckBox = check(fGridBox, "fBaselineShowCheckBox", baseText("Show Baseline"));
     gridLayout5->addWidget(fBaselineShowCheckBox, 2, 1);
@@ -257,8 +254,7 @@ W1DPlotPropertiesWidget::W1DPlotPropertiesWidget(QWidget* parent) : WBasePlotPro
     QLabel* colorLabel = label(fLineBox, "fLineColorLabel", lineText("&Color:"));
     colorLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     grid->addWidget(colorLabel, 1, 0);
-    fLineColor = named(new WColorPicker(fLineBox), "fLineColor");
-    fLineColor->setText(QString());
+    fLineColor = picker(fLineBox, "fLineColor");
     colorLabel->setBuddy(fLineColor);
     grid->addWidget(fLineColor, 1, 1);
     grid->addWidget(label(fLineBox, "label_23", lineText("Width:")), 2, 0);

@@ -68,8 +68,7 @@ WMassPlotPropertiesWidget::WMassPlotPropertiesWidget(QWidget* parent) : W1DPlotP
     auto* vboxLayout1 = named(new QVBoxLayout(fHldTab), "vboxLayout1");
     fHldGroupBox = named(new QGroupBox(formText("Highlight"), fHldTab), "fHldGroupBox");
     auto* gridLayout = named(new QGridLayout(fHldGroupBox), "gridLayout");
-    fHldColorButton = named(new WColorPicker(fHldGroupBox), "fHldColorButton");
-    fHldColorButton->setText(QString());
+    fHldColorButton = picker(fHldGroupBox, "fHldColorButton");
     gridLayout->addWidget(buddyLabel(fHldGroupBox, "label_13", fHldColorButton), 0, 0);
     gridLayout->addWidget(fHldColorButton, 0, 1);
     gridLayout->addWidget(label(fHldGroupBox, "label_4", formText("Opacity:")), 1, 0);
@@ -89,8 +88,7 @@ WMassPlotPropertiesWidget::WMassPlotPropertiesWidget(QWidget* parent) : W1DPlotP
     fPeaksGroupBox->setCheckable(true);
     fPeaksGroupBox->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* gridLayout1 = named(new QGridLayout(fPeaksGroupBox), "gridLayout1");
-    fPeakColorButton = named(new WColorPicker(fPeaksGroupBox), "fPeakColorButton");
-    fPeakColorButton->setText(QString());
+    fPeakColorButton = picker(fPeaksGroupBox, "fPeakColorButton");
     gridLayout1->addWidget(buddyLabel(fPeaksGroupBox, "label_11", fPeakColorButton), 0, 0);
     gridLayout1->addWidget(fPeakColorButton, 0, 1);
     fPeakFontWidget = named(new WFontWidget(fPeaksGroupBox), "fPeakFontWidget");
@@ -144,8 +142,7 @@ WMassPlotPropertiesWidget::WMassPlotPropertiesWidget(QWidget* parent) : W1DPlotP
     fTitleGroupBox->setCheckable(true);
     fTitleGroupBox->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* gridLayout3 = named(new QGridLayout(fTitleGroupBox), "gridLayout3");
-    fTitleColorButton = named(new WColorPicker(fTitleGroupBox), "fTitleColorButton");
-    fTitleColorButton->setText(QString());
+    fTitleColorButton = picker(fTitleGroupBox, "fTitleColorButton");
     gridLayout3->addWidget(buddyLabel(fTitleGroupBox, "label_12", fTitleColorButton), 0, 0);
     gridLayout3->addWidget(fTitleColorButton, 0, 1, 1, 2);
     fTitleFontWidget = named(new WFontWidget(fTitleGroupBox), "fTitleFontWidget");
