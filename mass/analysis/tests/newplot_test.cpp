@@ -221,6 +221,19 @@ TEST_F(NewPlotDialogTest, ExtractionWithoutDataBecomesTheObjectUnchanged)
     std::unique_ptr<TChromatogramDataObj> mass(dialog.createChromatogram(empty));
     ASSERT_NE(mass, nullptr);
     expectSameChromatogram(mass->chromatogram(), single);
+
+    // A spectrum without points, and one the collection does not hold
+    // (an index range wider than the collection's), become empty objects.
+    WNewMSSpecDialog spectra(nullptr, 0, 19);
+    for (int shown : {3, 15}) {
+        child<QSpinBox>(&spectra, "sbFrom")->setValue(shown);
+        TKSMassSpectrum expected;
+        EXPECT_EQ(empty->getSpectrum(shown - 1, expected), shown <= 10);
+        std::unique_ptr<TMassSpecDataObj> object(spectra.createSpectrum(empty));
+        ASSERT_NE(object, nullptr);
+        EXPECT_TRUE(object->spectrum().getMZValues().empty()) << shown;
+        EXPECT_EQ(object->spectrum().getMZValues(), expected.getMZValues());
+    }
 }
 
 TEST_F(NewPlotDialogTest, ToleranceCommandOnlyForAChangedSingleMassTolerance)
