@@ -4,7 +4,7 @@
 
 #include "tbaseplot.h"
 #include "tcanvasmass.h"
-#include "tdatastream.h"
+#include "streambytes.h"
 #include "tkscomposition.h"
 #include "tksmatcher.h"
 #include "tksvalues.h"
@@ -17,33 +17,23 @@ namespace {
 template <class State>
 QByteArray stateBytes(const State& state)
 {
-    QByteArray bytes;
-    TDataStream s(&bytes, QIODevice::WriteOnly);
-    state.save(s);
-    return bytes;
+    return writtenBytes([&](TDataStream& s) { state.save(s); });
 }
 
 template <class State>
 void loadState(State& state, const QByteArray& bytes)
 {
-    QByteArray copy = bytes;
-    TDataStream s(&copy, QIODevice::ReadOnly);
-    state.load(s);
+    readBytes(bytes, [&](TDataStream& s) { state.load(s); });
 }
 
 QByteArray resultObjectBytes(const TMassMoleculeMatch& match)
 {
-    QByteArray bytes;
-    TDataStream s(&bytes, QIODevice::WriteOnly);
-    match.saveResultObjects(s);
-    return bytes;
+    return writtenBytes([&](TDataStream& s) { match.saveResultObjects(s); });
 }
 
 void loadResultObjects(TMassMoleculeMatch& match, const QByteArray& bytes)
 {
-    QByteArray copy = bytes;
-    TDataStream s(&copy, QIODevice::ReadOnly);
-    match.loadResultObjects(s);
+    readBytes(bytes, [&](TDataStream& s) { match.loadResultObjects(s); });
 }
 
 bool validResult(const TCanvasMass* item, int index)
@@ -160,10 +150,12 @@ TCmdSelectMolMatchResult::TCmdSelectMolMatchResult(int index, TCanvasMass* item)
 
 TCmdSelectMolMatchResult::~TCmdSelectMolMatchResult()
 {
-    if (isDone())
-        for (const auto& entries : replacedObjects)
-            for (const auto& entry : entries)
-                delete entry.first;
+    // Undo hands the replaced objects back and empties the lists: what they
+    // still hold is the command's, done or not (the script's selection runs
+    // doRedo alone and never becomes done).
+    for (const auto& entries : replacedObjects)
+        for (const auto& entry : entries)
+            delete entry.first;
 }
 
 void TCmdSelectMolMatchResult::takeSnapshots()

@@ -4,7 +4,7 @@
 #include "qtcanvasitem.h"
 #include "tcanvasmass.h"
 #include "tcmdlist.h"
-#include "tdatastream.h"
+#include "streambytes.h"
 #include "titemproperties.h"
 #include "tmassspectrumpropertiesbag.h"
 #include "tplotpropertiesbag.h"
@@ -13,17 +13,12 @@ namespace {
 
 QByteArray bagBytes(const TItemPropertiesBag& bag)
 {
-    QByteArray bytes;
-    TDataStream s(&bytes, QIODevice::WriteOnly);
-    bag.write(s);
-    return bytes;
+    return writtenBytes([&](TDataStream& s) { bag.write(s); });
 }
 
 void readBag(TItemPropertiesBag& bag, const QByteArray& bytes)
 {
-    QByteArray copy = bytes;
-    TDataStream s(&copy, QIODevice::ReadOnly);
-    bag.read(s);
+    readBytes(bytes, [&](TDataStream& s) { bag.read(s); });
 }
 
 double factor(double to, double from)

@@ -56,8 +56,9 @@ TCmdSelectMassSpectrum::TCmdSelectMassSpectrum(const QPointF& point, const TCanv
 
 TCmdSelectMassSpectrum::~TCmdSelectMassSpectrum()
 {
-    if (isDone())
-        delete replacedObject;
+    // Undo hands the replaced object back and clears it: what is held here
+    // is the command's.
+    delete replacedObject;
 }
 
 void TCmdSelectMassSpectrum::redoMass(TCanvasMass* item, int)

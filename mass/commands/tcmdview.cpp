@@ -4,7 +4,7 @@
 
 #include "tbaseplot.h"
 #include "tcanvasmass.h"
-#include "tdatastream.h"
+#include "streambytes.h"
 #include "tplotaxis.h"
 
 namespace {
@@ -57,12 +57,7 @@ void TCmdFitSpectraIntensityToHeight::redoMass(TCanvasMass*, TBasePlot* plot, in
         verticalStates.resize(i + 1);
     if (k >= verticalStates[i].size())
         verticalStates[i].resize(k + 1);
-    QByteArray& state = verticalStates[i][k];
-    state.clear();
-    {
-        TDataStream s(&state, QIODevice::WriteOnly);
-        plot->writeVerticalRanges(s);
-    }
+    verticalStates[i][k] = writtenBytes([&](TDataStream& s) { plot->writeVerticalRanges(s); });
     plot->fitIntensityToHeight();
 }
 
@@ -70,9 +65,7 @@ void TCmdFitSpectraIntensityToHeight::undoMass(TCanvasMass*, TBasePlot* plot, in
 {
     if (i >= verticalStates.size() || k >= verticalStates[i].size() || verticalStates[i][k].isEmpty())
         return;
-    QByteArray state = verticalStates[i][k];
-    TDataStream s(&state, QIODevice::ReadOnly);
-    plot->readVerticalRanges(s);
+    readBytes(verticalStates[i][k], [&](TDataStream& s) { plot->readVerticalRanges(s); });
 }
 
 TCmdZoomSpectra::TCmdZoomSpectra(double x, double y, int direction, int axes, const TCanvasItemList& list)

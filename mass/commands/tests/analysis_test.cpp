@@ -163,3 +163,21 @@ TEST_F(AnalysisCommand, SelectAndHideResultsWithoutLeaks)
     TCmdHideMolMatchHighlight none({plain});
     EXPECT_FALSE(none.acceptMass(plain));
 }
+
+TEST_F(AnalysisCommand, ScriptSelectionRunsOnceWithoutTheHost)
+{
+    TCanvasMass* item = massItem();
+    host.executeCommand(new TCmdMoleculeMatcher({caffeine()}, {L"caffeine"}, &table, {item}));
+    ASSERT_FALSE(item->moleculeMatch().matcher().getResults().empty());
+    const QUuid spectrumId = item->plotAtIndex(1)->id();
+    TMassDataObj* original = item->dataObject(spectrumId);
+    {
+        // As the script function does: a local command, doRedo once.
+        TCmdSelectMolMatchResult select(0, item);
+        select.TCanvasItemsCommand::doRedo();
+        EXPECT_FALSE(select.isDone());
+        EXPECT_NE(item->dataObject(spectrumId), original);
+    }
+    // The replaced dataset spectrum went with the command (LeakSanitizer).
+    EXPECT_EQ(item->moleculeMatch().selectedResult(), 0);
+}

@@ -164,3 +164,22 @@ TEST_F(PropertyCommand, MultiItemBagBuildsOneList)
     mixed.setChanged(true);
     EXPECT_EQ(multiMassBagCommand(mixed, lone), nullptr);
 }
+
+TEST_F(PropertyCommand, GeometryOfZeroWidthAndNaturalSize)
+{
+    // Zero width: the horizontal factor is 1.
+    lumatra::BoxItem* line = box(QRectF(100, 100, 0, 100));
+    host.executeCommand(new TCmdGeomProperties(line, QPointF(100, 300), QSizeF(50, 200), 0, false));
+    EXPECT_EQ(line->geometry().boundingRect(), QRectF(100, 200, 0, 200));
+    host.undo();
+    EXPECT_EQ(line->geometry().boundingRect(), QRectF(100, 100, 0, 100));
+
+    // Natural size: redo switches it on and centres the item; undo scales
+    // back from the size the item kept to the old one.
+    lumatra::BoxItem* b = box(QRectF(0, 0, 200, 100));
+    auto* natural = new TCmdGeomProperties(b, QPointF(400, 400), QSizeF(10, 10), 0, true);
+    host.executeCommand(natural);
+    EXPECT_EQ(b->geometry().boundingRect().center(), QPointF(400, 400));
+    host.undo();
+    EXPECT_EQ(b->geometry().boundingRect(), QRectF(0, 0, 200, 100));
+}
