@@ -82,6 +82,14 @@ bool assignScriptProperties(const QScriptValue& source, QObject* target, QScript
     return true;
 }
 
+int scriptIndex(const QScriptValue& number, int count)
+{
+    const double value = number.toNumber();
+    if (!(value > -1.0 && value < count))
+        return -1;
+    return static_cast<int>(value);
+}
+
 QString scriptCalleeTypeName(QScriptContext* context)
 {
     if (!context)

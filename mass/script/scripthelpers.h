@@ -51,5 +51,11 @@ void fontFromScriptObject(const QScriptValue& value, QFont& font);
 // source is no object or the target or the engine is null.
 bool assignScriptProperties(const QScriptValue& source, QObject* target, QScriptEngine* engine);
 
+// The position a script number names in a list of count entries, or -1
+// when it lies outside (NaN too). Compared as a number, so that a huge
+// index never wraps into the list as its 32-bit value would; a fraction
+// is cut toward 0 like the engine's integer conversion.
+int scriptIndex(const QScriptValue& number, int count);
+
 // The "typename" of the called function, as text.
 QString scriptCalleeTypeName(QScriptContext* context);

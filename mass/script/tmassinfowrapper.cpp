@@ -44,12 +44,9 @@ QObject* TMassInfoBaseCollection::checkedEntry(int size, QScriptValue& answer)
         answer = throwScriptError(ctx, ScriptIncorrectArguments);
         return nullptr;
     }
-    // Compared as a number: a huge index must not wrap into the range as
-    // its 32-bit value would (4294967296 is not entry 0).
-    const double number = argument.toNumber();
-    if (!(number > -1.0 && number < size))
+    const int position = scriptIndex(argument, size);
+    if (position < 0)
         return nullptr;
-    const int position = static_cast<int>(number);
     QObject* entry = entryAt(position);
     answer = massInfoObject(eng, entry);
     return entry;

@@ -40,14 +40,24 @@ QScriptValue TMassItemWrapper::info() const
     return engine()->newQObject(new TMassItemInfoWrapper(item->dataset()), QScriptEngine::ScriptOwnership);
 }
 
+TCanvasMass* TMassItemWrapper::slotItem(QScriptValue& failure)
+{
+    // Called outside a script: nothing to answer.
+    if (!context())
+        return nullptr;
+    TCanvasMass* item = massItem();
+    if (!item)
+        failure = throwScriptError(context(), ScriptInvalidObject);
+    return item;
+}
+
 QScriptValue TMassItemWrapper::plot()
 {
     QScriptContext* ctx = context();
-    if (!ctx)
-        return QScriptValue();
-    TCanvasMass* item = massItem();
+    QScriptValue failure;
+    TCanvasMass* item = slotItem(failure);
     if (!item)
-        return throwScriptError(ctx, ScriptInvalidObject);
+        return failure;
     const TBasePlot* plot = nullptr;
     if (ctx->argumentCount() == 0) {
         plot = item->currentPlot();
@@ -55,10 +65,9 @@ QScriptValue TMassItemWrapper::plot()
         const QScriptValue argument = ctx->argument(0);
         if (!argument.isNumber())
             return throwScriptError(ctx, ScriptIncorrectArguments);
-        // As a number: a huge index must not wrap into the list.
-        const double index = argument.toNumber();
-        if (index > -1.0 && index < item->plotCount())
-            plot = item->plotAtIndex(static_cast<int>(index));
+        const int index = scriptIndex(argument, item->plotCount());
+        if (index >= 0)
+            plot = item->plotAtIndex(index);
     } else {
         return throwScriptError(ctx, ScriptArgumentCount);
     }
@@ -70,20 +79,19 @@ QScriptValue TMassItemWrapper::plot()
 QScriptValue TMassItemWrapper::deletePlot()
 {
     QScriptContext* ctx = context();
-    if (!ctx)
-        return QScriptValue();
-    TCanvasMass* item = massItem();
+    QScriptValue failure;
+    TCanvasMass* item = slotItem(failure);
     if (!item)
-        return throwScriptError(ctx, ScriptInvalidObject);
+        return failure;
     if (ctx->argumentCount() != 1)
         return throwScriptError(ctx, ScriptArgumentCount);
     const QScriptValue argument = ctx->argument(0);
     QUuid id;
     if (argument.isNumber()) {
-        const double index = argument.toNumber();
-        if (!(index > -1.0 && index < item->plotCount()))
+        const int index = scriptIndex(argument, item->plotCount());
+        if (index < 0)
             return QScriptValue(false);
-        const TBasePlot* plot = item->plotAtIndex(static_cast<int>(index));
+        const TBasePlot* plot = item->plotAtIndex(index);
         if (!plot)
             return throwScriptError(ctx, ScriptFatalError, QStringLiteral("Invalid plot object"));
         id = plot->id();

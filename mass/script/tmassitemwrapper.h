@@ -29,6 +29,11 @@ public:
     // A new information tree of the item's dataset, owned by the engine.
     QScriptValue info() const;
 
+protected:
+    // The live mass item for a slot, or null with the slot's answer in
+    // failure (code 5 thrown; invalid outside a script).
+    TCanvasMass* slotItem(QScriptValue& failure);
+
 public slots:
     // plot([index]): the current plot without an argument, else the plot
     // at that index (a number, else code 2; more arguments: code 1); a new
