@@ -68,10 +68,13 @@ TEST_F(AnalysisCommand, CompositionAndItsUndoSnapshot)
     host.undo();
     EXPECT_EQ(savedState(item, true), before);
 
-    // No spectrum object, an m/z that is not a number: no change.
+    // No spectrum object (a chromatogram given), an m/z that is not a
+    // number or not positive, no element table: no change.
     for (TCmdMassElementComposition* bad :
-         {new TCmdMassElementComposition(nullptr, 195.0877, &table, {item}),
-          new TCmdMassElementComposition(spectrumOf(item), std::numeric_limits<double>::quiet_NaN(), &table, {item})}) {
+         {new TCmdMassElementComposition(TMassSpecDataObj::cast(item->currentDataObject()), 195.0877, &table, {item}),
+          new TCmdMassElementComposition(spectrumOf(item), std::numeric_limits<double>::quiet_NaN(), &table, {item}),
+          new TCmdMassElementComposition(spectrumOf(item), -5, &table, {item}),
+          new TCmdMassElementComposition(spectrumOf(item), 195.0877, nullptr, {item})}) {
         host.executeCommand(bad);
         EXPECT_FALSE(bad->isApplied());
         EXPECT_EQ(savedState(item, true), before);

@@ -128,6 +128,12 @@ TEST_F(SelectCommand, NothingToSelectEndsInNoChange)
         host.undo();
         EXPECT_EQ(itemtest::pluginData(*fresh), before) << c.name;
     }
+    // An item without a dataset (nothing to select from): not applied.
+    TCanvasMass* empty = emptyItem();
+    auto* onEmpty = new TCmdSelectMassSpectrum(QPointF(0.1, 0), TCanvasItemList(empty), false);
+    host.executeCommand(onEmpty);
+    EXPECT_FALSE(onEmpty->isApplied());
+    EXPECT_EQ(empty->plotCount(), 0);
     // The current plot shows a spectrum: not applied.
     item->setCurrentPlot(item->plotAtIndex(1));
     auto* onSpectrum = new TCmdSelectMassSpectrum(QPointF(0.1, 0), TCanvasItemList(item), false);
