@@ -4,6 +4,7 @@
 #include "ipluginhost.h"
 #include "tbaseconverter.h"
 #include "tcanvasmass.h"
+#include "tionvaleobjectfactory.h"
 #include "titemproperties.h"
 #include "tmasselementcomposition.h"
 #include "tmassspectrumpropertiesbag.h"
@@ -67,6 +68,7 @@ void TIonvale::registerFactories()
 
 void TIonvale::registerScriptFactories()
 {
+    addIonvaleScriptFactories(host(), this);
 }
 
 void TIonvale::afterRegistration()

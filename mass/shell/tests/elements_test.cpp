@@ -14,6 +14,7 @@
 
 TEST(ElementTable, MissingOrDamagedFileAsksAgain)
 {
+    ks::test::useCaseSettings();
     const QString path = QCoreApplication::applicationDirPath() + "/KSElements.ini";
     QFile::remove(path);
     lumatra::RecordingHost host;

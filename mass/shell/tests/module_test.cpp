@@ -10,6 +10,7 @@
 #include <QUuid>
 
 #include "kstest.h"
+#include "kstestqt.h"
 #include "recordinghost.h"
 
 namespace {
@@ -55,6 +56,7 @@ TEST(IonvaleModule, ExportsOnlyTheEntryPoints)
 
 TEST(IonvaleModule, LoadsCastsAndRegisters)
 {
+    ks::test::useCaseSettings();
     ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider"}));
     lumatra::RecordingHost host;
     QPluginLoader loader(modulePath());

@@ -17,8 +17,8 @@
 
 #include "kstest.h"
 #include "kstestqt.h"
+#include "owningdrawingpeer.h"
 #include "pageitems.h"
-#include "peers.h"
 #include "recordinghost.h"
 #include "tbaseconverter.h"
 #include "tbasetable.h"
@@ -36,20 +36,6 @@ QString bundledTextDataset()
 {
     return QString::fromStdString(std::string(KS_SOURCE_DIR) + "/../../dataservices/providers/text/samples/text_dataset.txt");
 }
-
-// The drawing tools of a host that puts report items on its page.
-class OwningDrawingPeer : public lumatra::DrawingPeer {
-public:
-    using DrawingPeer::DrawingPeer;
-    ~OwningDrawingPeer() override { qDeleteAll(made); }
-    TCanvasItem* createTextItem(const QString& html, const QString& typeName, const QString& subtypeName, bool frame,
-                                const QPoint& point, bool select) override
-    {
-        made.append(DrawingPeer::createTextItem(html, typeName, subtypeName, frame, point, select));
-        return made.last();
-    }
-    QList<TCanvasItem*> made;
-};
 
 // A converter of the test: answers what it is told.
 class ScriptedConverter : public TBaseConverter {
@@ -217,6 +203,16 @@ TEST_F(ShellTest, IdentityAndInterfaceCasts)
     EXPECT_EQ(TIonvale::scriptClassName(2), "???");
 }
 
+TEST_F(ShellTest, InstanceFollowsTheNewestObject)
+{
+    auto* first = new TIonvale;
+    EXPECT_EQ(TEmptyPlugin::instance(), first);
+    delete first;
+    EXPECT_EQ(TEmptyPlugin::instance(), nullptr);
+    TIonvale second;
+    EXPECT_EQ(TEmptyPlugin::instance(), &second);
+}
+
 TEST_F(ShellTest, RegistrationInOrder)
 {
     lumatra::RecordingHost::clearLog();
@@ -224,6 +220,7 @@ TEST_F(ShellTest, RegistrationInOrder)
     EXPECT_EQ(plugin->host(), host.get());
     EXPECT_EQ(host->journal(),
               (QStringList{"log()",
+                           "addScriptFactories(3)",
                            "setScriptObject(\"mass\", null, false)",
                            "findPlugin({65b47fe2-e426-4d14-87ce-eb8428e84301}, 0) -> molecule",
                            "findPlugin({bb281d8b-a70c-4dca-844f-0bc5a7e8ca55}, 0) -> drawing"}))

@@ -21,8 +21,8 @@
 #include <QVBoxLayout>
 
 #include "kstestqt.h"
+#include "owningdrawingpeer.h"
 #include "pageitems.h"
-#include "peers.h"
 #include "recordinghost.h"
 #include "tbasetable.h"
 #include "testplugin.h"
@@ -133,21 +133,6 @@ public:
         return t;
     }
     QString reportName(TCanvasItem*) override { return "TestReport"; }
-};
-
-// The drawing tools of a host that puts report items on its page: the
-// recording peer's items, owned here.
-class OwningDrawingPeer : public lumatra::DrawingPeer {
-public:
-    using DrawingPeer::DrawingPeer;
-    ~OwningDrawingPeer() override { qDeleteAll(made); }
-    TCanvasItem* createTextItem(const QString& html, const QString& typeName, const QString& subtypeName, bool frame,
-                                const QPoint& point, bool select) override
-    {
-        made.append(DrawingPeer::createTextItem(html, typeName, subtypeName, frame, point, select));
-        return made.last();
-    }
-    QList<TCanvasItem*> made;
 };
 
 class TablesTest : public ::testing::Test {
