@@ -81,19 +81,24 @@ int TMassSpectrumConverter::importFile(const QString& path, int value)
     return 0;
 }
 
+QString importFilterText(const QString& filter)
+{
+    if (filter.isEmpty())
+        return QString();
+    static const QRegExp pattern("^.*\\([^\\)]+\\)$");
+    return pattern.exactMatch(filter) ? filter : filter + " (*.*)";
+}
+
 void createImportConverters(TBasePlugin* plugin, TMassDataServerHandler* handler, QList<TBaseConverter*>& out)
 {
     if (!handler)
         return;
     const std::vector<std::wstring> filters = handler->dataServer().getDatasetFilters();
     const std::vector<std::wstring> providers = handler->dataServer().getDatasetProviderIDs();
-    const QRegExp pattern("^.*\\([^\\)]+\\)$");
     for (size_t i = 0; i < filters.size() && i < providers.size(); ++i) {
-        QString filter = QString::fromStdWString(filters[i]);
+        const QString filter = importFilterText(QString::fromStdWString(filters[i]));
         if (filter.isEmpty())
             continue;
-        if (!pattern.exactMatch(filter))
-            filter += " (*.*)";
         const QUuid provider(QString::fromStdWString(providers[i]));
         out.append(new TMassSpectrumConverter(plugin, handler, provider, QStringList(QString::fromLatin1(filter.toLatin1())),
                                               QStringList()));

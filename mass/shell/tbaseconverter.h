@@ -71,6 +71,11 @@ private:
     QUuid m_provider;
 };
 
+// The import filter of a dataset filter text: empty for an empty text (no
+// converter), " (*.*)" appended when the text does not end in a
+// parenthesised pattern list.
+QString importFilterText(const QString& filter);
+
 // One mass converter per non-empty dataset filter of the core library, in
 // its order; a filter without a parenthesised pattern list at its end gets
 // " (*.*)". The caller owns what is appended.

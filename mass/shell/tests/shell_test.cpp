@@ -374,6 +374,20 @@ TEST_F(ShellTest, ImportFiltersAndTextDatasets)
     EXPECT_EQ(plugin->importFile(other, 0, QString(), true, imported), 50);
 }
 
+TEST_F(ShellTest, ImportFilterTexts)
+{
+    const QList<std::pair<QString, QString>> cases{
+        {"", ""},
+        {"Text files (*.txt)", "Text files (*.txt)"},
+        {"Text", "Text (*.*)"},
+        {"Runs (*.d) of the lab", "Runs (*.d) of the lab (*.*)"},
+        {"Empty ()", "Empty () (*.*)"},
+        {"Two (*.a *.b)", "Two (*.a *.b)"},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(importFilterText(in), out) << in.toStdString();
+}
+
 TEST_F(ShellTest, ProviderThatCannotOpenGivesItemWithoutData)
 {
     load();
