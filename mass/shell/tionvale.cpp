@@ -142,7 +142,49 @@ QString TIonvale::contextMenu(const QPoint&)
 
 bool TIonvale::dispatchEvent(QEvent* event)
 {
+    if (m_mouseModes.handleEvent(event))
+        return true;
     return TBasePlugin::dispatchEvent(event);
+}
+
+bool TIonvale::supportsMouseMode(int, TCanvasItem* item, TPluginCursor& cursor)
+{
+    if (item && item->rtti() != kMassItemType)
+        item = nullptr;
+    if (!item && !activeMassItem())
+        return false;
+    if (!m_mouseModes.hasMode(m_mouseModes.currentMode))
+        return false;
+    const int id = mousemode::cursorId(m_mouseModes.currentMode, m_mouseModes.axes, m_mouseModes.dragging);
+    if (id == 0)
+        return false;
+    cursor.kind = 0;
+    cursor.id = id;
+    return true;
+}
+
+void TIonvale::setMouseMode(const QUuid& mode, int, int)
+{
+    const QUuid previous = m_mouseModes.currentMode;
+    if (mode.isNull()) {
+        m_mouseModes.reset();
+        if (previous == mousemode::kSpectrumSelection && host()) {
+            if (TCanvasItem* item = activeMassItem())
+                host()->repaintItem(item, 0);
+        }
+    } else if (m_mouseModes.hasMode(mode)) {
+        m_mouseModes.active = true;
+        m_mouseModes.axes = mode == mousemode::kPan ? 0 : 1;
+    }
+    m_mouseModes.currentMode = mode;
+}
+
+int TIonvale::cycleMouseModeAxes()
+{
+    const QUuid& mode = m_mouseModes.currentMode;
+    if (mode == mousemode::kRectZoom || mode == mousemode::kClickZoom || mode == mousemode::kPan)
+        return m_mouseModes.cycleAxes();
+    return 0;
 }
 
 TCanvasItem* TIonvale::activeMassItem()

@@ -18,6 +18,7 @@
 #include <QList>
 
 #include "tkselements.h"
+#include "tmousemodes.h"
 
 class IDrawingTools;
 class IMoleculePlugin;
@@ -78,12 +79,13 @@ public:
     bool draw(QPainter*) override { return false; }
     bool drawsBackground() override { return false; }
     bool handleEvent(QEvent* event) override { return dispatchEvent(event); }
-    bool supportsMouseMode(int, TCanvasItem*, TPluginCursor&) override { return false; }
-    void setMouseMode(const QUuid&, int, int) override {}
-    bool hasMouseMode(const QUuid&) override { return false; }
+    bool supportsMouseMode(int value, TCanvasItem* item, TPluginCursor& cursor) override;
+    void setMouseMode(const QUuid& mode, int, int) override;
+    bool hasMouseMode(const QUuid& mode) override { return m_mouseModes.hasMode(mode); }
     void mouseModeLeft() override {}
-    int cycleMouseModeAxes() override { return 0; }
+    int cycleMouseModeAxes() override;
 
+    // Offers the event to the mouse-mode dispatcher first.
     bool dispatchEvent(QEvent* event) override;
     void afterRegistration() override;
 
@@ -103,6 +105,7 @@ public:
     IMoleculePlugin* moleculePlugin() const { return m_moleculePlugin; }
     IDrawingTools* drawingTools() const { return m_drawingTools; }
     const QList<TBaseTableFactory*>& tableFactories() const { return m_tableFactories; }
+    TMouseModeDispatcher& mouseModes() { return m_mouseModes; }
 
 protected:
     // Registration steps 2 to 4: the table factories, the dock factory and
@@ -117,4 +120,5 @@ private:
     IMoleculePlugin* m_moleculePlugin = nullptr;
     IDrawingTools* m_drawingTools = nullptr;
     QList<TBaseTableFactory*> m_tableFactories;
+    TMouseModeDispatcher m_mouseModes{this};
 };
