@@ -277,7 +277,9 @@ TEST_F(ShellTest, ItemsAndBags)
     std::unique_ptr<TItemPropertiesBag> multi(plugin->createMultiPropertiesBag(5, 0, TCanvasItemList(item)));
     ASSERT_NE(multi, nullptr);
     EXPECT_EQ(static_cast<TMultiMassSpectrumPropertiesBag*>(multi.get())->itemBags().size(), 1);
-    EXPECT_EQ(plugin->createPropertiesWidget(5), nullptr);
+    std::unique_ptr<QWidget> page(plugin->createPropertiesWidget(5));
+    EXPECT_NE(page, nullptr);
+    EXPECT_EQ(plugin->createPropertiesWidget(4), nullptr);
     lumatra::HtmlTextItem text("x", "Text", "", QRectF(0, 0, 10, 10));
     lumatra::LayoutTemplateItem placeholder("Mass Table", "TestReport", QRectF(0, 0, 10, 10));
     EXPECT_EQ(plugin->createTemplateItem(placeholder.templateProperties(), &text), nullptr);
