@@ -9,10 +9,12 @@
 #include "tmasselementcomposition.h"
 #include "tmassspectrumpropertiesbag.h"
 #include "tbasetable.h"
+#include "tmmactions.h"
 #include "tpluginfactories.h"
 #include "wmasspropertieswidget.h"
 
 #include <QMessageBox>
+#include <QMouseEvent>
 
 namespace {
 
@@ -42,6 +44,9 @@ TIonvale::TIonvale()
     m_uiDescriptionPath = ":/ui/Ionvale.pui";
     m_id = QUuid("{5C1895EB-0054-40b1-BD42-192EF6589F83}");
     m_secondId = m_id;
+    // The mouse modes, in the order the host learns them.
+    m_mouseModes.registerAction(new TMMActZoom(&m_mouseModes));
+    m_mouseModes.registerAction(new TMMActPan(&m_mouseModes));
 }
 
 TIonvale::~TIonvale()
@@ -187,6 +192,25 @@ int TIonvale::cycleMouseModeAxes()
     if (mode == mousemode::kRectZoom || mode == mousemode::kClickZoom || mode == mousemode::kPan)
         return m_mouseModes.cycleAxes();
     return 0;
+}
+
+bool TIonvale::mousePressEvent(QEvent* event)
+{
+    // Without a mouse mode a left press over a plot makes it current; the
+    // host handles the press as well.
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton || !m_mouseModes.currentMode.isNull() || !host())
+        return false;
+    auto* item = static_cast<TCanvasSpectrum*>(activeMassItem());
+    if (!item)
+        return false;
+    const QPoint point = m_mouseModes.toCanvas(mouse->pos());
+    if (item->boundingRect().contains(point) && item->plotAreaAt(QPointF(point)) == 3) {
+        item->setCurrentPlotAt(point);
+        host()->repaintItem(item, 0);
+        host()->refreshDock("MassPeaksTable");
+    }
+    return false;
 }
 
 TCanvasItem* TIonvale::activeMassItem()

@@ -88,6 +88,7 @@ public:
     // Offers the event to the mouse-mode dispatcher first.
     bool dispatchEvent(QEvent* event) override;
     void afterRegistration() override;
+    bool mousePressEvent(QEvent* event) override;
 
     // The first selected mass item with the active flag, else the first.
     TCanvasItem* activeMassItem();

@@ -10,7 +10,9 @@
 #include "kstestqt.h"
 #include "owningdrawingpeer.h"
 #include "recordinghost.h"
+#include "tbaseplot.h"
 #include "tcanvasmass.h"
+#include "tcmdview.h"
 #include "tionvale.h"
 #include "tmousemodes.h"
 
@@ -82,6 +84,8 @@ protected:
         host->addPlugin(drawing.get());
         plugin = new TIonvale;
         host->loadPlugin(plugin);
+        if (!probes)
+            return;
         TMouseModeDispatcher& d = plugin->mouseModes();
         selection = new SelectionProbe(&d, {kRectZoom, kClickZoom, kCut});
         selection->setModeFlags(kClickZoom, 1);
@@ -135,6 +139,18 @@ protected:
     PanProbe* pan = nullptr;
     TCanvasMass* item = nullptr;
     QPoint first;
+    bool probes = true;
+};
+
+// The plug-in's own modes.
+class OwnModesTest : public MouseModesTest {
+protected:
+    OwnModesTest() { probes = false; }
+    double visibleWidth() const
+    {
+        const TPlotAxis& a = item->currentPlot()->axis(1);
+        return a.visibleTo - a.visibleFrom;
+    }
 };
 
 }  // namespace
@@ -379,4 +395,90 @@ TEST_F(MouseModesTest, CrosshairsAndPanBases)
     EXPECT_TRUE(send(QEvent::MouseButtonRelease, {100, 0}));
     EXPECT_FALSE(plugin->mouseModes().dragging);
     EXPECT_FALSE(send(QEvent::MouseButtonRelease, {100, 0}));
+}
+
+TEST_F(OwnModesTest, ZoomCommands)
+{
+    importItem();
+    // A click (short drag) in the rectangle zoom mode zooms in by 0.5, a
+    // click in the click zoom mode out by 2.0; both fit to height.
+    struct Case {
+        QUuid mode;
+        QPoint release;
+        double factor;
+    };
+    const QList<Case> cases{{kRectZoom, {3, 3}, 0.5}, {kClickZoom, {200, 200}, 2.0}};
+    for (const Case& c : cases) {
+        plugin->setMouseMode(c.mode, 0, 0);
+        const double before = visibleWidth();
+        host->clearJournal();
+        EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
+        EXPECT_TRUE(send(QEvent::MouseButtonRelease, c.release));
+        ASSERT_EQ(host->calls("executeCommand"), QStringList{"executeCommand(command)"});
+        auto* command = static_cast<TCmdZoomSpectra*>(host->commands().last());
+        EXPECT_NEAR(command->zoomRect.width(), c.factor * before, 1e-9 * before);
+        EXPECT_EQ(command->zoomRect.height(), 0.0) << "axes 1";
+        EXPECT_NE(command->fitToHeight, nullptr);
+    }
+    // A rectangle in the rectangle zoom mode: its horizontal extent, fitted.
+    plugin->setMouseMode(kRectZoom, 0, 0);
+    QPointF from(first), to(first + QPoint(200, 200));
+    ASSERT_TRUE(item->mapToPlotValues(from, 1));
+    ASSERT_TRUE(item->mapToPlotValues(to, 1));
+    EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
+    EXPECT_FALSE(send(QEvent::MouseMove, {200, 200}, Qt::NoButton, Qt::LeftButton));
+    EXPECT_TRUE(send(QEvent::MouseButtonRelease, {200, 200}));
+    auto* command = static_cast<TCmdZoomSpectra*>(host->commands().last());
+    EXPECT_DOUBLE_EQ(command->zoomRect.x(), from.x());
+    EXPECT_DOUBLE_EQ(command->zoomRect.width(), to.x() - from.x());
+    EXPECT_NE(command->fitToHeight, nullptr);
+    EXPECT_NEAR(visibleWidth(), std::abs(to.x() - from.x()), 1e-9 * visibleWidth());
+}
+
+TEST_F(OwnModesTest, PanByNothingNeverReachesTheHost)
+{
+    importItem();
+    plugin->setMouseMode(kPan, 0, 0);
+    ASSERT_EQ(plugin->mouseModes().axes, 0);
+    EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
+    EXPECT_FALSE(send(QEvent::MouseMove, {}, Qt::NoButton, Qt::LeftButton));
+    EXPECT_TRUE(send(QEvent::MouseButtonRelease, {}));
+    EXPECT_TRUE(host->calls("executeCommand").isEmpty());
+
+    // A move to the right shifts the view left by the dragged width.
+    QPointF from(first), to(first + QPoint(100, 0));
+    ASSERT_TRUE(item->mapToPlotValues(from, 3));
+    ASSERT_TRUE(item->mapToPlotValues(to, 3));
+    EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
+    EXPECT_FALSE(send(QEvent::MouseMove, {100, 0}, Qt::NoButton, Qt::LeftButton));
+    ASSERT_EQ(host->calls("executeCommand").size(), 1);
+    auto* command = static_cast<TCmdPanSpectra*>(host->commands().last());
+    EXPECT_DOUBLE_EQ(command->dx, -(to.x() - from.x()));
+    EXPECT_NE(command->dx, 0.0);
+    EXPECT_EQ(command->dy, 0.0) << "a horizontal drag";
+    EXPECT_TRUE(send(QEvent::MouseButtonRelease, {100, 0}));
+}
+
+TEST_F(OwnModesTest, PressWithoutModeMakesThePlotCurrent)
+{
+    // No active item: nothing (the handler used to take it unchecked).
+    QMouseEvent early(QEvent::MouseButtonPress, QPointF(40, 40), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_FALSE(plugin->handleEvent(&early));
+    EXPECT_TRUE(host->journal().filter("repaintItem").isEmpty());
+
+    importItem();
+    item->setCurrentPlot(nullptr);
+    EXPECT_FALSE(send(QEvent::MouseButtonPress, {}, Qt::RightButton, Qt::RightButton));
+    EXPECT_EQ(item->currentPlot(), nullptr);
+    EXPECT_FALSE(send(QEvent::MouseButtonPress, {}));
+    EXPECT_EQ(item->currentPlot(), item->plotAt(QPointF(first)));
+    EXPECT_NE(item->currentPlot(), nullptr);
+    EXPECT_EQ(host->calls("repaintItem"), QStringList{"repaintItem(112, 0)"});
+    EXPECT_EQ(host->calls("refreshDock"), QStringList{"refreshDock(\"MassPeaksTable\")"});
+
+    // With a mode current the press belongs to the mode.
+    host->clearJournal();
+    plugin->setMouseMode(kRestoreCut, 0, 0);
+    EXPECT_FALSE(send(QEvent::MouseButtonPress, {}));
+    EXPECT_TRUE(host->calls("refreshDock").isEmpty());
 }

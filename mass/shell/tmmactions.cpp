@@ -1,0 +1,66 @@
+#include "tmmactions.h"
+
+#include <memory>
+
+#include "ipluginhost.h"
+#include "tcmdview.h"
+
+namespace {
+
+TCanvasItemList selectedItems(const TMouseModeDispatcher* dispatcher)
+{
+    IPluginHost* host = dispatcher->host();
+    return host ? host->selectedItems(0) : TCanvasItemList();
+}
+
+void execute(const TMouseModeDispatcher* dispatcher, TCommand* command)
+{
+    if (IPluginHost* host = dispatcher->host())
+        host->executeCommand(command);
+    else
+        delete command;
+}
+
+}  // namespace
+
+TMMActZoom::TMMActZoom(TMouseModeDispatcher* dispatcher)
+    : TMMActionBaseSelection(dispatcher, {mousemode::kRectZoom, mousemode::kClickZoom})
+{
+    setModeFlags(mousemode::kClickZoom, 1);
+}
+
+void TMMActZoom::click(TCanvasItem*, const QPointF& point)
+{
+    const int direction =
+        m_dispatcher->currentMode == mousemode::kClickZoom ? TCmdZoomSpectra::ZoomOut : TCmdZoomSpectra::ZoomIn;
+    auto* command =
+        new TCmdZoomSpectra(point.x(), point.y(), direction, m_dispatcher->axes, selectedItems(m_dispatcher));
+    command->enableFitToHeight();
+    execute(m_dispatcher, command);
+}
+
+void TMMActZoom::rectangle(TCanvasItem*, const QRectF& rect)
+{
+    auto* command = new TCmdZoomSpectra(rect, selectedItems(m_dispatcher));
+    command->enableFitToHeight();
+    execute(m_dispatcher, command);
+}
+
+TMMActPan::TMMActPan(TMouseModeDispatcher* dispatcher)
+    : TMMActionBasePan(dispatcher, {mousemode::kPan})
+{
+}
+
+bool TMMActPan::pan(TCanvasItem*, const QRectF& rect)
+{
+    auto command = std::make_unique<TCmdPanSpectra>(selectedItems(m_dispatcher));
+    const int axes = m_dispatcher->axes;
+    if (axes == 0 || axes == 1)
+        command->dx = -rect.width();
+    if (axes == 0 || axes == 2)
+        command->dy = -rect.height();
+    if (!command->hasShift())
+        return false;
+    execute(m_dispatcher, command.release());
+    return true;
+}
