@@ -3,6 +3,9 @@
 #include <memory>
 
 #include "ipluginhost.h"
+#include "tbaseplot.h"
+#include "tcanvasmass.h"
+#include "tcmdselect.h"
 #include "tcmdview.h"
 
 namespace {
@@ -62,5 +65,36 @@ bool TMMActPan::pan(TCanvasItem*, const QRectF& rect)
     if (!command->hasShift())
         return false;
     execute(m_dispatcher, command.release());
+    return true;
+}
+
+TMMActCrosshairs::TMMActCrosshairs(TMouseModeDispatcher* dispatcher)
+    : TMMActionBaseCrosshairs(dispatcher, {mousemode::kSpectrumSelection})
+{
+    setDragOverlay(true);
+}
+
+bool TMMActCrosshairs::onChromatogram(TCanvasItem* item)
+{
+    const auto* mass = static_cast<const TCanvasMass*>(item);
+    const TBasePlot* plot = mass->currentPlot();
+    return plot && mass->isChromatogramPlot(plot->id());
+}
+
+bool TMMActCrosshairs::click(TCanvasItem* item, const QPointF& point)
+{
+    if (!onChromatogram(item))
+        return false;
+    const bool append = m_dispatcher->modifiers.testFlag(Qt::ShiftModifier);
+    execute(m_dispatcher, new TCmdSelectMassSpectrum(point, TCanvasItemList(item), append));
+    return true;
+}
+
+bool TMMActCrosshairs::rectangle(TCanvasItem* item, const QRectF& rect)
+{
+    if (!onChromatogram(item))
+        return false;
+    const bool append = m_dispatcher->modifiers.testFlag(Qt::ShiftModifier);
+    execute(m_dispatcher, new TCmdSelectMassSpectrum(rect, TCanvasItemList(item), append));
     return true;
 }

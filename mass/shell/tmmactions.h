@@ -19,3 +19,16 @@ public:
     explicit TMMActPan(TMouseModeDispatcher* dispatcher);
     bool pan(TCanvasItem* item, const QRectF& rect) override;
 };
+
+// Spectrum selection on chromatogram plots: a click selects the spectrum
+// at that retention time, a drag the range; Shift adds to the selection.
+class TMMActCrosshairs : public TMMActionBaseCrosshairs {
+public:
+    explicit TMMActCrosshairs(TMouseModeDispatcher* dispatcher);
+    bool click(TCanvasItem* item, const QPointF& point) override;
+    bool rectangle(TCanvasItem* item, const QRectF& rect) override;
+
+protected:
+    // Whether the item's current plot shows a chromatogram.
+    static bool onChromatogram(TCanvasItem* item);
+};

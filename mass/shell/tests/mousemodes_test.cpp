@@ -12,6 +12,7 @@
 #include "recordinghost.h"
 #include "tbaseplot.h"
 #include "tcanvasmass.h"
+#include "tcmdselect.h"
 #include "tcmdview.h"
 #include "tionvale.h"
 #include "tmousemodes.h"
@@ -481,4 +482,40 @@ TEST_F(OwnModesTest, PressWithoutModeMakesThePlotCurrent)
     plugin->setMouseMode(kRestoreCut, 0, 0);
     EXPECT_FALSE(send(QEvent::MouseButtonPress, {}));
     EXPECT_TRUE(host->calls("refreshDock").isEmpty());
+}
+
+TEST_F(OwnModesTest, SpectrumSelectionOnChromatogramsOnly)
+{
+    importItem();
+    // A point over a chromatogram plot and one over a spectrum plot.
+    QPoint chromatogram, spectrum;
+    const QRectF r = item->itemRect();
+    for (double y = r.top(); y < r.bottom(); y += 25)
+        for (double x = r.left(); x < r.right(); x += 25) {
+            const QPointF p(x, y);
+            const TBasePlot* plot = item->plotAt(p);
+            if (!plot || item->plotAreaAt(p) != 3)
+                continue;
+            if (chromatogram.isNull() && item->isChromatogramPlot(plot->id()))
+                chromatogram = p.toPoint();
+            if (spectrum.isNull() && item->isSpectrumPlot(plot->id()))
+                spectrum = p.toPoint();
+        }
+    ASSERT_FALSE(chromatogram.isNull());
+    ASSERT_FALSE(spectrum.isNull());
+    plugin->setMouseMode(kSpectrumSelection, 0, 0);
+    auto click = [&](const QPoint& at, Qt::KeyboardModifiers modifiers) {
+        host->clearJournal();
+        first = at;
+        EXPECT_TRUE(send(QEvent::MouseButtonPress, {}, Qt::LeftButton, Qt::LeftButton, modifiers));
+        EXPECT_TRUE(send(QEvent::MouseButtonRelease, {}, Qt::LeftButton, Qt::NoButton, modifiers));
+        return host->calls("executeCommand").size();
+    };
+    for (const bool shift : {false, true}) {
+        ASSERT_EQ(click(chromatogram, shift ? Qt::ShiftModifier : Qt::NoModifier), 1);
+        auto* command = static_cast<TCmdSelectMassSpectrum*>(host->commands().last());
+        EXPECT_EQ(command->append, shift);
+        EXPECT_EQ(host->calls("repaintItem").size(), 1);
+    }
+    EXPECT_EQ(click(spectrum, Qt::NoModifier), 0) << "no selection on a spectrum plot";
 }
