@@ -4,6 +4,7 @@
 #include "ipluginhost.h"
 #include "tcanvasitem.h"
 #include "temptyplugin.h"
+#include "wtablesettingsdialog.h"
 
 #include <QAbstractItemView>
 #include <QCursor>
@@ -181,6 +182,12 @@ void TBaseTable::removeToolBarAction(QAction* action)
 
 void TBaseTable::onShowSettings()
 {
+    WTableSettingsDialog dialog(this, currentSettings());
+    dialog.setWindowTitle(dialog.windowTitle().arg(m_title));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    dialog.apply();
+    saveSettings();
 }
 
 void TBaseTable::onShowMenu()

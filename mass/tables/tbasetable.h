@@ -107,7 +107,7 @@ public slots:
     virtual void onDelete() = 0;
     virtual void onReport();
     void onCopyToClipboard();
-    // The Setup dialog; it comes with the table settings dialog.
+    // The Setup dialog: on OK the edited settings are applied and stored.
     void onShowSettings();
     void onShowMenu();
 

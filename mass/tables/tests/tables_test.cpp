@@ -5,8 +5,19 @@
 // report through a hidden table when the dock is closed.
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <memory>
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStandardItemModel>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -25,8 +36,11 @@
 #include "pageitems.h"
 #include "recordinghost.h"
 #include "tbasetable.h"
+#include "tcomboboxdelegate.h"
+#include "ttablewidget.h"
 #include "testplugin.h"
 #include "tpluginfactories.h"
+#include "wtablesettingsdialog.h"
 
 namespace {
 
@@ -531,4 +545,360 @@ TEST_F(TablesTest, ItemLeavesDocument)
     EXPECT_EQ(t->item(), item);
     delete item;
     EXPECT_EQ(t->item(), nullptr);
+}
+
+// ---- table widget items ------------------------------------------------------
+
+// A column of numbers and a column of texts, each item made with its row as
+// sort key, as the tables fill them.
+TEST(TableWidgetItem, NumericKeysAndResultOrder)
+{
+    TTableWidget view(4, 2);
+    const double numbers[] = {10.5, -3.25, 200, 10.5};
+    const char* texts[] = {"b", "C", "a", "B"};
+    for (int r = 0; r < 4; ++r) {
+        auto* n = new TTableWidgetItem(0);
+        n->setData(SortKeyRole, r);
+        TTableWidgetItem::setNumber(n, numbers[r], 2);
+        view.setItem(r, 0, n);
+        auto* t = new TTableWidgetItem(1);
+        t->setData(SortKeyRole, r);
+        t->setText(texts[r]);
+        view.setItem(r, 1, t);
+    }
+    EXPECT_EQ(view.item(1, 0)->text(), "-3.25");
+    EXPECT_EQ(view.item(1, 0)->type(), 0);
+    auto column = [&view](int c) {
+        QStringList s;
+        for (int r = 0; r < view.rowCount(); ++r)
+            s.append(view.item(r, c)->text());
+        return s;
+    };
+    view.sortItems(0, Qt::AscendingOrder);
+    EXPECT_EQ(column(0), (QStringList{"-3.25", "10.50", "10.50", "200.00"}));  // "200" would sort before "-3" as text
+    view.sortItems(1, Qt::AscendingOrder);
+    EXPECT_EQ(column(1), (QStringList{"b", "C", "a", "B"}));  // result order, not alphabetical
+    view.sortItems(1, Qt::DescendingOrder);
+    EXPECT_EQ(column(1), (QStringList{"B", "a", "C", "b"}));
+
+    // Without a sort key on either side: by text.
+    TTableWidgetItem x(0), y(0);
+    x.setText("b");
+    y.setText("a");
+    EXPECT_TRUE(y < x);
+    y.setData(SortKeyRole, 5);
+    EXPECT_FALSE(x < y);  // x has none: text
+    x.setData(SortKeyRole, 5);
+    EXPECT_FALSE(x < y);  // equal numbers
+    EXPECT_FALSE(y < x);
+
+    QTableWidgetItem plain;
+    TTableWidgetItem::setNumber(&plain, -42);
+    EXPECT_EQ(plain.text(), "-42");
+    EXPECT_EQ(plain.data(SortKeyRole).type(), QVariant::Double);
+    EXPECT_EQ(plain.data(SortKeyRole).toDouble(), -42.0);
+    TTableWidgetItem::setNumber(&plain, 0.125, 0);
+    EXPECT_EQ(plain.text(), "0");
+    EXPECT_EQ(plain.data(SortKeyRole).toDouble(), 0.125);
+}
+
+// ---- cell delegates ---------------------------------------------------------
+
+TEST(ComboBoxDelegate, EditorsByModeRowAndColumn)
+{
+    QTableWidget grid(5, 3);
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 3; ++c) {
+            auto* cell = new QTableWidgetItem;
+            cell->setData(Qt::DisplayRole, r * 10 + c);
+            grid.setItem(r, c, cell);
+        }
+    struct Case {
+        int mode;
+        int index;
+        int row;
+        int column;
+        bool combo;
+    };
+    const Case cases[] = {
+        {0, 3, 3, 0, true},  {0, 3, 3, 2, true},  {0, 3, 2, 0, false}, {0, 3, 4, 1, false},
+        {1, 1, 0, 1, true},  {1, 1, 4, 1, true},  {1, 1, 3, 0, false}, {2, 0, 0, 0, true},
+        {-1, 9, 4, 2, true},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << k.mode << " index " << k.index << " cell " << k.row << ","
+                                        << k.column);
+        TComboBoxDelegate delegate({"Left", "Center", "Right"}, k.mode, k.index, TValueRange(0, 8), nullptr);
+        const QModelIndex index = grid.model()->index(k.row, k.column);
+        std::unique_ptr<QWidget> editor(delegate.createEditor(grid.viewport(), QStyleOptionViewItem(), index));
+        ASSERT_TRUE(editor);
+        auto* combo = qobject_cast<QComboBox*>(editor.get());
+        auto* spin = qobject_cast<QSpinBox*>(editor.get());
+        EXPECT_EQ(combo != nullptr, k.combo);
+        if (combo) {
+            EXPECT_FALSE(combo->isEditable());
+            EXPECT_EQ(combo->count(), 3);
+            EXPECT_EQ(combo->itemText(1), "Center");
+        } else {
+            ASSERT_NE(spin, nullptr);
+            EXPECT_EQ(spin->minimum(), 0);
+            EXPECT_EQ(spin->maximum(), 8);
+        }
+    }
+}
+
+TEST(ComboBoxDelegate, ComboDataAndSpinRangeEdges)
+{
+    QStandardItemModel model(4, 2);
+    model.setData(model.index(3, 0), "Center");
+    model.setData(model.index(3, 1), "center");  // case matters
+    model.setData(model.index(0, 0), 3);
+    TComboBoxDelegate delegate({"Left", "Center", "Right"}, 0, 3, TValueRange(-2.7, 8.9), nullptr);
+    QWidget parent;
+
+    std::unique_ptr<QWidget> e1(delegate.createEditor(&parent, QStyleOptionViewItem(), model.index(3, 0)));
+    auto* combo = qobject_cast<QComboBox*>(e1.get());
+    ASSERT_TRUE(combo);
+    delegate.setEditorData(combo, model.index(3, 0));
+    EXPECT_EQ(combo->currentIndex(), 1);
+    delegate.setEditorData(combo, model.index(3, 1));
+    EXPECT_EQ(combo->currentIndex(), -1);
+    combo->setCurrentIndex(2);
+    delegate.setModelData(combo, &model, model.index(3, 1));
+    EXPECT_EQ(model.data(model.index(3, 1)).toString(), "Right");
+
+    // The range's ends are truncated; the open default range stays inside int.
+    std::unique_ptr<QWidget> e2(delegate.createEditor(&parent, QStyleOptionViewItem(), model.index(0, 0)));
+    auto* spin = qobject_cast<QSpinBox*>(e2.get());
+    ASSERT_TRUE(spin);
+    EXPECT_EQ(spin->minimum(), -2);
+    EXPECT_EQ(spin->maximum(), 8);
+    TComboBoxDelegate open({}, 0, 3, TValueRange(), nullptr);
+    std::unique_ptr<QWidget> e3(open.createEditor(&parent, QStyleOptionViewItem(), model.index(0, 0)));
+    spin = qobject_cast<QSpinBox*>(e3.get());
+    ASSERT_TRUE(spin);
+    EXPECT_EQ(spin->minimum(), std::numeric_limits<int>::min());
+    EXPECT_EQ(spin->maximum(), std::numeric_limits<int>::max());
+
+    QStyleOptionViewItem option;
+    option.rect = QRect(5, 6, 70, 20);
+    delegate.updateEditorGeometry(combo, option, model.index(3, 0));
+    EXPECT_EQ(combo->geometry(), option.rect);
+}
+
+// ---- table settings dialog ----------------------------------------------------
+
+namespace {
+template <class W>
+W* child(QWidget* dialog, const char* name)
+{
+    W* w = dialog->findChild<W*>(name);
+    EXPECT_TRUE(w) << name;
+    return w;
+}
+QTableWidget* grid(QWidget* dialog) { return child<QTableWidget>(dialog, "twColumns"); }
+QStringList idsOf(const TTableSettings& s)
+{
+    QStringList ids;
+    for (const auto& c : s.columns)
+        ids.append(QString::number(c.id));
+    return ids;
+}
+}  // namespace
+
+TEST_F(TablesTest, SettingsDialogForm)
+{
+    auto t = table(numberedRows(2));
+    TTableSettings s = t->currentSettings();
+    s.columns[1].name = "Second";
+    s.columns[1].hidden = true;
+    s.columns[2].alignment = 4;
+    s.columns[0].alignment = 2;
+    s.columns[1].alignment = 32;  // not one the dialog names: shown as Left
+    s.report.showTitle = true;
+    s.report.frame = false;
+    s.report.font = QFont("Serif", 11);
+    WTableSettingsDialog d(t.get(), s);
+    EXPECT_EQ(d.objectName(), "WTableSettingsDialog");
+    EXPECT_EQ(d.windowTitle(), "Customize Table - %1");
+    EXPECT_EQ(d.parentWidget(), t.get());
+    EXPECT_EQ(d.size(), QSize(456, 330));
+    QTableWidget* g = grid(&d);
+    ASSERT_TRUE(g);
+    ASSERT_EQ(g->columnCount(), 3);
+    ASSERT_EQ(g->rowCount(), 4);
+    const QStringList rows{"Visible Name", "Visible", "Decimals", "Horizontal Alignment"};
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(g->verticalHeaderItem(r)->text(), rows[r]);
+    EXPECT_TRUE(g->horizontalHeader()->sectionsMovable());
+    EXPECT_EQ(g->horizontalHeaderItem(1)->text(), "Column 1");  // the table's title, not the user's name
+    EXPECT_EQ(g->item(0, 1)->text(), "Second");
+    EXPECT_EQ(g->item(1, 0)->checkState(), Qt::Checked);
+    EXPECT_EQ(g->item(1, 1)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(g->item(2, 0)->data(Qt::DisplayRole), QVariant(2));
+    EXPECT_EQ(g->item(3, 0)->text(), "Right");
+    EXPECT_EQ(g->item(3, 1)->text(), "Left");
+    EXPECT_EQ(g->item(3, 2)->text(), "Center");
+    EXPECT_EQ(g->item(2, 1)->type(), 1);
+    // Decimals are editable for the numeric column only.
+    EXPECT_TRUE(g->item(2, 0)->flags() & Qt::ItemIsEditable);
+    EXPECT_FALSE(g->item(2, 1)->flags() & Qt::ItemIsEditable);
+    EXPECT_TRUE(g->item(1, 1)->flags() & Qt::ItemIsUserCheckable);
+    EXPECT_TRUE(qobject_cast<TComboBoxDelegate*>(g->itemDelegate()));
+
+    EXPECT_EQ(child<QLabel>(&d, "lCurrentFont")->text(), "Serif");
+    EXPECT_TRUE(child<QCheckBox>(&d, "cbTitle")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>(&d, "cbFrame")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(&d, "cbNumbering")->isChecked());
+    EXPECT_EQ(child<QCheckBox>(&d, "cbBold")->text(), "Bold Headers");
+    EXPECT_EQ(child<QGroupBox>(&d, "groupBox_2")->title(), "Report");
+    for (const char* name : {"gridLayout", "gridLayout1", "gridLayout2", "hboxLayout", "hboxLayout1"}) {
+        auto* layout = d.findChild<QLayout*>(name);
+        ASSERT_TRUE(layout) << name;
+        EXPECT_EQ(layout->spacing(), 6) << name;
+        EXPECT_EQ(layout->contentsMargins().left(), name[0] == 'g' ? 9 : 0) << name;
+    }
+    EXPECT_EQ(d.layout(), d.findChild<QLayout*>("gridLayout"));
+    EXPECT_TRUE(child<QPushButton>(&d, "okButton")->isDefault());
+    EXPECT_EQ(child<QPushButton>(&d, "pbFont")->text(), "Font...");
+
+    // One click opens the editor: a spin box up to 8 on a numeric column's
+    // decimals, a combo box on the alignment.
+    d.show();
+    ASSERT_TRUE(QMetaObject::invokeMethod(&d, "onCellClicked", Q_ARG(int, 2), Q_ARG(int, 0)));
+    auto* spin = g->viewport()->findChild<QSpinBox*>();
+    ASSERT_TRUE(spin);
+    EXPECT_EQ(spin->maximum(), 8);
+    emit g->itemDelegate()->closeEditor(spin);
+    d.onCellClicked(3, 2);
+    auto* combo = g->viewport()->findChild<QComboBox*>();
+    ASSERT_TRUE(combo);
+    EXPECT_EQ(combo->currentText(), "Center");
+    d.grab().save(QDir(KS_BINARY_DIR).filePath("table_settings_dialog.png"));
+}
+
+TEST_F(TablesTest, SettingsDialogApplyAfterHeaderDrag)
+{
+    auto t = table(numberedRows(2));
+    WTableSettingsDialog d(t.get(), t->currentSettings());
+    QTableWidget* g = grid(&d);
+    ASSERT_TRUE(g);
+    g->item(0, 2)->setText("Third");
+    g->item(2, 2)->setText("7");     // not numeric, but apply reads what the grid holds
+    g->item(2, 0)->setText("many");  // not a number: 0
+    g->item(3, 2)->setText("Right");
+    g->item(3, 0)->setText("Middle");  // unknown: alignment kept
+    g->item(1, 1)->setCheckState(Qt::Unchecked);
+    child<QCheckBox>(&d, "cbBold")->setChecked(true);
+    g->horizontalHeader()->moveSection(2, 0);  // drag the third column to the first place
+    EXPECT_EQ(idsOf(d.settings()), (QStringList{"2", "0", "1"}));
+    EXPECT_EQ(g->horizontalHeader()->visualIndex(2), 0);
+    child<QPushButton>(&d, "applyButton")->click();
+
+    const TTableSettings s = t->currentSettings();
+    EXPECT_EQ(idsOf(s), (QStringList{"2", "0", "1"}));
+    EXPECT_EQ(s.columnNames(), (QStringList{"Third", "Column 0", "Column 1"}));
+    EXPECT_EQ(s.columns[0].alignment, 2);
+    EXPECT_EQ(s.columns[0].decimals, 7);
+    EXPECT_EQ(s.columns[1].decimals, 0);
+    EXPECT_EQ(s.columns[1].alignment, 1);
+    EXPECT_TRUE(s.columns[2].hidden);
+    EXPECT_TRUE(s.report.boldHeaders);
+    // The hidden column is gone from the table's view; its grid column stays.
+    EXPECT_TRUE(t->widget->isColumnHidden(2));
+    EXPECT_FALSE(t->widget->isColumnHidden(0));
+    EXPECT_EQ(g->columnCount(), 3);
+    EXPECT_EQ(g->horizontalHeaderItem(2)->text(), "Column 2");
+    // Apply does not write back: the same grid applies the same again.
+    child<QPushButton>(&d, "applyButton")->click();
+    EXPECT_EQ(t->currentSettings().columnNames(), s.columnNames());
+}
+
+TEST_F(TablesTest, SettingsDialogDragsKeepEveryColumnOnce)
+{
+    auto t = table(numberedRows(1));
+    WTableSettingsDialog d(t.get(), t->currentSettings());
+    QHeaderView* header = grid(&d)->horizontalHeader();
+    const int moves[][2] = {{0, 2}, {2, 1}, {1, 0}, {0, 0}, {2, 0}, {1, 2}};
+    for (const auto& m : moves) {
+        header->moveSection(m[0], m[1]);
+        QStringList ids = idsOf(d.settings());
+        // The settings follow the header's visual order.
+        for (int v = 0; v < 3; ++v)
+            EXPECT_EQ(ids[v], QString::number(header->logicalIndex(v)));
+        ids.sort();
+        EXPECT_EQ(ids, (QStringList{"0", "1", "2"}));
+    }
+    d.onSectionMoved(0, 5, -1);  // out of range: nothing moves
+    EXPECT_EQ(d.settings().columns.size(), 3);
+    d.apply();
+    QStringList ids = idsOf(t->currentSettings());
+    ids.sort();
+    EXPECT_EQ(ids, (QStringList{"0", "1", "2"}));
+}
+
+TEST_F(TablesTest, SettingsDialogFontIsStoredPlain)
+{
+    auto t = table(numberedRows(1));
+    WTableSettingsDialog d(t.get(), t->currentSettings());
+    QFont fancy("Serif", 15);
+    fancy.setBold(true);
+    fancy.setItalic(true);
+    fancy.setUnderline(true);
+    ks::test::whenModal([&](QFontDialog* box) {
+        box->setCurrentFont(fancy);
+        box->accept();
+    });
+    child<QPushButton>(&d, "pbFont")->click();
+    QLabel* label = child<QLabel>(&d, "lCurrentFont");
+    EXPECT_EQ(label->text(), label->font().family());
+    EXPECT_EQ(label->font().family(), "Serif");
+    EXPECT_FALSE(label->font().bold());
+    EXPECT_FALSE(label->font().italic());
+    EXPECT_FALSE(label->font().underline());
+    d.apply();
+    const QFont stored = t->currentSettings().report.font;
+    EXPECT_EQ(stored.weight(), 50);
+    EXPECT_EQ(stored.style(), QFont::StyleNormal);
+    EXPECT_EQ(stored.pointSize(), label->font().pointSize());
+    // A cancelled font dialog changes nothing.
+    ks::test::whenModal([&](QFontDialog* box) { box->reject(); });
+    child<QPushButton>(&d, "pbFont")->click();
+    EXPECT_EQ(label->font(), stored);
+}
+
+TEST_F(TablesTest, SetupRunsTheDialog)
+{
+    auto t = table(numberedRows(2));
+    const QString key = t->settingsPath();
+    // Cancel after Apply keeps what Apply did and stores nothing.
+    ks::test::whenModal([&](WTableSettingsDialog* d) {
+        EXPECT_EQ(d->windowTitle(), "Customize Table - Test <Table>");
+        grid(d)->item(0, 0)->setText("Applied");
+        child<QPushButton>(d, "applyButton")->click();
+        grid(d)->item(0, 1)->setText("Not applied");
+        child<QPushButton>(d, "cancelButton")->click();
+    });
+    t->setupAction()->setEnabled(true);  // the text table leaves it as the base's refresh does
+    t->setupAction()->trigger();
+    EXPECT_EQ(t->currentSettings().columnNames(), (QStringList{"Applied", "Column 1", "Column 2"}));
+    EXPECT_EQ(t->widget->horizontalHeaderItem(0)->text(), "Applied");
+    EXPECT_FALSE(QSettings().contains(key));
+    EXPECT_TRUE(t->findChildren<WTableSettingsDialog*>().isEmpty());
+
+    // OK applies and saves to the application settings.
+    ks::test::whenModal([&](WTableSettingsDialog* d) {
+        grid(d)->item(0, 1)->setText("Saved");
+        child<QCheckBox>(d, "cbNumbering")->setChecked(false);
+        child<QPushButton>(d, "okButton")->click();
+    });
+    t->setupAction()->setEnabled(true);  // the text table leaves it as the base's refresh does
+    t->setupAction()->trigger();
+    EXPECT_EQ(t->currentSettings().columnNames(), (QStringList{"Applied", "Saved", "Column 2"}));
+    QVector<TTableSettings> stored;
+    ASSERT_TRUE(readTableSettings(QSettings().value(key).toByteArray(), stored));
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_EQ(stored[0].columnNames(), (QStringList{"Applied", "Saved", "Column 2"}));
+    EXPECT_FALSE(stored[0].report.numbering);
+    EXPECT_TRUE(t->findChildren<WTableSettingsDialog*>().isEmpty());
 }
