@@ -46,6 +46,7 @@ TIonvale::TIonvale()
     m_secondId = m_id;
     // The mouse modes, in the order the host learns them.
     m_mouseModes.registerAction(new TMMActZoom(&m_mouseModes));
+    m_mouseModes.registerAction(new TMMActCuts(&m_mouseModes));
     m_mouseModes.registerAction(new TMMActCrosshairs(&m_mouseModes));
     m_mouseModes.registerAction(new TMMActPan(&m_mouseModes));
 }

@@ -49,6 +49,20 @@ void TMMActZoom::rectangle(TCanvasItem*, const QRectF& rect)
     execute(m_dispatcher, command);
 }
 
+TMMActCuts::TMMActCuts(TMouseModeDispatcher* dispatcher)
+    : TMMActionBaseSelection(dispatcher, {mousemode::kCut, mousemode::kRestoreCut})
+{
+}
+
+void TMMActCuts::rectangle(TCanvasItem*, const QRectF& rect)
+{
+    const int operation = m_dispatcher->currentMode == m_modeIds.first() ? 1 : 0;
+    auto* command = new TCmdSpectraCuts(operation, selectedItems(m_dispatcher));
+    if (rect.width() != 0)
+        command->setCutRange(TValueRange(rect.x(), rect.x() + rect.width()));
+    execute(m_dispatcher, command);
+}
+
 TMMActPan::TMMActPan(TMouseModeDispatcher* dispatcher)
     : TMMActionBasePan(dispatcher, {mousemode::kPan})
 {

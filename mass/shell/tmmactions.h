@@ -13,6 +13,15 @@ public:
     void rectangle(TCanvasItem* item, const QRectF& rect) override;
 };
 
+// Cut (first mode) or restore (second) of the dragged range; clicks do
+// nothing. The cut modes run with axes 1 (their axes never cycle), so the
+// rectangle carries the horizontal range only.
+class TMMActCuts : public TMMActionBaseSelection {
+public:
+    explicit TMMActCuts(TMouseModeDispatcher* dispatcher);
+    void rectangle(TCanvasItem* item, const QRectF& rect) override;
+};
+
 // Drags the visible ranges; a pan by nothing never reaches the host.
 class TMMActPan : public TMMActionBasePan {
 public:

@@ -21,6 +21,9 @@ namespace {
 
 using namespace mousemode;
 
+// A host mode the plug-in does not serve.
+const QUuid kElsewhere("{0b7c9a3e-2f4d-4e51-9a6b-7d8e1f203a45}");
+
 QString bundledTextDataset()
 {
     return QString::fromStdString(std::string(KS_SOURCE_DIR) + "/../../dataservices/providers/text/samples/text_dataset.txt");
@@ -230,10 +233,10 @@ TEST_F(MouseModesTest, SetMouseModeAxesAndCycle)
     }
     // A mode nobody serves: the mode is taken, the state stays.
     plugin->setMouseMode(QUuid(), 0, 0);
-    plugin->setMouseMode(kRestoreCut, 0, 0);
-    EXPECT_FALSE(plugin->hasMouseMode(kRestoreCut));
+    plugin->setMouseMode(kElsewhere, 0, 0);
+    EXPECT_FALSE(plugin->hasMouseMode(kElsewhere));
     EXPECT_FALSE(plugin->mouseModes().active);
-    EXPECT_EQ(plugin->mouseModes().currentMode, kRestoreCut);
+    EXPECT_EQ(plugin->mouseModes().currentMode, kElsewhere);
     EXPECT_EQ(plugin->cycleMouseModeAxes(), 0);
 }
 
@@ -254,7 +257,7 @@ TEST_F(MouseModesTest, CursorsNeedAMassItemAndAServedMode)
     TPluginCursor untouched{7, 9};
     plugin->setMouseMode(kElementComposition, 0, 0);
     EXPECT_FALSE(plugin->supportsMouseMode(0, loose, untouched));
-    plugin->setMouseMode(kRestoreCut, 0, 0);
+    plugin->setMouseMode(kElsewhere, 0, 0);
     EXPECT_FALSE(plugin->supportsMouseMode(0, loose, untouched));
     EXPECT_EQ(untouched.kind, 7);
     EXPECT_EQ(untouched.id, 9);
@@ -355,7 +358,7 @@ TEST_F(MouseModesTest, EventsLeftAlone)
     // An unserved mode takes nothing.
     host->setSelectedItems({item});
     plugin->setMouseMode(QUuid(), 0, 0);
-    plugin->setMouseMode(kRestoreCut, 0, 0);
+    plugin->setMouseMode(kElsewhere, 0, 0);
     EXPECT_FALSE(send(QEvent::MouseButtonPress, {}));
     EXPECT_FALSE(d.dragging);
 }
@@ -479,7 +482,7 @@ TEST_F(OwnModesTest, PressWithoutModeMakesThePlotCurrent)
 
     // With a mode current the press belongs to the mode.
     host->clearJournal();
-    plugin->setMouseMode(kRestoreCut, 0, 0);
+    plugin->setMouseMode(kElsewhere, 0, 0);
     EXPECT_FALSE(send(QEvent::MouseButtonPress, {}));
     EXPECT_TRUE(host->calls("refreshDock").isEmpty());
 }
@@ -518,4 +521,32 @@ TEST_F(OwnModesTest, SpectrumSelectionOnChromatogramsOnly)
         EXPECT_EQ(host->calls("repaintItem").size(), 1);
     }
     EXPECT_EQ(click(spectrum, Qt::NoModifier), 0) << "no selection on a spectrum plot";
+}
+
+TEST_F(OwnModesTest, CutsGiveTheHorizontalRangeOnly)
+{
+    importItem();
+    for (const auto& [mode, operation] : {std::pair{kCut, 1}, std::pair{kRestoreCut, 0}}) {
+        // Values as the axis stands (the cut changes the mapping).
+        QPointF from(first), to(first + QPoint(200, 0));
+        ASSERT_TRUE(item->mapToPlotValues(from, 1));
+        ASSERT_TRUE(item->mapToPlotValues(to, 1));
+        plugin->setMouseMode(mode, 0, 0);
+        host->clearJournal();
+        EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
+        EXPECT_FALSE(send(QEvent::MouseMove, {200, 0}, Qt::NoButton, Qt::LeftButton));
+        EXPECT_TRUE(plugin->mouseModes().overlay);
+        EXPECT_TRUE(send(QEvent::MouseButtonRelease, {200, 0}));
+        ASSERT_EQ(host->calls("executeCommand").size(), 1);
+        auto* command = static_cast<TCmdSpectraCuts*>(host->commands().last());
+        EXPECT_EQ(command->operation, operation);
+        EXPECT_EQ(command->axes, 1) << "a zero-height drag gives the horizontal range only";
+        EXPECT_DOUBLE_EQ(command->horizontalRange.from(), std::min(from.x(), to.x()));
+        EXPECT_DOUBLE_EQ(command->horizontalRange.to(), std::max(from.x(), to.x()));
+    }
+    // A click cuts nothing.
+    host->clearJournal();
+    EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
+    EXPECT_TRUE(send(QEvent::MouseButtonRelease, {}));
+    EXPECT_TRUE(host->calls("executeCommand").isEmpty());
 }
