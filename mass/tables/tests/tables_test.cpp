@@ -38,6 +38,7 @@
 #include "tbasetable.h"
 #include "tcomboboxdelegate.h"
 #include "ttablewidget.h"
+#include "ttablewidgettable.h"
 #include "testplugin.h"
 #include "tpluginfactories.h"
 #include "wtablesettingsdialog.h"
@@ -901,4 +902,91 @@ TEST_F(TablesTest, SetupRunsTheDialog)
     EXPECT_EQ(stored[0].columnNames(), (QStringList{"Applied", "Saved", "Column 2"}));
     EXPECT_FALSE(stored[0].report.numbering);
     EXPECT_TRUE(t->findChildren<WTableSettingsDialog*>().isEmpty());
+}
+
+// ---- table widget table -------------------------------------------------------
+
+namespace {
+// Results of a number and a name; column 0 shows the number, 1 the name.
+class NumberTable : public TTableWidgetTable {
+public:
+    NumberTable(TEmptyPlugin* plugin, QAction* report, QAction* copy)
+        : TTableWidgetTable(plugin, "Numbers", "Mass", report, copy)
+    {
+        createView();
+    }
+    QString columnName(int id) override { return id == 0 ? "Value" : "Name"; }
+    QString reportName() override { return "NumberReport"; }
+    void formatDefaultColumns() override {}
+    const char* settingsKey() override { return "NumberKey"; }
+    int resultCount() override { return results.size(); }
+    QList<int> defaultColumnIds() override { return {0, 1}; }
+    void onDelete() override {}
+    void fillCell(int row, int column, QTableWidgetItem* item) override
+    {
+        ++fills;
+        if (currentSettings().columns.value(column).id == 0)
+            TTableWidgetItem::setNumber(item, results[row].first, 1);
+        else
+            item->setText(results[row].second);
+    }
+    QList<QPair<double, QString>> results;
+    int fills = 0;
+};
+
+QStringList viewColumn(QTableWidget* view, int c)
+{
+    QStringList s;
+    for (int r = 0; r < view->rowCount(); ++r)
+        s.append(view->item(r, c)->text());
+    return s;
+}
+}  // namespace
+
+TEST_F(TablesTest, TableWidgetTableSortsAndKeepsSortAcrossRefresh)
+{
+    NumberTable t(plugin, report, copy);
+    TTableWidget* view = t.tableWidget();
+    ASSERT_TRUE(view);
+    EXPECT_FALSE(view->horizontalHeader()->sectionsMovable());
+    EXPECT_EQ(view->selectionBehavior(), QAbstractItemView::SelectRows);
+    // No results: no rows, no columns, actions off.
+    t.refresh();
+    EXPECT_EQ(view->rowCount(), 0);
+    EXPECT_EQ(view->columnCount(), 0);
+    EXPECT_FALSE(report->isEnabled());
+    EXPECT_FALSE(copy->isEnabled());
+    EXPECT_FALSE(t.setupAction()->isEnabled());
+
+    t.results = {{10, "b"}, {-2, "c"}, {300, "a"}};
+    t.refresh();
+    EXPECT_EQ(t.fills, 6);
+    EXPECT_TRUE(report->isEnabled());
+    EXPECT_TRUE(copy->isEnabled());
+    EXPECT_TRUE(t.setupAction()->isEnabled());
+    EXPECT_FALSE(t.deleteAction()->isEnabled());
+    EXPECT_EQ(view->horizontalHeaderItem(0)->text(), "Value");
+    view->sortItems(0, Qt::DescendingOrder);
+    EXPECT_EQ(viewColumn(view, 0), (QStringList{"300.0", "10.0", "-2.0"}));
+    view->sortItems(1, Qt::AscendingOrder);
+    EXPECT_EQ(viewColumn(view, 1), (QStringList{"b", "c", "a"}));  // result order
+    view->horizontalHeader()->setSortIndicator(0, Qt::DescendingOrder);
+    t.results = {{5, "x"}, {50, "y"}, {-5, "z"}, {0.5, "w"}};
+    t.refresh();
+    EXPECT_EQ(viewColumn(view, 0), (QStringList{"50.0", "5.0", "0.5", "-5.0"}));
+    EXPECT_EQ(viewColumn(view, 1), (QStringList{"y", "x", "w", "z"}));
+    EXPECT_EQ(view->horizontalHeader()->sortIndicatorSection(), 0);
+    EXPECT_EQ(view->item(0, 0)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
+    EXPECT_EQ(t.cellText(1, 1, 7), "x");
+
+    // Cells of three rows in any columns: each row once, ascending.
+    view->clearSelection();
+    view->setSelectionBehavior(QAbstractItemView::SelectItems);
+    for (auto [r, c] : {std::pair{3, 1}, std::pair{0, 0}, std::pair{3, 0}, std::pair{1, 1}})
+        view->selectionModel()->select(view->model()->index(r, c), QItemSelectionModel::Select);
+    EXPECT_EQ(t.selectedRows(), (QList<int>{0, 1, 3}));
+    EXPECT_TRUE(t.deleteAction()->isEnabled());
+    view->clearSelection();
+    EXPECT_FALSE(t.deleteAction()->isEnabled());
+    view->grab().save(QDir(KS_BINARY_DIR).filePath("table_widget_table.png"));
 }
