@@ -101,6 +101,22 @@ bool TMouseModeAction::plotRectangle(TCanvasSpectrum* item, QRectF& rect) const
     return true;
 }
 
+bool TMouseModeAction::acceptsMoveOrLeft(QEvent* event) const
+{
+    QMouseEvent* mouse = mouseEvent(event);
+    return mouse && servesCurrentMode()
+           && (mouse->type() == QEvent::MouseMove || mouse->button() == Qt::LeftButton);
+}
+
+bool TMouseModeAction::beginDrag(TCanvasSpectrum* item, QMouseEvent* event) const
+{
+    if (!hitPlot(item, event))
+        return false;
+    m_dispatcher->updatePosition(event->pos(), true);
+    m_dispatcher->dragging = true;
+    return true;
+}
+
 void TMouseModeAction::repaint(TCanvasItem* item) const
 {
     if (IPluginHost* host = m_dispatcher->host())
@@ -111,9 +127,7 @@ void TMouseModeAction::repaint(TCanvasItem* item) const
 
 bool TMMActionBaseCrosshairs::accepts(QEvent* event)
 {
-    QMouseEvent* mouse = mouseEvent(event);
-    return mouse && servesCurrentMode()
-           && (mouse->type() == QEvent::MouseMove || mouse->button() == Qt::LeftButton);
+    return acceptsMoveOrLeft(event);
 }
 
 bool TMMActionBaseCrosshairs::handle(QEvent* event)
@@ -148,10 +162,8 @@ bool TMMActionBaseCrosshairs::handle(QEvent* event)
     if (!item)
         return false;
     if (isPress(mouse)) {
-        if (!hitPlot(item, mouse))
+        if (!beginDrag(item, mouse))
             return false;
-        d.updatePosition(mouse->pos(), true);
-        d.dragging = true;
         return true;
     }
     // A move: the current plot follows the cursor over the plots.
@@ -167,9 +179,7 @@ bool TMMActionBaseCrosshairs::handle(QEvent* event)
 
 bool TMMActionBasePan::accepts(QEvent* event)
 {
-    QMouseEvent* mouse = mouseEvent(event);
-    return mouse && servesCurrentMode()
-           && (mouse->type() == QEvent::MouseMove || mouse->button() == Qt::LeftButton);
+    return acceptsMoveOrLeft(event);
 }
 
 bool TMMActionBasePan::handle(QEvent* event)
@@ -187,10 +197,8 @@ bool TMMActionBasePan::handle(QEvent* event)
     if (!item)
         return false;
     if (isPress(mouse)) {
-        if (!hitPlot(item, mouse))
+        if (!beginDrag(item, mouse))
             return false;
-        d.updatePosition(mouse->pos(), true);
-        d.dragging = true;
         return true;
     }
     if (d.dragging && hitPlot(item, mouse)) {
@@ -276,10 +284,8 @@ bool TMMActionBaseSelection::handle(QEvent* event)
     if (!item)
         return false;
     if (isPress(mouse)) {
-        if (!hitPlot(item, mouse))
+        if (!beginDrag(item, mouse))
             return false;
-        d.updatePosition(mouse->pos(), true);
-        d.dragging = true;
         if (flags == 0)
             d.overlay = true;
         return true;

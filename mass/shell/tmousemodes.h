@@ -66,6 +66,11 @@ protected:
     // fails.
     bool plotRectangle(TCanvasSpectrum* item, QRectF& rect) const;
     void repaint(TCanvasItem* item) const;
+    // A move with or without buttons, or the left button, in a served mode.
+    bool acceptsMoveOrLeft(QEvent* event) const;
+    // A press on the plot area: the press position is taken and the drag
+    // begins; false when no plot is hit.
+    bool beginDrag(TCanvasSpectrum* item, QMouseEvent* event) const;
 
     QList<QUuid> m_modeIds;
     TMouseModeDispatcher* m_dispatcher;
