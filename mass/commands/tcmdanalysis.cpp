@@ -58,7 +58,10 @@ TCmdMassElementComposition::TCmdMassElementComposition(TMassSpecDataObj* spectru
 
 void TCmdMassElementComposition::redoMass(TCanvasMass* item, int)
 {
-    if (!spectrumObject || !std::isfinite(mz)) {
+    // An m/z outside the spectrum's range has no peak to explain: the
+    // calculator would still answer formulas for it.
+    if (!spectrumObject || !std::isfinite(mz) || mz < spectrumObject->getMinimumX() ||
+        mz > spectrumObject->getMaximumX()) {
         flags |= NotApplied;
         return;
     }

@@ -250,3 +250,25 @@ TCommand* multiMassBagCommand(TMultiMassSpectrumPropertiesBag& bag, TCanvasItem*
     }
     return list;
 }
+
+namespace {
+
+TCommand* bagCommand(TItemPropertiesBag& bag, TCanvasItem* item)
+{
+    if (auto* multi = dynamic_cast<TMultiMassSpectrumPropertiesBag*>(&bag))
+        return multiMassBagCommand(*multi, item);
+    if (auto* mass = dynamic_cast<TMassSpectrumPropertiesBag*>(&bag))
+        return massBagCommand(*mass, item);
+    if (auto* geometry = dynamic_cast<TItemPropGeometryBag*>(&bag))
+        return new TCmdGeomProperties(item, geometry->centre(), geometry->size(), geometry->angle(), geometry->flag());
+    if (auto* shape = dynamic_cast<TItemPropShapeBag*>(&bag))
+        return new TCmdShapeProperties(item, shape->brush(), shape->pen());
+    return nullptr;
+}
+
+}  // namespace
+
+void registerBagCommands()
+{
+    setBagCommandMaker(&bagCommand);
+}

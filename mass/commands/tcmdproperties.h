@@ -100,3 +100,7 @@ TItemProperties* templatePropertiesOf(TCanvasItem* item);
 // differ, or none. The bags' apply operations hand these to the host.
 TCommand* massBagCommand(TMassSpectrumPropertiesBag& bag, TCanvasItem* item);
 TCommand* multiMassBagCommand(TMultiMassSpectrumPropertiesBag& bag, TCanvasItem* item);
+
+// Registers what applying a bag gives (the geometry, shape, mass and
+// multi-item bags' apply) with the bags; the plug-in calls it once at load.
+void registerBagCommands();

@@ -37,7 +37,33 @@ bool changeGeometryValue(double& field, double value)
     return true;
 }
 
+TBagCommandMaker g_bagCommandMaker = nullptr;
+
 }  // namespace
+
+void setBagCommandMaker(TBagCommandMaker maker)
+{
+    g_bagCommandMaker = maker;
+}
+
+TBagCommandMaker bagCommandMaker()
+{
+    return g_bagCommandMaker;
+}
+
+// The apply of the geometry and shape bags: only an edited bag gives a
+// command (the base part would mark every bag changed), and the flag is
+// cleared only when there is one, so that nothing is lost without a maker.
+static TCommand* applyChangedBag(TItemPropertiesBag& bag, TCanvasItem* item)
+{
+    if (!item || !bag.isChanged() || !g_bagCommandMaker)
+        return nullptr;
+    bag.TItemPropertiesBag::apply(item);
+    TCommand* command = g_bagCommandMaker(bag, item);
+    if (command)
+        bag.setChanged(false);
+    return command;
+}
 
 // ---- TItemPropertiesBag ----------------------------------------------------
 
@@ -98,6 +124,11 @@ TItemPropGeometryBag::TItemPropGeometryBag(TCanvasItem* item, bool diagonalDisab
 int TItemPropGeometryBag::bagType() const
 {
     return Geometry;
+}
+
+TCommand* TItemPropGeometryBag::apply(TCanvasItem* item)
+{
+    return applyChangedBag(*this, item);
 }
 
 void TItemPropGeometryBag::readFromItem(bool flag)
@@ -204,6 +235,11 @@ TItemPropShapeBag::TItemPropShapeBag(TCanvasItem* item, bool flag) : TItemProper
 int TItemPropShapeBag::bagType() const
 {
     return Shape;
+}
+
+TCommand* TItemPropShapeBag::apply(TCanvasItem* item)
+{
+    return applyChangedBag(*this, item);
 }
 
 void TItemPropShapeBag::readFromItem(bool)

@@ -88,6 +88,14 @@ private:
 
 typedef QExplicitlySharedDataPointer<TItemPropertiesBag> TItemPropertiesBagPtr;
 
+// Builds the command that applying a changed bag to an item gives (null
+// when there is none). The commands live in a library that links after the
+// bags; it registers its maker once when the plug-in loads. Until then the
+// bags' apply gives no command and changes nothing.
+typedef TCommand* (*TBagCommandMaker)(TItemPropertiesBag& bag, TCanvasItem* item);
+void setBagCommandMaker(TBagCommandMaker maker);
+TBagCommandMaker bagCommandMaker();
+
 // Type 1: position, size and rotation. Values given to the setters are in
 // centimetres (unit flag false) or inches (true); a change below 0.01 page
 // units, and a value that is not finite, changes nothing.
@@ -97,6 +105,9 @@ public:
 
     void readFromItem(bool flag) override;
     int bagType() const override;
+    // When changed: the geometry command for the item; the changed flag is
+    // cleared once there is one.
+    TCommand* apply(TCanvasItem* item) override;
     void read(TDataStream& s) override;
     void write(TDataStream& s) const override;
 
@@ -138,6 +149,9 @@ public:
 
     void readFromItem(bool flag) override;
     int bagType() const override;
+    // When changed: the pen and brush command for the item; the changed
+    // flag is cleared once there is one.
+    TCommand* apply(TCanvasItem* item) override;
     void read(TDataStream& s) override;
     void write(TDataStream& s) const override;
 

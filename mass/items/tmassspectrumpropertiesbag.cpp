@@ -20,6 +20,14 @@ TMassSpectrumPropertiesBag::TMassSpectrumPropertiesBag(TCanvasItem* item) : TIte
     readFromItem(false);
 }
 
+// For both mass bags: the registered maker tells them apart and reads the
+// changed flag itself.
+TCommand* TMassSpectrumPropertiesBag::apply(TCanvasItem* item)
+{
+    const TBagCommandMaker maker = bagCommandMaker();
+    return maker ? maker(*this, item) : nullptr;
+}
+
 TMassSpectrumPropertiesBag::~TMassSpectrumPropertiesBag()
 {
     clearPlotBags();

@@ -31,6 +31,12 @@ public:
 
     void readFromItem(bool flag) override;
     int bagType() const override { return MassSpectrum; }
+    // When changed: the plot properties command for a mass item, the
+    // template properties command for a layout template, else none; the
+    // bag over several items gives one "Set Selected Mass Spectra
+    // Properties" list of the selected items whose plot properties differ
+    // from its own, or none.
+    TCommand* apply(TCanvasItem* item) override;
     void read(TDataStream& s) override;
     void write(TDataStream& s) const override;
 

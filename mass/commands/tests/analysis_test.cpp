@@ -69,11 +69,14 @@ TEST_F(AnalysisCommand, CompositionAndItsUndoSnapshot)
     EXPECT_EQ(savedState(item, true), before);
 
     // No spectrum object (a chromatogram given), an m/z that is not a
-    // number or not positive, no element table: no change.
+    // number, not positive or outside the spectrum (above and below its
+    // m/z range), no element table: no change.
     for (TCmdMassElementComposition* bad :
          {new TCmdMassElementComposition(TMassSpecDataObj::cast(item->currentDataObject()), 195.0877, &table, {item}),
           new TCmdMassElementComposition(spectrumOf(item), std::numeric_limits<double>::quiet_NaN(), &table, {item}),
           new TCmdMassElementComposition(spectrumOf(item), -5, &table, {item}),
+          new TCmdMassElementComposition(spectrumOf(item), spectrumOf(item)->getMaximumX() + 500, &table, {item}),
+          new TCmdMassElementComposition(spectrumOf(item), spectrumOf(item)->getMinimumX() / 2, &table, {item}),
           new TCmdMassElementComposition(spectrumOf(item), 195.0877, nullptr, {item})}) {
         host.executeCommand(bad);
         EXPECT_FALSE(bad->isApplied());

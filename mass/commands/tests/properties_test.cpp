@@ -183,3 +183,161 @@ TEST_F(PropertyCommand, GeometryOfZeroWidthAndNaturalSize)
     host.undo();
     EXPECT_EQ(b->geometry().boundingRect(), QRectF(0, 0, 200, 100));
 }
+
+// The bags' apply, as the host calls it (through the base class) once the
+// plug-in has registered its commands with them.
+class BagApply : public PropertyCommand {
+protected:
+    void SetUp() override
+    {
+        PropertyCommand::SetUp();
+        registerBagCommands();
+    }
+    void TearDown() override
+    {
+        setBagCommandMaker(nullptr);
+        PropertyCommand::TearDown();
+    }
+    // Applies the bag to the item and checks the command's name.
+    TCommand* applied(TItemPropertiesBag& bag, TCanvasItem* item, const char* name)
+    {
+        TCommand* command = bag.apply(item);
+        EXPECT_NE(command, nullptr) << name;
+        if (command) {
+            EXPECT_EQ(command->name, QByteArray(name));
+        }
+        return command;
+    }
+};
+
+TEST_F(BagApply, GeometryAndShapeBagsGiveTheirCommands)
+{
+    lumatra::BoxItem* b = box(QRectF(100, 100, 200, 100));
+    TItemPropertiesBagPtr geometry(new TItemPropGeometryBag(b, false));
+    auto* g = static_cast<TItemPropGeometryBag*>(geometry.data());
+    g->readFromItem(false);
+    EXPECT_EQ(geometry->apply(b), nullptr);  // nothing edited
+    g->setX(1.0, true);
+    g->setWidth(1.0, true);
+    g->setAngle(45);
+    TCommand* command = applied(*geometry, b, "Set geometry properties");
+    ASSERT_NE(command, nullptr);
+    EXPECT_FALSE(geometry->isChanged());
+    EXPECT_EQ(geometry->apply(b), nullptr);  // applied once
+    host.executeCommand(command);
+    EXPECT_EQ(b->geometry().boundingRect(), QRectF(150, 100, 300, 100));
+    EXPECT_EQ(b->angle(), 45);
+    host.undo();
+    EXPECT_EQ(b->geometry().boundingRect(), QRectF(100, 100, 200, 100));
+    EXPECT_EQ(b->angle(), 0);
+    host.redo();
+    EXPECT_EQ(b->geometry().boundingRect(), QRectF(150, 100, 300, 100));
+
+    TItemPropertiesBagPtr shape(new TItemPropShapeBag(b, true));
+    shape->readFromItem(false);
+    const QPen pen = b->pen();
+    const QBrush brush = b->brush();
+    EXPECT_EQ(shape->apply(b), nullptr);
+    static_cast<TItemPropShapeBag*>(shape.data())->setBrushColor(QColor(10, 20, 30));
+    command = applied(*shape, b, "Set Shape Properties");
+    ASSERT_NE(command, nullptr);
+    host.executeCommand(command);
+    EXPECT_EQ(b->brush().color(), QColor(10, 20, 30));
+    EXPECT_EQ(b->pen(), pen);
+    host.undo();
+    EXPECT_EQ(b->brush(), brush);
+    host.redo();
+    EXPECT_EQ(b->brush().color(), QColor(10, 20, 30));
+}
+
+TEST_F(BagApply, MassBagGivesThePlotOrTemplateCommand)
+{
+    TCanvasMass* item = massItem();
+    const QColor before = penOf(item, 0);
+    TItemPropertiesBagPtr bag(new TMassSpectrumPropertiesBag(item));
+    auto* mass = static_cast<TMassSpectrumPropertiesBag*>(bag.data());
+    EXPECT_EQ(bag->apply(item), nullptr);  // nothing edited
+    mass->plotBags().at(0)->lineProperties().setTracePen(QPen(QColor(0, 0, 200)));
+    bag->setChanged(true);
+    TCommand* command = applied(*bag, item, "Set Mass Spectrum Properties");
+    ASSERT_NE(command, nullptr);
+    host.executeCommand(command);
+    EXPECT_EQ(penOf(item, 0), QColor(0, 0, 200));
+    host.undo();
+    EXPECT_EQ(penOf(item, 0), before);
+    host.redo();
+    EXPECT_EQ(penOf(item, 0), QColor(0, 0, 200));
+
+    // A layout template takes the bag into its template properties.
+    auto* layout = new lumatra::LayoutTemplateItem(QStringLiteral("MS"), item->subtype(), QRectF(0, 0, 100, 100));
+    host.addItem(layout);
+    templatePropertiesOf(layout)->addBag(new TMassSpectrumPropertiesBag(emptyItem()));
+    templatePropertiesOf(layout)->setItem(layout);
+    bag->setChanged(true);
+    command = applied(*bag, layout, "Set Layout Template Item Properties");
+    ASSERT_NE(command, nullptr);
+    host.executeCommand(command);
+    auto* held = static_cast<TMassSpectrumPropertiesBag*>(
+        templatePropertiesOf(layout)->bagOfType(TItemPropertiesBag::MassSpectrum));
+    ASSERT_EQ(held->plotBags().size(), 2);
+    EXPECT_EQ(held->plotBags().at(0)->lineProperties().tracePen().color(), QColor(0, 0, 200));
+    host.undo();
+    held = static_cast<TMassSpectrumPropertiesBag*>(
+        templatePropertiesOf(layout)->bagOfType(TItemPropertiesBag::MassSpectrum));
+    EXPECT_TRUE(held->plotBags().isEmpty());
+
+    // Another host item: no command.
+    bag->setChanged(true);
+    EXPECT_EQ(bag->apply(box(QRectF(0, 0, 5, 5))), nullptr);
+}
+
+TEST_F(BagApply, MultiItemBagGivesOneList)
+{
+    TCanvasMass* a = massItem();
+    TCanvasMass* b = massItem();
+    TCanvasMass* c = massItem();
+    static_cast<T1DMassPlot*>(c->plotAtIndex(0))->setTracePen(QPen(QColor(9, 9, 9)));
+    TItemPropertiesBagPtr bag(new TMultiMassSpectrumPropertiesBag(a, {a, b, c}));
+    auto* multi = static_cast<TMultiMassSpectrumPropertiesBag*>(bag.data());
+    multi->readFromItem(false);
+    EXPECT_EQ(bag->apply(a), nullptr);  // nothing edited
+    multi->plotBags().at(0)->lineProperties().setTracePen(QPen(QColor(0, 128, 0)));
+    bag->setChanged(true);
+    TCommand* list = applied(*bag, a, "Set Selected Mass Spectra Properties");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(static_cast<TCmdList*>(list)->count(), 3);
+    host.executeCommand(list);
+    for (TCanvasMass* i : {a, b, c})
+        EXPECT_EQ(penOf(i, 0), QColor(0, 128, 0));
+    host.undo();
+    EXPECT_EQ(penOf(c, 0), QColor(9, 9, 9));
+    EXPECT_NE(penOf(a, 0), QColor(0, 128, 0));
+    host.redo();
+    EXPECT_EQ(penOf(c, 0), QColor(0, 128, 0));
+}
+
+TEST_F(BagApply, WithoutRegisteredCommandsNothingChanges)
+{
+    setBagCommandMaker(nullptr);
+    lumatra::BoxItem* b = box(QRectF(0, 0, 200, 100));
+    TItemPropertiesBagPtr geometry(new TItemPropGeometryBag(b, false));
+    geometry->readFromItem(false);
+    static_cast<TItemPropGeometryBag*>(geometry.data())->setWidth(1.0, true);
+    TItemPropertiesBagPtr shape(new TItemPropShapeBag(b, true));
+    static_cast<TItemPropShapeBag*>(shape.data())->setPenWidth(7);
+    TCanvasMass* item = massItem();
+    const QColor pen = penOf(item, 0);
+    TItemPropertiesBagPtr mass(new TMassSpectrumPropertiesBag(item));
+    static_cast<TMassSpectrumPropertiesBag*>(mass.data())->plotBags().at(0)->lineProperties().setTracePen(QPen(Qt::red));
+    TItemPropertiesBagPtr multi(new TMultiMassSpectrumPropertiesBag(item, {item}));
+    for (const TItemPropertiesBagPtr& bag : {geometry, shape, mass, multi}) {
+        bag->setChanged(true);
+        EXPECT_EQ(bag->apply(bag == mass || bag == multi ? static_cast<TCanvasItem*>(item) : b), nullptr)
+            << bag->bagType();
+        EXPECT_TRUE(bag->isChanged());  // the edit is kept for a later apply
+    }
+    EXPECT_EQ(b->geometry().boundingRect(), QRectF(0, 0, 200, 100));
+    EXPECT_NE(b->pen().widthF(), 7);
+    EXPECT_EQ(penOf(item, 0), pen);
+    EXPECT_EQ(host.history().records.size(), 0);
+}
