@@ -9,6 +9,7 @@
 #include "tmasselementcomposition.h"
 #include "tmassspectrumpropertiesbag.h"
 #include "tbasetable.h"
+#include "tcmdproperties.h"
 #include "tmmactions.h"
 #include "tpluginfactories.h"
 #include "wmasspropertieswidget.h"
@@ -44,6 +45,9 @@ TIonvale::TIonvale()
     m_uiDescriptionPath = ":/ui/Ionvale.pui";
     m_id = QUuid("{5C1895EB-0054-40b1-BD42-192EF6589F83}");
     m_secondId = m_id;
+    // Applying an edited bag (the host's property pages) gives the command
+    // the commands library makes.
+    registerBagCommands();
     // The mouse modes, in the order the host learns them.
     m_mouseModes.registerAction(new TMMActZoom(&m_mouseModes));
     m_mouseModes.registerAction(new TMMActCuts(&m_mouseModes));

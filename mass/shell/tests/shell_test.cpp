@@ -262,6 +262,8 @@ TEST_F(ShellTest, ActivationAndDeactivation)
 TEST_F(ShellTest, ItemsAndBags)
 {
     load();
+    // The plug-in lets edited bags make their commands.
+    EXPECT_NE(bagCommandMaker(), nullptr);
     EXPECT_EQ(plugin->createItem(113), nullptr);
     EXPECT_EQ(plugin->createPropertiesBag(4), nullptr);
     EXPECT_EQ(plugin->createMultiPropertiesBag(4, 0, {}), nullptr);
