@@ -155,7 +155,11 @@ NAMES = ["add", "apply", "cancel", "chromsel-none", "chromsel-peak", "chromsel-p
          "mol-match-view", "msspec-append", "new-chromatogram", "new-msspec", "options", "spec-pro-look",
          "spec-pro-scales", "star", "table", "report-copy", "table-setup"]
 
+# Resource names whose files are stored under a longer name (the resource
+# file maps them back with an alias).
+FILES = {"spec-pro-look": "spectrum-properties-look", "spec-pro-scales": "spectrum-properties-scales"}
+
 if __name__ == "__main__":
     for n in NAMES:
-        with open("images/%s.png" % n, "wb") as f:
+        with open("images/%s.png" % FILES.get(n, n), "wb") as f:
             f.write(draw(n).png())

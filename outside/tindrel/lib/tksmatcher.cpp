@@ -156,7 +156,7 @@ std::wstring describeIon(int multiplicity, const std::wstring& adduct, const std
     return d + L"]" + chargeSuffix(charge);
 }
 
-// An ion specification's adduct, loss and net charge; false when it cannot
+// An ion's adduct, loss and net charge; false when it cannot
 // be used for the polarity.
 bool readSpec(const TKSMoleculeMatcher2::CIonSpec& spec, const ElementData& table, bool positive, IonText& adduct,
               IonText& loss, int& charge)
