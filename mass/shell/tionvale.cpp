@@ -4,7 +4,6 @@
 #include "ipluginhost.h"
 #include "tbaseconverter.h"
 #include "tcanvasmass.h"
-#include "tionvaleobjectfactory.h"
 #include "titemproperties.h"
 #include "tmasselementcomposition.h"
 #include "tmassspectrumpropertiesbag.h"
@@ -74,23 +73,9 @@ void TIonvale::registerPlugin(IPluginHost* host)
     }
 }
 
-void TIonvale::registerFactories()
-{
-}
-
-void TIonvale::registerScriptFactories()
-{
-    addIonvaleScriptFactories(host(), this);
-}
-
 void TIonvale::afterRegistration()
 {
     createImportConverters(this, &m_dataServer, m_converters);
-}
-
-void TIonvale::activate()
-{
-    TBasePlugin::activate();
 }
 
 void TIonvale::deactivate()
