@@ -48,9 +48,11 @@ TIonvale::TIonvale()
     // the commands library makes.
     registerBagCommands();
     // The mouse modes, in the order the host learns them.
+    m_mouseModes.registerAction(new TMMActExpansion(&m_mouseModes));
     m_mouseModes.registerAction(new TMMActZoom(&m_mouseModes));
     m_mouseModes.registerAction(new TMMActCuts(&m_mouseModes));
     m_mouseModes.registerAction(new TMMActCrosshairs(&m_mouseModes));
+    m_mouseModes.registerAction(new TMMActionElementComposition(&m_mouseModes, &m_elementTable));
     m_mouseModes.registerAction(new TMMActPan(&m_mouseModes));
 }
 

@@ -21,6 +21,8 @@
 #include "tmousemodes.h"
 
 class IDrawingTools;
+class TBasePlotter;
+class TCanvasMass;
 class IMoleculePlugin;
 class TBaseTableFactory;
 
@@ -76,7 +78,7 @@ public:
     bool canRestoreRange() override { return false; }
 
     // IPluginDraw, IPluginEvent
-    bool draw(QPainter*) override { return false; }
+    bool draw(QPainter* painter) override;
     bool drawsBackground() override { return false; }
     bool handleEvent(QEvent* event) override { return dispatchEvent(event); }
     bool supportsMouseMode(int value, TCanvasItem* item, TPluginCursor& cursor) override;
@@ -99,6 +101,9 @@ public:
     // The HTML report of the named result table for the item.
     QString tableReport(const QString& tableName, TCanvasItem* item);
     static QString scriptClassName(int index);
+    // The label of a device point of the plot: "%1 [%2]", its values with
+    // each axis' decimals; empty when the point does not convert.
+    static QString overlayLabel(const TBasePlotter& plotter, const QPointF& point);
 
     TMassDataServerHandler& dataServer() { return m_dataServer; }
     TKSElementTable& elementTable() { return m_elementTable; }
@@ -115,6 +120,14 @@ protected:
     virtual void registerScriptFactories();
 
 private:
+    // The overlays of draw, in item coordinates.
+    void drawCrosshairOverlay(QPainter* painter, const TBasePlotter& plotter, const QPointF& press,
+                              const QPointF& current);
+    void drawCompositionOverlay(QPainter* painter, const TBasePlotter& plotter, const QPointF& press,
+                                const QPointF& current);
+    void drawIsotopeCluster(QPainter* painter, TCanvasMass* item);
+    void drawMatchMarker(QPainter* painter, TCanvasMass* item);
+
     TMassDataServerHandler m_dataServer;
     TKSElementTable m_elementTable;
     bool m_elementTableLoaded = false;

@@ -2,11 +2,20 @@
 
 #include <memory>
 
+#include <QMouseEvent>
+#include <QPolygonF>
+
 #include "ipluginhost.h"
+#include "qtcanvas.h"
 #include "tbaseplot.h"
 #include "tcanvasmass.h"
+#include "tcmdanalysis.h"
+#include "tcmdplotobject.h"
 #include "tcmdselect.h"
 #include "tcmdview.h"
+#include "tdatastream.h"
+#include "tionvale.h"
+#include "tmassdataobj.h"
 
 namespace {
 
@@ -25,6 +34,53 @@ void execute(const TMouseModeDispatcher* dispatcher, TCommand* command)
 }
 
 }  // namespace
+
+TMMActExpansion::TMMActExpansion(TMouseModeDispatcher* dispatcher)
+    : TMMActionBaseSelection(dispatcher, {mousemode::kExpansion})
+{
+}
+
+void TMMActExpansion::rectangle(TCanvasItem* item, const QRectF& rect)
+{
+    TIonvale* plugin = m_dispatcher->plugin();
+    IPluginHost* host = m_dispatcher->host();
+    if (!plugin || !host)
+        return;
+    auto* made = static_cast<TCanvasMass*>(plugin->createItem(112));
+    if (!made)
+        return;
+    // The copy: the source's plug-in data read into the new item.
+    QByteArray bytes;
+    {
+        TDataStream out(&bytes, QIODevice::WriteOnly);
+        item->writePluginData(out);
+    }
+    {
+        TDataStream in(&bytes, QIODevice::ReadOnly);
+        made->readPluginData(in);
+    }
+    // Only the current plot stays.
+    const TBasePlot* current = made->currentPlot();
+    QList<QUuid> others;
+    for (const TBasePlot* p : made->plots())
+        if (p && p != current)
+            others.append(p->id());
+    for (const QUuid& id : others)
+        made->removePlotObject(id);
+    const QRectF view = host->viewRect();
+    made->setGeometry(QPolygonF(QRectF(view.x(), view.y(), view.width() / 3, view.height() / 3)));
+    if (QtCanvas* canvas = host->canvas())
+        canvas->placeNewItems(QtCanvasItemList({made}));
+    if (TBasePlot* plot = made->currentPlot()) {
+        if (rect.width() != 0)
+            plot->zoom(1, rect.x(), rect.x() + rect.width());
+        if (rect.height() != 0)
+            plot->zoom(2, rect.y(), rect.y() + rect.height());
+    }
+    auto* command = new TCmdCreateItem(TCmdCreateItem::Create, TCanvasItemList(made), host, true);
+    command->name = "Spectrum Expansion";
+    host->executeCommand(command);
+}
 
 TMMActZoom::TMMActZoom(TMouseModeDispatcher* dispatcher)
     : TMMActionBaseSelection(dispatcher, {mousemode::kRectZoom, mousemode::kClickZoom})
@@ -83,7 +139,12 @@ bool TMMActPan::pan(TCanvasItem*, const QRectF& rect)
 }
 
 TMMActCrosshairs::TMMActCrosshairs(TMouseModeDispatcher* dispatcher)
-    : TMMActionBaseCrosshairs(dispatcher, {mousemode::kSpectrumSelection})
+    : TMMActCrosshairs(dispatcher, {mousemode::kSpectrumSelection})
+{
+}
+
+TMMActCrosshairs::TMMActCrosshairs(TMouseModeDispatcher* dispatcher, QList<QUuid> modeIds)
+    : TMMActionBaseCrosshairs(dispatcher, std::move(modeIds))
 {
     setDragOverlay(true);
 }
@@ -110,5 +171,114 @@ bool TMMActCrosshairs::rectangle(TCanvasItem* item, const QRectF& rect)
         return false;
     const bool append = m_dispatcher->modifiers.testFlag(Qt::ShiftModifier);
     execute(m_dispatcher, new TCmdSelectMassSpectrum(rect, TCanvasItemList(item), append));
+    return true;
+}
+
+// --- TMMActionElementComposition -------------------------------------------
+
+TMMActionElementComposition::TMMActionElementComposition(TMouseModeDispatcher* dispatcher,
+                                                         const TKSElementTable* table)
+    : TMMActCrosshairs(dispatcher, {mousemode::kElementComposition})
+    , elementTable(table)
+{
+}
+
+void TMMActionElementComposition::reset()
+{
+    onSpectrum = false;
+    snapped = false;
+}
+
+bool TMMActionElementComposition::handle(QEvent* event)
+{
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    TMouseModeDispatcher& d = *m_dispatcher;
+    const bool release = event->type() == QEvent::MouseButtonRelease;
+    auto* item = static_cast<TCanvasMass*>(activeItem(m_itemType));
+    if (!item) {
+        // A release always ends the drag.
+        if (release)
+            d.dragging = false;
+        return false;
+    }
+    const QPoint canvas = d.toCanvas(mouse->pos());
+    if (!d.dragging) {
+        const TBasePlot* plot = item->plotAt(QPointF(canvas));
+        onSpectrum = plot && item->isSpectrumPlot(plot->id());
+        if (plot)
+            item->setCurrentPlotAt(canvas);
+    }
+    if (!onSpectrum)
+        return TMMActCrosshairs::handle(event);
+
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        if (!snapped) {
+            if (item->plotAreaAt(QPointF(canvas)) != 3)
+                return false;
+            d.updatePosition(mouse->pos(), true);
+        }
+        d.dragging = true;
+        return true;
+    }
+    if (release) {
+        if (!d.dragging)
+            return false;
+        d.dragging = false;
+        QPointF values = d.pressPoint;
+        bool have = true;
+        if (snapped)
+            values = snapPoint;
+        else
+            have = item->mapToPlotValues(values, 1);
+        if (have)
+            compute(item, values.x());
+        snapped = false;
+        repaint(item);
+        return true;
+    }
+    // A move: snap while no drag is under way.
+    if (!d.dragging) {
+        snap(item, mouse->pos());
+        repaint(item);
+    }
+    return false;
+}
+
+void TMMActionElementComposition::snap(TCanvasSpectrum* spectrumItem, const QPoint& viewPosition)
+{
+    TMouseModeDispatcher& d = *m_dispatcher;
+    auto* item = static_cast<TCanvasMass*>(spectrumItem);
+    d.updatePosition(viewPosition, false);
+    snapped = false;
+    QPointF values = d.currentPoint;
+    QPointF near;
+    if (!item->mapToPlotValues(values, 1) || !item->pointNear(values.x(), near))
+        return;
+    snapPoint = near;
+    QPointF canvas = near;
+    if (item->mapFromPlotValues(canvas, 3)) {
+        snapOnTrace = true;
+    } else {
+        // The intensity does not map: the cursor's height stays.
+        canvas = near;
+        if (!item->mapFromPlotValues(canvas, 1))
+            return;
+        canvas.setY(d.currentPoint.y());
+        snapOnTrace = false;
+    }
+    snapped = true;
+    const QPoint view = d.fromCanvas(canvas.toPoint());
+    d.updatePosition(view, true);
+}
+
+bool TMMActionElementComposition::compute(TCanvasItem* item, double mz)
+{
+    auto* mass = static_cast<TCanvasMass*>(item);
+    TMassSpecDataObj* spectrum = TMassSpecDataObj::cast(mass->currentDataObject());
+    if (!spectrum)
+        return false;
+    execute(m_dispatcher, new TCmdMassElementComposition(spectrum, mz, elementTable, selectedItems(m_dispatcher)));
+    if (IPluginHost* host = m_dispatcher->host())
+        host->showDock("MassElementCompositionTable", true);
     return true;
 }

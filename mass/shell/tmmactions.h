@@ -4,6 +4,17 @@
 
 #include "tmousemodes.h"
 
+class TKSElementTable;
+
+// Expansion: the dragged rectangle becomes a new mass item, a third of the
+// view large, holding only the current plot zoomed to it; clicks do
+// nothing.
+class TMMActExpansion : public TMMActionBaseSelection {
+public:
+    explicit TMMActExpansion(TMouseModeDispatcher* dispatcher);
+    void rectangle(TCanvasItem* item, const QRectF& rect) override;
+};
+
 // Rectangle zoom (rubber band, zoom in on a click) and click zoom (click
 // only, zoom out); both fit the intensity to the height afterwards.
 class TMMActZoom : public TMMActionBaseSelection {
@@ -38,6 +49,32 @@ public:
     bool rectangle(TCanvasItem* item, const QRectF& rect) override;
 
 protected:
+    TMMActCrosshairs(TMouseModeDispatcher* dispatcher, QList<QUuid> modeIds);
     // Whether the item's current plot shows a chromatogram.
     static bool onChromatogram(TCanvasItem* item);
+};
+
+// Elemental composition at a clicked m/z of a spectrum plot: the cursor
+// snaps to the data point within 5 % of the x extent, a click computes the
+// compositions there and shows the composition dock. Over a chromatogram
+// plot it selects spectra as the crosshair mode does.
+class TMMActionElementComposition : public TMMActCrosshairs {
+public:
+    TMMActionElementComposition(TMouseModeDispatcher* dispatcher, const TKSElementTable* table);
+    bool handle(QEvent* event) override;
+    // Clears onSpectrum and snapped.
+    void reset() override;
+    // The composition at the m/z of the item's current spectrum; false when
+    // the current data object is not a spectrum.
+    bool compute(TCanvasItem* item, double mz);
+
+    bool onSpectrum = false;
+    bool snapped = false;
+    QPointF snapPoint;
+    bool snapOnTrace = true;
+    const TKSElementTable* elementTable;
+
+private:
+    // The move without a drag: snap to the data point near the cursor.
+    void snap(TCanvasSpectrum* item, const QPoint& viewPosition);
 };

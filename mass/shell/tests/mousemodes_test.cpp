@@ -4,7 +4,11 @@
 // mouse events over an item imported from the bundled text dataset.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QRegularExpression>
 
 #include "kstest.h"
 #include "kstestqt.h"
@@ -14,7 +18,17 @@
 #include "tcanvasmass.h"
 #include "tcmdselect.h"
 #include "tcmdview.h"
+#include "t1dmassplot.h"
+#include "tbaseplotter.h"
+#include "tcmdanalysis.h"
+#include "tcmdplotobject.h"
 #include "tionvale.h"
+#include "tksmatcher.h"
+#include "tmassmoleculematch.h"
+#include "tksvalues.h"
+#include "tplotaxis.h"
+#include "tmassdataobj.h"
+#include "tmmactions.h"
 #include "tmousemodes.h"
 
 namespace {
@@ -81,7 +95,7 @@ protected:
     void SetUp() override
     {
         ks::test::useCaseSettings();
-        ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider"}));
+        ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider", "ks_tindrel_test_provider"}));
         host = std::make_unique<lumatra::RecordingHost>();
         host->removeDrawingPeer();
         drawing = std::make_unique<OwningDrawingPeer>(*host);
@@ -155,6 +169,32 @@ protected:
         const TPlotAxis& a = item->currentPlot()->axis(1);
         return a.visibleTo - a.visibleFrom;
     }
+    // A canvas point over the plot area of a chromatogram plot and one over
+    // a spectrum plot, each 200 units clear of the area's right edge.
+    void findPlotPoints()
+    {
+        const QRectF r = item->itemRect();
+        for (double y = r.top(); y < r.bottom(); y += 25)
+            for (double x = r.left(); x < r.right(); x += 25) {
+                const QPointF p(x, y);
+                const TBasePlot* plot = item->plotAt(p);
+                if (!plot || item->plotAreaAt(p) != 3 || item->plotAreaAt(p + QPointF(200, 0)) != 3)
+                    continue;
+                if (chromatogramPoint.isNull() && item->isChromatogramPlot(plot->id()))
+                    chromatogramPoint = p.toPoint();
+                if (spectrumPoint.isNull() && item->isSpectrumPlot(plot->id()))
+                    spectrumPoint = p.toPoint();
+            }
+        ASSERT_FALSE(chromatogramPoint.isNull());
+        ASSERT_FALSE(spectrumPoint.isNull());
+    }
+    TMMActionElementComposition* composition() const
+    {
+        return static_cast<TMMActionElementComposition*>(
+            plugin->mouseModes().actionFor(kElementComposition));
+    }
+    QPoint chromatogramPoint;
+    QPoint spectrumPoint;
 };
 
 }  // namespace
@@ -549,4 +589,435 @@ TEST_F(OwnModesTest, CutsGiveTheHorizontalRangeOnly)
     EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
     EXPECT_TRUE(send(QEvent::MouseButtonRelease, {}));
     EXPECT_TRUE(host->calls("executeCommand").isEmpty());
+}
+
+TEST_F(OwnModesTest, ModesRegisteredInTheHostsOrder)
+{
+    const QList<TMouseModeAction*>& actions = plugin->mouseModes().actions();
+    ASSERT_EQ(actions.size(), 6);
+    EXPECT_NE(dynamic_cast<TMMActExpansion*>(actions[0]), nullptr);
+    EXPECT_NE(dynamic_cast<TMMActZoom*>(actions[1]), nullptr);
+    EXPECT_NE(dynamic_cast<TMMActCuts*>(actions[2]), nullptr);
+    EXPECT_EQ(actions[3]->modeIds(), QList<QUuid>{kSpectrumSelection});
+    EXPECT_NE(dynamic_cast<TMMActionElementComposition*>(actions[4]), nullptr);
+    EXPECT_NE(dynamic_cast<TMMActPan*>(actions[5]), nullptr);
+    for (const QUuid& mode : {kExpansion, kRectZoom, kClickZoom, kCut, kRestoreCut, kSpectrumSelection,
+                              kElementComposition, kPan})
+        EXPECT_TRUE(plugin->hasMouseMode(mode)) << mode.toString().toStdString();
+    EXPECT_EQ(composition()->elementTable, &plugin->elementTable());
+    EXPECT_TRUE(composition()->snapOnTrace);
+}
+
+TEST_F(OwnModesTest, ExpansionIsAThirdOfTheViewWithTheCurrentPlotOnly)
+{
+    importItem();
+    ASSERT_GE(item->plotCount(), 2);
+    plugin->setMouseMode(kExpansion, 0, 0);
+    ASSERT_EQ(plugin->mouseModes().axes, 1);
+    // A click makes nothing.
+    EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
+    EXPECT_TRUE(send(QEvent::MouseButtonRelease, {2, 2}));
+    EXPECT_TRUE(host->calls("executeCommand").isEmpty());
+
+    QPointF from(first), to(first + QPoint(200, 200));
+    ASSERT_TRUE(item->mapToPlotValues(from, 1));
+    ASSERT_TRUE(item->mapToPlotValues(to, 1));
+    const QUuid currentId = item->currentPlot()->id();
+    const QRectF view = host->viewRect();
+    host->clearJournal();
+    EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
+    EXPECT_TRUE(send(QEvent::MouseButtonRelease, {200, 200}));
+    ASSERT_EQ(host->calls("executeCommand").size(), 1);
+    const QStringList journal = host->journal();
+    EXPECT_LT(journal.indexOf("canvas.placeNewItems([112])"), journal.indexOf("executeCommand(command)"));
+    auto* command = dynamic_cast<TCmdCreateItem*>(host->commands().last());
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(command->name, QByteArray("Spectrum Expansion"));
+    EXPECT_EQ(command->operation, int(TCmdCreateItem::Create));
+    ASSERT_EQ(command->items.size(), 1);
+    auto* made = static_cast<TCanvasMass*>(command->items.first());
+    EXPECT_NE(made, item);
+    EXPECT_TRUE(host->allItems().contains(made));
+    ASSERT_EQ(made->plotCount(), 1);
+    ASSERT_NE(made->currentPlot(), nullptr);
+    EXPECT_EQ(made->currentPlot()->id(), currentId);
+    EXPECT_EQ(made->dataObjects().keys(), QList<QUuid>{currentId});
+    EXPECT_EQ(made->itemRect(), QRectF(view.x(), view.y(), view.width() / 3, view.height() / 3));
+    const TPlotAxis& axis = made->currentPlot()->axis(1);
+    EXPECT_NEAR(axis.visibleFrom, std::min(from.x(), to.x()), 1e-9 * std::abs(from.x()));
+    EXPECT_NEAR(axis.visibleTo, std::max(from.x(), to.x()), 1e-9 * std::abs(to.x()));
+    // The source keeps its plots.
+    EXPECT_GE(item->plotCount(), 2);
+}
+
+TEST_F(OwnModesTest, ElementCompositionSnapsWithinFivePercentAndComputes)
+{
+    importItem();
+    findPlotPoints();
+    ASSERT_TRUE(plugin->ensureElementTable());
+    plugin->setMouseMode(kElementComposition, 0, 0);
+    TMMActionElementComposition* action = composition();
+    TMouseModeDispatcher& d = plugin->mouseModes();
+
+    // A move over the spectrum snaps to the data point nearest the cursor.
+    first = spectrumPoint + QPoint(100, 0);
+    EXPECT_FALSE(send(QEvent::MouseMove, {}, Qt::NoButton, Qt::NoButton));
+    EXPECT_TRUE(action->onSpectrum);
+    ASSERT_TRUE(action->snapped);
+    EXPECT_EQ(host->calls("repaintItem").size(), 1);
+    QPointF cursor(first);
+    ASSERT_TRUE(item->mapToPlotValues(cursor, 1));
+    const TMassDataObj* spectrum = item->currentDataObject();
+    ASSERT_NE(spectrum, nullptr);
+    const double tolerance = 0.05 * (spectrum->getMaximumX() - spectrum->getMinimumX());
+    EXPECT_LE(std::abs(action->snapPoint.x() - cursor.x()), tolerance);
+    const TValueArray xs = spectrum->getXValues();
+    double nearest = 0;
+    for (int i = 0; i < xs.count; ++i)
+        if (i == 0 || std::abs(xs.at(i) - cursor.x()) < std::abs(nearest - cursor.x()))
+            nearest = xs.at(i);
+    EXPECT_EQ(action->snapPoint.x(), nearest);
+    // The dispatcher's points sit on the snapped point.
+    QPointF snappedAt = d.currentPoint;
+    ASSERT_TRUE(item->mapToPlotValues(snappedAt, 1));
+    EXPECT_NEAR(snappedAt.x(), nearest, tolerance / 10);
+    EXPECT_EQ(d.pressPoint, d.currentPoint);
+
+    // Press and release compute at the snapped m/z and show the dock.
+    host->clearJournal();
+    EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
+    EXPECT_TRUE(d.dragging);
+    EXPECT_TRUE(send(QEvent::MouseButtonRelease, {}));
+    EXPECT_FALSE(d.dragging);
+    EXPECT_FALSE(action->snapped);
+    ASSERT_EQ(host->calls("executeCommand").size(), 1);
+    auto* command = dynamic_cast<TCmdMassElementComposition*>(host->commands().last());
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(command->mz, nearest);
+    EXPECT_EQ(command->elementTable, &plugin->elementTable());
+    EXPECT_EQ(host->calls("showDock"), QStringList{"showDock(\"MassElementCompositionTable\", true)"});
+    EXPECT_EQ(host->calls("repaintItem").size(), 1);
+
+    // Without a snap the press point's m/z is taken.
+    plugin->setMouseMode(QUuid(), 0, 0);
+    plugin->setMouseMode(kElementComposition, 0, 0);
+    first = spectrumPoint;
+    QPointF pressed(first);
+    ASSERT_TRUE(item->mapToPlotValues(pressed, 1));
+    EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
+    EXPECT_TRUE(send(QEvent::MouseButtonRelease, {}));
+    command = dynamic_cast<TCmdMassElementComposition*>(host->commands().last());
+    ASSERT_NE(command, nullptr);
+    EXPECT_DOUBLE_EQ(command->mz, pressed.x());
+}
+
+TEST_F(OwnModesTest, ElementCompositionOnChromatogramsSelectsSpectra)
+{
+    importItem();
+    findPlotPoints();
+    plugin->setMouseMode(kElementComposition, 0, 0);
+    first = chromatogramPoint;
+    for (const bool shift : {false, true}) {
+        host->clearJournal();
+        const Qt::KeyboardModifiers modifiers = shift ? Qt::ShiftModifier : Qt::NoModifier;
+        EXPECT_TRUE(send(QEvent::MouseButtonPress, {}, Qt::LeftButton, Qt::LeftButton, modifiers));
+        EXPECT_FALSE(composition()->onSpectrum);
+        EXPECT_TRUE(send(QEvent::MouseButtonRelease, {}, Qt::LeftButton, Qt::NoButton, modifiers));
+        ASSERT_EQ(host->calls("executeCommand").size(), 1);
+        auto* command = dynamic_cast<TCmdSelectMassSpectrum*>(host->commands().last());
+        ASSERT_NE(command, nullptr);
+        EXPECT_EQ(command->append, shift);
+        EXPECT_TRUE(host->calls("showDock").isEmpty());
+    }
+    // The computation needs a spectrum.
+    host->clearJournal();
+    EXPECT_FALSE(composition()->compute(item, 195.0));
+    EXPECT_TRUE(host->journal().isEmpty());
+}
+
+TEST_F(OwnModesTest, ElementCompositionWithoutANearPointOrItem)
+{
+    importItem();
+    findPlotPoints();
+    plugin->setMouseMode(kElementComposition, 0, 0);
+    TMMActionElementComposition* action = composition();
+    // The spectrum replaced by one without points: nothing to snap to.
+    first = spectrumPoint;
+    ASSERT_TRUE(send(QEvent::MouseButtonPress, {}));
+    ASSERT_TRUE(send(QEvent::MouseButtonRelease, {}));
+    host->clearJournal();
+    const QUuid id = item->currentPlot()->id();
+    auto* empty = new TMassSpecDataObj;
+    empty->setId(id);
+    delete item->replaceDataObject(empty);
+    EXPECT_FALSE(send(QEvent::MouseMove, {}, Qt::NoButton, Qt::NoButton));
+    EXPECT_TRUE(action->onSpectrum);
+    EXPECT_FALSE(action->snapped);
+
+    // Far outside the item, and without an active item: nothing, and a
+    // release still ends the drag.
+    EXPECT_FALSE(send(QEvent::MouseButtonPress, {100000, 100000}));
+    EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
+    host->setSelectedItems({});
+    EXPECT_FALSE(send(QEvent::MouseButtonRelease, {}));
+    EXPECT_FALSE(plugin->mouseModes().dragging);
+    EXPECT_TRUE(host->calls("executeCommand").isEmpty());
+
+    // A null mode resets the action.
+    action->snapped = true;
+    plugin->setMouseMode(QUuid(), 0, 0);
+    EXPECT_FALSE(action->snapped);
+    EXPECT_FALSE(action->onSpectrum);
+}
+
+namespace {
+
+// Overlays painted by IPluginDraw::draw over the page as the recording
+// host shows it (scale 0.25, origin 20, 20); one PNG per overlay in the
+// build folder, pixel probes on the marks.
+class OverlayTest : public OwnModesTest {
+protected:
+    // The page painted, then the plug-in's overlays; written as name.png.
+    // Events map canvas units one to one; the picture is a quarter of that.
+    QImage paint(const QString& name)
+    {
+        host->setView(0.25, QPointF(20, 20), QSize(700, 520));
+        QImage image(700, 520, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            painter.setTransform(host->currentView().worldMatrix);
+            host->page().render(painter);
+            painter.resetTransform();
+            EXPECT_FALSE(plugin->draw(&painter));
+        }
+        host->setView(1.0, QPointF(20, 20), QSize(4000, 4000));
+        EXPECT_TRUE(image.save(QStringLiteral(KS_BINARY_DIR "/overlay-%1.png").arg(name)));
+        return image;
+    }
+    // Item (page) coordinates to the image's pixels.
+    static QPoint pixel(const QPointF& page) { return (page * 0.25 + QPointF(20, 20)).toPoint(); }
+    // Whether a pixel within `radius` of the point has exactly that colour.
+    static bool hasColour(const QImage& image, const QPoint& at, const QColor& colour, int radius = 2)
+    {
+        for (int dy = -radius; dy <= radius; ++dy)
+            for (int dx = -radius; dx <= radius; ++dx) {
+                const QPoint p = at + QPoint(dx, dy);
+                if (image.rect().contains(p) && QColor(image.pixel(p)).rgb() == colour.rgb())
+                    return true;
+            }
+        return false;
+    }
+    // A device point of the plot from its values.
+    static QPointF devicePoint(const TBasePlot* plot, QPointF values)
+    {
+        EXPECT_TRUE(plot->plotter().valuesToPoint(values));
+        return values;
+    }
+    // Moves between canvas points with the left button held (a drag).
+    void drag(const QPoint& from, const QPoint& to)
+    {
+        first = from;
+        EXPECT_TRUE(send(QEvent::MouseButtonPress, {}));
+        EXPECT_FALSE(send(QEvent::MouseMove, to - from, Qt::NoButton, Qt::LeftButton));
+    }
+    const QColor darkRed = QColor::fromRgbF(0.78125, 0, 0);
+    const QColor darkBlue = QColor::fromRgbF(0, 0, 0.78125);
+};
+
+}  // namespace
+
+TEST_F(OverlayTest, NothingWithoutAnActiveItem)
+{
+    QImage image(50, 50, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    EXPECT_FALSE(plugin->draw(&painter));
+    painter.end();
+    EXPECT_EQ(image.pixel(25, 25), QColor(Qt::white).rgb());
+}
+
+TEST_F(OverlayTest, MissingDatasetFrameAndPlotOutline)
+{
+    // An item whose dataset is missing: the red frame at its bounds.
+    TCanvasItem* lost = plugin->createItem(112);
+    host->addItem(lost);
+    lost->move(400, 400);
+    host->setSelectedItems({lost});
+    QImage image = paint("missing-dataset");
+    const QRectF bounds = lost->geometry().boundingRect();
+    EXPECT_TRUE(hasColour(image, pixel({bounds.center().x(), bounds.top()}), Qt::red));
+    EXPECT_TRUE(hasColour(image, pixel({bounds.left(), bounds.center().y()}), Qt::red));
+    EXPECT_FALSE(hasColour(image, pixel(bounds.center()), Qt::red, 0));
+    host->setSelectedItems({});
+    delete lost;
+
+    // An imported item: no frame, the current plot outlined in green.
+    importItem();
+    image = paint("plot-outline");
+    const QRectF band = item->currentPlot()->plotter().deviceRect();
+    ASSERT_FALSE(band.isEmpty());
+    EXPECT_TRUE(hasColour(image, pixel({band.center().x(), band.top()}), Qt::green, 1));
+    EXPECT_TRUE(hasColour(image, pixel({band.left(), band.center().y()}), Qt::green, 1));
+    const QRectF bounds2 = item->geometry().boundingRect();
+    EXPECT_FALSE(hasColour(image, pixel({bounds2.center().x(), bounds2.top()}), Qt::red));
+}
+
+TEST_F(OverlayTest, CutRubberBand)
+{
+    importItem();
+    findPlotPoints();
+    plugin->setMouseMode(kCut, 0, 0);
+    const QImage before = paint("cut-before");
+    drag(spectrumPoint, spectrumPoint + QPoint(200, 0));
+    ASSERT_TRUE(plugin->mouseModes().overlay);
+    const QImage image = paint("cut-band");
+    // A vertical band over the whole height, dark blue (the cut mode's
+    // colour) at 40 % over the plot.
+    const QRectF area = item->currentPlot()->plotter().plotArea();
+    for (const double y : {area.top() + 0.1 * area.height(), area.bottom() - 0.1 * area.height()}) {
+        const QPoint p = pixel({spectrumPoint.x() + 100.0, y});
+        const QColor c(image.pixel(p));
+        EXPECT_NE(image.pixel(p), before.pixel(p));
+        EXPECT_GT(c.blue(), c.red() + 60) << p.x() << ", " << p.y();
+    }
+    // Outside the band nothing changes.
+    const QPoint outside = pixel({spectrumPoint.x() - 60.0, area.center().y()});
+    EXPECT_EQ(image.pixel(outside), before.pixel(outside));
+    EXPECT_TRUE(send(QEvent::MouseButtonRelease, {200, 0}));
+}
+
+TEST_F(OverlayTest, CrosshairLabelsWhileDragging)
+{
+    importItem();
+    findPlotPoints();
+    TBasePlot* plot = item->plotAt(QPointF(chromatogramPoint));
+    plot->axis(1).setDecimals(3);
+    plot->axis(2).setDecimals(1);
+    plugin->setMouseMode(kSpectrumSelection, 0, 0);
+    drag(chromatogramPoint, chromatogramPoint + QPoint(200, 0));
+    ASSERT_TRUE(plugin->mouseModes().dragging);
+    const QImage image = paint("crosshair");
+    // The press point's lines in dark red, the current point's in dark blue.
+    const QRectF area = plot->plotter().plotArea();
+    EXPECT_TRUE(hasColour(image, pixel({double(chromatogramPoint.x()), area.bottom() - 20}), darkRed, 1));
+    EXPECT_TRUE(hasColour(image, pixel({chromatogramPoint.x() + 200.0, area.bottom() - 20}), darkBlue, 1));
+    // "%1 [%2]" with each axis' decimals.
+    QPointF values(chromatogramPoint);
+    const QString label = TIonvale::overlayLabel(plot->plotter(), values);
+    ASSERT_TRUE(plot->plotter().pointToValues(values));
+    EXPECT_EQ(label, QStringLiteral("%1 [%2]").arg(values.x(), 0, 'f', 3).arg(values.y(), 0, 'f', 1));
+    EXPECT_TRUE(QRegularExpression("^-?\\d+\\.\\d{3} \\[-?\\d+\\.\\d\\]$").match(label).hasMatch()) << label.toStdString();
+    EXPECT_EQ(TIonvale::overlayLabel(plot->plotter(), {std::nan(""), 0}), QString());
+    EXPECT_TRUE(send(QEvent::MouseButtonRelease, {200, 0}));
+}
+
+TEST_F(OverlayTest, ElementCompositionMarkerOnAPeak)
+{
+    importItem();
+    findPlotPoints();
+    plugin->setMouseMode(kElementComposition, 0, 0);
+    first = spectrumPoint + QPoint(100, 0);
+    EXPECT_FALSE(send(QEvent::MouseMove, {}, Qt::NoButton, Qt::NoButton));
+    ASSERT_TRUE(composition()->snapped);
+    const QImage image = paint("element-composition");
+    const TBasePlot* plot = item->currentPlot();
+    const QPointF snapped = devicePoint(plot, composition()->snapPoint);
+    // The thick dark-red marker line from the snapped point down to
+    // intensity 0, the label's dark-blue line through it up to the top.
+    const QRectF area = plot->plotter().plotArea();
+    EXPECT_TRUE(hasColour(image, pixel(snapped), darkRed, 2));
+    EXPECT_TRUE(hasColour(image, pixel({snapped.x(), area.top() + 0.2 * area.height()}), darkBlue, 1));
+    EXPECT_TRUE(composition()->snapOnTrace);
+}
+
+TEST_F(OverlayTest, IsotopeClusterSticksAndHighlightBox)
+{
+    importItem();
+    findPlotPoints();
+    auto* plot = static_cast<T1DMassPlot*>(item->plotAt(QPointF(spectrumPoint)));
+    item->setCurrentPlot(plot);
+    plot->highlight().color = QColor(255, 0, 255, 255);
+    plot->highlight().boxVisible = 1;
+    const QImage before = paint("cluster-before");
+    // Three sticks in the middle of the visible range.
+    const TPlotAxis& axis = plot->axis(1);
+    const double mid = 0.5 * (axis.visibleFrom + axis.visibleTo);
+    const double step = 0.05 * (axis.visibleTo - axis.visibleFrom);
+    TKSMassSpectrum sticks;
+    ASSERT_TRUE(sticks.setPoints({mid - step, mid, mid + step}, {100, 60, 20}));
+    sticks.setCentroid(true);
+    item->setIsotopeClusterSpectrum(new TMassSpecDataObj(plot->id(), sticks, 3));
+    const QImage image = paint("isotope-cluster");
+    // The box covers the cluster widened by 5 % each side: tinted magenta
+    // between the sticks, untouched well outside.
+    const QRectF area = plot->plotter().plotArea();
+    const QPointF between = devicePoint(plot, {mid - 0.5 * step, 0});
+    const QPoint probe = pixel({between.x(), area.top() + 0.1 * area.height()});
+    const QColor tinted(image.pixel(probe));
+    EXPECT_NE(image.pixel(probe), before.pixel(probe));
+    EXPECT_LT(tinted.green(), QColor(before.pixel(probe)).green());
+    EXPECT_GE(tinted.red(), tinted.green() + 40);
+    EXPECT_GE(tinted.blue(), tinted.green() + 40);
+    const QPointF away = devicePoint(plot, {mid - 4 * step, 0});
+    const QPoint outside = pixel({away.x(), area.top() + 0.1 * area.height()});
+    EXPECT_EQ(image.pixel(outside), before.pixel(outside));
+    // The tallest stick is drawn in the highlight colour over the box.
+    const int column = pixel(devicePoint(plot, {mid, 0})).x();
+    int stick = 0;
+    for (int y = pixel(area.topLeft()).y(); y < pixel(area.bottomLeft()).y(); ++y)
+        for (int x = column - 1; x <= column + 1; ++x) {
+            const QColor c(image.pixel(x, y));
+            if (c.green() < tinted.green() - 40 && c.red() > 200 && c.blue() > 200) {
+                ++stick;
+                break;
+            }
+        }
+    EXPECT_GT(stick, 10);
+    // Without the box flag only the sticks are drawn.
+    plot->highlight().boxVisible = 0;
+    const QImage plain = paint("isotope-cluster-nobox");
+    EXPECT_EQ(plain.pixel(probe), before.pixel(probe));
+}
+
+TEST_F(OverlayTest, MoleculeMatchMarkerAtTheRetentionTime)
+{
+    // A generated run whose compound is protonated caffeine at 0.2 min.
+    const std::string path = ks::test::tempDir() + "/caffeine.run";
+    ks::test::writeFile(path,
+                        "kestrom-run 1\n"
+                        "injection name=\"A\"\n"
+                        "function name=\"MS+\" type=1 polarity=1 scans=20 start=0 step=0.02 low=100 high=300\n"
+                        "compound function=1 apex=0.2 width=0.03 height=1000 peaks=195.0877:100,196.09:10\n");
+    QStringList imported;
+    ASSERT_EQ(plugin->importFile(QString::fromStdString(path), 0, QString(), true, imported), 0);
+    item = static_cast<TCanvasMass*>(host->allItems().last());
+    host->setSelectedItems({item});
+    ASSERT_TRUE(plugin->ensureElementTable());
+    QFile molfile(QStringLiteral(KS_SOURCE_DIR "/../../outside/tindrel/data/molfiles/caffeine.mol"));
+    ASSERT_TRUE(molfile.open(QIODevice::ReadOnly));
+    host->executeCommand(new TCmdMoleculeMatcher({QString::fromLatin1(molfile.readAll()).toStdWString()},
+                                                 {L"caffeine"}, &plugin->elementTable(), {item}));
+    const QImage before = paint("match-before");
+    host->executeCommand(new TCmdSelectMolMatchResult(0, item));
+    const TMassDataObj* mic = item->moleculeMatch().resultObject(4);
+    ASSERT_NE(mic, nullptr);
+    TBasePlot* plot = item->plot(mic->id(), true);
+    ASSERT_NE(plot, nullptr);
+    const QImage image = paint("molecule-match");
+    const double time =
+        item->moleculeMatch().matcher().getResults().front().getChromatogramPeak().apexRT;
+    EXPECT_NEAR(time, 0.2, 0.03);
+    // A line across the plot area at the apex time, rgb(0, 0, 255) at
+    // alpha 200 over white: (55, 55, 255).
+    const QRectF area = plot->plotter().plotArea();
+    const QPointF at = devicePoint(plot, {time, 0});
+    const QPoint probe = pixel({at.x(), area.top() + 0.1 * area.height()});
+    EXPECT_TRUE(hasColour(image, probe, QColor(55, 55, 255), 1)) << QColor(image.pixel(probe)).name().toStdString();
+    EXPECT_FALSE(hasColour(before, probe, QColor(55, 55, 255), 1));
+
+    // Hidden results: no marker.
+    host->executeCommand(new TCmdHideMolMatchHighlight({item}));
+    const QImage hidden = paint("molecule-match-hidden");
+    EXPECT_FALSE(hasColour(hidden, probe, QColor(55, 55, 255), 1));
 }
