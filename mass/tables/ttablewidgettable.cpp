@@ -19,6 +19,9 @@ void TTableWidgetTable::createView()
     m_tableWidget->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_tableWidget->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_tableWidget->horizontalHeader()->setSectionsMovable(false);
+    // Results come in their own order until the user sorts (a new header
+    // would sort column 0 descending).
+    m_tableWidget->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     layout()->addWidget(m_tableWidget);
     connect(m_tableWidget, &QTableWidget::itemSelectionChanged, this, &TTableWidgetTable::onSelectionChanged);
 }
@@ -29,6 +32,16 @@ void TTableWidgetTable::refresh()
     if (!m_tableWidget)
         return;
     m_tableWidget->setSortingEnabled(false);
+    // The sort indicator as it stands now: changing the column count below
+    // moves or drops it inside the header.
+    QHeaderView* header = m_tableWidget->horizontalHeader();
+    int sortSection = header->sortIndicatorSection();
+    Qt::SortOrder sortOrder = header->sortIndicatorOrder();
+    if (m_pendingSort) {
+        sortSection = m_pendingSortSection;
+        sortOrder = m_pendingSortOrder;
+        m_pendingSort = false;
+    }
     TTableSettings s = currentSettings();
     if (!defaultColumnIds().isEmpty() && s.columns.isEmpty()) {
         resetColumns();
@@ -64,13 +77,22 @@ void TTableWidgetTable::refresh()
     }
     applyColumnAlignment();
     m_tableWidget->blockSignals(blocked);
+    header->setSortIndicator(sortSection, sortOrder);
     if (m_sortable) {
         m_tableWidget->setSortingEnabled(true);
-        QHeaderView* header = m_tableWidget->horizontalHeader();
-        m_tableWidget->sortItems(header->sortIndicatorSection(), header->sortIndicatorOrder());
+        m_tableWidget->sortItems(sortSection, sortOrder);
     }
     m_tableWidget->resizeColumnsToContents();
     m_tableWidget->resizeRowsToContents();
+}
+
+void TTableWidgetTable::setSortIndicator(int section, Qt::SortOrder order)
+{
+    m_pendingSort = true;
+    m_pendingSortSection = section;
+    m_pendingSortOrder = order;
+    if (m_tableWidget)
+        m_tableWidget->horizontalHeader()->setSortIndicator(section, order);
 }
 
 void TTableWidgetTable::applyColumnAlignment()

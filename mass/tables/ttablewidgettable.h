@@ -39,8 +39,14 @@ protected:
     // Makes the view, then the base's tool bar and settings; the concrete
     // table's view setup calls this.
     void createView();
+    // The header's sort indicator, also for the next refresh, whose new
+    // column count would otherwise move it.
+    void setSortIndicator(int section, Qt::SortOrder order);
 
 private:
+    bool m_pendingSort = false;
+    int m_pendingSortSection = 0;
+    Qt::SortOrder m_pendingSortOrder = Qt::AscendingOrder;
     TTableWidget* m_tableWidget = nullptr;
     bool m_sortable = true;
 };

@@ -220,6 +220,15 @@ TEST_F(ShellTest, RegistrationInOrder)
     EXPECT_EQ(plugin->host(), host.get());
     EXPECT_EQ(host->journal(),
               (QStringList{"log()",
+                           "registerAction(\"MassElementCompositionTable::action_Report\", \"Elemental Composition Table\")",
+                           "registerAction(\"MassElementCompositionTable::action_CopyToClipboard\", \"Elemental Composition Table\")",
+                           "addFactory(factory)",
+                           "registerAction(\"MassMolMatchTable::action_Report\", \"Molecule Match Table\")",
+                           "registerAction(\"MassMolMatchTable::action_CopyToClipboard\", \"Molecule Match Table\")",
+                           "addFactory(factory)",
+                           "registerAction(\"MassPeaksTable::action_Report\", \"Mass Peaks Table\")",
+                           "registerAction(\"MassPeaksTable::action_CopyToClipboard\", \"Mass Peaks Table\")",
+                           "addFactory(factory)",
                            "addScriptFactories(3)",
                            "setScriptObject(\"mass\", null, false)",
                            "findPlugin({65b47fe2-e426-4d14-87ce-eb8428e84301}, 0) -> molecule",
@@ -232,7 +241,11 @@ TEST_F(ShellTest, RegistrationInOrder)
     ASSERT_EQ(plugin->converters().size(), 1);
     EXPECT_NE(plugin->moleculePlugin(), nullptr);
     EXPECT_EQ(static_cast<void*>(plugin->drawingTools()), static_cast<IDrawingTools*>(drawing.get()));
-    EXPECT_TRUE(plugin->tableFactories().isEmpty());
+    // The three table factories, in the order composition, match, peaks.
+    ASSERT_EQ(plugin->tableFactories().size(), 3);
+    EXPECT_EQ(plugin->tableFactories().at(0)->dockName(), "MassElementCompositionTable");
+    EXPECT_EQ(plugin->tableFactories().at(1)->dockName(), "MassMolMatchTable");
+    EXPECT_EQ(plugin->tableFactories().at(2)->dockName(), "MassPeaksTable");
 }
 
 TEST_F(ShellTest, MissingPeersLeaveNullPointers)
@@ -477,7 +490,7 @@ TEST_F(ShellTest, TableReportsAndTemplateItems)
     host->clearJournal();
     plugin->addTableFactory(factory);
     EXPECT_EQ(host->journal(), QStringList{"addFactory(factory)"});
-    ASSERT_EQ(plugin->tableFactories().size(), 1);
+    ASSERT_EQ(plugin->tableFactories().size(), 4);
 
     QStringList imported;
     ASSERT_EQ(plugin->importFile(bundledTextDataset(), 0, QString(), true, imported), 0);
