@@ -96,3 +96,11 @@ QString scriptCalleeTypeName(QScriptContext* context)
         return QString();
     return context->callee().property(QStringLiteral("typename")).toString();
 }
+
+QScriptValue wrapChildObject(QScriptEngine* engine, QObject* child, const QScriptValue& holder)
+{
+    QScriptValue value = engine->newQObject(child, QScriptEngine::QtOwnership);
+    if (holder.isObject())
+        value.setData(holder);
+    return value;
+}

@@ -57,5 +57,11 @@ bool assignScriptProperties(const QScriptValue& source, QObject* target, QScript
 // is cut toward 0 like the engine's integer conversion.
 int scriptIndex(const QScriptValue& number, int count);
 
+// A child object of a script object wrapped for the script (Qt ownership:
+// the engine never deletes it) that keeps the script object it was read
+// from, its owner's, alive: the child lives as long as its parent, and a
+// script that keeps only the child must not lose it to the collector.
+QScriptValue wrapChildObject(QScriptEngine* engine, QObject* child, const QScriptValue& holder);
+
 // The "typename" of the called function, as text.
 QString scriptCalleeTypeName(QScriptContext* context);

@@ -3,14 +3,25 @@
 #include <QScriptContext>
 #include <QScriptEngine>
 
+#include "massutils.h"
 #include "scripthelpers.h"
+#include "t1dmassplot.h"
 #include "tbaseplot.h"
 #include "tcanvasmass.h"
+#include "tcmdanalysis.h"
 #include "tionvaleobjectfactory.h"
+#include "tmassdataobj.h"
+#include "tmasselemcompwrapper.h"
 #include "tmassinfowrapper.h"
+#include "tmassmolmatchwrapper.h"
 #include "tmassplotwrapper.h"
 
-TMassItemWrapper::TMassItemWrapper(TCanvasMass* item, QObject* parent) : TCanvasItemWrapper(item, parent) {}
+TMassItemWrapper::TMassItemWrapper(TCanvasMass* item, QObject* parent)
+    : TCanvasItemWrapper(item, parent),
+      m_molMatch(new TMassMolMatchWrapper(item, this)),
+      m_elementalComp(new TMassElemCompWrapper(item, this))
+{
+}
 
 TCanvasMass* TMassItemWrapper::massItem() const
 {
@@ -38,6 +49,52 @@ QScriptValue TMassItemWrapper::info() const
     if (!engine())
         return QScriptValue();
     return engine()->newQObject(new TMassItemInfoWrapper(item->dataset()), QScriptEngine::ScriptOwnership);
+}
+
+TCanvasMass* TMassItemWrapper::propertyItem() const
+{
+    TCanvasMass* item = massItem();
+    if (!item)
+        throwScriptError(context(), ScriptInvalidObject);
+    return item;
+}
+
+int TMassItemWrapper::selectionMode() const
+{
+    const TCanvasMass* item = propertyItem();
+    return item ? item->selectionMode() : 0;
+}
+
+void TMassItemWrapper::setSelectionMode(int mode)
+{
+    if (TCanvasMass* item = propertyItem())
+        item->setSelectionMode(mode);
+}
+
+bool TMassItemWrapper::appendSelected() const
+{
+    const TCanvasMass* item = propertyItem();
+    return item && (item->behaviourFlags() & 1);
+}
+
+void TMassItemWrapper::setAppendSelected(bool on)
+{
+    if (TCanvasMass* item = propertyItem())
+        item->setBehaviourFlags(on ? (item->behaviourFlags() | 1) : (item->behaviourFlags() & ~1));
+}
+
+QScriptValue TMassItemWrapper::molMatch() const
+{
+    if (!propertyItem() || !engine())
+        return QScriptValue();
+    return wrapChildObject(engine(), m_molMatch, thisObject());
+}
+
+QScriptValue TMassItemWrapper::elementalComp() const
+{
+    if (!propertyItem() || !engine())
+        return QScriptValue();
+    return wrapChildObject(engine(), m_elementalComp, thisObject());
 }
 
 TCanvasMass* TMassItemWrapper::slotItem(QScriptValue& failure)
@@ -73,10 +130,12 @@ QScriptValue TMassItemWrapper::plot()
     }
     if (!plot)
         return engine()->undefinedValue();
-    return engine()->newQObject(new TMassPlotWrapper(item, plot->id()), QScriptEngine::ScriptOwnership);
+    // Only one-dimensional plots are handed over; another makes an invalid object.
+    const QUuid id = plot->type() == 1 ? plot->id() : QUuid();
+    return engine()->newQObject(new TMassPlotWrapper(item, id), QScriptEngine::ScriptOwnership);
 }
 
-QScriptValue TMassItemWrapper::deletePlot()
+QScriptValue TMassItemWrapper::plotAction(PlotAction action)
 {
     QScriptContext* ctx = context();
     QScriptValue failure;
@@ -96,15 +155,228 @@ QScriptValue TMassItemWrapper::deletePlot()
             return throwScriptError(ctx, ScriptFatalError, QStringLiteral("Invalid plot object"));
         id = plot->id();
     } else if (argument.isString()) {
+        // Need not be one of the item's plots.
         id = QUuid(argument.toString());
         if (id.isNull())
             return throwScriptError(ctx, ScriptIncorrectArguments, QStringLiteral("Invalid plot is string"));
     } else {
         return throwScriptError(ctx, ScriptIncorrectArguments);
     }
+    if (action == ShowPlot) {
+        item->setPlotVisible(id, true);
+        return QScriptValue(true);
+    }
     if (item->visiblePlotCount() <= 1)
         return QScriptValue(false);
-    item->removePlotObject(id);
+    if (action == HidePlot)
+        item->setPlotVisible(id, false);
+    else
+        item->removePlotObject(id);
+    return QScriptValue(true);
+}
+
+QScriptValue TMassItemWrapper::showPlot()
+{
+    return plotAction(ShowPlot);
+}
+
+QScriptValue TMassItemWrapper::hidePlot()
+{
+    return plotAction(HidePlot);
+}
+
+QScriptValue TMassItemWrapper::deletePlot()
+{
+    return plotAction(DeletePlot);
+}
+
+QScriptValue TMassItemWrapper::newChromatogram()
+{
+    QScriptContext* ctx = context();
+    QScriptValue failure;
+    TCanvasMass* item = slotItem(failure);
+    if (!item)
+        return failure;
+    if (ctx->argumentCount() != 1)
+        return throwScriptError(ctx, ScriptArgumentCount);
+    const QScriptValue params = ctx->argument(0);
+    if (!params.isValid() || params.isUndefined() || !params.isObject())
+        return throwScriptError(ctx, ScriptIncorrectArguments);
+    const QScriptValue injectionValue = params.property(QStringLiteral("injectionIndex"));
+    if (!injectionValue.isNumber() || injectionValue.toInt32() < 0)
+        return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Injection Index"));
+    const int injection = injectionValue.toInt32();
+    const QScriptValue functionValue = params.property(QStringLiteral("functionIndex"));
+    const QScriptValue traceValue = params.property(QStringLiteral("traceIndex"));
+    const int function = functionValue.isNumber() ? functionValue.toInt32() : -1;
+    const int trace = traceValue.isNumber() ? traceValue.toInt32() : -1;
+    if (function < 0 && trace < 0)
+        return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Function/Trace Index"));
+
+    TKSChromatogram chromatogram;
+    double fromMZ = 0;
+    double toMZ = 0;
+    int subtype = 1;
+    if (function >= 0) {
+        const TKSMSCollection* collection = item->msCollection(injection, function);
+        if (!collection)
+            return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Function doesn't exist"));
+        const QScriptValue typeValue = params.property(QStringLiteral("type"));
+        const QString type = typeValue.isString() ? typeValue.toString().toLower() : QString();
+        if (type == QLatin1String("bpc")) {
+            subtype = 2;
+            collection->getBPChromatogram(chromatogram);
+        } else if (type == QLatin1String("mass")) {
+            const QScriptValue fromValue = params.property(QStringLiteral("fromMZ"));
+            if (!fromValue.isNumber())
+                return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Invalid fromMZ value"));
+            subtype = 4;
+            fromMZ = toMZ = fromValue.toNumber();
+            const QScriptValue toValue = params.property(QStringLiteral("toMZ"));
+            if (toValue.isNumber()) {
+                toMZ = toValue.toNumber();
+                collection->getMassChromatogram(fromMZ, toMZ, chromatogram);
+            } else {
+                collection->getMassChromatogram(fromMZ, chromatogram);
+            }
+        } else {
+            collection->getTICChromatogram(chromatogram);
+        }
+    } else {
+        TKSTrace* traceObject = datasetTrace(item->dataset(), injection, trace);
+        if (!traceObject)
+            return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Trace doesn't exist"));
+        subtype = 6;
+        traceObject->getChromatogram(chromatogram);
+        delete traceObject;
+    }
+    if (chromatogram.getCount() == 0)
+        return throwScriptError(ctx, ScriptFatalError, QStringLiteral("Invalid chromatogram"));
+    auto* object = new TChromatogramDataObj(QUuid::createUuid(), chromatogram, fromMZ, toMZ, subtype);
+    object->detectPeaks();
+    item->addPlotObject(object);
+    return QScriptValue(true);
+}
+
+QScriptValue TMassItemWrapper::selectSpectra()
+{
+    QScriptContext* ctx = context();
+    QScriptValue failure;
+    TCanvasMass* item = slotItem(failure);
+    if (!item)
+        return failure;
+    const int count = ctx->argumentCount();
+    if (count < 2)
+        return throwScriptError(ctx, ScriptArgumentCount);
+    const auto* plotObject = qobject_cast<TMassPlotWrapper*>(ctx->argument(0).toQObject());
+    if (!plotObject)
+        return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Invalid plot object"));
+    const TChromatogramDataObj* chromatogram = TChromatogramDataObj::cast(plotObject->dataObject());
+    if (!chromatogram)
+        return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Invalid chromatogram plot object"));
+    // By (item, id): the plot object resolves its plot in its own item.
+    if (plotObject->item() != item || item->plot(plotObject->ref().id(), false) != plotObject->plot())
+        return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Plot object doesn't belong to item"));
+    const QScriptValue startValue = ctx->argument(1);
+    if (!startValue.isNumber())
+        return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Invalid RT start value"));
+    const double start = startValue.toNumber();
+    double end = start;
+    bool subtract = false;
+    if (count >= 3) {
+        const QScriptValue third = ctx->argument(2);
+        if (third.isBool())
+            subtract = third.toBool();
+        else if (third.isNumber())
+            end = third.toNumber();
+        else
+            return throwScriptError(ctx, ScriptInvalidValue);
+    }
+    if (count > 4)
+        return throwScriptError(ctx, ScriptArgumentCount);
+    if (count == 4) {
+        if (start == end)
+            return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Invalid RT range"));
+        const QScriptValue fourth = ctx->argument(3);
+        if (!fourth.isBool())
+            return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Invalid subtraction flag value"));
+        subtract = fourth.toBool();
+    }
+
+    const int injection = chromatogram->getInjectionIndex();
+    const int function =
+        chromatogram->subtype() == 6 ? item->activeFunction(injection) : chromatogram->getFunctionIndex();
+    TKSMSCollection* collection = item->msCollection(injection, function);
+    if (!collection)
+        return QScriptValue(false);
+    QUuid target = item->datasetSpectrumId(injection, function);
+    const TBasePlot* existing = target.isNull() ? nullptr : item->plot(target, false);
+    if (subtract && !existing)
+        return QScriptValue(false);
+    const bool append = item->behaviourFlags() & 1;
+    if (append && !subtract)
+        target = QUuid::createUuid();
+
+    TKSMassSpectrum spectrum;
+    TKSMSCollectionSelection selection;
+    const bool range = start != end;
+    if (subtract) {
+        const TMassSpecDataObj* current = TMassSpecDataObj::cast(item->dataObject(target));
+        if (!current)
+            return QScriptValue(false);
+        selection.fromSpectrum(current->spectrum());
+        if (range)
+            collection->select(start, end, true, selection, spectrum);
+        else
+            collection->select(start, true, selection, spectrum);
+    } else if (item->selectionMode() == 1 || item->selectionMode() == 2) {
+        const auto mode = static_cast<TKSMSCollection::ePeakSelectMode>(item->selectionMode());
+        if (range)
+            collection->select(start, end, mode, chromatogram->chromatogram(), selection, spectrum);
+        else
+            collection->select(start, mode, chromatogram->chromatogram(), selection, spectrum);
+    } else if (range) {
+        collection->select(start, end, false, selection, spectrum);
+    } else {
+        collection->select(start, false, selection, spectrum);
+    }
+    if (spectrum.getCount() == 0)
+        return QScriptValue(false);
+
+    auto* object = new TMassSpecDataObj(target, spectrum, 1);
+    if (existing && (subtract || !append)) {
+        TMassDataObj* replaced = item->replaceDataObject(object);
+        if (!replaced) {
+            delete object;
+            return QScriptValue(false);
+        }
+        delete replaced;
+    } else {
+        object->buildPeaks();
+        item->addPlotObject(object);
+    }
+    return QScriptValue(true);
+}
+
+QScriptValue TMassItemWrapper::selectMolMatchResult()
+{
+    QScriptContext* ctx = context();
+    QScriptValue failure;
+    TCanvasMass* item = slotItem(failure);
+    if (!item)
+        return failure;
+    if (ctx->argumentCount() != 1)
+        return throwScriptError(ctx, ScriptArgumentCount);
+    const QScriptValue argument = ctx->argument(0);
+    if (!argument.isNumber())
+        return throwScriptError(ctx, ScriptIncorrectArguments);
+    const int count = static_cast<int>(item->moleculeMatch().matcher().getResults().size());
+    const int index = scriptIndex(argument, count);
+    if (index < 0 || !item->moleculeMatch().isValidResultIndex(index))
+        return QScriptValue(false);
+    // Run here and deleted: a script's change never reaches the undo stack.
+    TCmdSelectMolMatchResult command(index, item);
+    command.doRedo();
     return QScriptValue(true);
 }
 

@@ -16,6 +16,14 @@ namespace scripttest {
 
 const QUuid kTextProviderId("{127AC576-D36A-11D3-91D9-00400536072C}");
 const QUuid kChemStationProviderId("{BDE6E083-7747-4417-938D-A8BD8D3A5BBC}");
+const QUuid kRunProviderId("{25DEF092-05A5-4401-A622-8A662B7591BD}");
+
+const char* const kCaffeineRun =
+    "kestrom-run 1\n"
+    "run seed=7\n"
+    "injection name=\"Caffeine\"\n"
+    "function name=\"MS+\" type=1 polarity=1 scans=40 start=0 step=0.02 low=150 high=250 noise=20 noisepeaks=4\n"
+    "compound function=1 apex=0.36 width=0.03 height=48000 cluster=195.0877/1:100,9.7,1.2\n";
 
 ScriptTest::ScriptTest() : plugin(std::make_unique<::TIonvale>()), engine(std::make_unique<QScriptEngine>())
 {
@@ -38,7 +46,7 @@ ScriptTest::~ScriptTest()
 void ScriptTest::SetUp()
 {
     ks::test::useCaseSettings();
-    ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider"}));
+    ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider", "ks_tindrel_test_provider"}));
     previousRunner = ks::dialogs::setDialogRunner(&runner);
 }
 
@@ -82,6 +90,13 @@ TCanvasMass* ScriptTest::import(const QString& path, const QUuid& provider)
     auto* item = new TCanvasMass(key, 0, &plugin->handler, plugin.get());
     host.addItem(item);
     return item;
+}
+
+TCanvasMass* ScriptTest::caffeineRun()
+{
+    const std::string path = ks::test::tempDir() + "/caffeine" + std::to_string(++m_runs) + ".run";
+    ks::test::writeFile(path, kCaffeineRun);
+    return import(QString::fromStdString(path), kRunProviderId);
 }
 
 TCanvasMass* ScriptTest::emptyItem()

@@ -33,6 +33,10 @@ namespace scripttest {
 
 extern const QUuid kTextProviderId;
 extern const QUuid kChemStationProviderId;
+// The core library's generated runs ("kestrom-run").
+extern const QUuid kRunProviderId;
+// Protonated caffeine eluting at 0.36 min in a positive MS function.
+extern const char* const kCaffeineRun;
 
 
 // A target of the bulk property assignment: writable properties of three
@@ -77,6 +81,8 @@ protected:
     static QString bundledTextDataset();
     // An item over the dataset of path and provider, on the page.
     TCanvasMass* import(const QString& path, const QUuid& provider);
+    // An item over a new file of the caffeine run, on the page.
+    TCanvasMass* caffeineRun();
     // An item over no dataset, on the page.
     TCanvasMass* emptyItem();
     // The item as the script's global of that name (a MassItem object).
@@ -87,6 +93,9 @@ protected:
     std::unique_ptr<QScriptEngine> engine;
     ks::dialogs::ScriptedDialogRunner runner;
     ks::dialogs::DialogRunner* previousRunner = nullptr;
+
+private:
+    int m_runs = 0;
 };
 
 }  // namespace scripttest
