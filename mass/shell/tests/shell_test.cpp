@@ -269,7 +269,9 @@ TEST_F(ShellTest, ActivationAndDeactivation)
     EXPECT_TRUE(plugin->isActive());
     plugin->deactivate();
     EXPECT_FALSE(plugin->isActive());
-    EXPECT_EQ(host->journal(), QStringList{"setScriptObject(\"mass\", null, false)"});
+    // The plug-in script object is published while active.
+    EXPECT_EQ(host->journal(), QStringList({"setScriptObject(\"mass\", object, true)",
+                                            "setScriptObject(\"mass\", null, false)"}));
 }
 
 TEST_F(ShellTest, ItemsAndBags)
