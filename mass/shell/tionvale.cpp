@@ -125,21 +125,6 @@ TCanvasItem* TIonvale::createTemplateItem(TItemProperties* placeholder, TCanvasI
                                           QPoint(0, 0), false);
 }
 
-void TIonvale::executeAction(const QString&)
-{
-}
-
-void TIonvale::updateActions(QList<TUpdateItem*>&)
-{
-    for (TBaseTableFactory* f : m_tableFactories)
-        f->updateActions();
-}
-
-QString TIonvale::contextMenu(const QPoint&)
-{
-    return QString();
-}
-
 bool TIonvale::dispatchEvent(QEvent* event)
 {
     if (m_mouseModes.handleEvent(event))

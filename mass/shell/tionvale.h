@@ -23,6 +23,7 @@
 class IDrawingTools;
 class TBasePlotter;
 class TCanvasMass;
+class TCommand;
 class IMoleculePlugin;
 class TBaseTableFactory;
 
@@ -67,12 +68,12 @@ public:
     QString contextMenu(const QPoint& position) override;
 
     // IPluginItemZoom, IPluginItemIntensity, IPluginItemCuts
-    bool manualZoom() override { return false; }
-    void fullZoomOut() override {}
-    void fitToHeight() override {}
-    void increaseIntensity() override {}
-    void decreaseIntensity() override {}
-    void restoreAllCuts() override {}
+    bool manualZoom() override;
+    void fullZoomOut() override;
+    void fitToHeight() override;
+    void increaseIntensity() override;
+    void decreaseIntensity() override;
+    void restoreAllCuts() override;
     bool canCutRange() override { return false; }
     void cutRange() override {}
     bool canRestoreRange() override { return false; }
@@ -120,6 +121,16 @@ protected:
     virtual void registerScriptFactories();
 
 private:
+    // The actions' helpers: the active item as a mass item, a command to
+    // the host (deleted without one), the host's selection and dialog
+    // parent, the three selection-mode actions, the molecule matching.
+    TCanvasMass* activeMass();
+    void execute(TCommand* command);
+    TCanvasItemList selectedItems();
+    QWidget* dialogParent();
+    void setSelectionMode(int mode);
+    void matchMolecules();
+
     // The overlays of draw, in item coordinates.
     void drawCrosshairOverlay(QPainter* painter, const TBasePlotter& plotter, const QPointF& press,
                               const QPointF& current);

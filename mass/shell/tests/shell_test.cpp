@@ -24,6 +24,7 @@
 #include "tbasetable.h"
 #include "tcanvasmass.h"
 #include "tionvale.h"
+#include "tupdateitem.h"
 #include "tmassspectrumpropertiesbag.h"
 #include "tpluginfactories.h"
 
@@ -521,6 +522,7 @@ TEST_F(ShellTest, TableReportsAndTemplateItems)
     QList<TUpdateItem*> records;
     plugin->updateActions(records);
     EXPECT_FALSE(factory->reportAction()->isEnabled());
+    qDeleteAll(records);
 }
 
 TEST_F(ShellTest, WaitCursorAndEvents)
