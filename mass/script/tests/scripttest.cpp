@@ -23,7 +23,8 @@ const char* const kCaffeineRun =
     "run seed=7\n"
     "injection name=\"Caffeine\"\n"
     "function name=\"MS+\" type=1 polarity=1 scans=40 start=0 step=0.02 low=150 high=250 noise=20 noisepeaks=4\n"
-    "compound function=1 apex=0.36 width=0.03 height=48000 cluster=195.0877/1:100,9.7,1.2\n";
+    "compound function=1 apex=0.36 width=0.03 height=48000 cluster=195.0877/1:100,9.7,1.2\n"
+    "trace name=\"UV 254\" start=0 step=0.005 points=160 baseline=2 peaks=0.355:0.03:1000\n";
 
 ScriptTest::ScriptTest() : plugin(std::make_unique<::TIonvale>()), engine(std::make_unique<QScriptEngine>())
 {

@@ -35,7 +35,8 @@ extern const QUuid kTextProviderId;
 extern const QUuid kChemStationProviderId;
 // The core library's generated runs ("kestrom-run").
 extern const QUuid kRunProviderId;
-// Protonated caffeine eluting at 0.36 min in a positive MS function.
+// Protonated caffeine eluting at 0.36 min in a positive MS function, and
+// a UV trace.
 extern const char* const kCaffeineRun;
 
 
