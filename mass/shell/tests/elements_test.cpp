@@ -9,8 +9,10 @@
 #include <QMessageBox>
 
 #include "kstestqt.h"
+#include "pageitems.h"
 #include "recordinghost.h"
 #include "tionvale.h"
+#include "tmolecule.h"
 
 TEST(ElementTable, MissingOrDamagedFileAsksAgain)
 {
@@ -49,4 +51,36 @@ TEST(ElementTable, MissingOrDamagedFileAsksAgain)
     EXPECT_TRUE(plugin.ensureElementTable());
     QFile::remove(path);
     EXPECT_TRUE(plugin.ensureElementTable());
+}
+
+TEST(ElementTable, ActionsStopAfterTheBox)
+{
+    ks::test::useCaseSettings();
+    QFile::remove(QCoreApplication::applicationDirPath() + "/KSElements.ini");
+    lumatra::RecordingHost host;
+    TIonvale plugin;
+    host.loadPlugin(&plugin);
+    TCanvasItem* mass = plugin.createItem(112);
+    host.addItem(mass);
+    TMolecule molecule;
+    molecule.cachedMolfile = "molecule";
+    host.addItem(host.moleculePeer()->makeItem(molecule));
+    host.setSelectedItems({mass});
+    for (const char* action : {"massElementComposition", "massMoleculeMatch"}) {
+        host.clearJournal();
+        int boxes = 0;
+        ks::test::whenModal([&](QMessageBox* box) {
+            ++boxes;
+            box->button(QMessageBox::Ok)->click();
+        });
+        plugin.executeAction(action);
+        ks::test::finishModalAnswers();
+        EXPECT_EQ(boxes, 1) << action;
+        EXPECT_TRUE(host.calls("setMouseMode").isEmpty()) << action;
+        EXPECT_TRUE(host.calls("showDock").isEmpty()) << action;
+        EXPECT_TRUE(host.calls("molecule.moleculeOfItem").isEmpty()) << action;
+        EXPECT_TRUE(host.commands().isEmpty()) << action;
+    }
+    for (TCanvasItem* item : host.allItems())
+        delete item;
 }

@@ -1021,3 +1021,26 @@ TEST_F(OverlayTest, MoleculeMatchMarkerAtTheRetentionTime)
     const QImage hidden = paint("molecule-match-hidden");
     EXPECT_FALSE(hasColour(hidden, probe, QColor(55, 55, 255), 1));
 }
+
+TEST_F(OwnModesTest, ItemWithoutItsDatasetBuildsNothing)
+{
+    // No dataset, no plots: every mode's press, drag and release pass.
+    TCanvasItem* lost = plugin->createItem(112);
+    host->addItem(lost);
+    host->setSelectedItems({lost});
+    const QPoint at = lost->boundingRect().center();
+    for (const QUuid& mode : {kExpansion, kRectZoom, kClickZoom, kCut, kRestoreCut, kSpectrumSelection,
+                              kElementComposition, kPan}) {
+        plugin->setMouseMode(QUuid(), 0, 0);
+        plugin->setMouseMode(mode, 0, 0);
+        first = at;
+        EXPECT_FALSE(send(QEvent::MouseButtonPress, {})) << mode.toString().toStdString();
+        EXPECT_FALSE(send(QEvent::MouseMove, {200, 200}, Qt::NoButton, Qt::LeftButton));
+        EXPECT_FALSE(send(QEvent::MouseButtonRelease, {200, 200}));
+        EXPECT_FALSE(plugin->mouseModes().dragging);
+    }
+    EXPECT_TRUE(host->calls("executeCommand").isEmpty());
+    QImage image(100, 100, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    EXPECT_FALSE(plugin->draw(&painter));
+}
