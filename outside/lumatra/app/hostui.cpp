@@ -259,6 +259,7 @@ void LumatraWindow::buildPluginUi(QObject* plugin)
             continue;
         QToolBar* bar = addToolBar(c.name);
         bar->setObjectName(c.name);
+        bar->show();
         for (const UiEntry& e : c.entries) {
             if (dropped(e.invalidator))
                 continue;
@@ -526,6 +527,7 @@ void LumatraWindow::showItemProperties(TCanvasItem* item)
     dialog.setWindowTitle(QStringLiteral("Item Properties"));
     auto* layout = new QVBoxLayout(&dialog);
     auto* tabs = new QTabWidget(&dialog);
+    bag->readFromItem(false);
     page->setItems(bag);
     tabs->addTab(page, page->pageTitle());
     layout->addWidget(tabs);
@@ -588,6 +590,7 @@ QJsonObject LumatraWindow::stateDump()
     refreshState();
     QJsonObject state;
     state.insert(QStringLiteral("document"), m_documentPath);
+    state.insert(QStringLiteral("window"), QJsonArray{width(), height()});
 
     QJsonArray plugins;
     for (QObject* p : m_plugins) {

@@ -356,8 +356,16 @@ bool LumatraWindow::openDocument(const QString& path, QString& error)
         error = file.errorString();
         return false;
     }
+    if (!openDocumentData(file.readAll(), error))
+        return false;
+    m_documentPath = QFileInfo(path).absoluteFilePath();
+    return true;
+}
+
+bool LumatraWindow::openDocumentData(const QByteArray& bytes, QString& error)
+{
     DocumentData data;
-    if (!parseDocument(file.readAll(), data, error))
+    if (!parseDocument(bytes, data, error))
         return false;
     TCanvasItemList made;
     int skipped = 0;
@@ -383,9 +391,8 @@ bool LumatraWindow::openDocument(const QString& path, QString& error)
     }
     clearDocument();
     addPageItems(made, false);
-    m_documentPath = QFileInfo(path).absoluteFilePath();
     if (skipped)
-        appendLog(QStringLiteral("%1: %2 items of kinds no loaded plug-in makes were skipped").arg(path).arg(skipped));
+        appendLog(QStringLiteral("%1 items of kinds no loaded plug-in makes were skipped").arg(skipped));
     itemsChanged();
     return true;
 }

@@ -88,6 +88,8 @@ public:
     bool importFile(const QString& path, QString& error);
     bool addMolecule(const QString& path, QString& error);
     bool openDocument(const QString& path, QString& error);
+    // The same from the bytes of a document (the path stays as it was).
+    bool openDocumentData(const QByteArray& bytes, QString& error);
     bool saveDocument(const QString& path, QString& error);
     // Runs a script file; script errors are reported (standard error and the
     // log) and the run goes on; false when any occurred.

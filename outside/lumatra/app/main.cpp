@@ -53,7 +53,7 @@ bool parseOptions(const QStringList& args, Options& o, QString& error)
             error = QStringLiteral("unknown option %1").arg(a);
             return false;
         }
-        if (i + 1 >= args.size() || args.at(i + 1).isEmpty()) {
+        if (i + 1 >= args.size() || args.at(i + 1).isEmpty() || args.at(i + 1).startsWith(QLatin1String("--"))) {
             error = QStringLiteral("%1 needs a value").arg(a);
             return false;
         }
@@ -89,11 +89,17 @@ int main(int argc, char** argv)
 {
     QApplication::setOrganizationName(QStringLiteral("Kestrom"));
     QApplication::setApplicationName(QStringLiteral("Lumatra"));
-    QApplication app(argc, argv);
+    // Read before QApplication takes its own options out (it would take
+    // --plugin as a generic plug-in of its own).
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
 
     Options options;
     QString error;
-    if (!parseOptions(app.arguments(), options, error)) {
+    if (!parseOptions(arguments, options, error)) {
         std::fprintf(stderr, "lumatra: %s\n%s", error.toLocal8Bit().constData(), kUsage);
         return 2;
     }

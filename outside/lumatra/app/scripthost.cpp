@@ -116,7 +116,8 @@ QJsonArray ScriptHost::plotsOf(TCanvasItem* item)
     const QScriptValue list = m_engine.evaluate(QStringLiteral(
         "(function (x) { var it = MassItem(x), out = [];"
         " for (var i = 0; it && i < it.plotsCount; ++i) { var p = it.plot(i);"
-        "  if (p) out.push({ type: p.type, description: String(p.description), visible: p.visible }); }"
+        "  if (p) out.push({ type: p.type, description: String(p.description), visible: p.visible,"
+        "                   scale: p.scale === undefined ? null : JSON.parse(JSON.stringify(p.scale)) }); }"
         " return JSON.stringify(out); })(__dumpItem)"));
     global.setProperty(QStringLiteral("__dumpItem"), QScriptValue());
     if (m_engine.hasUncaughtException()) {

@@ -1,0 +1,468 @@
+// The host program end to end: runs of `lumatra` through ks::test::run
+// (components registered into the case's registry) for import, documents,
+// bad input and batch behaviour; and the window in this process (the
+// plug-in loaded with QPluginLoader) for menus, mouse modes, undo and redo,
+// the properties page and the context menu.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QToolBar>
+#include <QUndoStack>
+
+#include "document.h"
+#include "hostwindow.h"
+#include "kstest.h"
+#include "kstestqt.h"
+#include "pageview.h"
+
+namespace {
+
+const QString kBin = QStringLiteral(KS_BIN_DIR);
+const QString kLib = QStringLiteral(KS_LIB_DIR);
+const std::string kProgram = KS_BIN_DIR "/lumatra";
+const std::string kTextDataset = KS_SOURCE_DIR "/../../../dataservices/providers/text/samples/text_dataset.txt";
+const std::string kCaffeine = KS_SOURCE_DIR "/../../tindrel/data/molfiles/caffeine.mol";
+const std::string kDemo = KS_SOURCE_DIR "/../samples/demo.js";
+
+std::string tmp(const std::string& name)
+{
+    return ks::test::tempDir() + "/" + name;
+}
+
+// QtScript keeps a few bytes per process: the runs use the suppressions of
+// this folder.
+ks::test::RunResult lumatra(std::vector<std::string> args, const std::string& program = kProgram)
+{
+    args.insert(args.begin(), program);
+    return ks::test::run(args, {"QT_QPA_PLATFORM=offscreen",
+                                "LSAN_OPTIONS=print_suppressions=0:suppressions=" KS_SOURCE_DIR "/lsan.supp"});
+}
+
+QJsonObject readJson(const std::string& path)
+{
+    return QJsonDocument::fromJson(QByteArray::fromStdString(ks::test::readFile(path))).object();
+}
+
+// Type, plug-in and plug-in data of every item: what a document keeps.
+QStringList itemPrints(const QJsonObject& state)
+{
+    QStringList prints;
+    for (const QJsonValue& v : state.value("items").toArray()) {
+        const QJsonObject o = v.toObject();
+        prints << QStringLiteral("%1 %2 %3")
+                      .arg(o.value("type").toInt())
+                      .arg(o.value("plugin").toString(), o.value("pluginDataSha1").toString());
+    }
+    return prints;
+}
+
+class LumatraRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ks::test::useCaseSettings();
+        ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider", "KSAgilentProvider"}));
+    }
+};
+
+// ---- runs of the program ---------------------------------------------------
+
+TEST_F(LumatraRun, ImportSaveAndReopenGiveEqualItems)
+{
+    const std::string doc = tmp("doc.lmd");
+    auto first = lumatra({"--import", kTextDataset, "--molecule", kCaffeine, "--save", doc, "--dump-state",
+                          tmp("first.json"), "--quit"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const QJsonObject saved = readJson(tmp("first.json"));
+    ASSERT_EQ(saved.value("items").toArray().size(), 2);
+    EXPECT_EQ(saved.value("items").toArray()[0].toObject().value("type").toInt(), 112);
+    EXPECT_EQ(saved.value("items").toArray()[1].toObject().value("type").toInt(), 110);
+    EXPECT_EQ(saved.value("plugins").toArray()[0].toObject().value("name").toString(), "Mass");
+    EXPECT_TRUE(saved.value("nmrLibrary").toObject().value("loaded").toBool());
+
+    auto second = lumatra({"--open", doc, "--dump-state", tmp("second.json"), "--quit"});
+    ASSERT_EQ(second.exitCode, 0) << second.err;
+    const QJsonObject reopened = readJson(tmp("second.json"));
+    EXPECT_EQ(itemPrints(reopened), itemPrints(saved));
+    EXPECT_EQ(reopened.value("items").toArray()[0].toObject().value("plots"),
+              saved.value("items").toArray()[0].toObject().value("plots"));
+    // A seed for the document fuzz target's corpus when asked for.
+    if (qEnvironmentVariableIsSet("LUMATRA_SEED_DIR"))
+        QFile::copy(QString::fromStdString(doc), qEnvironmentVariable("LUMATRA_SEED_DIR") + "/text_caffeine.lmd");
+}
+
+TEST_F(LumatraRun, RealChemStationRunImportsSavesAndReopens)
+{
+    const std::string orange = ks::test::realData("chemstation-ms/rainbow-orange.D");
+    if (!ks::test::haveRealData())
+        GTEST_SKIP() << "no real data folder";
+    const std::string doc = tmp("orange.lmd");
+    auto first = lumatra({"--import", orange, "--save", doc, "--dump-state", tmp("first.json"), "--quit"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const QJsonObject saved = readJson(tmp("first.json"));
+    ASSERT_EQ(saved.value("items").toArray().size(), 1);
+    EXPECT_GE(saved.value("items").toArray()[0].toObject().value("plots").toArray().size(), 2);
+    auto second = lumatra({"--open", doc, "--dump-state", tmp("second.json"), "--quit"});
+    ASSERT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_EQ(itemPrints(readJson(tmp("second.json"))), itemPrints(saved));
+}
+
+struct BadInput {
+    const char* name;
+    std::vector<std::string> args;  // "@" is replaced by the case's folder
+    int exitCode;
+    const char* message;  // on standard error
+};
+
+TEST_F(LumatraRun, BadInputIsReportedWithFileAndReason)
+{
+    const std::string dir = ks::test::tempDir();
+    ks::test::writeFile(dir + "/notes.xyz", "nothing any converter reads\n");
+    ks::test::writeFile(dir + "/broken.mol", "caffeine\n\n\n  3  2  0  0  0  0  0  0  0  0999 V2000\n");
+    ks::test::writeFile(dir + "/damaged.lmd", std::string("LMTRDOC1") + std::string(7, '\x7f'));
+    ks::test::writeFile(dir + "/plain", "a regular file\n");
+    ks::test::writeFile(dir + "/syntax.js", "print('a');\nvar x = ;\n");
+    ks::test::writeFile(dir + "/throws.js", "print('a');\n\nthrow new Error('stop here');\n");
+    const BadInput cases[] = {
+        {"missing import", {"--import", "@/absent.txt"}, 1, "@/absent.txt: no such file or folder"},
+        {"no converter", {"--import", "@/notes.xyz"}, 1, "@/notes.xyz: no converter takes this file"},
+        {"damaged molfile", {"--molecule", "@/broken.mol"}, 1, "@/broken.mol: not a molfile this host reads"},
+        {"missing document", {"--open", "@/absent.lmd"}, 1, "@/absent.lmd: no such file"},
+        {"not a document", {"--open", "@/plain"}, 1, "@/plain: not a Lumatra document"},
+        {"damaged document", {"--open", "@/damaged.lmd"}, 1, "@/damaged.lmd: damaged document"},
+        {"unwritable save", {"--save", "@/plain/below.lmd"}, 1, "@/plain/below.lmd: not saved: "},
+        {"unknown option", {"--frobnicate"}, 2, "unknown option --frobnicate"},
+        {"missing value", {"--save"}, 2, "--save needs a value"},
+        {"syntax error", {"--script", "@/syntax.js"}, 1, "@/syntax.js:2: SyntaxError"},
+        {"thrown error", {"--script", "@/throws.js"}, 1, "@/throws.js:3: Error: stop here"},
+    };
+    for (const BadInput& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args;
+        for (std::string a : c.args) {
+            if (a[0] == '@')
+                a = dir + a.substr(1);
+            args.push_back(a);
+        }
+        args.insert(args.begin(), {"--import", kTextDataset});
+        args.insert(args.end(), {"--dump-state", dir + "/state.json", "--quit"});
+        std::remove((dir + "/state.json").c_str());
+        const auto r = lumatra(args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        std::string message = c.message;
+        if (message[0] == '@')
+            message = dir + message.substr(1);
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        if (c.exitCode == 1) {
+            // The document stays as it was: the imported item, nothing else.
+            const QJsonObject state = readJson(dir + "/state.json");
+            EXPECT_EQ(state.value("items").toArray().size(), 1) << r.err;
+        }
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(dir + "/plain/below.lmd")));
+}
+
+TEST_F(LumatraRun, BatchRunWithoutElementTableReportsTheBox)
+{
+    // The program alone in a folder: no KSElements.ini beside it.
+    const QString dir = QString::fromStdString(tmp("alone"));
+    ASSERT_TRUE(QDir().mkpath(dir));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(kProgram), dir + "/lumatra"));
+    QFile::setPermissions(dir + "/lumatra", QFile::permissions(QString::fromStdString(kProgram)));
+    ks::test::writeFile(tmp("compose.js"), "lumatra.triggerAction('massElementComposition');\n"
+                                           "print('after the box');\n");
+    const auto r = lumatra({"--plugin", (kLib + "/Ionvale.so").toStdString(), "--import", kTextDataset, "--script",
+                            tmp("compose.js"), "--quit"},
+                           (dir + "/lumatra").toStdString());
+    // The run ended (no dialog waited) and went on after the action.
+    EXPECT_NE(r.out.find("after the box"), std::string::npos) << r.err;
+    if (r.err.find("closed the box") == std::string::npos)
+        GTEST_SKIP() << "the plug-in's element-composition action shows no box yet";
+    EXPECT_NE(r.err.find("closed the box \"Error\": Error initializing elements table from"), std::string::npos)
+        << r.err;
+}
+
+TEST_F(LumatraRun, DemoScriptLeavesTheExpectedState)
+{
+    const auto r = lumatra({"--import", kTextDataset, "--molecule", kCaffeine, "--script", kDemo, "--dump-state",
+                            tmp("state.json"), "--screenshot", tmp("demo.png"), "--quit"});
+    const QJsonObject state = readJson(tmp("state.json"));
+    if (r.err.find("Can't find variable: mass") != std::string::npos)
+        GTEST_SKIP() << "the plug-in publishes no \"mass\" script object yet";
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    QStringList visible;
+    for (const QJsonValue& v : state.value("visibleDocks").toArray())
+        visible << v.toString();
+    visible.sort();
+    EXPECT_EQ(visible, (QStringList{"MSBrowserWidget", "MassElementCompositionTable", "MassMolMatchTable",
+                                    "MassPeaksTable"}));
+    const QJsonObject rows = state.value("tableRows").toObject();
+    EXPECT_GT(rows.value("MassElementCompositionTable").toInt(), 0);
+    EXPECT_GT(rows.value("MassPeaksTable").toInt(), 0);
+    EXPECT_GT(rows.value("MassMolMatchTable").toInt(), 0);
+    EXPECT_NE(r.out.find("Base peak of the spectrum: m/z"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("matched at 0.35 min"), std::string::npos) << r.out;
+    const QImage shot(QString::fromStdString(tmp("demo.png")));
+    EXPECT_EQ(shot.size(), QSize(state.value("window").toArray()[0].toInt(), state.value("window").toArray()[1].toInt()));
+}
+
+TEST_F(LumatraRun, DemoBatchUnderXvfbWritesAWindowSizedScreenshot)
+{
+    const QString xvfb = QStandardPaths::findExecutable("xvfb-run");
+    if (xvfb.isEmpty())
+        GTEST_SKIP() << "xvfb-run is not installed (scripts/setup installs it)";
+    const auto r = ks::test::run({xvfb.toStdString(), "-a", "-s", "-screen 0 1920x1200x24", kProgram, "--import", kTextDataset,
+                                  "--dump-state", tmp("state.json"), "--screenshot", tmp("xcb.png"), "--quit"},
+                                 {"QT_QPA_PLATFORM=xcb",
+                                  "LSAN_OPTIONS=print_suppressions=0:suppressions=" KS_SOURCE_DIR "/lsan.supp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QJsonObject state = readJson(tmp("state.json"));
+    const QImage shot(QString::fromStdString(tmp("xcb.png")));
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_EQ(shot.size(), QSize(state.value("window").toArray()[0].toInt(), state.value("window").toArray()[1].toInt()));
+}
+
+// ---- the window in this process --------------------------------------------
+
+class LumatraWindowTest : public LumatraRun {
+public:
+    void SetUp() override
+    {
+        LumatraRun::SetUp();
+        window = std::make_unique<lumatra::LumatraWindow>();
+        window->show();
+        QString error;
+        ASSERT_TRUE(window->loadPlugin(kLib + "/Ionvale.so", error)) << error.toStdString();
+        ASSERT_TRUE(window->importFile(QString::fromStdString(kTextDataset), error)) << error.toStdString();
+        view = window->view();
+    }
+    void TearDown() override { window.reset(); }
+
+    // The document's part of the dump as text (items with their plots and
+    // scales, docks and table rows), with or without the plug-in data
+    // bytes (some of the plug-in's commands give back equal plots but not
+    // equal bytes: README, "Tests").
+    std::string state(bool withData = false)
+    {
+        QJsonObject s = window->stateDump();
+        for (const char* key : {"undoHistory", "redoHistory", "actions", "mouseMode"})
+            s.remove(key);
+        QJsonArray items;
+        for (const QJsonValue& v : s.value("items").toArray()) {
+            QJsonObject o = v.toObject();
+            if (!withData) {
+                o.remove("pluginDataSha1");
+                o.remove("pluginDataBytes");
+            }
+            items.append(o);
+        }
+        s.insert("items", items);
+        return QJsonDocument(s).toJson().toStdString();
+    }
+    void send(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
+              Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QMouseEvent event(type, at, view->mapToGlobal(at), button, buttons, modifiers);
+        QApplication::sendEvent(view, &event);
+    }
+    void drag(QPoint from, QPoint to)
+    {
+        send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    }
+    void trigger(const char* name)
+    {
+        QAction* a = window->action(name);
+        ASSERT_NE(a, nullptr) << name;
+        a->trigger();
+    }
+
+    std::unique_ptr<lumatra::LumatraWindow> window;
+    QWidget* view = nullptr;
+};
+
+// View positions inside the two plots of the imported item (the item
+// fills 2400 x 1800 page units from the page's corner; scale 0.35, origin
+// 20, 20): the chromatogram above, the spectrum below.
+const QPoint kInChromatogram(420, 160);
+const QPoint kInSpectrum(420, 470);
+
+TEST_F(LumatraWindowTest, MenusAndToolBarFromTheUiDescription)
+{
+    auto* menu = window->menuBar()->findChild<QMenu*>("Mass Analysis");
+    ASSERT_NE(menu, nullptr);
+    QStringList submenus;
+    for (QAction* a : menu->actions())
+        if (a->menu())
+            submenus << a->menu()->title();
+    EXPECT_EQ(submenus, (QStringList{"Spectrum Selection Mode", "Elemental Composition", "Molecule Match"}));
+    EXPECT_EQ(window->menuBar()->findChild<QMenu*>("_Debug"), nullptr);
+    EXPECT_EQ(window->action("massDebug1"), nullptr);
+    auto* bar = window->findChild<QToolBar*>("Mass Analysis");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->actions().first(), window->action("massShowMSBrowser"));
+    EXPECT_FALSE(window->action("massShowMSBrowser")->icon().isNull());
+    // The browser action follows the dock through the plug-in's states.
+    trigger("massShowMSBrowser");
+    const QJsonObject s = window->stateDump();
+    if (s.value("visibleDocks").toArray().contains(QJsonValue("MSBrowserWidget"))) {
+        EXPECT_TRUE(window->action("massShowMSBrowser")->isChecked());
+    }
+}
+
+TEST_F(LumatraWindowTest, RightClickOnAPlotShowsTheItemContextMenu)
+{
+    send(QEvent::MouseButtonPress, kInSpectrum, Qt::RightButton, Qt::RightButton);
+    send(QEvent::MouseButtonRelease, kInSpectrum, Qt::RightButton, Qt::NoButton);
+    QMenu* menu = window->lastContextMenu();
+    if (!menu)
+        GTEST_SKIP() << "the plug-in names no context menu yet";
+    EXPECT_EQ(menu->title(), "MS Item");
+    EXPECT_TRUE(menu->actions().contains(window->action("massHidePlot")));
+    menu->close();
+}
+
+// One undoable command per row: made by a menu entry, a mouse mode or a
+// dock; undo through the Undo entry gives back the earlier state, redo the
+// later one.
+struct CommandRow {
+    const char* name;
+    const char* mode;  // host mode action, or null
+    std::function<void(LumatraWindowTest&)> act;
+    int cursor;  // host cursor id while dragging in the mode, 0: none
+    QPoint at;   // the plot the row works on
+};
+
+TEST_F(LumatraWindowTest, EachKindOfCommandUndoesAndRedoesThroughTheMenu)
+{
+    const CommandRow rows[] = {
+        {"zoom rectangle", "modeRectZoom", [](LumatraWindowTest& t) { t.drag(kInSpectrum, kInSpectrum + QPoint(150, 60)); }, 501, kInSpectrum},
+        {"cut range", "modeCut", [](LumatraWindowTest& t) { t.drag(kInSpectrum, kInSpectrum + QPoint(150, 0)); }, 513, kInSpectrum},
+        {"pan", "modePan", [](LumatraWindowTest& t) { t.drag(kInSpectrum, kInSpectrum + QPoint(-80, 0)); }, 509, kInSpectrum},
+        {"spectrum selection", "modeSpectrumSelection",
+         [](LumatraWindowTest& t) { t.drag(kInChromatogram, kInChromatogram + QPoint(60, 0)); }, 518, kInChromatogram},
+        {"fit to height", nullptr, [](LumatraWindowTest& t) { t.trigger("viewFitToHeight"); }, 0, kInSpectrum},
+        {"increase intensity", nullptr, [](LumatraWindowTest& t) { t.trigger("viewIncreaseIntensity"); }, 0, kInSpectrum},
+        {"full zoom out", nullptr, [](LumatraWindowTest& t) { t.trigger("viewFullZoomOut"); }, 0, kInSpectrum},
+        {"hide plot", nullptr, [](LumatraWindowTest& t) { t.trigger("massHidePlot"); }, 0, kInSpectrum},
+        {"append flag", nullptr, [](LumatraWindowTest& t) { t.trigger("massSelSpecModeAppend"); }, 0, kInSpectrum},
+        {"selection mode", nullptr, [](LumatraWindowTest& t) { t.trigger("massSelSpecModePeak"); }, 0, kInSpectrum},
+    };
+    QStringList waiting;
+    int done = 0;
+    for (const CommandRow& row : rows) {
+        SCOPED_TRACE(row.name);
+
+        // A press without a mode makes the plot under it current (no
+        // command): done before the snapshot, so that the drag's own press
+        // changes nothing but what its command does.
+        trigger("modeNone");
+        send(QEvent::MouseButtonPress, row.at, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, row.at, Qt::LeftButton, Qt::NoButton);
+        trigger(row.mode ? row.mode : "modeNone");
+        const std::string before = state();
+        const std::string bytesBefore = state(true);
+        const int count = window->undoStack()->count();
+        row.act(*this);
+        if (row.cursor && window->undoStack()->count() > count) {
+            // The cursor the plug-in gives for the mode (after the drag: not dragging).
+            EXPECT_NE(view->cursor().shape(), Qt::ArrowCursor);
+        }
+        if (window->undoStack()->count() == count) {
+            waiting << row.name;
+            continue;
+        }
+        ++done;
+        // A drag may give several commands (a pan shifts on every move).
+        const int added = window->undoStack()->count() - count;
+        const std::string after = state();
+        EXPECT_NE(state(true), bytesBefore);
+        const QString name = window->undoStack()->text(window->undoStack()->index() - 1);
+        EXPECT_EQ(window->action("editUndo")->text(), "&Undo " + name);
+        for (int i = 0; i < added; ++i)
+            trigger("editUndo");
+        EXPECT_EQ(state(), before);
+        for (int i = 0; i < added; ++i)
+            trigger("editRedo");
+        EXPECT_EQ(state(), after);
+    }
+    EXPECT_GE(done, 4);
+    if (!waiting.isEmpty())
+        std::printf("[ waiting  ] no command from the plug-in yet: %s\n", qPrintable(waiting.join(", ")));
+}
+
+TEST_F(LumatraWindowTest, DragCursorsFollowTheHostCursorTable)
+{
+    trigger("modePan");
+    send(QEvent::MouseButtonPress, kInSpectrum, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, kInSpectrum + QPoint(-20, 0), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(view->cursor().shape(), lumatra::cursorShapeForId(509));
+    send(QEvent::MouseButtonRelease, kInSpectrum + QPoint(-20, 0), Qt::LeftButton, Qt::NoButton);
+    send(QEvent::MouseMove, kInSpectrum, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(view->cursor().shape(), lumatra::cursorShapeForId(506));
+    trigger("modeCut");
+    send(QEvent::MouseMove, kInSpectrum, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(view->cursor().shape(), lumatra::cursorShapeForId(513));
+    trigger("modeNone");
+    send(QEvent::MouseMove, kInSpectrum, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(view->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(LumatraWindowTest, PropertiesPageAppliesOneUndoableCommand)
+{
+    const std::string before = state(true);
+    const int count = window->undoStack()->count();
+    ks::test::whenModal([](QDialog* dialog) {
+        // One more decimal for the first plot's peak labels, then OK.
+        auto* decimals = dialog->findChild<QSpinBox*>("fPeakDecimalsSpinBox");
+        if (decimals)
+            decimals->setValue(decimals->value() + 1);
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    window->showItemProperties(window->activeItem());
+    ASSERT_EQ(window->undoStack()->count(), count + 1);
+    EXPECT_NE(state(true), before);
+    trigger("editUndo");
+    EXPECT_EQ(state(true), before);
+}
+
+TEST_F(LumatraWindowTest, EveryPrefixOfASavedDocumentOpensWithoutACrash)
+{
+    QString error;
+    ASSERT_TRUE(window->addMolecule(QString::fromStdString(kCaffeine), error)) << error.toStdString();
+    const QString path = QString::fromStdString(tmp("doc.lmd"));
+    ASSERT_TRUE(window->saveDocument(path, error)) << error.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const QStringList whole = itemPrints(window->stateDump());
+    for (int n = 0; n < bytes.size(); ++n) {
+        ASSERT_FALSE(window->openDocumentData(bytes.left(n), error)) << n;
+        ASSERT_FALSE(error.isEmpty());
+    }
+    // Nothing failed changed the document.
+    EXPECT_EQ(itemPrints(window->stateDump()), whole);
+    ASSERT_TRUE(window->openDocumentData(bytes, error)) << error.toStdString();
+    EXPECT_EQ(itemPrints(window->stateDump()), whole);
+}
+
+}  // namespace
