@@ -2,7 +2,9 @@
 
 #include "kstest.h"
 #include "kstestqt.h"
+#include "ipluginhost.h"
 #include "tionvaleobjectfactory.h"
+#include "tmasselementcomposition.h"
 #include "tmassitemwrapper.h"
 
 TCanvasItem* TIonvale::createItem(int type)
@@ -13,6 +15,24 @@ TCanvasItem* TIonvale::createItem(int type)
 }
 
 namespace scripttest {
+
+TestServices::TestServices(::TIonvale* plugin) : TIonvaleScriptServices(plugin), plugin(plugin) {}
+
+TCanvasItem* TestServices::activeMassItem()
+{
+    return plugin->host() ? plugin->host()->selectedItems(0).activeOfType(MassSpectrumItemType) : nullptr;
+}
+
+bool TestServices::ensureElementTable()
+{
+    ++tableAsked;
+    return !tableFails && table.initialize(elementTableFilePath().toStdWString());
+}
+
+TMassDataServerHandler* TestServices::dataServer()
+{
+    return &plugin->handler;
+}
 
 const QUuid kTextProviderId("{127AC576-D36A-11D3-91D9-00400536072C}");
 const QUuid kChemStationProviderId("{BDE6E083-7747-4417-938D-A8BD8D3A5BBC}");
@@ -28,6 +48,7 @@ const char* const kCaffeineRun =
 
 ScriptTest::ScriptTest() : plugin(std::make_unique<::TIonvale>()), engine(std::make_unique<QScriptEngine>())
 {
+    new TestServices(plugin.get());
     host.loadPlugin(plugin.get());
     TIonvaleObjectFactory factory;
     factory.registerObjects(QStringLiteral("Ionvale"), engine.get());

@@ -17,6 +17,8 @@
 #include "tcanvasmass.h"
 #include "tmassdataserver.h"
 #include "testplugin.h"
+#include "tionvalewrapper.h"
+#include "tkselements.h"
 
 // The plug-in class as scripts meet it: the conversion of "TIonvale*"
 // accepts a plug-in object by this class name.
@@ -30,6 +32,26 @@ public:
 };
 
 namespace scripttest {
+
+// What the plug-in script object asks of the plug-in: the active mass item
+// from the host's selection, an element table that loads or fails, and a
+// molecule peer (none until a test gives one).
+class TestServices : public TIonvaleScriptServices {
+public:
+    explicit TestServices(::TIonvale* plugin);
+
+    TCanvasItem* activeMassItem() override;
+    bool ensureElementTable() override;
+    const TKSElementTable* elementTable() override { return &table; }
+    TMassDataServerHandler* dataServer() override;
+    IMoleculePlugin* moleculePlugin() override { return peer; }
+
+    ::TIonvale* plugin;
+    bool tableFails = false;
+    int tableAsked = 0;
+    TKSElementTable table;
+    IMoleculePlugin* peer = nullptr;
+};
 
 extern const QUuid kTextProviderId;
 extern const QUuid kChemStationProviderId;
