@@ -16,8 +16,8 @@
 
 #include "kstest.h"
 #include "kstestqt.h"
-#include "owningdrawingpeer.h"
 #include "pageitems.h"
+#include "pluginhost.h"
 #include "recordinghost.h"
 #include "tbaseplot.h"
 #include "tcanvasmass.h"
@@ -79,23 +79,17 @@ void answerDialog(bool accept, std::function<void(QDialog*)> change = {})
     });
 }
 
-class ActionsTest : public ::testing::Test {
+class ActionsTest : public shelltest::PluginHostTest {
 protected:
     void SetUp() override
     {
-        ks::test::useCaseSettings();
-        ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider", "ks_tindrel_test_provider"}));
-        host = std::make_unique<lumatra::RecordingHost>();
-        host->removeDrawingPeer();
-        drawing = std::make_unique<OwningDrawingPeer>(*host);
-        host->addPlugin(drawing.get());
+        makeHost();
         if (losingPeer) {
             host->removeMoleculePeer();
             molecules = std::make_unique<LosingMoleculePeer>(*host);
             host->addPlugin(molecules.get());
         }
-        plugin = new TIonvale;
-        host->loadPlugin(plugin);
+        loadPlugin();
         host->setView(1.0, QPointF(20, 20), QSize(4000, 4000));
     }
     void TearDown() override
@@ -103,10 +97,8 @@ protected:
         for (TCanvasItem* i : host->allItems())
             if (i->rtti() == 110)
                 delete i;
-        drawing.reset();
-        host.reset();
+        PluginHostTest::TearDown();
         molecules.reset();
-        delete plugin;
     }
     TCanvasMass* import(const QString& path)
     {
@@ -128,22 +120,11 @@ protected:
                             "compound function=1 apex=0.2 width=0.03 height=1000 peaks=195.0877:100,196.09:10\n");
         return import(QString::fromStdString(path));
     }
-    // Names of the commands done since `from` (a done count).
-    QStringList commandsSince(int from) const
-    {
-        QStringList names;
-        for (int i = from; i < host->doneCount(); ++i)
-            names << QString::fromLatin1(host->commands().at(i)->name);
-        return names;
-    }
+    QStringList commandsSince(int from) const { return shelltest::doneCommandNames(*host, from); }
     // The journal lines of the calls a test looks at.
     QStringList requests() const
     {
-        QStringList lines;
-        for (const QString& line : host->journal())
-            if (line.startsWith("setMouseMode(") || line.startsWith("showDock(") || line.startsWith("refreshDock("))
-                lines << line;
-        return lines;
+        return shelltest::journalLines(*host, {"setMouseMode", "showDock", "refreshDock"});
     }
     // The records of one updateActions call, by name: checked, enabled.
     QMap<QString, QPair<bool, bool>> states()
@@ -159,10 +140,7 @@ protected:
         return out;
     }
 
-    std::unique_ptr<lumatra::RecordingHost> host;
-    std::unique_ptr<OwningDrawingPeer> drawing;
     std::unique_ptr<LosingMoleculePeer> molecules;
-    TIonvale* plugin = nullptr;
     bool losingPeer = false;
 };
 
@@ -511,12 +489,9 @@ class NoMoleculePeerTest : public ActionsTest {
 protected:
     void SetUp() override
     {
-        ks::test::useCaseSettings();
-        ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider", "ks_tindrel_test_provider"}));
-        host = std::make_unique<lumatra::RecordingHost>();
+        makeHost();
         host->removeMoleculePeer();
-        plugin = new TIonvale;
-        host->loadPlugin(plugin);
+        loadPlugin();
     }
 };
 

@@ -15,6 +15,7 @@
 
 #include "kstest.h"
 #include "kstestqt.h"
+#include "hostjournal.h"
 #include "recordinghost.h"
 #include "tcanvasitem.h"
 #include "tupdateitem.h"
@@ -157,20 +158,10 @@ protected:
         QMouseEvent event(type, QPointF(canvas + QPoint(20, 20)), button, buttons, modifiers);
         return events->handleEvent(&event);
     }
-    QStringList commandNames(int from) const
-    {
-        QStringList names;
-        for (int i = from; i < host->doneCount(); ++i)
-            names << QString::fromLatin1(host->commands().at(i)->name);
-        return names;
-    }
+    QStringList commandNames(int from) const { return shelltest::doneCommandNames(*host, from); }
     QStringList requests() const
     {
-        QStringList lines;
-        for (const QString& line : host->journal())
-            if (line.startsWith("setMouseMode(") || line.startsWith("showDock(") || line.startsWith("canvas.placeNewItems"))
-                lines << line;
-        return lines;
+        return shelltest::journalLines(*host, {"setMouseMode", "showDock", "canvas.placeNewItems"});
     }
 
     QPluginLoader loader{modulePath()};

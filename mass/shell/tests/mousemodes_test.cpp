@@ -12,7 +12,7 @@
 
 #include "kstest.h"
 #include "kstestqt.h"
-#include "owningdrawingpeer.h"
+#include "pluginhost.h"
 #include "recordinghost.h"
 #include "tbaseplot.h"
 #include "tcanvasmass.h"
@@ -90,18 +90,11 @@ public:
     int resets = 0;
 };
 
-class MouseModesTest : public ::testing::Test {
+class MouseModesTest : public shelltest::PluginHostTest {
 protected:
     void SetUp() override
     {
-        ks::test::useCaseSettings();
-        ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider", "ks_tindrel_test_provider"}));
-        host = std::make_unique<lumatra::RecordingHost>();
-        host->removeDrawingPeer();
-        drawing = std::make_unique<OwningDrawingPeer>(*host);
-        host->addPlugin(drawing.get());
-        plugin = new TIonvale;
-        host->loadPlugin(plugin);
+        PluginHostTest::SetUp();
         if (!probes)
             return;
         TMouseModeDispatcher& d = plugin->mouseModes();
@@ -113,12 +106,6 @@ protected:
         d.registerAction(selection);
         d.registerAction(crosshairs);
         d.registerAction(pan);
-    }
-    void TearDown() override
-    {
-        drawing.reset();
-        host.reset();
-        delete plugin;
     }
     // Imports the bundled dataset, selects the item and finds two canvas
     // points over its plot area 200 units apart on both axes; the view maps
@@ -149,9 +136,6 @@ protected:
         return plugin->handleEvent(&event);
     }
 
-    std::unique_ptr<lumatra::RecordingHost> host;
-    std::unique_ptr<OwningDrawingPeer> drawing;
-    TIonvale* plugin = nullptr;
     SelectionProbe* selection = nullptr;
     CrosshairsProbe* crosshairs = nullptr;
     PanProbe* pan = nullptr;
