@@ -1,6 +1,9 @@
 // The plug-in's dock and table factories, registered with the host.
 #include "tionvale.h"
 
+#include "ipluginhost.h"
+
+#include "tmassdockwidgetfactory.h"
 #include "tmasstablefactories.h"
 
 void TIonvale::registerFactories()
@@ -13,4 +16,8 @@ void TIonvale::registerFactories()
         this, [this]() -> const TKSElementTable* { return ensureElementTable() ? &m_elementTable : nullptr; }));
     addTableFactory(new TMassMolMatchTableFactory(this, [this] { return m_moleculePlugin; }));
     addTableFactory(new TMassPeaksTableFactory(this));
+    // The dataset browser's factory goes to the host directly; it is no
+    // table factory.
+    if (host())
+        host()->addFactory(new TMassDockWidgetFactory(this));
 }

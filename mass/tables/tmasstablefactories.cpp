@@ -4,6 +4,7 @@
 #include "tcanvasitem.h"
 #include "temptyplugin.h"
 #include "tmasselementcompositiontable.h"
+#include "tmassmolmatchtable.h"
 #include "tmasspeakstable.h"
 
 #include <QAction>
@@ -73,10 +74,17 @@ TMassMolMatchTableFactory::TMassMolMatchTableFactory(TEmptyPlugin* plugin,
              QT_TRANSLATE_NOOP("TBaseTableFactory", "Copy Mass Molecule Match"));
 }
 
-WPluginDockWidget* TMassMolMatchTableFactory::createDockWidget(const QString&)
+WPluginDockWidget* TMassMolMatchTableFactory::createDockWidget(const QString& name)
 {
-    // The molecule-match table comes with its own work.
-    return nullptr;
+    if (name != dockName())
+        return nullptr;
+    IPluginHost* h = host();
+    auto* table = new TMassMolMatchTable(plugin(), m_moleculePlugin ? m_moleculePlugin() : nullptr, reportAction(),
+                                         copyAction(), h ? h->actionByName("massMoleculeMatch") : nullptr,
+                                         h ? h->actionByName("massMoleculeMatchMode") : nullptr,
+                                         h ? h->actionByName("massMolMatchOpts") : nullptr);
+    table->setupView();
+    return table;
 }
 
 QString TMassMolMatchTableFactory::reportName(TCanvasItem* item)

@@ -230,6 +230,7 @@ TEST_F(ShellTest, RegistrationInOrder)
                            "registerAction(\"MassPeaksTable::action_Report\", \"Mass Peaks Table\")",
                            "registerAction(\"MassPeaksTable::action_CopyToClipboard\", \"Mass Peaks Table\")",
                            "addFactory(factory)",
+                           "addFactory(factory)",
                            "addScriptFactories(3)",
                            "setScriptObject(\"mass\", null, false)",
                            "findPlugin({65b47fe2-e426-4d14-87ce-eb8428e84301}, 0) -> molecule",
@@ -242,7 +243,9 @@ TEST_F(ShellTest, RegistrationInOrder)
     ASSERT_EQ(plugin->converters().size(), 1);
     EXPECT_NE(plugin->moleculePlugin(), nullptr);
     EXPECT_EQ(static_cast<void*>(plugin->drawingTools()), static_cast<IDrawingTools*>(drawing.get()));
-    // The three table factories, in the order composition, match, peaks.
+    // The three table factories, in the order composition, match, peaks;
+    // the dataset browser's factory went to the host alone.
+    EXPECT_EQ(host->factories().size(), 4);
     ASSERT_EQ(plugin->tableFactories().size(), 3);
     EXPECT_EQ(plugin->tableFactories().at(0)->dockName(), "MassElementCompositionTable");
     EXPECT_EQ(plugin->tableFactories().at(1)->dockName(), "MassMolMatchTable");
