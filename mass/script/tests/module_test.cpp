@@ -4,16 +4,21 @@
 // fresh engine, and scripts run against a mass item that the plug-in
 // imported from the bundled text dataset. Activated, the plug-in publishes
 // "mass", which scripts use end to end: the active item, composition and
-// molecule matching with the host's molecule peer (or without it). The wrappers live in the
-// module's copy of the shared classes; the page items in the host's.
+// molecule matching with the host's molecule peer (or without it). The
+// wrappers live in the module's copy of the shared classes; the page items
+// in the host's.
 #include <gtest/gtest.h>
 
 #include <QPluginLoader>
 #include <QScriptEngine>
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
 
 #include "kstest.h"
+#include "kstestqt.h"
 #include "pageitems.h"
 #include "peers.h"
 #include "recordinghost.h"
@@ -50,6 +55,21 @@ const char* const kCaffeineRun =
     "injection name=\"Caffeine\"\n"
     "function name=\"MS+\" type=1 polarity=1 scans=40 start=0 step=0.02 low=150 high=250 noise=20 noisepeaks=4\n"
     "compound function=1 apex=0.36 width=0.03 height=48000 cluster=195.0877/1:100,9.7,1.2\n";
+
+// The element table beside the program, or none.
+QString besideProgram()
+{
+    return QCoreApplication::applicationDirPath() + "/KSElements.ini";
+}
+
+void putElementTable(bool present)
+{
+    QFile::remove(besideProgram());
+    if (present) {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KS_SOURCE_DIR "/../../outside/tindrel/data/KSElements.ini"),
+                                besideProgram()));
+    }
+}
 
 TMolecule caffeine()
 {
@@ -170,6 +190,7 @@ TEST(ScriptModule, FactoriesOfTheLoadedPlugin)
 TEST(ScriptModule, PluginObjectPublishedWhileActive)
 {
     ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider", "ks_tindrel_test_provider"}));
+    putElementTable(true);
     PublishedPlugin p(true);
     ASSERT_NE(p.plugin, nullptr) << p.loader.errorString().toStdString();
     const QStringList journal = p.host.journal();
@@ -238,6 +259,7 @@ TEST(ScriptModule, PluginObjectPublishedWhileActive)
 TEST(ScriptModule, MatchingWithoutTheMoleculePeer)
 {
     ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider", "ks_tindrel_test_provider"}));
+    putElementTable(true);
     // Molecule items on the page, but the host has no molecule plug-in.
     PublishedPlugin p(false);
     ASSERT_NE(p.plugin, nullptr) << p.loader.errorString().toStdString();
@@ -249,4 +271,32 @@ TEST(ScriptModule, MatchingWithoutTheMoleculePeer)
     EXPECT_EQ(evaluate(p.engine, "var ri = MassItem(r); [mass.moleculeMatch(ri), ri.molMatch.results.length].join()"),
               "false,0");
     EXPECT_TRUE(p.host.calls("executeCommand").isEmpty());
+}
+
+TEST(ScriptModule, MissingElementTable)
+{
+    ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider", "ks_tindrel_test_provider"}));
+    putElementTable(false);
+    PublishedPlugin p(true);
+    ASSERT_NE(p.plugin, nullptr) << p.loader.errorString().toStdString();
+    ASSERT_NE(p.importAs(bundledTextDataset(), "x"), nullptr);
+    TCanvasItem* molecule = p.host.moleculePeer()->makeItem(caffeine());
+    p.host.addItem(molecule);
+    p.engine.evaluate("var it = MassItem(x); var si = it.plot(0).type == 2 ? 0 : 1; "
+                      "var mz = it.plot(si).peaks[0].center.x");
+    // The plug-in's box first, then code 0; the item's state unchanged.
+    for (const char* script : {"mass.elementalComposition(it, si, mz)", "mass.moleculeMatch(it)"}) {
+        QString text;
+        ks::test::whenModal([&](QMessageBox* box) {
+            text = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        EXPECT_EQ(evaluate(p.engine, script), "threw Error: Unknown Error") << script;
+        ks::test::finishModalAnswers();
+        EXPECT_EQ(text, "Error initializing elements table from " + besideProgram()) << script;
+    }
+    EXPECT_EQ(evaluate(p.engine, "[it.elementalComp.results.length, it.molMatch.results.length].join()"), "0,0");
+    // Put in place, the table loads at the next call.
+    putElementTable(true);
+    EXPECT_EQ(evaluate(p.engine, "mass.elementalComposition(it, si, mz)"), "true");
 }
