@@ -32,6 +32,8 @@
 
 namespace {
 
+using shelltest::caffeineMolfile;
+
 const QString kNotImplemented =
     "This command is not implemented yet. It will be available in the next version of Lumatra.";
 
@@ -39,13 +41,6 @@ QString sampleDataset()
 {
     return QString::fromStdString(std::string(KS_SOURCE_DIR) +
                                   "/../../dataservices/providers/text/samples/text_dataset.txt");
-}
-
-QString caffeineMolfile()
-{
-    QFile f(QStringLiteral(KS_SOURCE_DIR "/../../outside/tindrel/data/molfiles/caffeine.mol"));
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    return QString::fromLatin1(f.readAll());
 }
 
 TMolecule moleculeFrom(const QString& molfile)
@@ -109,17 +104,7 @@ protected:
         host->clearJournal();
         return made;
     }
-    // A generated run whose compound, protonated caffeine, peaks at 0.2 min.
-    TCanvasMass* importRun()
-    {
-        const std::string path = ks::test::tempDir() + "/caffeine.run";
-        ks::test::writeFile(path,
-                            "kestrom-run 1\n"
-                            "injection name=\"A\"\n"
-                            "function name=\"MS+\" type=1 polarity=1 scans=20 start=0 step=0.02 low=100 high=300\n"
-                            "compound function=1 apex=0.2 width=0.03 height=1000 peaks=195.0877:100,196.09:10\n");
-        return import(QString::fromStdString(path));
-    }
+    TCanvasMass* importRun() { return import(shelltest::caffeineRun()); }
     QStringList commandsSince(int from) const { return shelltest::doneCommandNames(*host, from); }
     // The journal lines of the calls a test looks at.
     QStringList requests() const

@@ -966,21 +966,12 @@ TEST_F(OverlayTest, IsotopeClusterSticksAndHighlightBox)
 
 TEST_F(OverlayTest, MoleculeMatchMarkerAtTheRetentionTime)
 {
-    // A generated run whose compound is protonated caffeine at 0.2 min.
-    const std::string path = ks::test::tempDir() + "/caffeine.run";
-    ks::test::writeFile(path,
-                        "kestrom-run 1\n"
-                        "injection name=\"A\"\n"
-                        "function name=\"MS+\" type=1 polarity=1 scans=20 start=0 step=0.02 low=100 high=300\n"
-                        "compound function=1 apex=0.2 width=0.03 height=1000 peaks=195.0877:100,196.09:10\n");
     QStringList imported;
-    ASSERT_EQ(plugin->importFile(QString::fromStdString(path), 0, QString(), true, imported), 0);
+    ASSERT_EQ(plugin->importFile(shelltest::caffeineRun(), 0, QString(), true, imported), 0);
     item = static_cast<TCanvasMass*>(host->allItems().last());
     host->setSelectedItems({item});
     ASSERT_TRUE(plugin->ensureElementTable());
-    QFile molfile(QStringLiteral(KS_SOURCE_DIR "/../../outside/tindrel/data/molfiles/caffeine.mol"));
-    ASSERT_TRUE(molfile.open(QIODevice::ReadOnly));
-    host->executeCommand(new TCmdMoleculeMatcher({QString::fromLatin1(molfile.readAll()).toStdWString()},
+    host->executeCommand(new TCmdMoleculeMatcher({shelltest::caffeineMolfile().toStdWString()},
                                                  {L"caffeine"}, &plugin->elementTable(), {item}));
     const QImage before = paint("match-before");
     host->executeCommand(new TCmdSelectMolMatchResult(0, item));
