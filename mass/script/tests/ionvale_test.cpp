@@ -114,6 +114,23 @@ TEST_F(ScriptIonvale, PluginWithoutServices)
     EXPECT_EQ(run("n.toString()").toString(), "Ionvale");
     for (const char* script : {"n.changeDatasetFileName()", "n.elementalComposition()", "n.moleculeMatch()"})
         EXPECT_EQ(error(script), "Invalid Object") << script;
+
+    // A wrapper the host keeps past the plug-in: no plug-in any more.
+    auto* gone = new ::TIonvale;
+    new TestServices(gone);
+    engine->globalObject().setProperty("g", engine->newQObject(gone));
+    run("var kept = Ionvale(g)");
+    engine->globalObject().setProperty("g", QScriptValue());
+    host.addItem(emptyItem());
+    host.setSelectedItems(host.allItems());
+    gone->setHost(&host);
+    EXPECT_FALSE(run("kept.activeItem()").isUndefined());
+    delete gone;
+    EXPECT_TRUE(run("kept.activeItem()").isUndefined());
+    for (const char* script : {"kept.changeDatasetFileName('a', kept)", "kept.elementalComposition(1, 2, 3)",
+                               "kept.moleculeMatch(1)"})
+        EXPECT_EQ(error(script), "Invalid Object") << script;
+    EXPECT_EQ(run("kept.toString()").toString(), "Ionvale");
 }
 
 TEST_F(ScriptIonvale, ElementalComposition)
