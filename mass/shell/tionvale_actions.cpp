@@ -184,7 +184,10 @@ void TIonvale::updateActions(QList<TUpdateItem*>& records)
         moleculesThere = !host()->allItems().itemsOfType(kMoleculeItemType).isEmpty();
     const bool browserShown = host() && host()->isDockVisible(kBrowserDock);
     auto add = [&records](const char* name, bool checked, bool enabled) {
-        records.append(new TUpdateAction(QString::fromLatin1(name), checked, enabled));
+        auto* record = new TUpdateAction(QString::fromLatin1(name));
+        record->checked = checked;
+        record->enabled = enabled;
+        records.append(record);
     };
     add("massElementComposition", hostMode == mousemode::kElementComposition, has);
     add("massElCompConstraints", false, has);

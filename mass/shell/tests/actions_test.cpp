@@ -318,7 +318,9 @@ TEST_F(ActionsTest, UpdateActionsTable)
                             "massHidePlot",           "massDeletePlot",        "massShowMSBrowser",
                             "massSetMergeTolerance"};
     // Appended after what the list holds, in this order, untouched.
-    TUpdateAction* foreign = new TUpdateAction("hostAction", true, false);
+    auto* foreign = new TUpdateAction("hostAction");
+    foreign->checked = true;
+    foreign->enabled = false;
     QList<TUpdateItem*> records{foreign};
     plugin->updateActions(records);
     ASSERT_EQ(records.size(), 1 + order.size());
@@ -327,10 +329,10 @@ TEST_F(ActionsTest, UpdateActionsTable)
     EXPECT_FALSE(foreign->enabled);
     for (int i = 0; i < order.size(); ++i) {
         EXPECT_EQ(records[i + 1]->name, order[i]);
-        EXPECT_TRUE(records[i + 1]->secondFlag);
+        EXPECT_TRUE(records[i + 1]->visible);
         const auto* action = static_cast<const TUpdateAction*>(records[i + 1]);
-        EXPECT_TRUE(action->firstText.isEmpty() && action->secondText.isEmpty());
-        EXPECT_FALSE(action->secondActionFlag || action->thirdActionFlag);
+        EXPECT_TRUE(action->text.isEmpty() && action->toolTip.isEmpty());
+        EXPECT_FALSE(action->flag2 || action->flag3);
     }
     qDeleteAll(records);
 
