@@ -5,9 +5,8 @@
 // whenModal).
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
+#include <QAbstractButton>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QMessageBox>
@@ -597,6 +596,17 @@ TEST_F(ActionsTest, DialogFlowsAcceptedAndCancelled)
             EXPECT_EQ(commandsSince(before), accept ? QStringList{f.command} : QStringList());
         }
     }
+    // Opened by the plug-in, the dialogs find its pictures.
+    answerDialog(false, [](QDialog* dialog) {
+        const QList<QAbstractButton*> buttons = dialog->findChildren<QAbstractButton*>();
+        int pictured = 0;
+        for (const QAbstractButton* b : buttons)
+            pictured += !b->icon().isNull() && !b->icon().pixmap(16, 16).isNull();
+        EXPECT_GE(pictured, 2);
+    });
+    plugin->executeAction("massElCompConstraints");
+    ks::test::finishModalAnswers();
+
     // What the dialogs give reaches the commands.
     answerDialog(true, [](QDialog* dialog) {
         auto* da = dialog->findChild<QRadioButton*>("rbDa");
