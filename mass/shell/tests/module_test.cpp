@@ -192,25 +192,29 @@ TEST_F(ModuleInputTest, EveryModesCommandsThroughTheLoadedModule)
         int plot;        // 0 the chromatogram, 1 the spectrum
         QPoint drag;     // from the press to the release
         Qt::KeyboardModifiers modifiers;
+        int cursor;      // the host cursor id; 0: none offered
+        bool repaints;
         QStringList commands;
         QStringList requests;
     };
     const QList<Row> rows{
-        {"expansion", kExpansion, 1, {200, 200}, Qt::NoModifier, {"Spectrum Expansion"},
+        {"expansion", kExpansion, 1, {200, 200}, Qt::NoModifier, 501, true, {"Spectrum Expansion"},
          {"canvas.placeNewItems([112])"}},
-        {"rectangle zoom", kRectZoom, 1, {200, 200}, Qt::NoModifier, {"Zoom"}, {}},
-        {"short drag, zoom in", kRectZoom, 1, {3, 3}, Qt::NoModifier, {"Zoom In"}, {}},
-        {"click zoom out", kClickZoom, 1, {200, 200}, Qt::NoModifier, {"Zoom Out"}, {}},
-        {"cut, zero height", kCut, 1, {200, 0}, Qt::NoModifier, {"Cut range"}, {}},
-        {"restore", kRestoreCut, 1, {200, 0}, Qt::NoModifier, {"Restore range"}, {}},
-        {"selection", kSpectrumSelection, 0, {0, 0}, Qt::NoModifier, {"Set Mass Spectrum"}, {}},
-        {"selection, Shift", kSpectrumSelection, 0, {0, 0}, Qt::ShiftModifier, {"Set Mass Spectrum"}, {}},
-        {"selection on a spectrum", kSpectrumSelection, 1, {0, 0}, Qt::NoModifier, {}, {}},
-        {"pan", kPan, 1, {100, 0}, Qt::NoModifier, {"Panning"}, {}},
-        {"pan back to the start", kPan, 1, {0, 0}, Qt::NoModifier, {}, {}},
-        {"composition", kComposition, 1, {0, 0}, Qt::NoModifier, {"Elemental Composition"},
+        {"rectangle zoom", kRectZoom, 1, {200, 200}, Qt::NoModifier, 501, true, {"Zoom"}, {}},
+        {"short drag, zoom in", kRectZoom, 1, {3, 3}, Qt::NoModifier, 501, true, {"Zoom In"}, {}},
+        {"click zoom out", kClickZoom, 1, {200, 200}, Qt::NoModifier, 504, true, {"Zoom Out"}, {}},
+        {"cut, zero height", kCut, 1, {200, 0}, Qt::NoModifier, 513, true, {"Cut range"}, {}},
+        {"restore", kRestoreCut, 1, {200, 0}, Qt::NoModifier, 516, true, {"Restore range"}, {}},
+        {"selection", kSpectrumSelection, 0, {0, 0}, Qt::NoModifier, 518, true, {"Set Mass Spectrum"}, {}},
+        {"selection, Shift", kSpectrumSelection, 0, {0, 0}, Qt::ShiftModifier, 518, true, {"Set Mass Spectrum"},
+         {}},
+        {"selection on a spectrum", kSpectrumSelection, 1, {0, 0}, Qt::NoModifier, 518, true, {}, {}},
+        {"pan", kPan, 1, {100, 0}, Qt::NoModifier, 506, false, {"Panning"}, {}},
+        {"pan back to the start", kPan, 1, {0, 0}, Qt::NoModifier, 506, false, {}, {}},
+        {"composition", kComposition, 1, {0, 0}, Qt::NoModifier, 0, true, {"Elemental Composition"},
          {"showDock(\"MassElementCompositionTable\", true)"}},
-        {"composition on a chromatogram", kComposition, 0, {0, 0}, Qt::NoModifier, {"Set Mass Spectrum"}, {}},
+        {"composition on a chromatogram", kComposition, 0, {0, 0}, Qt::NoModifier, 0, true, {"Set Mass Spectrum"},
+         {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -221,6 +225,9 @@ TEST_F(ModuleInputTest, EveryModesCommandsThroughTheLoadedModule)
             ASSERT_EQ(host->currentMouseMode(), kComposition);
         }
         events->setMouseMode(row.mode, 0, 0);
+        TPluginCursor cursor{0, 0};
+        EXPECT_EQ(events->supportsMouseMode(0, item, cursor), row.cursor != 0);
+        EXPECT_EQ(cursor.id, row.cursor);
         const int before = host->doneCount();
         host->clearJournal();
         const QPoint at = points[row.plot];
@@ -232,6 +239,7 @@ TEST_F(ModuleInputTest, EveryModesCommandsThroughTheLoadedModule)
         EXPECT_TRUE(send(QEvent::MouseButtonRelease, at + row.drag, row.modifiers));
         EXPECT_EQ(commandNames(before), row.commands);
         EXPECT_EQ(requests(), row.requests);
+        EXPECT_EQ(!host->calls("repaintItem").isEmpty(), row.repaints);
         while (host->doneCount() > before && host->undo()) {
         }
     }
