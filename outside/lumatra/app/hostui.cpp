@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -348,6 +349,8 @@ QDockWidget* LumatraWindow::makeDock(const QString& name)
         connect(dock, SIGNAL(visibilityChanged(bool)), widget, SLOT(onVisibilityChanged(bool)));
         addDockWidget(name.contains(QLatin1String("Browser")) ? Qt::LeftDockWidgetArea : Qt::RightDockWidgetArea,
                       dock);
+        // Wide enough for a result table's first columns.
+        resizeDocks({dock}, {520}, Qt::Horizontal);
         dock->hide();
         m_docks.insert(name, dock);
         return dock;
