@@ -43,6 +43,21 @@ TIonvaleScriptServices* TIonvaleWrapper::services() const
     return scriptServicesOf(m_plugin.data());
 }
 
+TIonvaleScriptServices* TIonvaleWrapper::slotServices(QScriptValue& failure, int arguments) const
+{
+    QScriptContext* ctx = context();
+    if (!ctx)
+        return nullptr;
+    TIonvaleScriptServices* s = services();
+    if (!s)
+        failure = throwScriptError(ctx, ScriptInvalidObject);
+    else if (ctx->argumentCount() != arguments)
+        failure = throwScriptError(ctx, ScriptArgumentCount);
+    else
+        return s;
+    return nullptr;
+}
+
 QScriptValue TIonvaleWrapper::toString()
 {
     return QScriptValue(QStringLiteral("Ionvale"));
@@ -63,13 +78,10 @@ QScriptValue TIonvaleWrapper::activeItem()
 QScriptValue TIonvaleWrapper::changeDatasetFileName()
 {
     QScriptContext* ctx = context();
-    if (!ctx)
-        return QScriptValue();
-    TIonvaleScriptServices* s = services();
+    QScriptValue failure;
+    TIonvaleScriptServices* s = slotServices(failure, 2);
     if (!s)
-        return throwScriptError(ctx, ScriptInvalidObject);
-    if (ctx->argumentCount() != 2)
-        return throwScriptError(ctx, ScriptArgumentCount);
+        return failure;
     if (!ctx->argument(0).isString() || !ctx->argument(1).isQObject())
         return throwScriptError(ctx, ScriptIncorrectArguments);
     TCanvasMass* item = massItemOf(ctx->argument(1));
@@ -83,13 +95,10 @@ QScriptValue TIonvaleWrapper::changeDatasetFileName()
 QScriptValue TIonvaleWrapper::elementalComposition()
 {
     QScriptContext* ctx = context();
-    if (!ctx)
-        return QScriptValue();
-    TIonvaleScriptServices* s = services();
+    QScriptValue failure;
+    TIonvaleScriptServices* s = slotServices(failure, 3);
     if (!s)
-        return throwScriptError(ctx, ScriptInvalidObject);
-    if (ctx->argumentCount() != 3)
-        return throwScriptError(ctx, ScriptArgumentCount);
+        return failure;
     if (!ctx->argument(0).isQObject())
         return throwScriptError(ctx, ScriptIncorrectArguments);
     TCanvasMass* item = massItemOf(ctx->argument(0));
@@ -119,13 +128,10 @@ QScriptValue TIonvaleWrapper::elementalComposition()
 QScriptValue TIonvaleWrapper::moleculeMatch()
 {
     QScriptContext* ctx = context();
-    if (!ctx)
-        return QScriptValue();
-    TIonvaleScriptServices* s = services();
+    QScriptValue failure;
+    TIonvaleScriptServices* s = slotServices(failure, 1);
     if (!s)
-        return throwScriptError(ctx, ScriptInvalidObject);
-    if (ctx->argumentCount() != 1)
-        return throwScriptError(ctx, ScriptArgumentCount);
+        return failure;
     if (!ctx->argument(0).isQObject())
         return throwScriptError(ctx, ScriptIncorrectArguments);
     TCanvasMass* item = massItemOf(ctx->argument(0));

@@ -73,6 +73,9 @@ public slots:
 
 private:
     TIonvaleScriptServices* services() const;
+    // The services for a slot, or null with the slot's answer in failure:
+    // code 5 without a plug-in, code 1 for another number of arguments.
+    TIonvaleScriptServices* slotServices(QScriptValue& failure, int arguments) const;
 
     // Guarded: the host may keep the wrapper past the plug-in.
     QPointer<TEmptyPlugin> m_plugin;

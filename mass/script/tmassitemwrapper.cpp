@@ -97,7 +97,7 @@ QScriptValue TMassItemWrapper::elementalComp() const
     return wrapChildObject(engine(), m_elementalComp, thisObject());
 }
 
-TCanvasMass* TMassItemWrapper::slotItem(QScriptValue& failure)
+TCanvasMass* TMassItemWrapper::slotItem(QScriptValue& failure, int arguments)
 {
     // Called outside a script: nothing to answer.
     if (!context())
@@ -105,7 +105,11 @@ TCanvasMass* TMassItemWrapper::slotItem(QScriptValue& failure)
     TCanvasMass* item = massItem();
     if (!item)
         failure = throwScriptError(context(), ScriptInvalidObject);
-    return item;
+    else if (arguments >= 0 && context()->argumentCount() != arguments)
+        failure = throwScriptError(context(), ScriptArgumentCount);
+    else
+        return item;
+    return nullptr;
 }
 
 QScriptValue TMassItemWrapper::plot()
@@ -139,11 +143,9 @@ QScriptValue TMassItemWrapper::plotAction(PlotAction action)
 {
     QScriptContext* ctx = context();
     QScriptValue failure;
-    TCanvasMass* item = slotItem(failure);
+    TCanvasMass* item = slotItem(failure, 1);
     if (!item)
         return failure;
-    if (ctx->argumentCount() != 1)
-        return throwScriptError(ctx, ScriptArgumentCount);
     const QScriptValue argument = ctx->argument(0);
     QUuid id;
     if (argument.isNumber()) {
@@ -194,11 +196,9 @@ QScriptValue TMassItemWrapper::newChromatogram()
 {
     QScriptContext* ctx = context();
     QScriptValue failure;
-    TCanvasMass* item = slotItem(failure);
+    TCanvasMass* item = slotItem(failure, 1);
     if (!item)
         return failure;
-    if (ctx->argumentCount() != 1)
-        return throwScriptError(ctx, ScriptArgumentCount);
     const QScriptValue params = ctx->argument(0);
     if (!params.isValid() || params.isUndefined() || !params.isObject())
         return throwScriptError(ctx, ScriptIncorrectArguments);
@@ -362,11 +362,9 @@ QScriptValue TMassItemWrapper::selectMolMatchResult()
 {
     QScriptContext* ctx = context();
     QScriptValue failure;
-    TCanvasMass* item = slotItem(failure);
+    TCanvasMass* item = slotItem(failure, 1);
     if (!item)
         return failure;
-    if (ctx->argumentCount() != 1)
-        return throwScriptError(ctx, ScriptArgumentCount);
     const QScriptValue argument = ctx->argument(0);
     if (!argument.isNumber())
         return throwScriptError(ctx, ScriptIncorrectArguments);

@@ -55,8 +55,9 @@ public:
 
 protected:
     // The live mass item for a slot, or null with the slot's answer in
-    // failure (code 5 thrown; invalid outside a script).
-    TCanvasMass* slotItem(QScriptValue& failure);
+    // failure: code 5 without an item, then code 1 unless the slot has
+    // that many arguments (any number for -1); invalid outside a script.
+    TCanvasMass* slotItem(QScriptValue& failure, int arguments = -1);
     // The live item for a property, or null after throwing code 5.
     TCanvasMass* propertyItem() const;
 
