@@ -52,6 +52,17 @@ int indexOf(const QTreeWidgetItem* item)
     return item ? item->data(0, WMSBrowserWidget::IndexRole).toInt() : -1;
 }
 
+// An injection, function or trace item: its name (also the tooltip) and
+// its index.
+QTreeWidgetItem* namedItem(int type, const std::wstring& name, int index)
+{
+    auto* item = new QTreeWidgetItem(type);
+    item->setText(0, QString::fromStdWString(name));
+    item->setData(0, WMSBrowserWidget::IndexRole, index);
+    item->setToolTip(0, item->text(0));
+    return item;
+}
+
 // The injection index of a function or trace item (its grandparent's).
 int injectionOf(const QTreeWidgetItem* item)
 {
@@ -244,10 +255,7 @@ void WMSBrowserWidget::rebuildTree()
         TKSInjection* injection = injections->getItem(i);
         if (!injection)
             continue;
-        auto* injectionItem = new QTreeWidgetItem(InjectionItem);
-        injectionItem->setText(0, QString::fromStdWString(injection->getName()));
-        injectionItem->setData(0, IndexRole, i);
-        injectionItem->setToolTip(0, injectionItem->text(0));
+        QTreeWidgetItem* injectionItem = namedItem(InjectionItem, injection->getName(), i);
         treeWidget->addTopLevelItem(injectionItem);
 
         if (TKSFunctions* functions = injection->getFunctions()) {
@@ -257,11 +265,9 @@ void WMSBrowserWidget::rebuildTree()
                 TKSFunction* function = functions->getItem(j);
                 if (!function)
                     continue;
-                auto* functionItem = new QTreeWidgetItem(group, FunctionItem);
-                functionItem->setText(0, QString::fromStdWString(function->getName()));
-                functionItem->setData(0, IndexRole, j);
+                QTreeWidgetItem* functionItem = namedItem(FunctionItem, function->getName(), j);
                 functionItem->setData(0, InfoRole, functionInfoText(function));
-                functionItem->setToolTip(0, functionItem->text(0));
+                group->addChild(functionItem);
                 if (j == m->activeFunction(i))
                     functionItem->setIcon(0, m_activeIcon);
                 addPlotItems(functionItem, m, i, j, true);
@@ -280,11 +286,9 @@ void WMSBrowserWidget::rebuildTree()
                     TKSTrace* trace = traces->getItem(k);
                     if (!trace)
                         continue;
-                    auto* traceItem = new QTreeWidgetItem(group, TraceItem);
-                    traceItem->setText(0, QString::fromStdWString(trace->getName()));
-                    traceItem->setData(0, IndexRole, k);
+                    QTreeWidgetItem* traceItem = namedItem(TraceItem, trace->getName(), k);
                     traceItem->setData(0, InfoRole, traceInfoText(trace));
-                    traceItem->setToolTip(0, traceItem->text(0));
+                    group->addChild(traceItem);
                     addPlotItems(traceItem, m, i, k, false);
                     delete trace;
                 }
@@ -434,15 +438,19 @@ void WMSBrowserWidget::on_btnDel_clicked()
     execute(new TCmdDelPlotObject(m, plotId));
 }
 
+QTreeWidgetItem* WMSBrowserWidget::currentFunctionItem() const
+{
+    QTreeWidgetItem* current = treeWidget->currentItem();
+    if (current && current->type() == PlotItem && current->parent() && current->parent()->type() == FunctionItem)
+        current = current->parent();
+    return current && current->type() == FunctionItem ? current : nullptr;
+}
+
 void WMSBrowserWidget::on_btnActive_clicked()
 {
     TCanvasMass* m = massItem();
-    QTreeWidgetItem* current = treeWidget->currentItem();
+    QTreeWidgetItem* current = currentFunctionItem();
     if (!m || !current)
-        return;
-    if (current->type() == PlotItem && current->parent() && current->parent()->type() == FunctionItem)
-        current = current->parent();
-    if (current->type() != FunctionItem)
         return;
     const int injection = injectionOf(current);
     const int function = indexOf(current);
@@ -544,12 +552,8 @@ void WMSBrowserWidget::addChromatogramPlot(TChromatogramDataObj* object, QTreeWi
 void WMSBrowserWidget::on_btnSpec_clicked()
 {
     TCanvasMass* m = massItem();
-    QTreeWidgetItem* current = treeWidget->currentItem();
+    QTreeWidgetItem* current = currentFunctionItem();
     if (!m || !current)
-        return;
-    if (current->type() == PlotItem && current->parent() && current->parent()->type() == FunctionItem)
-        current = current->parent();
-    if (current->type() != FunctionItem)
         return;
     TKSMSCollection* collection = m->msCollection(injectionOf(current), indexOf(current));
     if (!collection)

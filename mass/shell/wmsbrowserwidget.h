@@ -81,6 +81,9 @@ private:
     void addPlotItems(QTreeWidgetItem* parent, TCanvasMass* mass, int injection, int index, bool byFunction);
     QTreeWidgetItem* addPlotItem(QTreeWidgetItem* parent, TMassDataObj* object, bool visible);
     void addChromatogramPlot(TChromatogramDataObj* object, QTreeWidgetItem* parent, TCommand* leading);
+    // The current function item (a plot under a function gives the
+    // function), or null.
+    QTreeWidgetItem* currentFunctionItem() const;
     // Hands one of the browser's own commands to the host.
     void execute(TCommand* command);
 

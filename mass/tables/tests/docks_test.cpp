@@ -71,6 +71,11 @@ QString bundledTextDataset()
     return QString(KS_SOURCE_DIR) + "/../../dataservices/providers/text/samples/text_dataset.txt";
 }
 
+bool chemStationBuilt()
+{
+    return QFile::exists(QStringLiteral(KS_LIB_DIR "/KSAgilentProvider.so"));
+}
+
 QString pngPath(const QString& name)
 {
     return QDir(KS_BINARY_DIR).filePath(name);
@@ -110,6 +115,8 @@ protected:
             GTEST_SKIP() << "Ionvale.so is not built";
         ks::test::useCaseSettings();
         ASSERT_TRUE(ks::test::registerComponents({"KSProviderServer", "KSTextProvider", "ks_tindrel_test_provider"}));
+        // The ChemStation provider only for the case that reads its file:
+        // loading it costs every case seconds under the sanitizers.
         if (withChemStation) {
             ASSERT_TRUE(ks::test::registerComponents({"KSAgilentProvider"}));
         }
@@ -1194,11 +1201,12 @@ protected:
     QTreeWidget* tree = nullptr;
 };
 
+// The provider is registered before the plug-in builds its converters.
 class BrowserChemStationTest : public BrowserTest {
 protected:
     void SetUp() override
     {
-        if (!QFile::exists(QStringLiteral(KS_LIB_DIR "/KSAgilentProvider.so")))
+        if (!chemStationBuilt())
             GTEST_SKIP() << "KSAgilentProvider is not built";
         withChemStation = true;
         BrowserTest::SetUp();
