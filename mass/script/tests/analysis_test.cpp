@@ -10,6 +10,7 @@
 
 #include <limits>
 
+#include "tbaseplot.h"
 #include "tkselements.h"
 #include "tmassdataobj.h"
 #include "tmasselementcomposition.h"
