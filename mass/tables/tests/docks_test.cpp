@@ -940,6 +940,12 @@ TEST_F(MolMatchTest, MatchedAndUnmatchedCells)
             EXPECT_TRUE(view->item(r, 3)->flags() & Qt::ItemIsEnabled);
         }
     }
+    // The base's reports show the Molecule and Match cells empty.
+    for (int r = 0; r < view->rowCount(); ++r) {
+        EXPECT_TRUE(t->cellText(r, 0, -1).isEmpty());
+        EXPECT_TRUE(t->cellText(r, 3, -1).isEmpty());
+    }
+    EXPECT_TRUE(t->clipboardText().contains("Match Score"));
     // The molecule cell is painted by the delegate through the molecule's
     // page item; the same cell with its item gone stays empty.
     view->resize(900, 500);
