@@ -7,13 +7,33 @@
 #include <QFont>
 
 #include <cmath>
+#include <memory>
 
 #include "massutils.h"
 #include "t1dmassplot.h"
+#include "t1dplot.h"
 #include "tmassdataobj.h"
 #include "tmassplotwrapper.h"
 
 using namespace scripttest;
+
+namespace {
+
+// A plot of another type (3) under the id of one of the item's data
+// objects: the item's plot() makes no plot object of it.
+class ForeignPlot : public T1DPlot {
+public:
+    explicit ForeignPlot(const QUuid& id) : T1DPlot(3, id), m_inner(1, 1, id, nullptr) {}
+    TBasePlotter& plotter() override { return m_inner.plotter(); }
+    const TBasePlotter& plotter() const override { return m_inner.plotter(); }
+    void draw(QPainter*) override {}
+    void fitIntensityToHeight() override {}
+
+private:
+    T1DMassPlot m_inner;
+};
+
+}  // namespace
 
 
 class ScriptPlot : public ScriptTest {
@@ -173,6 +193,30 @@ TEST_F(ScriptPlot, InvalidPlotObjects)
         EXPECT_EQ(run(r.script).toString(), r.answer) << r.script;
         EXPECT_EQ(run(QString(r.script).replace("p.", "none.")).toString(), r.answer) << r.script;
     }
+}
+
+TEST_F(ScriptPlot, PlotsOfAnotherType)
+{
+    // The chromatogram's plot swapped for a plot of type 3 with its id.
+    const int index = item->plotIndex(chromatogram->id());
+    run(QString("var before = it.plot(%1)").arg(index));
+    std::unique_ptr<TBasePlot> taken(item->takePlot(chromatogram->id()));
+    item->addPlot(new ForeignPlot(taken->id()));
+    const int foreign = item->plotCount() - 1;
+    ASSERT_NE(item->dataObject(taken->id()), nullptr);
+    for (const char* name : {"before", "other"}) {
+        if (QString(name) == "other")
+            run(QString("var other = it.plot(%1)").arg(foreign));
+        EXPECT_EQ(run(QString("[%1.valid, %1.visible, %1.type, %1.id, typeof %1.properties, typeof %1.peaks, "
+                              "typeof %1.scale, %1.description].join('|')")
+                          .arg(name))
+                      .toString(),
+                  QString("false|false|0|%1|undefined|undefined|undefined|").arg(QUuid().toString()))
+            << name;
+        EXPECT_TRUE(run(QString("%1.zoom('horz', {from: 0, to: 1})").arg(name)).isUndefined()) << name;
+    }
+    EXPECT_EQ(error("it.selectSpectra(other, 0.3)"), "Invalid Parameter Value ( Invalid chromatogram plot object )");
+    chromatogram = nullptr;
 }
 
 class ScriptPlotProperties : public ScriptPlot {
