@@ -948,7 +948,7 @@ TEST_F(MolMatchTest, MatchedAndUnmatchedCells)
     EXPECT_TRUE(t->clipboardText().contains("Match Score"));
     // The molecule cell is painted by the delegate through the molecule's
     // page item; the same cell with its item gone stays empty.
-    view->resize(900, 500);
+    t->resize(1000, 520);
     t->grab().save(pngPath("molmatch_dock.png"));
     QImage cell(125, 125, QImage::Format_ARGB32);
     const auto paintCell = [&] {
