@@ -248,6 +248,11 @@ void TCanvasMass::setMatcherSpectra()
         return;
     const int count = functions->getCount();
     int msPositive = -1, msmsPositive = -1, msNegative = -1, msmsNegative = -1;
+    // Providers that do not know the polarity (text runs, some vendor files)
+    // report 0; matching such a run found nothing at all. Their functions
+    // stand in for positive ones, but only where no positive function is
+    // plotted.
+    int msUnknown = -1, msmsUnknown = -1;
     for (const TMassDataObj* o : m_plotData) {
         const int f = o->getFunctionIndex();
         if (o->getInjectionIndex() != injection || f < 0 || f >= count)
@@ -262,9 +267,15 @@ void TCanvasMass::setMatcherSpectra()
             slot = order == 1 ? &msPositive : order == 2 ? &msmsPositive : nullptr;
         else if (polarity == 2)
             slot = order == 1 ? &msNegative : order == 2 ? &msmsNegative : nullptr;
+        else if (polarity == 0)
+            slot = order == 1 ? &msUnknown : order == 2 ? &msmsUnknown : nullptr;
         if (slot && *slot < 0)
             *slot = f;
     }
+    if (msPositive < 0)
+        msPositive = msUnknown;
+    if (msmsPositive < 0)
+        msmsPositive = msmsUnknown;
     m_match.setInputFunctions(injection, msPositive, msmsPositive, msNegative, msmsNegative);
     m_match.matcher().setSpectra(msCollection(injection, msPositive), msCollection(injection, msmsPositive),
                                  msCollection(injection, msNegative), msCollection(injection, msmsNegative));

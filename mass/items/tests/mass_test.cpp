@@ -236,6 +236,53 @@ TEST_F(MassItem, LookupsAndTheMatcherInput)
     EXPECT_EQ(item->moleculeMatch().injection(), 0);
 }
 
+// Functions of unknown polarity feed the positive slots of the matcher,
+// unless a positive function of the same order is plotted.
+TEST_F(MassItem, UnknownPolarityStandsInForPositiveInTheMatcherInput)
+{
+    struct Case {
+        const char* name;
+        const char* run;
+        int msPositive, msmsPositive, msNegative;
+    };
+    const Case cases[] = {
+        {"unknown only",
+         "kestrom-run 1\ninjection name=\"U\"\n"
+         "function name=\"MS\" type=1 polarity=0 scans=8 start=0 step=0.02 low=100 high=300\n"
+         "function name=\"MS/MS\" type=2 polarity=0 order=2 scans=8 start=0.01 step=0.02 low=50 high=200\n",
+         0, 1, -1},
+        {"positive beside unknown",
+         "kestrom-run 1\ninjection name=\"P\"\n"
+         "function name=\"MS\" type=1 polarity=0 scans=8 start=0 step=0.02 low=100 high=300\n"
+         "function name=\"MS+\" type=1 polarity=1 scans=8 start=0.01 step=0.02 low=100 high=300\n",
+         1, -1, -1},
+        {"negative and unknown",
+         "kestrom-run 1\ninjection name=\"N\"\n"
+         "function name=\"MS-\" type=1 polarity=2 scans=8 start=0 step=0.02 low=100 high=300\n"
+         "function name=\"MS\" type=1 polarity=0 scans=8 start=0.01 step=0.02 low=100 high=300\n",
+         1, -1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TCanvasMass* item = import(writeCaseFile((std::to_string(&c - cases) + ".run").c_str(), c.run), kRunProviderId);
+        ASSERT_NE(item->dataset(), nullptr);
+        // Plot one spectrum of every function, then make the first plot current.
+        std::unique_ptr<TKSInjections> injections(item->dataset()->getInjections());
+        std::unique_ptr<TKSInjection> injection(injections->getItem(0));
+        std::unique_ptr<TKSFunctions> functions(injection->getFunctions());
+        for (int f = 0; f < functions->getCount(); ++f)
+            item->addPlotObject(spectrumOf(item->msCollection(0, f), 1));
+        item->setCurrentPlot(item->plotAtIndex(0));
+        item->setMatcherSpectra();
+        const TMassMoleculeMatch& match = item->moleculeMatch();
+        EXPECT_EQ(match.injection(), 0);
+        EXPECT_EQ(match.inputFunction(TMassMoleculeMatch::MSPositive), c.msPositive);
+        EXPECT_EQ(match.inputFunction(TMassMoleculeMatch::MSMSPositive), c.msmsPositive);
+        EXPECT_EQ(match.inputFunction(TMassMoleculeMatch::MSNegative), c.msNegative);
+        EXPECT_EQ(match.inputFunction(TMassMoleculeMatch::MSMSNegative), -1);
+    }
+}
+
 TEST_F(MassItem, WrittenAndReadBackIntoAFreshItem)
 {
     const QString path = writeCaseFile("two.run", kRunTwoInjections);
