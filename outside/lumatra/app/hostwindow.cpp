@@ -79,6 +79,23 @@ private:
     bool m_first = true;
 };
 
+// The bytes of an input file (at most `limit` bytes, all for -1); false
+// with the reason for a missing or unreadable file.
+bool readInput(const QString& path, qint64 limit, QByteArray& bytes, QString& error)
+{
+    QFile file(path);
+    if (!file.exists()) {
+        error = QStringLiteral("no such file");
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    bytes = limit < 0 ? file.readAll() : file.read(limit);
+    return true;
+}
+
 }  // namespace
 
 QString& hostLogBuffer()
@@ -185,14 +202,7 @@ LumatraWindow::~LumatraWindow()
     for (QDockWidget* d : m_docks)
         delete d;
     m_docks.clear();
-    for (int i = m_undo->count() - 1; i >= 0; --i)
-        static_cast<CommandAdapter*>(const_cast<QUndoCommand*>(m_undo->command(i)))->release();
-    m_undo->clear();
-    const QList<THistoryRecord*> records = m_history.records;
-    m_history.records.clear();
-    m_history.byItem.clear();
-    for (THistoryRecord* r : QSet<THistoryRecord*>(records.begin(), records.end()))
-        delete r;
+    dropCommands();
     m_selection.clear();
     m_page.reset();
     qDeleteAll(m_scriptObjects);
@@ -304,17 +314,10 @@ bool LumatraWindow::importFile(const QString& path, QString& error)
 
 bool LumatraWindow::addMolecule(const QString& path, QString& error)
 {
-    QFile file(path);
-    if (!file.exists()) {
-        error = QStringLiteral("no such file");
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return false;
-    }
     // Molfiles are small; anything past a megabyte is no molfile.
-    const QByteArray text = file.read(1 << 20);
+    QByteArray text;
+    if (!readInput(path, 1 << 20, text, error))
+        return false;
     HostMoleculeItem* item = m_molecule->itemFromMolfile(text, error);
     if (!item) {
         error = QStringLiteral("not a molfile this host reads: %1").arg(error);
@@ -347,16 +350,8 @@ TCanvasItem* LumatraWindow::makeItem(int type, const QUuid& pluginId)
 
 bool LumatraWindow::openDocument(const QString& path, QString& error)
 {
-    QFile file(path);
-    if (!file.exists()) {
-        error = QStringLiteral("no such file");
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    if (!openDocumentData(file.readAll(), error))
+    QByteArray bytes;
+    if (!readInput(path, -1, bytes, error) || !openDocumentData(bytes, error))
         return false;
     m_documentPath = QFileInfo(path).absoluteFilePath();
     return true;
@@ -418,16 +413,10 @@ bool LumatraWindow::saveDocument(const QString& path, QString& error)
 
 bool LumatraWindow::runScript(const QString& path, QString& error)
 {
-    QFile file(path);
-    if (!file.exists()) {
-        error = QStringLiteral("no such file");
+    QByteArray program;
+    if (!readInput(path, -1, program, error))
         return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    const bool ok = m_script->run(QString::fromUtf8(file.readAll()), path);
+    const bool ok = m_script->run(QString::fromUtf8(program), path);
     refreshState();
     if (!ok)
         error = QStringLiteral("the script reported errors");
@@ -478,10 +467,10 @@ void LumatraWindow::addPageItems(const TCanvasItemList& items, bool select)
         setSelectedItems(added);
 }
 
-void LumatraWindow::clearDocument()
+void LumatraWindow::dropCommands()
 {
-    for (QDockWidget* d : m_docks)
-        showItemInDock(d->widget(), nullptr, false);
+    // Newest first: a command holding removed items deletes them while the
+    // items it refers to still exist. Then the history's records, each once.
     for (int i = m_undo->count() - 1; i >= 0; --i)
         static_cast<CommandAdapter*>(const_cast<QUndoCommand*>(m_undo->command(i)))->release();
     m_undo->clear();
@@ -490,6 +479,13 @@ void LumatraWindow::clearDocument()
     m_history.byItem.clear();
     for (THistoryRecord* r : QSet<THistoryRecord*>(records.begin(), records.end()))
         delete r;
+}
+
+void LumatraWindow::clearDocument()
+{
+    for (QDockWidget* d : m_docks)
+        showItemInDock(d->widget(), nullptr, false);
+    dropCommands();
     m_selection.clear();
     while (!m_page->allItems().isEmpty())
         delete m_page->allItems().first();

@@ -178,6 +178,7 @@ private:
     QDockWidget* makeDock(const QString& name);
     void addPageItems(const TCanvasItemList& items, bool select);
     void clearDocument();
+    void dropCommands();
     TCanvasItem* makeItem(int type, const QUuid& pluginId);
     QString importFilterText() const;
     void openFileDialog();
