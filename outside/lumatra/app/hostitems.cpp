@@ -26,6 +26,9 @@ bool moleculeFromMolfile(const QByteArray& text, const TKSElementTable& table, T
         atom.setElement(QString::fromStdWString(a.symbol));
         atom.charge = a.charge;
         atom.isotope = a.massNumber;
+        // The molfile's valence field (15: none), else the element's own,
+        // from which the molecule counts the implicit hydrogens.
+        atom.valence = a.valence == 15 ? 0 : a.valence != 0 ? a.valence : table.getValence(a.element);
         atom.properties.insert("Number", result.atoms.size() + 1);
         result.addAtom(atom);
     }

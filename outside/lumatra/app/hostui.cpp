@@ -349,8 +349,10 @@ QDockWidget* LumatraWindow::makeDock(const QString& name)
         connect(dock, SIGNAL(visibilityChanged(bool)), widget, SLOT(onVisibilityChanged(bool)));
         addDockWidget(name.contains(QLatin1String("Browser")) ? Qt::LeftDockWidgetArea : Qt::RightDockWidgetArea,
                       dock);
-        // Wide enough for a result table's first columns.
-        resizeDocks({dock}, {520}, Qt::Horizontal);
+        // Beside a page at its scale in a 1600-wide window: the browser on
+        // the left, the result tables on the right with their first columns.
+        const bool left = name.contains(QLatin1String("Browser"));
+        resizeDocks({dock}, {left ? 340 : 460}, Qt::Horizontal);
         dock->hide();
         m_docks.insert(name, dock);
         return dock;

@@ -187,7 +187,7 @@ private:
 
     std::unique_ptr<PageCanvas> m_page;
     PageView* m_view = nullptr;
-    double m_scale = 0.35;
+    double m_scale = 0.3;
     QPoint m_origin{20, 20};
     QRegion m_dirty;
 

@@ -29,6 +29,7 @@
 #include "hostwindow.h"
 #include "kstest.h"
 #include "kstestqt.h"
+#include "pageitems.h"
 #include "pageview.h"
 
 namespace {
@@ -345,10 +346,10 @@ public:
 };
 
 // View positions inside the two plots of the imported item (the item
-// fills 2400 x 1800 page units from the page's corner; scale 0.35, origin
+// fills 2400 x 1800 page units from the page's corner; scale 0.3, origin
 // 20, 20): the chromatogram above, the spectrum below.
-const QPoint kInChromatogram(420, 160);
-const QPoint kInSpectrum(420, 470);
+const QPoint kInChromatogram(360, 140);
+const QPoint kInSpectrum(360, 400);
 
 TEST_F(LumatraWindowTest, MenusAndToolBarFromTheUiDescription)
 {
@@ -539,6 +540,10 @@ TEST_F(LumatraWindowTest, EveryPrefixOfASavedDocumentOpensWithoutACrash)
 {
     QString error;
     ASSERT_TRUE(window->addMolecule(QString::fromStdString(kCaffeine), error)) << error.toStdString();
+    // The molecule item holds caffeine, implicit hydrogens counted.
+    TCanvasItem* molecule = window->pageItems().firstOfType(MoleculeItemType);
+    ASSERT_NE(molecule, nullptr);
+    EXPECT_EQ(static_cast<lumatra::MoleculeItem*>(molecule)->molecule()->formula(), "C8H10N4O2");
     const QString path = QString::fromStdString(tmp("doc.lmd"));
     ASSERT_TRUE(window->saveDocument(path, error)) << error.toStdString();
     QFile file(path);
