@@ -108,6 +108,27 @@ TEST_F(LumatraRun, ImportSaveAndReopenGiveEqualItems)
         QFile::copy(QString::fromStdString(doc), qEnvironmentVariable("LUMATRA_SEED_DIR") + "/text_caffeine.lmd");
 }
 
+TEST_F(LumatraRun, DocumentWhoseDatasetIsGoneOpensWithTheItemWithoutData)
+{
+    const std::string dataset = tmp("run.txt");
+    ks::test::writeFile(dataset, ks::test::readFile(kTextDataset));
+    const std::string doc = tmp("doc.lmd");
+    auto first = lumatra({"--import", dataset, "--save", doc, "--quit"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    std::remove(dataset.c_str());
+    // The plug-in's item stays, without data (its missing-dataset frame).
+    auto second = lumatra({"--open", doc, "--script", kDemo, "--dump-state", tmp("state.json"), "--screenshot",
+                           tmp("gone.png"), "--quit"});
+    const QJsonObject state = readJson(tmp("state.json"));
+    ASSERT_EQ(state.value("items").toArray().size(), 1) << second.err;
+    EXPECT_EQ(state.value("items").toArray()[0].toObject().value("type").toInt(), 112);
+    EXPECT_FALSE(QImage(QString::fromStdString(tmp("gone.png"))).isNull());
+    // Nothing is selected after opening, so the demo finds no active mass
+    // item: reported with its file and line, not fatal.
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_NE(second.err.find(kDemo + ":"), std::string::npos) << second.err;
+}
+
 TEST_F(LumatraRun, RealChemStationRunImportsSavesAndReopens)
 {
     const std::string orange = ks::test::realData("chemstation-ms/rainbow-orange.D");
