@@ -108,7 +108,7 @@ TEST_F(LumatraRun, ImportSaveAndReopenGiveEqualItems)
         QFile::copy(QString::fromStdString(doc), qEnvironmentVariable("LUMATRA_SEED_DIR") + "/text_caffeine.lmd");
 }
 
-TEST_F(LumatraRun, DocumentWhoseDatasetIsGoneOpensWithTheItemWithoutData)
+TEST_F(LumatraRun, DocumentWhoseDatasetIsGoneOpensWithItsStoredPlots)
 {
     const std::string dataset = tmp("run.txt");
     ks::test::writeFile(dataset, ks::test::readFile(kTextDataset));
@@ -116,7 +116,7 @@ TEST_F(LumatraRun, DocumentWhoseDatasetIsGoneOpensWithTheItemWithoutData)
     auto first = lumatra({"--import", dataset, "--save", doc, "--quit"});
     ASSERT_EQ(first.exitCode, 0) << first.err;
     std::remove(dataset.c_str());
-    // The plug-in's item stays, without data (its missing-dataset frame).
+    // The plug-in's item stays, with the plots its record stores.
     auto second = lumatra({"--open", doc, "--script", kDemo, "--dump-state", tmp("state.json"), "--screenshot",
                            tmp("gone.png"), "--quit"});
     const QJsonObject state = readJson(tmp("state.json"));
