@@ -7,6 +7,9 @@
 // and too small plot areas can otherwise keep it going for ever.
 #include "tbaseplotter.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -105,7 +108,15 @@ QString tickLabel(double value, int decimals, bool logScale)
     if (logScale)
         return QString::number(value, 'E', decimals);
     const QString fixed = QString::number(value, 'f', decimals);
-    const QString exp = QString::number(value, 'E', decimals);
+    // The E form counts decimals after the mantissa's point, not the
+    // value's: 1.2E+06 at 0 decimals reads "1E+06", and neighbouring ticks
+    // got equal labels. It gets the digits it needs to be as exact as the
+    // fixed form before the shorter one is taken.
+    const double fixedError = std::fabs(fixed.toDouble() - value);
+    const double tolerance = std::max(fixedError, 1e-12 * std::fabs(value));
+    QString exp = QString::number(value, 'E', decimals);
+    for (int d = decimals + 1; d <= 17 && std::fabs(exp.toDouble() - value) > tolerance; ++d)
+        exp = QString::number(value, 'E', d);
     return exp.size() < fixed.size() ? exp : fixed;
 }
 

@@ -88,7 +88,14 @@ TEST(PlotterAxes, LabelDecimalsAndForms)
     EXPECT_EQ(tickDecimals(kNaN, 6), 0);
 
     EXPECT_EQ(tickLabel(150, 0, false), "150");
-    EXPECT_EQ(tickLabel(1.5e6, 0, false), "2E+06");
+    // The E form only when it is as exact as the fixed one: neighbouring
+    // ticks 200000 apart keep apart.
+    EXPECT_EQ(tickLabel(1.5e6, 0, false), "1500000");
+    EXPECT_EQ(tickLabel(1.2e6, 0, false), "1200000");
+    EXPECT_EQ(tickLabel(2e6, 0, false), "2E+06");
+    EXPECT_EQ(tickLabel(2.5e7, 0, false), "2.5E+07");
+    EXPECT_EQ(tickLabel(1199999.9999998, 0, false), "1200000");
+    EXPECT_EQ(tickLabel(0.123456789, 2, false), "0.12");
     EXPECT_EQ(tickLabel(0.0001, 4, false), "0.0001");
     EXPECT_EQ(tickLabel(-0.5, 1, false), "-0.5");
     EXPECT_EQ(tickLabel(100, 0, true), "1E+02");
