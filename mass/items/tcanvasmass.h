@@ -120,8 +120,9 @@ public:
     // Plots and drawing.
     // A new plot for the object, with this item as its data source.
     static T1DMassPlot* newPlot(TMassDataObj* object, IMassPlotable* source);
-    // Enters the object and a plot for it (a new one when none is given).
-    void addPlotObject(TMassDataObj* object, TBasePlot* plot = nullptr);
+    // Enters the object and a plot for it (a new one when none is given)
+    // at that position of the plot list (-1: appended).
+    void addPlotObject(TMassDataObj* object, TBasePlot* plot = nullptr, int position = -1);
     void refreshPlot(TBasePlot* plot, TMassDataObj* object);
     void refreshPlotFor(TBasePlot* plot);
     // The object replaced (the caller owns it), or null.

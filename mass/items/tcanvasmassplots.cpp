@@ -43,7 +43,7 @@ T1DMassPlot* TCanvasMass::newPlot(TMassDataObj* object, IMassPlotable* source)
     return plot;
 }
 
-void TCanvasMass::addPlotObject(TMassDataObj* object, TBasePlot* plot)
+void TCanvasMass::addPlotObject(TMassDataObj* object, TBasePlot* plot, int position)
 {
     if (!object)
         return;
@@ -59,7 +59,7 @@ void TCanvasMass::addPlotObject(TMassDataObj* object, TBasePlot* plot)
             bag.applyTo(made);
         plot = made;
     }
-    addPlot(plot);
+    insertPlot(position, plot);
 }
 
 void TCanvasMass::refreshPlot(TBasePlot* plot, TMassDataObj* object)
@@ -99,7 +99,10 @@ TMassDataObj* TCanvasMass::replaceDataObject(TMassDataObj* object)
                 refreshPlot(p, object);
                 auto* spectrum = static_cast<TMassSpecDataObj*>(object);
                 spectrum->centroid();
-                spectrum->buildPeaks();
+                // Building appends: an object given back by an undo keeps
+                // the peaks it has.
+                if (spectrum->peaks().isEmpty())
+                    spectrum->buildPeaks();
                 static_cast<T1DMassPlot*>(p)->setTraceStyle(spectrum->isCentroid() ? T1DMassPlot::Centroid
                                                                                   : T1DMassPlot::Profile);
             }

@@ -197,11 +197,13 @@ void TCanvasSpectrum::setCurrentPlot(TBasePlot* plot)
         m_current = plot;
 }
 
-void TCanvasSpectrum::addPlot(TBasePlot* plot)
+void TCanvasSpectrum::insertPlot(int index, TBasePlot* plot)
 {
     if (!plot)
         return;
-    m_plots.append(plot);
+    if (index < 0 || index > m_plots.size())
+        index = m_plots.size();
+    m_plots.insert(index, plot);
     if (!m_current && plot->visible())
         m_current = plot;
 }

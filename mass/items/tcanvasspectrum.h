@@ -93,7 +93,10 @@ public:
     void setCurrentPlot(TBasePlot* plot);
     // Appends (null: nothing); it becomes current when none is and it is
     // visible.
-    void addPlot(TBasePlot* plot);
+    void addPlot(TBasePlot* plot) { insertPlot(-1, plot); }
+    // The same at a position of the list (outside it: appended), so that
+    // a plot taken out can go back where it was.
+    void insertPlot(int index, TBasePlot* plot);
     // Takes the plot out (the caller owns it); the current plot moves to
     // the first visible one when it was taken.
     TBasePlot* takePlotAt(int index);

@@ -138,6 +138,18 @@ TEST_F(MassItemPlots, EnterRefreshReplaceAndRemove)
     EXPECT_EQ(item->currentPlot(), nullptr);  // the current plot does not change
     EXPECT_EQ(p->axis(1).fullFrom, rx.from);
     EXPECT_EQ(p->traceStyle(), r->isCentroid() ? 2 : 1);
+    // An object that has its peaks keeps them (building appends), as when
+    // an undo gives the replaced object back.
+    TKSMassSpectrum sticks;
+    ASSERT_TRUE(sticks.setPoints({200, 201, 202}, {5, 9, 3}));
+    sticks.setCentroid(true);
+    auto* withPeaks = new TMassSpecDataObj(sid, sticks, 1);
+    withPeaks->buildPeaks();
+    ASSERT_EQ(withPeaks->peaks().size(), 3);
+    EXPECT_EQ(item->replaceDataObject(withPeaks), r);
+    EXPECT_EQ(withPeaks->peaks().size(), 3);
+    EXPECT_EQ(item->replaceDataObject(r), withPeaks);
+    delete withPeaks;
 
     // An identifier the map does not hold: nothing.
     std::unique_ptr<TMassSpecDataObj> stranger(plotSpectrum({1, 2}, {1, 1}));

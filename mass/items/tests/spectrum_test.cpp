@@ -123,6 +123,14 @@ TEST(SpectrumItem, PlotListAndCurrentPlot)
     std::unique_ptr<TBasePlot> taken(item.takePlot(a->id()));
     EXPECT_EQ(taken.get(), a);
     EXPECT_EQ(item.currentPlot(), b);
+    // Put back where it stood, the current plot kept; a position outside
+    // the list appends.
+    item.insertPlot(1, taken.release());
+    EXPECT_EQ(item.plotIndex(a->id()), 1);
+    EXPECT_EQ(item.currentPlot(), b);
+    T1DMassPlot* c = massPlot();
+    item.insertPlot(7, c);
+    EXPECT_EQ(item.plotIndex(c->id()), 3);
 }
 
 TEST(SpectrumItem, HidingTheCurrentPlot)
