@@ -70,15 +70,19 @@ TCmdDelPlotObject::~TCmdDelPlotObject()
 
 void TCmdDelPlotObject::redoMass(TCanvasMass* item, int)
 {
+    plotPosition = item->plotIndex(plotId);
+    wasCurrent = plotPosition >= 0 && item->currentPlotIndex() == plotPosition;
     item->removePlotObject(plotId, &dataObject, &plot);
 }
 
 void TCmdDelPlotObject::undoMass(TCanvasMass* item, int)
 {
     if (dataObject)
-        item->addPlotObject(dataObject, plot);
+        item->addPlotObject(dataObject, plot, plotPosition);
     else if (plot)
-        item->addPlot(plot);  // a plot whose object was gone comes back alone
+        item->insertPlot(plotPosition, plot);  // a plot whose object was gone comes back alone
+    if (wasCurrent && plot)
+        item->setCurrentPlot(plot);
     dataObject = nullptr;
     plot = nullptr;
 }
@@ -88,9 +92,37 @@ TCmdTogglePlotVisibility::TCmdTogglePlotVisibility(TCanvasMass* item, QUuid id)
 {
 }
 
-void TCmdTogglePlotVisibility::redoMass(TCanvasMass* item, int)
+namespace {
+
+QUuid currentPlotId(const TCanvasMass* item)
+{
+    const TBasePlot* p = item->currentPlot();
+    return p ? p->id() : QUuid();
+}
+
+}  // namespace
+
+void TCmdTogglePlotVisibility::toggle(TCanvasMass* item)
 {
     item->setPlotVisible(plotId, item->plot(plotId, true) == nullptr);
+}
+
+void TCmdTogglePlotVisibility::redoMass(TCanvasMass* item, int)
+{
+    m_currentBefore = currentPlotId(item);
+    toggle(item);
+    m_currentAfter = currentPlotId(item);
+}
+
+void TCmdTogglePlotVisibility::undoMass(TCanvasMass* item, int)
+{
+    const bool untouched = currentPlotId(item) == m_currentAfter;
+    toggle(item);
+    if (!untouched || currentPlotId(item) == m_currentBefore)
+        return;
+    TBasePlot* before = m_currentBefore.isNull() ? nullptr : item->plot(m_currentBefore, false);
+    if (before || m_currentBefore.isNull())
+        item->setCurrentPlot(before);
 }
 
 TCmdCreateItem::TCmdCreateItem(int op, const TCanvasItemList& list, IPluginHost* pluginHost, bool refresh)

@@ -49,17 +49,29 @@ public:
     QUuid plotId;
     TMassDataObj* dataObject = nullptr;
     TBasePlot* plot = nullptr;
+    // Where the plot stood in the item's list and whether it was current,
+    // taken by redo: undo puts it back there (and current again).
+    int plotPosition = -1;
+    bool wasCurrent = false;
 };
 
 class TCmdTogglePlotVisibility : public TMSSpectraCommand {
 public:
     TCmdTogglePlotVisibility(TCanvasMass* item, QUuid plotId);
 
+    // Undo toggles back; when the current plot is still the one redo left,
+    // the one current before redo is current again (hiding moves it).
     void redoMass(TCanvasMass* item, int index) override;
-    void undoMass(TCanvasMass* item, int index) override { redoMass(item, index); }
+    void undoMass(TCanvasMass* item, int index) override;
     bool acceptMass(TCanvasMass* item) override { return item == currentMass(); }
 
     QUuid plotId;
+
+private:
+    void toggle(TCanvasMass* item);
+
+    QUuid m_currentBefore;
+    QUuid m_currentAfter;
 };
 
 class TCmdCreateItem : public TCanvasItemsCommand {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "t1dplot.h"
 #include "tbaseplot.h"
 #include "tcanvasmass.h"
 #include "streambytes.h"
@@ -32,16 +33,34 @@ TCmdChangeSpectraIntensity::TCmdChangeSpectraIntensity(int dir, const TCanvasIte
     flags |= Step;
 }
 
-void TCmdChangeSpectraIntensity::redoMass(TCanvasMass*, TBasePlot* plot, int, int)
+void TCmdChangeSpectraIntensity::redoMass(TCanvasMass*, TBasePlot* plot, int i, int)
 {
-    if (direction == Increase || direction == Decrease)
-        plot->zoomIntensity(direction == Increase);
+    if (direction != Increase && direction != Decrease)
+        return;
+    if (i >= previousStates.size())
+        previousStates.resize(i + 1);
+    VerticalState& kept = previousStates[i];
+    kept.plotId = plot->id();
+    kept.axis = plot->axis(2);
+    kept.segments = plot->segments(2);
+    if (plot->type() == 1)
+        kept.intensityScale = static_cast<const T1DPlot*>(plot)->intensityScale();
+    plot->zoomIntensity(direction == Increase);
 }
 
-void TCmdChangeSpectraIntensity::undoMass(TCanvasMass*, TBasePlot* plot, int, int)
+void TCmdChangeSpectraIntensity::undoMass(TCanvasMass*, TBasePlot* plot, int i, int)
 {
-    if (direction == Increase || direction == Decrease)
+    if (direction != Increase && direction != Decrease)
+        return;
+    if (i >= previousStates.size() || previousStates.at(i).plotId != plot->id()) {
         plot->zoomIntensity(direction != Increase);
+        return;
+    }
+    const VerticalState& kept = previousStates.at(i);
+    plot->axis(2) = kept.axis;
+    plot->segments(2) = kept.segments;
+    if (plot->type() == 1)
+        static_cast<T1DPlot*>(plot)->setIntensityScale(kept.intensityScale);
 }
 
 TCmdFitSpectraIntensityToHeight::TCmdFitSpectraIntensityToHeight(const TCanvasItemList& list)

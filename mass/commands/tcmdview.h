@@ -17,6 +17,7 @@
 #include <QVector>
 
 #include "tcanvasitemscommand.h"
+#include "tplotaxis.h"
 #include "tvaluerange.h"
 
 class TCmdChangeSpectraIntensity : public TSpectraCommand {
@@ -25,10 +26,23 @@ public:
     TCmdChangeSpectraIntensity(int direction, const TCanvasItemList& items);
 
     void redoMass(TCanvasMass* item, TBasePlot* plot, int index, int plotIndex) override;
+    // The vertical state kept by redo when the plot is the one it was
+    // taken from (scaling by 1.2 and back is not exact in floating point),
+    // else the inverse scaling.
     void undoMass(TCanvasMass* item, TBasePlot* plot, int index, int plotIndex) override;
     bool acceptMass(TCanvasMass*) override { return true; }
 
     int direction;
+
+    // Axis 2, its segments and the intensity scale of a plot.
+    struct VerticalState {
+        QUuid plotId;
+        TPlotAxis axis;
+        TValueRangeList segments;
+        double intensityScale = 1.0;
+    };
+    // Per item, taken by each redo.
+    QVector<VerticalState> previousStates;
 };
 
 class TCmdFitSpectraIntensityToHeight : public TSpectraCommand {

@@ -1,0 +1,247 @@
+// Undo gives back the mass item as it was: for every kind of command the
+// menus, mouse modes and docks build, the item's plug-in data (what the
+// document stores) is the same bytes after the undo as before the command,
+// and again after a redo and a second undo.
+#include "commandtest.h"
+
+#include <QFile>
+
+#include <functional>
+
+#include "itemdata.h"
+#include "tcmdanalysis.h"
+#include "tcmdplotobject.h"
+#include "tcmdselect.h"
+#include "tcmdsettings.h"
+#include "tcmdview.h"
+#include "tkselements.h"
+#include "tmassdataobj.h"
+#include "tmasselementcomposition.h"
+
+using namespace cmdtest;
+
+namespace {
+
+// Where two byte arrays part, for the failure message.
+std::string undoBytesDiff(const QByteArray& a, const QByteArray& b)
+{
+    int i = 0;
+    while (i < a.size() && i < b.size() && a.at(i) == b.at(i))
+        ++i;
+    return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + ", first difference at byte " +
+           std::to_string(i);
+}
+
+std::wstring caffeineMolfile()
+{
+    QFile f(QStringLiteral(KS_SOURCE_DIR "/../../outside/tindrel/data/molfiles/caffeine.mol"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return QString::fromLatin1(f.readAll()).toStdWString();
+}
+
+}  // namespace
+
+class CommandUndo : public CommandTest {
+protected:
+    void SetUp() override
+    {
+        CommandTest::SetUp();
+        ASSERT_TRUE(table.initialize(elementTableFilePath().toStdWString()));
+    }
+    TKSElementTable table;
+};
+
+TEST_F(CommandUndo, EachKindGivesBackThePluginDataBytes)
+{
+    using Step = std::function<void(TCanvasMass*)>;
+    using Make = std::function<TCommand*(TCanvasMass*)>;
+    struct Row {
+        const char* name;
+        int plot;  // the plot made current first: 0 the TIC, 1 the spectrum
+        Step prepare;  // what the row needs first (or null)
+        Make make;
+        bool changesItem = true;  // an expansion adds another item
+    };
+    const auto spectrum = [](TCanvasMass* item) { return TMassSpecDataObj::cast(item->dataObject(item->plotAtIndex(1)->id())); };
+    // A rectangle over the middle of the current plot's visible ranges.
+    const auto middle = [](TCanvasMass* item) {
+        const TPlotAxis& a1 = item->currentPlot()->axis(1);
+        const TPlotAxis& a2 = item->currentPlot()->axis(2);
+        const double w = a1.visibleTo - a1.visibleFrom, h = a2.visibleTo - a2.visibleFrom;
+        return QRectF(a1.visibleFrom + w / 4, a2.visibleFrom + h / 4, w / 3, h / 3);
+    };
+    const Step zoomed = [middle](TCanvasMass* item) {
+        const QRectF r = middle(item);
+        item->currentPlot()->zoom(1, r.left(), r.right());
+        item->currentPlot()->zoom(2, r.top(), r.bottom());
+    };
+    const Step cut = [middle](TCanvasMass* item) {
+        const QRectF r = middle(item);
+        item->currentPlot()->cutRange(1, TValueRange(r.left(), r.right()));
+    };
+    const Step matched = [this](TCanvasMass* item) {
+        host.executeCommand(new TCmdMoleculeMatcher({caffeineMolfile()}, {L"caffeine"}, &table, {item}));
+    };
+    const Step appendMode = [](TCanvasMass* item) { item->setBehaviourFlags(TCanvasMass::AppendSpectra); };
+    const auto cuts = [middle](int operation) {
+        return [middle, operation](TCanvasMass* item) -> TCommand* {
+            auto* c = new TCmdSpectraCuts(operation, {item});
+            const QRectF r = middle(item);
+            c->setCutRange(TValueRange(r.left() + r.width() / 4, r.right() - r.width() / 4));
+            return c;
+        };
+    };
+    const auto zoomTo = [](QRectF r) {
+        return [r](TCanvasMass* item) -> TCommand* {
+            auto* c = new TCmdZoomSpectra(r, {item});
+            c->enableFitToHeight();
+            return c;
+        };
+    };
+    const auto intensity = [](int direction) {
+        return [direction](TCanvasMass* item) -> TCommand* {
+            return new TCmdChangeSpectraIntensity(direction, {item});
+        };
+    };
+    const auto select = [](QRectF range, bool append) {
+        return [range, append](TCanvasMass* item) -> TCommand* {
+            return new TCmdSelectMassSpectrum(range, {item}, append);
+        };
+    };
+    const Row rows[] = {
+        {"zoom rectangle", 1, nullptr,
+         [middle](TCanvasMass* item) -> TCommand* {
+             auto* c = new TCmdZoomSpectra(middle(item), {item});
+             c->enableFitToHeight();
+             return c;
+         }},
+        {"click zoom out", 1, zoomed,
+         [middle](TCanvasMass* item) -> TCommand* {
+             const QPointF at = middle(item).center();
+             auto* c = new TCmdZoomSpectra(at.x(), at.y(), TCmdZoomSpectra::ZoomOut, 0, {item});
+             c->enableFitToHeight();
+             return c;
+         }},
+        {"click zoom in", 1, nullptr,
+         [middle](TCanvasMass* item) -> TCommand* {
+             const QPointF at = middle(item).center();
+             return new TCmdZoomSpectra(at.x(), at.y(), TCmdZoomSpectra::ZoomIn, 1, {item});
+         }},
+        {"pan", 1, zoomed,
+         [middle](TCanvasMass* item) -> TCommand* {
+             auto* c = new TCmdPanSpectra({item});
+             c->dx = -middle(item).width() / 5;
+             c->dy = middle(item).height() / 7;
+             return c;
+         }},
+        {"full zoom out", 1, zoomed, zoomTo(QRectF())},
+        {"cut", 1, nullptr, cuts(1)},
+        {"restore", 1, cut, cuts(0)},
+        {"restore all", 1, cut, [](TCanvasMass* item) -> TCommand* { return new TCmdSpectraCuts({item}); }},
+        {"expansion", 1, nullptr,
+         [this](TCanvasMass* item) -> TCommand* {
+             TCanvasMass* made = emptyItem();
+             EXPECT_TRUE(itemtest::readPluginData(*made, itemtest::pluginData(*item)));
+             return new TCmdCreateItem(TCmdCreateItem::Create, TCanvasItemList(made), &host, true);
+         },
+         false},
+        {"composition", 1, nullptr,
+         [spectrum, this](TCanvasMass* item) -> TCommand* {
+             return new TCmdMassElementComposition(spectrum(item), 195.0877, &table, {item});
+         }},
+        {"spectrum selection, click", 0, nullptr, select(QRectF(0.1, 0, 0, 0), false)},
+        {"spectrum selection, drag", 0, nullptr, select(QRectF(0.24, 0, -0.08, 0), false)},
+        {"spectrum selection, appended to", 0, nullptr, select(QRectF(0.1, 0, 0, 0), true)},
+        {"spectrum selection, append mode", 0, appendMode, select(QRectF(0.1, 0, 0, 0), false)},
+        {"spectrum selection, peak mode", 0,
+         [](TCanvasMass* item) { item->setSelectionMode(TCanvasMass::SelectPeakSubtract); },
+         select(QRectF(0.2, 0, 0, 0), false)},
+        {"fit to height", 1, zoomed,
+         [](TCanvasMass* item) -> TCommand* { return new TCmdFitSpectraIntensityToHeight({item}); }},
+        {"intensity up", 1, nullptr, intensity(TCmdChangeSpectraIntensity::Increase)},
+        {"intensity down", 1, nullptr, intensity(TCmdChangeSpectraIntensity::Decrease)},
+        {"intensity up, zoomed and cut", 1,
+         [zoomed, cut](TCanvasMass* item) {
+             cut(item);
+             zoomed(item);
+         },
+         intensity(TCmdChangeSpectraIntensity::Increase)},
+        {"hide the current plot", 0, nullptr,
+         [](TCanvasMass* item) -> TCommand* {
+             return new TCmdTogglePlotVisibility(item, item->currentPlot()->id());
+         }},
+        {"show a hidden plot", 0,
+         [](TCanvasMass* item) { item->setPlotVisible(item->plotAtIndex(1)->id(), false); },
+         [](TCanvasMass* item) -> TCommand* {
+             return new TCmdTogglePlotVisibility(item, item->plotAtIndex(1)->id());
+         }},
+        {"delete the current plot", 0, nullptr,
+         [](TCanvasMass* item) -> TCommand* { return new TCmdDelPlotObject(item, item->currentPlot()->id()); }},
+        {"delete the last plot", 0, nullptr,
+         [](TCanvasMass* item) -> TCommand* {
+             return new TCmdDelPlotObject(item, item->plotAtIndex(1)->id());
+         }},
+        {"add a plot", 0, nullptr,
+         [spectrum](TCanvasMass* item) -> TCommand* {
+             return new TCmdAddPlotObject(item, new TMassSpecDataObj(QUuid::createUuid(), spectrum(item)->spectrum(), 1));
+         }},
+        {"append flag", 1, nullptr,
+         [](TCanvasMass* item) -> TCommand* { return new TCmdSetMassItemAppendBhvFlag(true, {item}); }},
+        {"selection mode", 1, nullptr,
+         [](TCanvasMass* item) -> TCommand* {
+             return new TCmdSetMassSpectrumSelectionMode(TCanvasMass::SelectPeak, {item});
+         }},
+        {"active function", 0, nullptr,
+         [](TCanvasMass* item) -> TCommand* { return new TCmdSetActiveMassFunction(item, 0, 2); }},
+        {"merge tolerance", 1, nullptr,
+         [](TCanvasMass* item) -> TCommand* {
+             return new TCmdSetMassMergeTolerance(TCmdSetMassMergeTolerance::MergeTolerance, 5, false, {item});
+         }},
+        {"constraints", 1, nullptr,
+         [](TCanvasMass* item) -> TCommand* {
+             TKSCompositionConstraints wanted = item->elementComposition().calculator().getConstraints();
+             wanted.setTolerance(7);
+             return new TCmdSetElementCompositionConstraints(wanted, {item});
+         }},
+        {"match settings", 1, nullptr,
+         [](TCanvasMass* item) -> TCommand* {
+             TMolMatchSettings wanted = item->moleculeMatch().settings();
+             wanted.msTolerance = 3;
+             return new TCmdSetMolMatchSettings(wanted, {item});
+         }},
+        {"molecule match", 1, nullptr,
+         [this](TCanvasMass* item) -> TCommand* {
+             return new TCmdMoleculeMatcher({caffeineMolfile()}, {L"caffeine"}, &table, {item});
+         }},
+        {"select a match result", 1, matched,
+         [](TCanvasMass* item) -> TCommand* { return new TCmdSelectMolMatchResult(0, item); }},
+        {"hide the match highlight", 1,
+         [matched, this](TCanvasMass* item) {
+             matched(item);
+             host.executeCommand(new TCmdSelectMolMatchResult(0, item));
+         },
+         [](TCanvasMass* item) -> TCommand* { return new TCmdHideMolMatchHighlight({item}); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TCanvasMass* item = massItem();
+        item->setCurrentPlot(item->plotAtIndex(row.plot));
+        if (row.prepare)
+            row.prepare(item);
+        const QByteArray before = itemtest::pluginData(*item);
+        TCommand* command = row.make(item);
+        host.executeCommand(command);
+        ASSERT_TRUE(command->isDone());
+        const QByteArray after = itemtest::pluginData(*item);
+        EXPECT_EQ(after != before, row.changesItem);
+        host.undo();
+        QByteArray now = itemtest::pluginData(*item);
+        EXPECT_TRUE(now == before) << "undo: " << undoBytesDiff(now, before);
+        host.redo();
+        now = itemtest::pluginData(*item);
+        EXPECT_TRUE(now == after) << "redo: " << undoBytesDiff(now, after);
+        host.undo();
+        now = itemtest::pluginData(*item);
+        EXPECT_TRUE(now == before) << "second undo: " << undoBytesDiff(now, before);
+    }
+}
