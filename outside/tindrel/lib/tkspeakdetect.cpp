@@ -255,7 +255,7 @@ bool TKSMSPeakDetect::detectPeaks(const TKSMassSpectrum& in, TKSMassSpectrum& ou
 //
 // The peaks above the noise (findPeaks); types BB, BV, VB, VV from their
 // boundaries; height and area above the straight line from start to end
-// point.
+// point, which the apex must stand above.
 
 int TKSChromatogramPeakDetect::detect(const TKSChromatogram& chromatogram)
 {
@@ -281,6 +281,11 @@ int TKSChromatogramPeakDetect::detect(const TKSChromatogram& chromatogram)
         const double slope = (p.endIntensity - p.startIntensity) / (p.endRT - p.startRT);
         auto base = [&](size_t j) { return p.startIntensity + slope * (t[j] - p.startRT); };
         p.height = y[k] - base(k);
+        // A run that starts high at the data's edge (a TIC falling from its
+        // first scan) can put a small apex below the line from its start to
+        // its valley: nothing stands above that baseline, so it is no peak.
+        if (!(p.height > 0))
+            continue;
         for (size_t j = span.start; j < span.stop; ++j)
             p.area += (t[j + 1] - t[j]) * ((y[j] - base(j)) + (y[j + 1] - base(j + 1))) / 2;
         p.type = span.valleyStart ? (span.valleyEnd ? PeakTypeVV : PeakTypeVB)

@@ -116,6 +116,29 @@ TEST(TindrelChromatogramPeaks, ValleyAndLinearBaseline)
     EXPECT_DOUBLE_EQ(p[1].height, p[1].apexIntensity - base);
 }
 
+// A TIC falling steeply from its first scan with a small bump on the way
+// down: the bump's apex lies below the line from the run's start to its
+// valley and is not reported as a peak of negative height; the real peak
+// after it is.
+TEST(TindrelChromatogramPeaks, NoPeakBelowItsOwnBaseline)
+{
+    std::vector<double> t, y = {20000, 4000, 3500, 4200, 3000, 2500, 6000, 12000, 6000, 2500};
+    for (int i = 0; i < 30; ++i)
+        y.push_back(1000 + (i % 2 ? 15 : -15));
+    for (size_t i = 0; i < y.size(); ++i)
+        t.push_back(0.01 * static_cast<double>(i));
+    TKSChromatogram tic;
+    ASSERT_TRUE(tic.setPoints(t, y));
+    TKSChromatogramPeakDetect detector;
+    detector.detect(tic);
+    bool found = false;
+    for (const TKSChromatogramPeak& p : detector.getPeaks()) {
+        EXPECT_GT(p.height, 0) << "apex at " << p.apexRT;
+        found = found || p.scan == 7;
+    }
+    EXPECT_TRUE(found) << "the peak at scan 7";
+}
+
 // A chromatogram of few points, whose peaks dominate its point-to-point
 // differences (the TIC of the bundled text dataset): the noise comes from
 // the baseline around the peaks, and all three peaks are found.
