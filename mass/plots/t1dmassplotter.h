@@ -86,6 +86,12 @@ public:
         // Bit 0 of the peak's flag word.
         virtual bool isHidden(int i) const = 0;
         virtual QString text(int i) const = 0;
+        // The lines of text(i), which the layout asks before it makes the
+        // text (this default makes it).
+        virtual int lineCount(int i) const;
+        // Characters one line of text(i) has at least, asked before the
+        // text is made (0 here).
+        virtual int leastLength(int i) const;
         // Peak j is strictly more intense than peak i.
         virtual bool isWeaker(int i, int j) const = 0;
 
@@ -95,6 +101,12 @@ public:
         // line is asked for, a line feed and `second` (an empty line for a
         // value that is not finite).
         QString labelText(double x, bool secondLine, double second, const QString& suffix) const;
+        // The lines labelText gives for the peak flags: two with any
+        // second line asked for.
+        int secondLineCount() const { return m_properties.peakFlags & TMSPeakProperties::SecondLineMask ? 2 : 1; }
+        // Characters labelText's first line has at least for x: the digits
+        // of its whole part, and the decimals with their point.
+        int firstLineLength(double x) const;
 
         const T1DMassPlotter& m_plotter;
         const TMSPeakProperties& m_properties;
@@ -108,6 +120,11 @@ public:
     // Labels that do not overlap: where two grown label rectangles meet,
     // the more intense peak's label stays (of equal ones the later).
     void layoutPeakLabels(const TPeakLabels& labels, const QFontMetricsF& metrics, QVector<QRectF>& rects,
+                          QStringList& texts, QVector<int>& peakIndexes) const;
+    // The same with `early` dropping candidates that already meet a
+    // stronger label at their least size, before their text is made and
+    // measured; false when a label turns out lower than that least size.
+    bool layoutPeakLabels(const TPeakLabels& labels, const QFontMetricsF& metrics, bool early, QVector<QRectF>& rects,
                           QStringList& texts, QVector<int>& peakIndexes) const;
     // Wedges at start and end and the baseline of chromatogram peaks at
     // least `threshold` times the highest peak.

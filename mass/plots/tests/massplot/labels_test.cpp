@@ -53,6 +53,76 @@ QVector<QString> spectrumTexts(MassRig& rig, const QVector<TMSPeak>& peaks, cons
     return rec.texts();
 }
 
+// Peaks with texts as the plot makes them, the second line for every peak
+// or (mixed) for every other one; the lines counted from the text unless
+// `counted`, where they are told as the plot tells them.
+class TwoLineLabels : public ListLabels {
+public:
+    TwoLineLabels(const T1DMassPlotter& plotter, const TMSPeakProperties& properties, std::vector<TMSPeak> peaks,
+                  bool mixed, bool counted)
+        : ListLabels(plotter, properties, peaks), m_all(std::move(peaks)), m_mixed(mixed), m_counted(counted)
+    {
+    }
+    QString text(int i) const override
+    {
+        const QPointF& p = m_all[size_t(i)].position;
+        return labelText(p.x(), !m_mixed || i % 2 == 0, p.y(), QString());
+    }
+    int lineCount(int i) const override
+    {
+        return m_counted ? (!m_mixed || i % 2 == 0 ? 2 : 1) : TPeakLabels::lineCount(i);
+    }
+    int leastLength(int i) const override
+    {
+        return m_counted ? firstLineLength(m_all[size_t(i)].position.x()) : TPeakLabels::leastLength(i);
+    }
+
+private:
+    std::vector<TMSPeak> m_all;
+    bool m_mixed, m_counted;
+};
+
+// The layout rule written plainly: every candidate measured and met with
+// every label placed before it.
+Layout plainLayout(const T1DMassPlotter& plotter, const T1DMassPlotter::TPeakLabels& labels)
+{
+    const QFontMetricsF metrics = testMetrics();
+    const QRectF area = plotter.plotArea();
+    const double s = T1DMassPlotter::kLabelSpacing;
+    Layout l;
+    for (int i = 0; i < labels.count(); ++i) {
+        QPointF p;
+        if (labels.isHidden(i) || !labels.position(i, p))
+            continue;
+        const QString t = labels.text(i);
+        const QSizeF size = metrics.size(0, t);
+        QRectF r(p.x() - size.width() / 2, p.y() - size.height() - T1DMassPlotter::kLabelLift, size.width(),
+                 size.height());
+        if (r.top() < area.top())
+            r.moveTop(area.top());
+        const QRectF grown = r.adjusted(-s, -s, s, s);
+        QVector<int> beaten;
+        bool dropped = false;
+        for (int k = 0; k < l.rects.size() && !dropped; ++k) {
+            if (!l.rects.at(k).intersects(grown))
+                continue;
+            dropped = labels.isWeaker(i, l.indexes.at(k));
+            beaten.append(k);
+        }
+        if (dropped)
+            continue;
+        for (int b = beaten.size() - 1; b >= 0; --b) {
+            l.rects.remove(beaten.at(b));
+            l.texts.removeAt(beaten.at(b));
+            l.indexes.remove(beaten.at(b));
+        }
+        l.rects.append(r);
+        l.texts.append(t);
+        l.indexes.append(i);
+    }
+    return l;
+}
+
 }  // namespace
 
 TEST(PeakLabels, Texts)
@@ -290,4 +360,60 @@ TEST(PeakLabels, Wedge)
     ASSERT_EQ(w.size(), 2);
     EXPECT_EQ(w[0].polygon, QPolygonF({QPointF(100, 200), QPointF(91, 173), QPointF(109, 173)}));
     EXPECT_EQ(w[1].polygon, QPolygonF({QPointF(100, 200), QPointF(91, 227), QPointF(109, 227)}));
+}
+
+// The layout drops candidates before making their texts and meets only
+// the placed labels near each one: what it keeps is what the plain rule
+// keeps, on thousands of crowded peaks with ties, hidden ones, peaks in a
+// cut and outside the range, labels pushed down at the top, one and two
+// lines.
+TEST(PeakLabels, CrowdedLayoutIsThePlainRule)
+{
+    std::vector<TMSPeak> peaks;
+    uint32_t r = 7;
+    auto next = [&r] {
+        r = r * 1664525u + 1013904223u;
+        return r >> 8;
+    };
+    for (int i = 0; i < 4000; ++i) {
+        const double x = -2 + (next() % 104000) / 1000.0;
+        // Coarse intensities give ties; a few reach the top edge.
+        const double y = (next() % 200) * 5.0 + (i % 97 == 0 ? 990 : 0);
+        peaks.push_back(peakAt(x, y, i % 53 == 0 ? 1 : 0));
+    }
+    struct Case {
+        const char* name;
+        bool mixed, counted;
+        Ranges cuts;
+    };
+    const std::vector<Case> cases = {
+        {"two lines, counted", false, true, {}},
+        {"two lines, from the texts", false, false, {}},
+        {"mixed lines, counted, a cut", true, true, {{30, 45}}},
+        {"mixed lines, from the texts", true, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MassRig rig(c.cuts);
+        TMSPeakProperties props;
+        props.font = testFont();
+        props.decimals = 3;
+        props.secondLineDecimals = 1;
+        const TwoLineLabels labels(rig.plotter, props, peaks, c.mixed, c.counted);
+        const Layout want = plainLayout(rig.plotter, labels);
+        ASSERT_GT(want.rects.size(), 20);
+        Layout got;
+        rig.plotter.layoutPeakLabels(labels, testMetrics(), got.rects, got.texts, got.indexes);
+        EXPECT_EQ(got.indexes, want.indexes);
+        EXPECT_EQ(got.texts, want.texts);
+        EXPECT_EQ(got.rects, want.rects);
+        if (c.mixed || !c.counted)
+            continue;
+        // The plot's own spectrum labels with the same texts.
+        props.peakFlags = 1 | 2;
+        QVector<QString> lines;
+        for (const QString& t : want.texts)
+            lines += t.split(QLatin1Char('\n')).toVector();
+        EXPECT_EQ(spectrumTexts(rig, QVector<TMSPeak>(peaks.begin(), peaks.end()), props, 1000), lines);
+    }
 }
