@@ -3,8 +3,6 @@
 // protonated caffeine (195.0877).
 #include "commandtest.h"
 
-#include <QFile>
-
 #include <cmath>
 #include <limits>
 
@@ -29,13 +27,6 @@ QByteArray savedState(TCanvasMass* item, bool composition)
     else
         item->moleculeMatch().save(s);
     return bytes;
-}
-
-std::wstring caffeine()
-{
-    QFile f(QStringLiteral(KS_SOURCE_DIR "/../../outside/tindrel/data/molfiles/caffeine.mol"));
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    return QString::fromLatin1(f.readAll()).toStdWString();
 }
 
 }  // namespace
@@ -91,7 +82,7 @@ TEST_F(AnalysisCommand, MatchUndoneAndRedoneWithoutMatchingAgain)
     TCanvasMass* a = massItem();
     TCanvasMass* b = massItem();
     const QByteArray beforeA = savedState(a, false);
-    auto* match = new TCmdMoleculeMatcher({caffeine()}, {L"caffeine"}, &table, {a, b});
+    auto* match = new TCmdMoleculeMatcher({caffeineMolfile()}, {L"caffeine"}, &table, {a, b});
     EXPECT_EQ(match->name, QByteArray("Molecule Matcher"));
     host.executeCommand(match);
     ASSERT_TRUE(match->isDone());
@@ -127,7 +118,7 @@ TEST_F(AnalysisCommand, MatchingThatFailsChangesNothing)
 TEST_F(AnalysisCommand, SelectAndHideResultsWithoutLeaks)
 {
     TCanvasMass* item = massItem();
-    host.executeCommand(new TCmdMoleculeMatcher({caffeine()}, {L"caffeine"}, &table, {item}));
+    host.executeCommand(new TCmdMoleculeMatcher({caffeineMolfile()}, {L"caffeine"}, &table, {item}));
     const auto& results = item->moleculeMatch().matcher().getResults();
     ASSERT_FALSE(results.empty());
     ASSERT_TRUE(results.front().getIsMatched());
@@ -173,7 +164,7 @@ TEST_F(AnalysisCommand, SelectAndHideResultsWithoutLeaks)
 TEST_F(AnalysisCommand, ScriptSelectionRunsOnceWithoutTheHost)
 {
     TCanvasMass* item = massItem();
-    host.executeCommand(new TCmdMoleculeMatcher({caffeine()}, {L"caffeine"}, &table, {item}));
+    host.executeCommand(new TCmdMoleculeMatcher({caffeineMolfile()}, {L"caffeine"}, &table, {item}));
     ASSERT_FALSE(item->moleculeMatch().matcher().getResults().empty());
     const QUuid spectrumId = item->plotAtIndex(1)->id();
     TMassDataObj* original = item->dataObject(spectrumId);

@@ -3,7 +3,10 @@
 // what runs, and plots set to known ranges.
 #pragma once
 
+#include <QFile>
 #include <QStringList>
+
+#include <string>
 
 #include "itemtest.h"
 #include "t1dmassplot.h"
@@ -42,6 +45,14 @@ private:
     bool m_fail;
     int* m_alive;
 };
+
+// The caffeine molfile of the core library's data.
+inline std::wstring caffeineMolfile()
+{
+    QFile f(QStringLiteral(KS_SOURCE_DIR "/../../outside/tindrel/data/molfiles/caffeine.mol"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return QString::fromLatin1(f.readAll()).toStdWString();
+}
 
 struct Range {
     double from, to;

@@ -4,8 +4,6 @@
 // and again after a redo and a second undo.
 #include "commandtest.h"
 
-#include <QFile>
-
 #include <functional>
 
 #include "itemdata.h"
@@ -30,13 +28,6 @@ std::string undoBytesDiff(const QByteArray& a, const QByteArray& b)
         ++i;
     return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + ", first difference at byte " +
            std::to_string(i);
-}
-
-std::wstring caffeineMolfile()
-{
-    QFile f(QStringLiteral(KS_SOURCE_DIR "/../../outside/tindrel/data/molfiles/caffeine.mol"));
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    return QString::fromLatin1(f.readAll()).toStdWString();
 }
 
 }  // namespace
