@@ -80,12 +80,17 @@ private:
 };
 
 // The bytes of an input file (at most `limit` bytes, all for -1); false
-// with the reason for a missing or unreadable file.
+// with the reason for a missing, unreadable or non-regular file (a folder,
+// a pipe that never ends, a device such as /dev/zero that reads for ever).
 bool readInput(const QString& path, qint64 limit, QByteArray& bytes, QString& error)
 {
     QFile file(path);
     if (!file.exists()) {
         error = QStringLiteral("no such file");
+        return false;
+    }
+    if (!QFileInfo(path).isFile()) {
+        error = QStringLiteral("not a regular file");
         return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {

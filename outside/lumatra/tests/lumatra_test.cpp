@@ -166,6 +166,8 @@ TEST_F(LumatraRun, BadInputIsReportedWithFileAndReason)
         {"no converter", {"--import", "@/notes.xyz"}, 1, "@/notes.xyz: no converter takes this file"},
         {"damaged molfile", {"--molecule", "@/broken.mol"}, 1, "@/broken.mol: not a molfile this host reads"},
         {"missing document", {"--open", "@/absent.lmd"}, 1, "@/absent.lmd: no such file"},
+        {"folder as document", {"--open", "@"}, 1, "@: not a regular file"},
+        {"device as script", {"--script", "/dev/zero"}, 1, "/dev/zero: not a regular file"},
         {"not a document", {"--open", "@/plain"}, 1, "@/plain: not a Lumatra document"},
         {"damaged document", {"--open", "@/damaged.lmd"}, 1, "@/damaged.lmd: damaged document"},
         {"unwritable save", {"--save", "@/plain/below.lmd"}, 1, "@/plain/below.lmd: not saved: "},
