@@ -73,6 +73,60 @@ function(ks_test_environment out name)
     PARENT_SCOPE)
 endfunction()
 
+# ks_check_alone(<target>)
+# In a batch a source sees every header its neighbours before it included,
+# so one that forgot an include still compiles there and fails in a build
+# without batches. This checks each such source of <target> on its own with
+# the target's flags (syntax only, no code made; cmake/compile-alone.sh) as
+# part of the build, so a missing include fails the test build too. The
+# first source of each batch and the sources kept out of batches already
+# compile alone. Runs at the end of the directory, once the target's
+# sources and their properties are final.
+function(ks_check_alone name)
+  # A deferred call reads its arguments when it runs: pass the name as text.
+  cmake_language(EVAL CODE "cmake_language(DEFER CALL ks_check_alone_now [[${name}]])")
+endfunction()
+
+function(ks_check_alone_now name)
+  get_target_property(all ${name} SOURCES)
+  get_target_property(batch ${name} UNITY_BUILD_BATCH_SIZE)
+  if(NOT batch)
+    set(batch 8)
+  endif()
+  set(sources)
+  set(index 0)
+  foreach(src IN LISTS all)
+    if(NOT src MATCHES "\\.(cpp|cc|cxx)$")
+      continue()
+    endif()
+    get_source_file_property(skip ${src} SKIP_UNITY_BUILD_INCLUSION)
+    if(skip)
+      continue()
+    endif()
+    math(EXPR place "${index} % ${batch}")
+    if(NOT place EQUAL 0)
+      list(APPEND sources ${src})
+    endif()
+    math(EXPR index "${index} + 1")
+  endforeach()
+  if(NOT sources)
+    return()
+  endif()
+  set(alone ${name}_alone)
+  add_library(${alone} OBJECT ${sources})
+  set_target_properties(${alone} PROPERTIES
+    UNITY_BUILD OFF
+    CXX_COMPILER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/compile-alone.sh)
+  get_target_property(automoc ${name} AUTOMOC)
+  if(automoc)
+    set_target_properties(${alone} PROPERTIES AUTOMOC ON)
+  endif()
+  # The target's own flags, its libraries' usage requirements included.
+  target_include_directories(${alone} PRIVATE $<TARGET_PROPERTY:${name},INCLUDE_DIRECTORIES>)
+  target_compile_definitions(${alone} PRIVATE $<TARGET_PROPERTY:${name},COMPILE_DEFINITIONS>)
+  target_compile_options(${alone} PRIVATE $<TARGET_PROPERTY:${name},COMPILE_OPTIONS>)
+endfunction()
+
 # ks_add_test(<name> SOURCES ... [LIBS ...] LABELS ... [NO_MAIN] [NO_UNITY]
 #             [SLOW Suite.Case ...])
 # A GoogleTest executable. Each test case runs in a fresh temporary folder
@@ -104,6 +158,9 @@ function(ks_add_test name)
     KS_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}"
     KS_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
     KS_LIB_DIR="${CMAKE_BINARY_DIR}/lib")
+  if(KS_UNITY_BUILD AND NOT ARG_NO_UNITY)
+    ks_check_alone(${name})
+  endif()
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 600)
   endif()
