@@ -123,26 +123,40 @@ TCanvasMass* TSpectraCommand::currentMass() const
 }
 
 template <class F>
-void TSpectraCommand::forPlots(TCanvasItem* item, int index, F f)
+void TSpectraCommand::forPlots(TCanvasItem* item, int index, bool redo, F f)
 {
     auto* mass = static_cast<TCanvasMass*>(item);
-    if (allSpectra) {
-        const QVector<TBasePlot*> plots = mass->plots();
-        for (int k = 0; k < plots.size(); ++k)
-            f(mass, plots.at(k), index, k);
-    } else if (TBasePlot* plot = mass->currentPlot()) {
-        f(mass, plot, index, 0);
+    if (index >= m_plotIds.size()) {
+        m_plotIds.resize(index + 1);
+        m_plotsTaken.resize(index + 1);
     }
+    if (!m_plotsTaken.at(index)) {
+        // Taken by the first redo (an undo before it finds nothing).
+        if (!redo)
+            return;
+        m_plotsTaken[index] = true;
+        QVector<QUuid>& ids = m_plotIds[index];
+        if (allSpectra) {
+            for (const TBasePlot* plot : mass->plots())
+                ids.append(plot->id());
+        } else if (const TBasePlot* plot = mass->currentPlot()) {
+            ids.append(plot->id());
+        }
+    }
+    const QVector<QUuid> ids = m_plotIds.at(index);
+    for (int k = 0; k < ids.size(); ++k)
+        if (TBasePlot* plot = mass->plot(ids.at(k), false))
+            f(mass, plot, index, k);
 }
 
 void TSpectraCommand::redoItem(TCanvasItem* item, int index)
 {
-    forPlots(item, index, [this](TCanvasMass* m, TBasePlot* p, int i, int k) { redoMass(m, p, i, k); });
+    forPlots(item, index, true, [this](TCanvasMass* m, TBasePlot* p, int i, int k) { redoMass(m, p, i, k); });
 }
 
 void TSpectraCommand::undoItem(TCanvasItem* item, int index)
 {
-    forPlots(item, index, [this](TCanvasMass* m, TBasePlot* p, int i, int k) { undoMass(m, p, i, k); });
+    forPlots(item, index, false, [this](TCanvasMass* m, TBasePlot* p, int i, int k) { undoMass(m, p, i, k); });
 }
 
 bool TSpectraCommand::acceptItem(TCanvasItem* item)

@@ -9,13 +9,19 @@
 //   dropped) and runs the change once per mass item.
 // - TSpectraCommand keeps the mass items the same way and runs the change
 //   once per plot: the current plot of each item (an item without one is
-//   left alone) or, with allSpectra, every plot in list order.
+//   left alone) or, with allSpectra, every plot in list order. The plots
+//   are those of the first redo, kept by id: later undos and redos act on
+//   them whichever plot is current by then (a press in Select mode makes
+//   another one current without a command), and pass over one the item no
+//   longer holds. The plot index is the position among those plots.
 //
 // currentItem (the two subclasses): the last kept item with the active
 // flag, else the first kept item, else none.
 #pragma once
 
 #include <QList>
+#include <QUuid>
+#include <QVector>
 
 #include "tcanvasitem.h"
 #include "tcommand.h"
@@ -83,7 +89,12 @@ public:
 
 private:
     template <class F>
-    void forPlots(TCanvasItem* item, int index, F f);
+    void forPlots(TCanvasItem* item, int index, bool redo, F f);
+
+    // Per item, the ids of the plots its first redo acted on; an item
+    // whose first redo is still to come has no entry.
+    QVector<QVector<QUuid>> m_plotIds;
+    QVector<bool> m_plotsTaken;
 };
 
 // The mass items (type 112) of the list in order, null entries dropped,

@@ -61,81 +61,89 @@ TCmdSelectMassSpectrum::~TCmdSelectMassSpectrum()
     delete replacedObject;
 }
 
-void TCmdSelectMassSpectrum::redoMass(TCanvasMass* item, int)
+bool selectSpectrum(TCanvasMass* item, const TChromatogramDataObj* chromatogram, double from, double to,
+                    bool background, const QUuid& newId, TMassDataObj** replaced,
+                    const std::function<void(TBasePlot*)>& beforeReplacing)
 {
-    if (!select(item))
-        flags |= NotApplied;
-}
-
-bool TCmdSelectMassSpectrum::select(TCanvasMass* item)
-{
-    if (!std::isfinite(fromTime) || !std::isfinite(toTime))
+    if (!item || !chromatogram || !std::isfinite(from) || !std::isfinite(to))
         return false;
-    const TChromatogramDataObj* chromatogram = TChromatogramDataObj::cast(item->currentDataObject());
-    if (!chromatogram)
-        return false;
+    if (to < from)
+        std::swap(from, to);
     const int injection = chromatogram->getInjectionIndex();
-    int function = chromatogram->getFunctionIndex();
-    if (chromatogram->subtype() == 6)
-        function = item->activeFunction(injection);
-    const bool appendMode = item->behaviourFlags() & TCanvasMass::AppendSpectra;
+    const int function =
+        chromatogram->subtype() == 6 ? item->activeFunction(injection) : chromatogram->getFunctionIndex();
     TKSMSCollection* collection = item->dataServer() ? item->msCollection(injection, function) : nullptr;
     if (!collection)
         return false;
 
-    QUuid target = item->datasetSpectrumId(injection, function);
-    TBasePlot* plot = target.isNull() ? nullptr : item->plot(target, false);
-    if (plot) {
-        plotState.clear();
-        plot->saveState(plotState);
-        plotWasVisible = plot->visible();
-    } else {
-        if (append)
-            return false;
-        target = ownId;
-    }
-    if (appendMode && !append)
-        target = ownId;
+    // The function's spectrum plot, hidden or not; without one the result
+    // becomes a new plot.
+    const QUuid spectrumId = item->datasetSpectrumId(injection, function);
+    TBasePlot* plot = spectrumId.isNull() ? nullptr : item->plot(spectrumId, false);
+    if (background && !plot)
+        return false;
+    const bool appendMode = item->behaviourFlags() & TCanvasMass::AppendSpectra;
+    const bool replacing = plot && (background || !appendMode);
 
     TKSMassSpectrum spectrum;
     TKSMSCollectionSelection selection;
-    if (append) {
-        const TMassSpecDataObj* base = TMassSpecDataObj::cast(item->dataObject(target));
+    if (background) {
+        const TMassSpecDataObj* base = TMassSpecDataObj::cast(item->dataObject(spectrumId));
         if (!base)
             return false;
         selection.fromSpectrum(base->spectrum());
     }
     {
         MergeToleranceScope tolerance(*collection, *item);
-        const bool single = fromTime == toTime;
+        const bool single = from == to;
         const int mode = item->selectionMode();
-        if (!append && (mode == TCanvasMass::SelectPeak || mode == TCanvasMass::SelectPeakSubtract)) {
+        if (!background && (mode == TCanvasMass::SelectPeak || mode == TCanvasMass::SelectPeakSubtract)) {
             const auto peakMode = static_cast<TKSMSCollection::ePeakSelectMode>(mode);
             if (single)
-                collection->select(fromTime, peakMode, chromatogram->chromatogram(), selection, spectrum);
+                collection->select(from, peakMode, chromatogram->chromatogram(), selection, spectrum);
             else
-                collection->select(fromTime, toTime, peakMode, chromatogram->chromatogram(), selection, spectrum);
+                collection->select(from, to, peakMode, chromatogram->chromatogram(), selection, spectrum);
         } else if (single) {
-            collection->select(fromTime, append, selection, spectrum);
+            collection->select(from, background, selection, spectrum);
         } else {
-            collection->select(fromTime, toTime, append, selection, spectrum);
+            collection->select(from, to, background, selection, spectrum);
         }
     }
     if (spectrum.getCount() <= 0)
         return false;
-    auto* object = new TMassSpecDataObj(target, spectrum, 1);
-    if (plot && (append || !appendMode)) {
-        TMassDataObj* old = item->replaceDataObject(object);
-        if (item->dataObject(target) != object) {
-            delete object;  // no object of that id to replace
-            return false;
-        }
-        replacedObject = old;
-    } else {
+    auto* object = new TMassSpecDataObj(replacing ? spectrumId : newId, spectrum, 1);
+    if (!replacing) {
         object->buildPeaks();
         item->addPlotObject(object);
+        return true;
     }
+    if (beforeReplacing)
+        beforeReplacing(plot);
+    TMassDataObj* old = item->replaceDataObject(object);
+    if (item->dataObject(spectrumId) != object) {
+        delete object;  // no object of that id to replace
+        return false;
+    }
+    if (replaced)
+        *replaced = old;
+    else
+        delete old;
     return true;
+}
+
+void TCmdSelectMassSpectrum::redoMass(TCanvasMass* item, int)
+{
+    if (chromatogramId.isNull())
+        if (const TMassDataObj* current = item->currentDataObject())
+            chromatogramId = current->id();
+    const TChromatogramDataObj* chromatogram = TChromatogramDataObj::cast(item->dataObject(chromatogramId));
+    const auto keepView = [this](TBasePlot* plot) {
+        plotState.clear();
+        plot->saveState(plotState);
+        plotWasVisible = plot->visible();
+    };
+    if (!selectSpectrum(item, chromatogram, fromTime, toTime, append, ownId, &replacedObject, keepView))
+        flags |= NotApplied;
 }
 
 void TCmdSelectMassSpectrum::undoMass(TCanvasMass* item, int)

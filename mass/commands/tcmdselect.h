@@ -4,11 +4,11 @@
 // or, in append mode, as a new plot. Also the two settings that steer it:
 // the selection mode and the active function of an injection.
 //
-// TCmdSelectMassSpectrum gives up, marks itself not applied and changes
-// nothing when the current plot shows no chromatogram, the item has no
-// dataset (or collection), a time is not finite, appending finds no
-// spectrum to append to, or the selection gives an empty spectrum. It owns
-// the replaced data object while it is done.
+// The selection itself (selectSpectrum) is one algorithm for the command
+// and the script's selectSpectra. TCmdSelectMassSpectrum gives up, marks
+// itself not applied and changes nothing when the current plot shows no
+// chromatogram or the selection changes nothing. It owns the replaced data
+// object while it is done.
 #pragma once
 
 #include <QByteArray>
@@ -17,9 +17,32 @@
 #include <QUuid>
 #include <QVector>
 
+#include <functional>
+
 #include "tcanvasitemscommand.h"
 
+class TBasePlot;
+class TChromatogramDataObj;
 class TMassDataObj;
+
+// Selects a spectrum on a chromatogram of the item (one of its data
+// objects): the scans of the injection and function of the chromatogram
+// (a trace's: the injection's active function) between the two times (one
+// time when they are equal; swapped when given the other way round), with
+// the item's merge tolerance and unit on the collection while it runs.
+// `background` adds the range as background to the function's spectrum,
+// whatever the selection mode; else the item's mode picks the plain or a
+// peak selection. The result takes the place of the function's spectrum
+// object (its plot found among all plots; `beforeReplacing` sees that plot
+// first and `replaced` receives the object taken out, the caller's), or,
+// in append mode without `background` or when the function has no
+// spectrum plot, becomes a new plot of id `newId` with its peaks built.
+// False, the item unchanged, when a time is not finite, the item has no
+// collection for the function, `background` finds no spectrum of the
+// function, or the selection has no points.
+bool selectSpectrum(TCanvasMass* item, const TChromatogramDataObj* chromatogram, double from, double to,
+                    bool background, const QUuid& newId, TMassDataObj** replaced,
+                    const std::function<void(TBasePlot*)>& beforeReplacing = {});
 
 class TCmdSelectMassSpectrum : public TMSSpectraCommand {
 public:
@@ -40,9 +63,9 @@ public:
     bool plotWasVisible = false;
     QByteArray plotState;
     bool append;
-
-private:
-    bool select(TCanvasMass* item);
+    // The chromatogram the first redo selected on (the current plot's data
+    // object then); later redos select on it whichever plot is current.
+    QUuid chromatogramId;
 };
 
 class TCmdSetMassSpectrumSelectionMode : public TMSSpectraCommand {

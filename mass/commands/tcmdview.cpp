@@ -5,7 +5,6 @@
 #include "t1dplot.h"
 #include "tbaseplot.h"
 #include "tcanvasmass.h"
-#include "streambytes.h"
 #include "tplotaxis.h"
 
 namespace {
@@ -27,6 +26,47 @@ void zoomFinite(TBasePlot* plot, int axis, double from, double to)
 
 }  // namespace
 
+TPlotView TPlotView::of(const TBasePlot* plot)
+{
+    TPlotView view;
+    for (int n = 1; n <= 2; ++n) {
+        const TPlotAxis& a = plot->axis(n);
+        view.ranges[n - 1] = {a.fullFrom, a.fullTo, a.visibleFrom, a.visibleTo, a.reversed};
+        view.segments[n - 1] = plot->segments(n);
+    }
+    if (plot->type() == 1)
+        view.intensityScale = static_cast<const T1DPlot*>(plot)->intensityScale();
+    return view;
+}
+
+void TPlotView::assignTo(TBasePlot* plot) const
+{
+    for (int n = 1; n <= 2; ++n) {
+        TPlotAxis& a = plot->axis(n);
+        const Ranges& r = ranges[n - 1];
+        a.fullFrom = r.fullFrom;
+        a.fullTo = r.fullTo;
+        a.visibleFrom = r.visibleFrom;
+        a.visibleTo = r.visibleTo;
+        a.reversed = r.reversed;
+        plot->segments(n) = segments[n - 1];
+    }
+    if (plot->type() == 1)
+        static_cast<T1DPlot*>(plot)->setIntensityScale(intensityScale);
+}
+
+void TPlotViews::take(int item, const TBasePlot* plot)
+{
+    m_views.insert(qMakePair(item, plot->id()), TPlotView::of(plot));
+}
+
+void TPlotViews::give(int item, TBasePlot* plot) const
+{
+    const auto it = m_views.constFind(qMakePair(item, plot->id()));
+    if (it != m_views.constEnd())
+        it->assignTo(plot);
+}
+
 TCmdChangeSpectraIntensity::TCmdChangeSpectraIntensity(int dir, const TCanvasItemList& list)
     : TSpectraCommand(intensityName(dir), list, false), direction(dir)
 {
@@ -37,61 +77,35 @@ void TCmdChangeSpectraIntensity::redoMass(TCanvasMass*, TBasePlot* plot, int i, 
 {
     if (direction != Increase && direction != Decrease)
         return;
-    if (i >= previousStates.size())
-        previousStates.resize(i + 1);
-    VerticalState& kept = previousStates[i];
-    kept.plotId = plot->id();
-    kept.axis = plot->axis(2);
-    kept.segments = plot->segments(2);
-    if (plot->type() == 1)
-        kept.intensityScale = static_cast<const T1DPlot*>(plot)->intensityScale();
+    views.take(i, plot);
     plot->zoomIntensity(direction == Increase);
 }
 
 void TCmdChangeSpectraIntensity::undoMass(TCanvasMass*, TBasePlot* plot, int i, int)
 {
-    if (direction != Increase && direction != Decrease)
-        return;
-    if (i >= previousStates.size() || previousStates.at(i).plotId != plot->id()) {
-        plot->zoomIntensity(direction != Increase);
-        return;
-    }
-    const VerticalState& kept = previousStates.at(i);
-    plot->axis(2) = kept.axis;
-    plot->segments(2) = kept.segments;
-    if (plot->type() == 1)
-        static_cast<T1DPlot*>(plot)->setIntensityScale(kept.intensityScale);
+    views.give(i, plot);
 }
 
 TCmdFitSpectraIntensityToHeight::TCmdFitSpectraIntensityToHeight(const TCanvasItemList& list)
     : TSpectraCommand("Fit To Height", list, false)
 {
-    for (TCanvasItem* item : items)
-        verticalStates.append(QVector<QByteArray>(static_cast<TCanvasMass*>(item)->plotCount()));
 }
 
-void TCmdFitSpectraIntensityToHeight::redoMass(TCanvasMass*, TBasePlot* plot, int i, int k)
+void TCmdFitSpectraIntensityToHeight::redoMass(TCanvasMass*, TBasePlot* plot, int i, int)
 {
-    if (i >= verticalStates.size())
-        verticalStates.resize(i + 1);
-    if (k >= verticalStates[i].size())
-        verticalStates[i].resize(k + 1);
-    verticalStates[i][k] = writtenBytes([&](TDataStream& s) { plot->writeVerticalRanges(s); });
+    views.take(i, plot);
     plot->fitIntensityToHeight();
 }
 
-void TCmdFitSpectraIntensityToHeight::undoMass(TCanvasMass*, TBasePlot* plot, int i, int k)
+void TCmdFitSpectraIntensityToHeight::undoMass(TCanvasMass*, TBasePlot* plot, int i, int)
 {
-    if (i >= verticalStates.size() || k >= verticalStates[i].size() || verticalStates[i][k].isEmpty())
-        return;
-    readBytes(verticalStates[i][k], [&](TDataStream& s) { plot->readVerticalRanges(s); });
+    views.give(i, plot);
 }
 
 TCmdZoomSpectra::TCmdZoomSpectra(double x, double y, int direction, int axes, const TCanvasItemList& list)
     : TSpectraCommand(direction == ZoomIn ? "Zoom In" : "Zoom Out", list, false)
 {
     flags |= Step;
-    takeVisibleRects();
     const TCanvasMass* current = currentMass();
     const TBasePlot* plot = current ? current->currentPlot() : nullptr;
     if (!plot) {
@@ -117,26 +131,11 @@ TCmdZoomSpectra::TCmdZoomSpectra(const QRectF& rect, const TCanvasItemList& list
     : TSpectraCommand(rect.width() == 0 && rect.height() == 0 ? "Full Zoom Out" : "Zoom", list, false),
       zoomRect(rect)
 {
-    takeVisibleRects();
 }
 
 TCmdZoomSpectra::~TCmdZoomSpectra()
 {
     delete fitToHeight;
-}
-
-void TCmdZoomSpectra::takeVisibleRects()
-{
-    for (TCanvasItem* item : items) {
-        QVector<QRectF> rects;
-        if (const TBasePlot* plot = static_cast<TCanvasMass*>(item)->currentPlot()) {
-            const TPlotAxis& a1 = plot->axis(1);
-            const TPlotAxis& a2 = plot->axis(2);
-            rects.append(QRectF(a1.visibleFrom, a2.visibleFrom, a1.visibleTo - a1.visibleFrom,
-                                a2.visibleTo - a2.visibleFrom));
-        }
-        visibleRects.append(rects);
-    }
 }
 
 void TCmdZoomSpectra::enableFitToHeight()
@@ -165,8 +164,9 @@ void TCmdZoomSpectra::doUndo()
     TSpectraCommand::doUndo();
 }
 
-void TCmdZoomSpectra::redoMass(TCanvasMass*, TBasePlot* plot, int, int)
+void TCmdZoomSpectra::redoMass(TCanvasMass*, TBasePlot* plot, int i, int)
 {
+    views.take(i, plot);
     const double w = zoomRect.width();
     const double h = zoomRect.height();
     if (w == 0 && h == 0) {
@@ -180,13 +180,9 @@ void TCmdZoomSpectra::redoMass(TCanvasMass*, TBasePlot* plot, int, int)
     updateItems();
 }
 
-void TCmdZoomSpectra::undoMass(TCanvasMass*, TBasePlot* plot, int i, int k)
+void TCmdZoomSpectra::undoMass(TCanvasMass*, TBasePlot* plot, int i, int)
 {
-    if (i < visibleRects.size() && k < visibleRects[i].size()) {
-        const QRectF& r = visibleRects[i][k];
-        zoomFinite(plot, 1, r.x(), r.x() + r.width());
-        zoomFinite(plot, 2, r.y(), r.y() + r.height());
-    }
+    views.give(i, plot);
     updateItems();
 }
 
@@ -195,20 +191,18 @@ TCmdPanSpectra::TCmdPanSpectra(const TCanvasItemList& list) : TSpectraCommand("P
     flags |= Step;
 }
 
-void TCmdPanSpectra::redoMass(TCanvasMass*, TBasePlot* plot, int, int)
+void TCmdPanSpectra::redoMass(TCanvasMass*, TBasePlot* plot, int i, int)
 {
+    views.take(i, plot);
     if (dx != 0 && std::isfinite(dx))
         plot->pan(1, dx);
     if (dy != 0 && std::isfinite(dy))
         plot->pan(2, dy);
 }
 
-void TCmdPanSpectra::undoMass(TCanvasMass*, TBasePlot* plot, int, int)
+void TCmdPanSpectra::undoMass(TCanvasMass*, TBasePlot* plot, int i, int)
 {
-    if (dx != 0 && std::isfinite(dx))
-        plot->pan(1, -dx);
-    if (dy != 0 && std::isfinite(dy))
-        plot->pan(2, -dy);
+    views.give(i, plot);
 }
 
 TCmdSpectraCuts::TCmdSpectraCuts(int op, const TCanvasItemList& list)
@@ -219,60 +213,17 @@ TCmdSpectraCuts::TCmdSpectraCuts(int op, const TCanvasItemList& list)
 TCmdSpectraCuts::TCmdSpectraCuts(const TCanvasItemList& list)
     : TSpectraCommand("Restore all ranges", list, false), operation(0), axes(3)
 {
-    takeHidden(1);
-    takeHidden(2);
 }
 
 void TCmdSpectraCuts::setCutRange(const TValueRange& range)
 {
     horizontalRange = range;
     axes |= 1;
-    takeHidden(1);
 }
 
-bool TCmdSpectraCuts::hiddenTaken(int axis) const
+void TCmdSpectraCuts::redoMass(TCanvasMass*, TBasePlot* plot, int i, int)
 {
-    return !(axis == 1 ? hiddenHorizontal : hiddenVertical).isEmpty() || items.isEmpty();
-}
-
-void TCmdSpectraCuts::takeHidden(int axis)
-{
-    if (hiddenTaken(axis))
-        return;
-    auto& hidden = axis == 1 ? hiddenHorizontal : hiddenVertical;
-    const bool first = m_snapshotPlots.isEmpty();
-    for (TCanvasItem* item : items) {
-        QVector<QVector<TValueRange>> entry;
-        const TBasePlot* plot = static_cast<TCanvasMass*>(item)->currentPlot();
-        if (plot) {
-            const TPlotAxis& a = plot->axis(axis);
-            const double lo = std::min(a.fullFrom, a.fullTo);
-            const double hi = std::max(a.fullFrom, a.fullTo);
-            entry.append(plot->segments(axis).complement(lo, hi).toVector());
-        }
-        hidden.append(entry);
-        if (first)
-            m_snapshotPlots.append(plot ? plot->id() : QUuid());
-    }
-}
-
-bool TCmdSpectraCuts::restoreHidden(TBasePlot* plot, int i, int k)
-{
-    // Only the plot the gaps were taken from gets them back.
-    if (i >= m_snapshotPlots.size() || m_snapshotPlots.at(i) != plot->id())
-        return false;
-    plot->restoreAllRanges(axes);
-    if (axes & 1)
-        for (const TValueRange& r : hiddenHorizontal.value(i).value(k))
-            plot->cutRange(1, r);
-    if (axes & 2)
-        for (const TValueRange& r : hiddenVertical.value(i).value(k))
-            plot->cutRange(2, r);
-    return true;
-}
-
-void TCmdSpectraCuts::redoMass(TCanvasMass*, TBasePlot* plot, int, int)
-{
+    views.take(i, plot);
     if (operation == 0) {
         if (axes & 1)
             plot->restoreRange(1, horizontalRange);
@@ -286,12 +237,7 @@ void TCmdSpectraCuts::redoMass(TCanvasMass*, TBasePlot* plot, int, int)
     }
 }
 
-void TCmdSpectraCuts::undoMass(TCanvasMass*, TBasePlot* plot, int i, int k)
+void TCmdSpectraCuts::undoMass(TCanvasMass*, TBasePlot* plot, int i, int)
 {
-    if (restoreHidden(plot, i, k) || operation == 0)
-        return;
-    if (axes & 1)
-        plot->restoreRange(1, horizontalRange);
-    if (axes & 2)
-        plot->restoreRange(2, verticalRange);
+    views.give(i, plot);
 }

@@ -3,22 +3,47 @@
 // All act on the current plot only and accept every mass item; axis 1 is
 // the horizontal axis, axis 2 the intensity.
 //
-// Snapshots: the zoom commands keep the visible ranges of each item's
-// current plot from construction, fit to height keeps the vertical ranges
-// of each plot before its redo, and the cut commands keep, from
-// construction, the gaps each current plot had, so that undo shows the
-// axis whole and hides exactly those gaps again (for cuts as well as
-// restores: undoing a cut never re-shows a part cut before).
+// Undo: each redo keeps, per item and plot id, the plot's view before it
+// (TPlotView) and undo assigns it back verbatim. Undoing by arithmetic
+// (x + width, a pan by -dx, the inverse intensity factor, segments rebuilt
+// from their gaps) came back a last bit off every so often.
 #pragma once
 
-#include <QByteArray>
+#include <QMap>
+#include <QPair>
 #include <QRectF>
 #include <QUuid>
-#include <QVector>
 
 #include "tcanvasitemscommand.h"
 #include "tplotaxis.h"
 #include "tvaluerange.h"
+
+// What the view commands change of a plot: both axes' full and visible
+// ranges and direction, their segment lists and the intensity scale of a
+// one-dimensional plot. Captions, decimals and the like stay as they are.
+struct TPlotView {
+    struct Ranges {
+        double fullFrom, fullTo, visibleFrom, visibleTo;
+        int32_t reversed;
+    };
+    Ranges ranges[2];
+    TValueRangeList segments[2];
+    double intensityScale = 1.0;
+
+    static TPlotView of(const TBasePlot* plot);
+    void assignTo(TBasePlot* plot) const;
+};
+
+// The views a command's redos kept, per item index and plot id.
+class TPlotViews {
+public:
+    void take(int item, const TBasePlot* plot);
+    // Assigns the view kept for that plot; nothing when none was.
+    void give(int item, TBasePlot* plot) const;
+
+private:
+    QMap<QPair<int, QUuid>, TPlotView> m_views;
+};
 
 class TCmdChangeSpectraIntensity : public TSpectraCommand {
 public:
@@ -26,23 +51,11 @@ public:
     TCmdChangeSpectraIntensity(int direction, const TCanvasItemList& items);
 
     void redoMass(TCanvasMass* item, TBasePlot* plot, int index, int plotIndex) override;
-    // The vertical state kept by redo when the plot is the one it was
-    // taken from (scaling by 1.2 and back is not exact in floating point),
-    // else the inverse scaling.
     void undoMass(TCanvasMass* item, TBasePlot* plot, int index, int plotIndex) override;
     bool acceptMass(TCanvasMass*) override { return true; }
 
     int direction;
-
-    // Axis 2, its segments and the intensity scale of a plot.
-    struct VerticalState {
-        QUuid plotId;
-        TPlotAxis axis;
-        TValueRangeList segments;
-        double intensityScale = 1.0;
-    };
-    // Per item, taken by each redo.
-    QVector<VerticalState> previousStates;
+    TPlotViews views;
 };
 
 class TCmdFitSpectraIntensityToHeight : public TSpectraCommand {
@@ -53,8 +66,7 @@ public:
     void undoMass(TCanvasMass* item, TBasePlot* plot, int index, int plotIndex) override;
     bool acceptMass(TCanvasMass*) override { return true; }
 
-    // Per item one byte array per plot; grows when an item gained plots.
-    QVector<QVector<QByteArray>> verticalStates;
+    TPlotViews views;
 };
 
 class TCmdZoomSpectra : public TSpectraCommand {
@@ -80,11 +92,10 @@ public:
     void enableFitToHeight();
 
     QRectF zoomRect;
-    QVector<QVector<QRectF>> visibleRects;
     TCmdFitSpectraIntensityToHeight* fitToHeight = nullptr;
+    TPlotViews views;
 
 private:
-    void takeVisibleRects();
     bool m_nothing = false;
 };
 
@@ -101,6 +112,7 @@ public:
 
     double dx = 0.0;
     double dy = 0.0;
+    TPlotViews views;
 };
 
 class TCmdSpectraCuts : public TSpectraCommand {
@@ -121,17 +133,5 @@ public:
     int axes;
     TValueRange horizontalRange;
     TValueRange verticalRange;
-    QVector<QVector<QVector<TValueRange>>> hiddenHorizontal;
-    QVector<QVector<QVector<TValueRange>>> hiddenVertical;
-
-private:
-    // The gaps of axis n of each item's current plot; empty for an item
-    // without one. Taken once per axis.
-    void takeHidden(int axis);
-    bool hiddenTaken(int axis) const;
-    // Shows the axes whole and hides the kept gaps; false when no gaps
-    // were kept for that plot.
-    bool restoreHidden(TBasePlot* plot, int index, int plotIndex);
-
-    QVector<QUuid> m_snapshotPlots;
+    TPlotViews views;
 };

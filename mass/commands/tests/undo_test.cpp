@@ -213,26 +213,53 @@ TEST_F(CommandUndo, EachKindGivesBackThePluginDataBytes)
          },
          [](TCanvasMass* item) -> TCommand* { return new TCmdHideMolMatchHighlight({item}); }},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        TCanvasMass* item = massItem();
-        item->setCurrentPlot(item->plotAtIndex(row.plot));
-        if (row.prepare)
-            row.prepare(item);
-        const QByteArray before = itemtest::pluginData(*item);
-        TCommand* command = row.make(item);
-        host.executeCommand(command);
-        ASSERT_TRUE(command->isDone());
-        const QByteArray after = itemtest::pluginData(*item);
-        EXPECT_EQ(after != before, row.changesItem);
-        host.undo();
-        QByteArray now = itemtest::pluginData(*item);
-        EXPECT_TRUE(now == before) << "undo: " << undoBytesDiff(now, before);
-        host.redo();
-        now = itemtest::pluginData(*item);
-        EXPECT_TRUE(now == after) << "redo: " << undoBytesDiff(now, after);
-        host.undo();
-        now = itemtest::pluginData(*item);
-        EXPECT_TRUE(now == before) << "second undo: " << undoBytesDiff(now, before);
+    // Another visible plot made current, as a plain press in Select mode
+    // does without a command; false when the item shows no other.
+    const auto switchPlot = [](TCanvasMass* item) {
+        for (TBasePlot* plot : item->plots())
+            if (plot != item->currentPlot() && plot->visible()) {
+                item->setCurrentPlot(plot);
+                return true;
+            }
+        return false;
+    };
+    // The plot of that id current again (when the item holds it).
+    const auto makeCurrent = [](TCanvasMass* item, const QUuid& id) {
+        if (TBasePlot* plot = item->plot(id, false))
+            item->setCurrentPlot(plot);
+    };
+    // Each row twice: plainly, then with another plot made current before
+    // every undo and redo (the plot current at the time put back before
+    // the bytes are compared).
+    for (const bool switching : {false, true}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (switching ? ", another plot current" : ""));
+            TCanvasMass* item = massItem();
+            item->setCurrentPlot(item->plotAtIndex(row.plot));
+            if (row.prepare)
+                row.prepare(item);
+            const QUuid currentBefore = item->currentPlot()->id();
+            const QByteArray before = itemtest::pluginData(*item);
+            TCommand* command = row.make(item);
+            host.executeCommand(command);
+            ASSERT_TRUE(command->isDone());
+            const QByteArray after = itemtest::pluginData(*item);
+            const QUuid currentAfter = item->currentPlot() ? item->currentPlot()->id() : QUuid();
+            EXPECT_EQ(after != before, row.changesItem);
+            const auto step = [&](bool undo, const QUuid& current) {
+                if (switching)
+                    switchPlot(item);
+                EXPECT_TRUE(undo ? host.undo() : host.redo());
+                if (switching)
+                    makeCurrent(item, current);
+                return itemtest::pluginData(*item);
+            };
+            QByteArray now = step(true, currentBefore);
+            EXPECT_TRUE(now == before) << "undo: " << undoBytesDiff(now, before);
+            now = step(false, currentAfter);
+            EXPECT_TRUE(now == after) << "redo: " << undoBytesDiff(now, after);
+            now = step(true, currentBefore);
+            EXPECT_TRUE(now == before) << "second undo: " << undoBytesDiff(now, before);
+        }
     }
 }
