@@ -3,18 +3,39 @@
 #include <QScriptContext>
 #include <QScriptEngine>
 
+#include <limits>
+
 #include "massutils.h"
 #include "scripthelpers.h"
 #include "t1dmassplot.h"
 #include "tbaseplot.h"
 #include "tcanvasmass.h"
 #include "tcmdanalysis.h"
+#include "tcmdselect.h"
 #include "tionvaleobjectfactory.h"
 #include "tmassdataobj.h"
 #include "tmasselemcompwrapper.h"
 #include "tmassinfowrapper.h"
 #include "tmassmolmatchwrapper.h"
 #include "tmassplotwrapper.h"
+
+namespace {
+
+// An index parameter compared as a number, so that 4294967296 is not
+// injection 0 as its 32-bit value would be: cut toward 0 like the engine's
+// integer conversion, -1 below 0 (and for NaN), and a number past the
+// integer range the largest index, which names nothing.
+int indexNumber(const QScriptValue& number)
+{
+    const double value = number.toNumber();
+    if (!(value > -1.0))
+        return -1;
+    if (value >= std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(value);
+}
+
+}  // namespace
 
 TMassItemWrapper::TMassItemWrapper(TCanvasMass* item, QObject* parent)
     : TCanvasItemWrapper(item, parent),
@@ -203,13 +224,13 @@ QScriptValue TMassItemWrapper::newChromatogram()
     if (!params.isValid() || params.isUndefined() || !params.isObject())
         return throwScriptError(ctx, ScriptIncorrectArguments);
     const QScriptValue injectionValue = params.property(QStringLiteral("injectionIndex"));
-    if (!injectionValue.isNumber() || injectionValue.toInt32() < 0)
+    const int injection = injectionValue.isNumber() ? indexNumber(injectionValue) : -1;
+    if (injection < 0)
         return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Injection Index"));
-    const int injection = injectionValue.toInt32();
     const QScriptValue functionValue = params.property(QStringLiteral("functionIndex"));
     const QScriptValue traceValue = params.property(QStringLiteral("traceIndex"));
-    const int function = functionValue.isNumber() ? functionValue.toInt32() : -1;
-    const int trace = traceValue.isNumber() ? traceValue.toInt32() : -1;
+    const int function = functionValue.isNumber() ? indexNumber(functionValue) : -1;
+    const int trace = traceValue.isNumber() ? indexNumber(traceValue) : -1;
     if (function < 0 && trace < 0)
         return throwScriptError(ctx, ScriptInvalidValue, QStringLiteral("Function/Trace Index"));
 
@@ -303,59 +324,12 @@ QScriptValue TMassItemWrapper::selectSpectra()
         subtract = fourth.toBool();
     }
 
-    const int injection = chromatogram->getInjectionIndex();
-    const int function =
-        chromatogram->subtype() == 6 ? item->activeFunction(injection) : chromatogram->getFunctionIndex();
-    TKSMSCollection* collection = item->msCollection(injection, function);
-    if (!collection)
-        return QScriptValue(false);
-    QUuid target = item->datasetSpectrumId(injection, function);
-    const TBasePlot* existing = target.isNull() ? nullptr : item->plot(target, false);
-    if (subtract && !existing)
-        return QScriptValue(false);
-    const bool append = item->behaviourFlags() & 1;
-    if (append && !subtract)
-        target = QUuid::createUuid();
-
-    TKSMassSpectrum spectrum;
-    TKSMSCollectionSelection selection;
-    const bool range = start != end;
-    if (subtract) {
-        const TMassSpecDataObj* current = TMassSpecDataObj::cast(item->dataObject(target));
-        if (!current)
-            return QScriptValue(false);
-        selection.fromSpectrum(current->spectrum());
-        if (range)
-            collection->select(start, end, true, selection, spectrum);
-        else
-            collection->select(start, true, selection, spectrum);
-    } else if (item->selectionMode() == 1 || item->selectionMode() == 2) {
-        const auto mode = static_cast<TKSMSCollection::ePeakSelectMode>(item->selectionMode());
-        if (range)
-            collection->select(start, end, mode, chromatogram->chromatogram(), selection, spectrum);
-        else
-            collection->select(start, mode, chromatogram->chromatogram(), selection, spectrum);
-    } else if (range) {
-        collection->select(start, end, false, selection, spectrum);
-    } else {
-        collection->select(start, false, selection, spectrum);
-    }
-    if (spectrum.getCount() == 0)
-        return QScriptValue(false);
-
-    auto* object = new TMassSpecDataObj(target, spectrum, 1);
-    if (existing && (subtract || !append)) {
-        TMassDataObj* replaced = item->replaceDataObject(object);
-        if (!replaced) {
-            delete object;
-            return QScriptValue(false);
-        }
-        delete replaced;
-    } else {
-        object->buildPeaks();
-        item->addPlotObject(object);
-    }
-    return QScriptValue(true);
+    // The selection the mouse modes make: a start after the end is
+    // swapped as a drag from right to left is; a new plot gets its own id.
+    TMassDataObj* replaced = nullptr;
+    const bool selected = selectSpectrum(item, chromatogram, start, end, subtract, QUuid::createUuid(), &replaced);
+    delete replaced;
+    return QScriptValue(selected);
 }
 
 QScriptValue TMassItemWrapper::selectMolMatchResult()

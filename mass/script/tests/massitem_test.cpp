@@ -8,6 +8,7 @@
 #include "scripttest.h"
 
 #include <QFile>
+#include <QSet>
 
 #include "t1dmassplot.h"
 #include "tkscollection.h"
@@ -65,6 +66,14 @@ protected:
     TKSMSCollection* collection() const { return item->msCollection(0, 0); }
     const TChromatogramDataObj* tic() const { return TChromatogramDataObj::cast(item->dataObject(ticId)); }
     QVector<double> spectrumValues() const { return valuesOf(item->dataObject(spectrumId)); }
+    // The plain selection of one time, as the core library makes it.
+    QVector<double> spectrumValuesAt(double time) const
+    {
+        TKSMSCollectionSelection selection;
+        TKSMassSpectrum spectrum;
+        collection()->select(time, false, selection, spectrum);
+        return valuesOf(spectrum);
+    }
     // The plot ids of the item, in order.
     QList<QUuid> plotIds() const
     {
@@ -100,6 +109,18 @@ TEST_F(ScriptMassItem, SlotErrorsInTheirOrder)
         {"it.newChromatogram({injectionIndex: 0, functionIndex: '0', traceIndex: -2})",
          "Invalid Parameter Value ( Function/Trace Index )"},
         {"it.newChromatogram({injectionIndex: 0, functionIndex: 1})", "Invalid Parameter Value ( Function doesn't exist )"},
+        // Indexes compared as numbers: 4294967296 is not 0, nor 4294967295 -1.
+        {"it.newChromatogram({injectionIndex: 4294967296, functionIndex: 0})",
+         "Invalid Parameter Value ( Function doesn't exist )"},
+        {"it.newChromatogram({injectionIndex: 4294967295, functionIndex: 0})",
+         "Invalid Parameter Value ( Function doesn't exist )"},
+        {"it.newChromatogram({injectionIndex: 0, functionIndex: 4294967296})",
+         "Invalid Parameter Value ( Function doesn't exist )"},
+        {"it.newChromatogram({injectionIndex: 0, functionIndex: -4294967296, traceIndex: -1})",
+         "Invalid Parameter Value ( Function/Trace Index )"},
+        {"it.newChromatogram({injectionIndex: 0, traceIndex: 4294967296})",
+         "Invalid Parameter Value ( Trace doesn't exist )"},
+        {"it.newChromatogram({injectionIndex: NaN, functionIndex: 0})", "Invalid Parameter Value ( Injection Index )"},
         {"it.newChromatogram({injectionIndex: 1, functionIndex: 0})", "Invalid Parameter Value ( Function doesn't exist )"},
         {"it.newChromatogram({injectionIndex: 0, traceIndex: 0})", "Invalid Parameter Value ( Trace doesn't exist )"},
         {"it.newChromatogram({injectionIndex: 0, functionIndex: 0, type: 'mass'})",
@@ -213,6 +234,9 @@ TEST_F(ScriptMassItem, SelectionFormsMatchTheCoreLibrary)
     const Case cases[] = {
         {0, "it.selectSpectra(c, 0.35)", 0.35, 0.35, 0},
         {0, "it.selectSpectra(c, 0.3, 0.4)", 0.3, 0.4, 0},
+        // A start after the end is swapped, as a drag from right to left.
+        {0, "it.selectSpectra(c, 0.4, 0.3)", 0.3, 0.4, 0},
+        {1, "it.selectSpectra(c, 0.45, 0.3, false)", 0.3, 0.45, 1},
         {0, "it.selectSpectra(c, 0.35, 0.35)", 0.35, 0.35, 0},
         {0, "it.selectSpectra(c, 0.35, 0.45, false)", 0.35, 0.45, 0},
         {1, "it.selectSpectra(c, 0.35)", 0.35, 0.35, 1},
@@ -263,8 +287,7 @@ TEST_F(ScriptMassItem, SelectionFormsMatchTheCoreLibrary)
     // Nothing selected (times that are not numbers, no scan in the range):
     // false, nothing changed.
     const QVector<double> now = spectrumValues();
-    // A start after the end is accepted and handed on as it is.
-    for (const char* script : {"it.selectSpectra(c, 0.45, 0.3)", "it.selectSpectra(c, NaN)",
+    for (const char* script : {"it.selectSpectra(c, -5, -4)", "it.selectSpectra(c, NaN)",
                                "it.selectSpectra(c, 0.3, NaN)",
                                "it.selectSpectra(c, Infinity, -Infinity)", "it.selectSpectra(c, 50, 60)"}) {
         EXPECT_FALSE(run(script).toBool()) << script;
@@ -320,9 +343,34 @@ TEST_F(ScriptMassItem, AppendAndReplace)
     EXPECT_FALSE(run("it.selectSpectra(c, 0.3, true)").toBool());
     EXPECT_FALSE(run("it.selectSpectra(c, 0.3, 0.4, true)").toBool());
     EXPECT_EQ(item->plotCount(), count);
-    // Without it the plain selection adds one again.
+    // Without it the plain selection adds one again, under an id of its
+    // own; the next one replaces its spectrum in place.
     EXPECT_TRUE(run("it.selectSpectra(c, 0.3)").toBool());
+    ASSERT_EQ(item->plotCount(), count + 1);
+    const QUuid made = item->plotAtIndex(count)->id();
+    EXPECT_FALSE(made.isNull());
+    EXPECT_EQ(item->datasetSpectrumId(0, 0), made);
+    EXPECT_TRUE(run("it.selectSpectra(c, 0.6)").toBool());
     EXPECT_EQ(item->plotCount(), count + 1);
+    EXPECT_EQ(valuesOf(item->dataObject(made)), spectrumValuesAt(0.6));
+    // In append mode each selection is a plot of its own, with its own
+    // data, reachable from the script.
+    run("it.appendSelected = true");
+    EXPECT_TRUE(run("it.selectSpectra(c, 0.3)").toBool());
+    EXPECT_TRUE(run("it.selectSpectra(c, 0.35)").toBool());
+    ASSERT_EQ(item->plotCount(), count + 3);
+    QSet<QUuid> ids;
+    for (int k = 0; k < item->plotCount(); ++k) {
+        const QUuid id = item->plotAtIndex(k)->id();
+        EXPECT_FALSE(id.isNull()) << k;
+        EXPECT_NE(item->dataObject(id), nullptr) << k;
+        ids.insert(id);
+        EXPECT_EQ(run(QString("it.plot(%1).id").arg(k)).toString(), id.toString()) << k;
+    }
+    EXPECT_EQ(ids.size(), item->plotCount());
+    EXPECT_EQ(item->dataObjects().size(), item->plotCount());
+    EXPECT_EQ(valuesOf(item->dataObject(item->plotAtIndex(count + 1)->id())), spectrumValuesAt(0.3));
+    EXPECT_EQ(valuesOf(item->dataObject(item->plotAtIndex(count + 2)->id())), spectrumValuesAt(0.35));
 }
 
 TEST_F(ScriptMassItem, ShowHideAndDeletePlots)
