@@ -4,7 +4,9 @@
 // and again after a redo and a second undo.
 #include "commandtest.h"
 
+#include <cmath>
 #include <functional>
+#include <random>
 
 #include "itemdata.h"
 #include "tcmdanalysis.h"
@@ -69,6 +71,15 @@ TEST_F(CommandUndo, EachKindGivesBackThePluginDataBytes)
     const Step cut = [middle](TCanvasMass* item) {
         const QRectF r = middle(item);
         item->currentPlot()->cutRange(1, TValueRange(r.left(), r.right()));
+    };
+    // Axis 1 over -100 .. 1000, the visible range from .. to.
+    const auto oddView = [](double from, double to) -> Step {
+        return [from, to](TCanvasMass* item) {
+            item->currentPlot()->setFullRange(1, -100, 1000);
+            item->currentPlot()->restoreAllRanges(1);
+            item->currentPlot()->zoom(1, from, to);
+            ASSERT_EQ(visible(item->currentPlot(), 1), (Range{from, to}));
+        };
     };
     const Step matched = [this](TCanvasMass* item) {
         host.executeCommand(new TCmdMoleculeMatcher({caffeineMolfile()}, {L"caffeine"}, &table, {item}));
@@ -147,6 +158,23 @@ TEST_F(CommandUndo, EachKindGivesBackThePluginDataBytes)
         {"spectrum selection, peak mode", 0,
          [](TCanvasMass* item) { item->setSelectionMode(TCanvasMass::SelectPeakSubtract); },
          select(QRectF(0.2, 0, 0, 0), false)},
+        // Views whose arithmetic inverse is a last bit off: a visible range
+        // set directly (as a script's zoom does) with a negative start,
+        // then Full Zoom Out; a zoom from such a range; a pan by an offset
+        // that does not divide evenly.
+        {"scripted zoom, full zoom out", 1, oddView(-44.99, 229.42), zoomTo(QRectF())},
+        {"zoom rectangle from an odd view", 1, oddView(37.96, 110.21),
+         [middle](TCanvasMass* item) -> TCommand* { return new TCmdZoomSpectra(middle(item), {item}); }},
+        {"click zoom in from an odd view", 1, oddView(-26.03, 292.96),
+         [](TCanvasMass* item) -> TCommand* {
+             return new TCmdZoomSpectra(100.37, 0, TCmdZoomSpectra::ZoomIn, 1, {item});
+         }},
+        {"pan by an odd offset", 1, oddView(30.51, 109.06),
+         [](TCanvasMass* item) -> TCommand* {
+             auto* c = new TCmdPanSpectra({item});
+             c->dx = -2.138;
+             return c;
+         }},
         {"fit to height", 1, zoomed,
          [](TCanvasMass* item) -> TCommand* { return new TCmdFitSpectraIntensityToHeight({item}); }},
         {"intensity up", 1, nullptr, intensity(TCmdChangeSpectraIntensity::Increase)},
@@ -261,5 +289,122 @@ TEST_F(CommandUndo, EachKindGivesBackThePluginDataBytes)
             now = step(true, currentBefore);
             EXPECT_TRUE(now == before) << "second undo: " << undoBytesDiff(now, before);
         }
+    }
+}
+
+// Random sessions of view commands with another plot made current now and
+// then, undos and redos: every undo gives back the bytes from before its
+// command, every redo those after it (each time with the plot current then).
+TEST_F(CommandUndo, RandomViewSessionsGiveBackTheBytes)
+{
+    struct Done {
+        QByteArray before, after;
+        QUuid currentBefore, currentAfter;
+    };
+    for (const unsigned seed : {1u, 2u, 3u, 4u}) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        const auto uniform = [&random](double lo, double hi) {
+            return std::uniform_real_distribution<double>(lo, hi)(random);
+        };
+        // A value in the visible part of the current plot's axis, rounded
+        // to two decimals as typed or picked values are.
+        const auto pick = [&uniform](TCanvasMass* item, int axis) {
+            const TPlotAxis& a = item->currentPlot()->axis(axis);
+            return std::round(uniform(a.visibleFrom, a.visibleTo) * 100) / 100;
+        };
+        TCanvasMass* item = massItem();
+        const auto current = [item] { return item->currentPlot()->id(); };
+        QVector<Done> done;
+        int undone = 0;  // entries at the end of `done` that are undone
+        int undos = 0, redos = 0;
+        for (int step = 0; step < 60; ++step) {
+            int action = std::uniform_int_distribution<int>(0, 12)(random);
+            // After an undo, a redo as often as not.
+            if (undone > 0 && random() % 2)
+                action = 12;
+            if (action == 10) {
+                // Another plot current, without a command.
+                for (TBasePlot* plot : item->plots())
+                    if (plot != item->currentPlot() && plot->visible()) {
+                        item->setCurrentPlot(plot);
+                        break;
+                    }
+                continue;
+            }
+            if (action == 11 || action == 12) {
+                const bool undo = action == 11;
+                if (undo ? undone == done.size() : undone == 0)
+                    continue;
+                ASSERT_TRUE(undo ? host.undo() : host.redo());
+                const Done& d = done.at(done.size() - (undo ? ++undone : undone--));
+                item->setCurrentPlot(item->plot(undo ? d.currentBefore : d.currentAfter, false));
+                const QByteArray now = itemtest::pluginData(*item);
+                const QByteArray& want = undo ? d.before : d.after;
+                EXPECT_TRUE(now == want) << (undo ? "undo" : "redo") << " at step " << step << ": "
+                                         << undoBytesDiff(now, want);
+                ++(undo ? undos : redos);
+                continue;
+            }
+            TCommand* command = nullptr;
+            const double x = pick(item, 1), y = pick(item, 2);
+            const TPlotAxis& a1 = item->currentPlot()->axis(1);
+            const double w = std::round((a1.visibleTo - a1.visibleFrom) * uniform(0.1, 0.6) * 100) / 100;
+            switch (action) {
+            case 0: {
+                auto* zoom = new TCmdZoomSpectra(QRectF(x, y, w, std::round(uniform(1, 50) * 100) / 100), {item});
+                if (random() % 2)
+                    zoom->enableFitToHeight();
+                command = zoom;
+                break;
+            }
+            case 1:
+                command = new TCmdZoomSpectra(x, y, int(random() % 2), int(random() % 3), {item});
+                break;
+            case 2: {
+                auto* pan = new TCmdPanSpectra({item});
+                pan->dx = std::round(uniform(-0.3, 0.3) * w * 1000) / 1000;
+                pan->dy = random() % 2 ? std::round(uniform(-5, 5) * 1000) / 1000 : 0.0;
+                if (!pan->hasShift()) {
+                    delete pan;
+                    continue;
+                }
+                command = pan;
+                break;
+            }
+            case 3:
+            case 4: {
+                auto* cut = new TCmdSpectraCuts(action == 3 ? 1 : 0, {item});
+                cut->setCutRange(TValueRange(x, x + w / 3));
+                command = cut;
+                break;
+            }
+            case 5: command = new TCmdSpectraCuts({item}); break;
+            case 6: command = new TCmdChangeSpectraIntensity(int(random() % 2), {item}); break;
+            case 7: command = new TCmdFitSpectraIntensityToHeight({item}); break;
+            default: command = new TCmdZoomSpectra(QRectF(), {item}); break;
+            }
+            Done d;
+            d.before = itemtest::pluginData(*item);
+            d.currentBefore = current();
+            host.executeCommand(command);
+            d.after = itemtest::pluginData(*item);
+            d.currentAfter = current();
+            // The host dropped the undone commands.
+            done.resize(done.size() - undone);
+            undone = 0;
+            done.append(d);
+        }
+        // Back to the start, every step compared.
+        while (undone < done.size()) {
+            ASSERT_TRUE(host.undo());
+            const Done& d = done.at(done.size() - ++undone);
+            item->setCurrentPlot(item->plot(d.currentBefore, false));
+            const QByteArray now = itemtest::pluginData(*item);
+            EXPECT_TRUE(now == d.before) << "final undo " << undone << ": " << undoBytesDiff(now, d.before);
+            ++undos;
+        }
+        EXPECT_GT(undos, 20);
+        EXPECT_GT(redos, 0);
     }
 }
