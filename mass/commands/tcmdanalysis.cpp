@@ -48,28 +48,44 @@ bool hasSelectedMatchResult(const TCanvasMass* item)
     return item && validResult(item, item->moleculeMatch().selectedResult());
 }
 
-TCmdMassElementComposition::TCmdMassElementComposition(TMassSpecDataObj* spectrum, double value,
+TCmdMassElementComposition::TCmdMassElementComposition(const TMassSpecDataObj* spectrum, double value,
                                                        const TKSElementTable* table, const TCanvasItemList& list)
-    : TMSSpectraCommand("Elemental Composition", list), mz(value), spectrumObject(spectrum), elementTable(table)
+    : TMSSpectraCommand("Elemental Composition", list),
+      mz(value),
+      spectrumId(spectrum ? spectrum->id() : QUuid()),
+      elementTable(table)
 {
     if (TCanvasMass* current = currentMass())
         previousState = stateBytes(current->elementComposition());
+}
+
+const TMassSpecDataObj* TCmdMassElementComposition::spectrumFor(const TCanvasMass* item) const
+{
+    if (spectrumId.isNull())
+        return nullptr;
+    if (const TMassSpecDataObj* own = TMassSpecDataObj::cast(item->dataObject(spectrumId)))
+        return own;
+    for (const TCanvasItem* other : items)
+        if (const TMassSpecDataObj* found =
+                TMassSpecDataObj::cast(static_cast<const TCanvasMass*>(other)->dataObject(spectrumId)))
+            return found;
+    return nullptr;
 }
 
 void TCmdMassElementComposition::redoMass(TCanvasMass* item, int)
 {
     // An m/z outside the spectrum's range has no peak to explain: the
     // calculator would still answer formulas for it.
-    if (!spectrumObject || !std::isfinite(mz) || mz < spectrumObject->getMinimumX() ||
-        mz > spectrumObject->getMaximumX()) {
+    const TMassSpecDataObj* spectrum = spectrumFor(item);
+    if (!spectrum || !std::isfinite(mz) || mz < spectrum->getMinimumX() || mz > spectrum->getMaximumX()) {
         flags |= NotApplied;
         return;
     }
     TMassElementComposition& state = item->elementComposition();
-    state.setSpectrumId(spectrumObject->id());
+    state.setSpectrumId(spectrum->id());
     TKSCompositionCalculator& calculator = state.calculator();
     calculator.setElementTable(elementTable);
-    calculator.setSpectrum(spectrumObject->spectrum());
+    calculator.setSpectrum(spectrum->spectrum());
     if (!calculator.compute(mz)) {
         // An m/z the calculator refuses: the state stays as it was.
         loadState(state, previousState);

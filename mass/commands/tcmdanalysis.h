@@ -30,7 +30,9 @@ class TMassSpecDataObj;
 
 class TCmdMassElementComposition : public TMSSpectraCommand {
 public:
-    TCmdMassElementComposition(TMassSpecDataObj* spectrum, double mz, const TKSElementTable* table,
+    // The spectrum is one of the data objects of the items (the item under
+    // the mouse); only its id is kept.
+    TCmdMassElementComposition(const TMassSpecDataObj* spectrum, double mz, const TKSElementTable* table,
                                const TCanvasItemList& items);
 
     void redoMass(TCanvasMass* item, int index) override;
@@ -39,8 +41,15 @@ public:
 
     QByteArray previousState;
     double mz;
-    TMassSpecDataObj* spectrumObject;
+    // The spectrum's id, resolved at every redo (the item first, then the
+    // other items): a script may replace or delete the object while the
+    // command waits on the undo stack. A redo that finds no spectrum of
+    // that id changes nothing.
+    QUuid spectrumId;
     const TKSElementTable* elementTable;
+
+private:
+    const TMassSpecDataObj* spectrumFor(const TCanvasMass* item) const;
 };
 
 class TCmdMoleculeMatcher : public TMSSpectraCommand {

@@ -13,10 +13,13 @@
 #include "pageitems.h"
 #include "peers.h"
 #include "tbaseplot.h"
+#include "tcmdanalysis.h"
+#include "tdatastream.h"
 #include "tcanvasitemwrapper.h"
 #include "tkscomposition.h"
 #include "tksmatcher.h"
 #include "tmassdataobj.h"
+#include "tmasselementcomposition.h"
 #include "tmolecule.h"
 
 using namespace scripttest;
@@ -197,6 +200,58 @@ TEST_F(ScriptIonvale, ElementalComposition)
     EXPECT_EQ(error(QString("m.elementalComposition(it, %1, 196)").arg(si)), "Unknown Error");
     EXPECT_EQ(calculator.getMZ(), 195.0877);
     EXPECT_TRUE(host.calls("executeCommand").isEmpty());
+}
+
+// A composition command waiting on the undo stack while a script replaces
+// and then deletes its spectrum object: redo reads the object of that id
+// there is then (never the freed one), and none when it is gone.
+TEST_F(ScriptIonvale, CompositionCommandPastAScriptedReplacement)
+{
+    TCanvasMass* item = import(bundledTextDataset(), kTextProviderId);
+    publish("x", item);
+    run("var it = MassItem(x)");
+    const int si = spectrumIndex(item);
+    ASSERT_GE(si, 0);
+    const QString chromatogram = QString("it.plot(%1)").arg(1 - si);
+    ASSERT_TRUE(run("it.selectSpectra(" + chromatogram + ", 0.35)").toBool());
+    const QUuid id = item->plotAtIndex(si)->id();
+    ASSERT_TRUE(services->table.initialize(elementTableFilePath().toStdWString()));
+    TMassElementComposition& state = item->elementComposition();
+    const auto stateBytes = [&state] {
+        QByteArray bytes;
+        TDataStream s(&bytes, QIODevice::WriteOnly);
+        state.save(s);
+        return bytes;
+    };
+    const QByteArray before = stateBytes();
+    auto* command = new TCmdMassElementComposition(TMassSpecDataObj::cast(item->dataObject(id)), 195.0877,
+                                                   services->elementTable(), TCanvasItemList(item));
+    host.executeCommand(command);
+    ASSERT_TRUE(command->isDone());
+    const QByteArray computed = stateBytes();
+    ASSERT_NE(computed, before);
+
+    // The script replaces the spectrum object (the old one is deleted).
+    ASSERT_TRUE(run("it.selectSpectra(" + chromatogram + ", 0.34, 0.36)").toBool());
+    const auto* replacement = TMassSpecDataObj::cast(item->dataObject(id));
+    ASSERT_NE(replacement, nullptr);
+    ASSERT_TRUE(host.undo());
+    EXPECT_EQ(stateBytes(), before);
+    ASSERT_TRUE(host.redo());
+    EXPECT_TRUE(command->isDone());
+    EXPECT_EQ(state.spectrumId(), id);
+    EXPECT_EQ(state.calculator().getMZ(), 195.0877);
+    EXPECT_EQ(state.calculator().getSpectrum().getCount(), replacement->spectrum().getCount());
+
+    // The script deletes the spectrum's plot: the redo changes nothing.
+    ASSERT_TRUE(host.undo());
+    ASSERT_TRUE(run(QString("it.deletePlot(%1)").arg(si)).toBool());
+    ASSERT_EQ(item->dataObject(id), nullptr);
+    ASSERT_TRUE(host.redo());
+    EXPECT_FALSE(command->isApplied());
+    EXPECT_EQ(stateBytes(), before);
+    ASSERT_TRUE(host.undo());
+    EXPECT_EQ(stateBytes(), before);
 }
 
 TEST_F(ScriptIonvale, MoleculeMatch)
