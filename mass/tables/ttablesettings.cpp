@@ -3,6 +3,11 @@
 #include "tdatastream.h"
 #include "tstreamgui.h"
 
+int clampTableDecimals(int decimals)
+{
+    return qBound(kMinTableDecimals, decimals, kMaxTableDecimals);
+}
+
 QStringList TTableSettings::columnNames() const
 {
     QStringList names;
@@ -96,7 +101,7 @@ bool readSet(TDataStream& s, TTableSettings& set)
         if (!s.readString(c.name))
             break;
         s >> c.hidden >> decimals >> alignment >> c.numeric >> id;
-        c.decimals = decimals;
+        c.decimals = clampTableDecimals(decimals);
         c.alignment = alignment;
         c.id = id;
         if (s.ok())

@@ -10,6 +10,15 @@
 #include <QStringList>
 #include <QVector>
 
+// The decimals a numeric column can show: the range of the Setup dialog's
+// spin box. Stored settings and settings handed over are clamped into it
+// where they are read and again where a cell is formatted: a damaged
+// value of 2147483647 aborted Qt's number formatting, and 10,000,000 took
+// half a minute and hundreds of megabytes for three rows.
+constexpr int kMinTableDecimals = 0;
+constexpr int kMaxTableDecimals = 8;
+int clampTableDecimals(int decimals);
+
 struct TTableColumn {
     bool hidden = false;
     int decimals = 0;
@@ -47,4 +56,5 @@ QByteArray writeTableSettings(const QVector<TTableSettings>& sets);
 // Appends the stored sets to `sets`. False for an empty value. A damaged
 // value (a count past the data, a length that does not fit, a cut value)
 // ends at the end of the data: only the sets read whole are appended.
+// Decimals are clamped (clampTableDecimals).
 bool readTableSettings(const QByteArray& value, QVector<TTableSettings>& sets);

@@ -1,5 +1,7 @@
 #include "ttablewidget.h"
 
+#include "ttablesettings.h"
+
 bool TTableWidgetItem::operator<(const QTableWidgetItem& other) const
 {
     const QVariant mine = data(SortKeyRole);
@@ -17,6 +19,6 @@ void TTableWidgetItem::setNumber(QTableWidgetItem* item, int value)
 
 void TTableWidgetItem::setNumber(QTableWidgetItem* item, double value, int decimals)
 {
-    item->setText(QString::number(value, 'f', decimals));
+    item->setText(QString::number(value, 'f', clampTableDecimals(decimals)));
     item->setData(SortKeyRole, value);
 }

@@ -29,6 +29,7 @@ public:
 
     // Decimal digits as text, the number as sort key; on any item.
     static void setNumber(QTableWidgetItem* item, int value);
-    // Fixed notation with `decimals` digits as text, the number as sort key.
+    // Fixed notation with `decimals` digits (clamped to the Setup dialog's
+    // range) as text, the number as sort key.
     static void setNumber(QTableWidgetItem* item, double value, int decimals);
 };

@@ -38,7 +38,7 @@ WTableSettingsDialog::WTableSettingsDialog(TBaseTable* table, const TTableSettin
 {
     setupForm();
     twColumns->setItemDelegate(new TComboBoxDelegate({m_leftText, m_centerText, m_rightText}, 0, AlignmentRow,
-                                                     TValueRange(0, 8), twColumns));
+                                                     TValueRange(kMinTableDecimals, kMaxTableDecimals), twColumns));
     fill();
     connect(applyButton, &QPushButton::clicked, this, &WTableSettingsDialog::apply);
     connect(twColumns, &QTableWidget::cellClicked, this, &WTableSettingsDialog::onCellClicked);

@@ -1,12 +1,17 @@
 // The stored table settings as the application settings hold them. What
-// reads must write a value that reads back into the same sets.
+// reads must write a value that reads back into the same sets, and every
+// column read formats a cell as the result tables do (decimals within the
+// Setup dialog's range, whatever was stored).
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QVector>
 
 #include <cstdlib>
 
+#include <QTableWidgetItem>
+
 #include "ttablesettings.h"
+#include "ttablewidget.h"
 
 // The application lives until the process ends (it is never deleted), and
 // with it the platform plug-in's screen and fontconfig's font cache.
@@ -50,5 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (writeTableSettings(back) != again)
         std::abort();
+    for (const TTableSettings& set : sets)
+        for (const TTableColumn& c : set.columns) {
+            QTableWidgetItem cell;
+            TTableWidgetItem::setNumber(&cell, -1234.5678, c.decimals);
+            // "-1234." and at most 8 decimals.
+            if (cell.text().size() > 6 + kMaxTableDecimals)
+                std::abort();
+        }
     return 0;
 }

@@ -6,6 +6,8 @@
 // classes are laid out alike in both copies) and Qt's own classes.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -531,6 +533,28 @@ TEST_F(MassTablesTest, StoredColumnsThatDoNotFit)
     auto* again = dock<TMassElementCompositionTable>("MassElementCompositionTable", mass);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->tableWidget()->columnCount(), 7);
+
+    // Decimals far outside the Setup dialog's range, stored or handed over:
+    // the cells show at most 8 and at least 0 (2147483647 stopped the host
+    // at the first refresh).
+    TTableSettings wild = again->currentSettings();
+    wild.columns[1].decimals = std::numeric_limits<int>::max();
+    wild.columns[2].decimals = -5;
+    QSettings().setValue("Mass Tables/ElementComposition", writeTableSettings({wild}));
+    auto* stored = dock<TMassElementCompositionTable>("MassElementCompositionTable", mass);
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->currentSettings().columns[1].decimals, 8);
+    EXPECT_EQ(stored->currentSettings().columns[2].decimals, 0);
+    for (TMassElementCompositionTable* table : {again, stored}) {
+        table->setSettings(wild);
+        table->refresh();
+        const QStringList masses = columnTexts(table->tableWidget(), 1);
+        ASSERT_FALSE(masses.isEmpty());
+        for (const QString& text : masses)
+            EXPECT_EQ(text.split('.').value(1).size(), 8) << text.toStdString();
+        for (const QString& text : columnTexts(table->tableWidget(), 2))
+            EXPECT_FALSE(text.contains('.')) << text.toStdString();
+    }
 }
 
 TEST_F(MassTablesTest, SetupRunsTheDialogOverAMassTable)

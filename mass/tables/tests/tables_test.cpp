@@ -303,6 +303,21 @@ TEST_F(TablesTest, DamagedStoredValuesGiveDefaults)
     QList<QByteArray> values{zeroSets, hugeCount, negative};
     for (int n = 1; n < good.size(); ++n)
         values.append(good.left(n));
+    // Decimals far outside the Setup dialog's 0 .. 8.
+    const auto withDecimals = [](int decimals) {
+        TTableSettings set;
+        set.setColumns({0, 1, 2}, {"A", "B", "C"});
+        set.columns[1].decimals = decimals;
+        set.columns[1].numeric = true;
+        return writeTableSettings({set});
+    };
+    struct Decimals {
+        int stored, read;
+    };
+    const Decimals decimals[] = {{std::numeric_limits<int>::max(), 8}, {10000000, 8}, {9, 8},
+                                 {8, 8}, {0, 0}, {-1, 0}, {std::numeric_limits<int>::min(), 0}};
+    for (const Decimals& d : decimals)
+        values.append(withDecimals(d.stored));
     for (const QByteArray& v : values) {
         QSettings().setValue("Mass Tables/TestKey", v);
         auto t = table({});
@@ -310,10 +325,39 @@ TEST_F(TablesTest, DamagedStoredValuesGiveDefaults)
         const TTableSettings s = t->currentSettings();
         // Either the defaults or the whole stored set; never a missing set.
         EXPECT_EQ(s.columns.size(), 3) << v.toHex().constData();
+        for (const TTableColumn& c : s.columns)
+            EXPECT_TRUE(c.decimals >= 0 && c.decimals <= 8) << v.toHex().constData();
+    }
+    for (const Decimals& d : decimals) {
+        QSettings().setValue("Mass Tables/TestKey", withDecimals(d.stored));
+        EXPECT_EQ(table({})->currentSettings().columns[1].decimals, d.read) << d.stored;
     }
     // The whole value reads back.
     QSettings().setValue("Mass Tables/TestKey", good);
     EXPECT_TRUE(table({})->currentSettings().report.showTitle);
+}
+
+TEST_F(TablesTest, CellDecimalsStayInTheDialogsRange)
+{
+    // Settings handed over (a script's, a table's own) are not read from
+    // the store: the cell's formatting clamps as well.
+    struct Case {
+        int decimals;
+        const char* text;
+    };
+    const Case cases[] = {{std::numeric_limits<int>::max(), "2.71828183"},
+                          {10000000, "2.71828183"},
+                          {9, "2.71828183"},
+                          {3, "2.718"},
+                          {0, "3"},
+                          {-1, "3"},
+                          {std::numeric_limits<int>::min(), "3"}};
+    for (const Case& c : cases) {
+        QTableWidgetItem item;
+        TTableWidgetItem::setNumber(&item, 2.718281828459045, c.decimals);
+        EXPECT_EQ(item.text(), c.text) << c.decimals;
+        EXPECT_EQ(item.data(SortKeyRole).toDouble(), 2.718281828459045);
+    }
 }
 
 TEST_F(TablesTest, OtherShapeIsReplacedAtRefresh)
