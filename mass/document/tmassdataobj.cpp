@@ -173,8 +173,11 @@ TChromatogramDataObj::TChromatogramDataObj(const QUuid& id, const TKSChromatogra
 
 bool TChromatogramDataObj::getChromatogramPeaks(QVector<TMSChromPeak>& peaks) const
 {
+    // Without peaks the caller's list stays as it was.
+    if (m_peaks.isEmpty())
+        return false;
     peaks = m_peaks;
-    return !m_peaks.isEmpty();
+    return true;
 }
 
 double TChromatogramDataObj::getMaximumPeakIntensity() const
@@ -293,8 +296,11 @@ const TMassSpecDataObj* TMassSpecDataObj::cast(const IMassPlotData* object)
 
 bool TMassSpecDataObj::getSpectrumPeaks(QVector<TMSPeak>& peaks) const
 {
+    // Without peaks the caller's list stays as it was.
+    if (m_peaks.isEmpty())
+        return false;
     peaks = m_peaks;
-    return !m_peaks.isEmpty();
+    return true;
 }
 
 QString TMassSpecDataObj::description() const

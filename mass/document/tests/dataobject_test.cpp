@@ -422,7 +422,14 @@ TEST(DataObjects, BuildPeaks)
     EXPECT_EQ(copy.size(), 4);
     QVector<TMSChromPeak> none;
     EXPECT_FALSE(sticks.getChromatogramPeaks(none));
+    // An object without peaks leaves the caller's list as it was.
     EXPECT_FALSE(TMassSpecDataObj().getSpectrumPeaks(copy));
+    EXPECT_EQ(copy.size(), 4);
+    QVector<TMSChromPeak> kept(2);
+    EXPECT_FALSE(TChromatogramDataObj().getChromatogramPeaks(kept));
+    EXPECT_EQ(kept.size(), 2);
+    EXPECT_FALSE(sticks.getChromatogramPeaks(kept));
+    EXPECT_EQ(kept.size(), 2);
 }
 
 TEST(DataObjects, DetectPeaks)
