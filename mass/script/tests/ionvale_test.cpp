@@ -311,6 +311,22 @@ TEST_F(ScriptIonvale, MoleculeMatch)
     EXPECT_TRUE(host.calls("executeCommand").isEmpty());
 }
 
+TEST_F(ScriptIonvale, MoleculeMatchOverTheBundledTextDataset)
+{
+    // Its one function has unknown polarity and stands in for a positive
+    // one: caffeine is found at 0.35 min.
+    TCanvasMass* item = import(bundledTextDataset(), kTextProviderId);
+    publish("x", item);
+    run("var it = MassItem(x)");
+    services->peer = &peer;
+    const QUuid caffeineId = QUuid::createUuid();
+    addMolecule("caffeine.mol", caffeineId);
+    EXPECT_TRUE(run("m.moleculeMatch(it)").toBool());
+    EXPECT_EQ(run("var r = it.molMatch.results; [r.length, r[0].moleculeId, r[0].matched].join()").toString(),
+              QString("1,%1,true").arg(caffeineId.toString()));
+    EXPECT_NEAR(run("r[0].retTime").toNumber(), 0.35, 0.005);
+}
+
 TEST_F(ScriptIonvale, ChangeDatasetFileName)
 {
     TCanvasMass* item = import(bundledTextDataset(), kTextProviderId);
