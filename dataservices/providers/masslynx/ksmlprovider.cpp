@@ -274,55 +274,60 @@ HRESULT CKSMLProvider::ReadScans(LONG start, LONG end, CMassSpectrum& spectrum)
         spectrum.SetLastScan(end);
         spectrum.SetStartRT(startTime);
         spectrum.SetEndRT(endTime);
-        m_strPath = m_IO.GetPath();
     }
+    return S_OK;
+}
+
+template <class Convert>
+HRESULT CKSMLProvider::ScansInto(LONG start, LONG end, Convert convert)
+{
+    CMassSpectrum spectrum;
+    HRESULT hr = ReadScans(start, end, spectrum);
+    if (SUCCEEDED(hr))
+        hr = convert(spectrum);
+    if (FAILED(hr))
+        return hr;
+    // Only a spectrum the caller received names where it came from.
+    m_strPath = m_IO.GetPath();
     m_strDescription = m_IO.GetDataSource();
     return S_OK;
 }
 
-template <class Read>
-HRESULT CKSMLProvider::ToObject(IDispatch* object, Read read)
+HRESULT CKSMLProvider::ScansToObject(LONG start, LONG end, IDispatch* object)
 {
     ks::ComPtr<IKSMassSpectrum3> target;
-    HRESULT hr = QuerySpectrumObject(object, target);
+    const HRESULT hr = QuerySpectrumObject(object, target);
     if (FAILED(hr))
         return hr;
-    CMassSpectrum spectrum;
-    hr = read(spectrum);
-    return FAILED(hr) ? hr : SpectrumToObject(spectrum, target.get());
+    return ScansInto(start, end, [&](const CMassSpectrum& s) { return SpectrumToObject(s, target.get()); });
 }
 
-template <class Read>
-HRESULT CKSMLProvider::ToDirect(ULONG_PTR address, Read read)
+HRESULT CKSMLProvider::ScansToDirect(LONG start, LONG end, ULONG_PTR address)
 {
     CKSMassSpectrum* handle = DirectSpectrumOf(address);
     if (!handle)
         return E_POINTER;
-    CMassSpectrum spectrum;
-    const HRESULT hr = read(spectrum);
-    return FAILED(hr) ? hr : CopySpectrumToDirect(spectrum, *handle);
+    return ScansInto(start, end, [&](const CMassSpectrum& s) { return CopySpectrumToDirect(s, *handle); });
 }
 
 HRESULT CKSMLProvider::GetBaseSpectrum(LONG Index, IDispatch* pidMS)
 {
-    return ks::noThrow([&] { return ToObject(pidMS, [&](CMassSpectrum& s) { return ReadScans(Index, Index, s); }); });
+    return ks::noThrow([&] { return ScansToObject(Index, Index, pidMS); });
 }
 
 HRESULT CKSMLProvider::GetBaseSpectrumDirect(LONG Index, ULONG_PTR piMS)
 {
-    return ks::noThrow([&] { return ToDirect(piMS, [&](CMassSpectrum& s) { return ReadScans(Index, Index, s); }); });
+    return ks::noThrow([&] { return ScansToDirect(Index, Index, piMS); });
 }
 
 HRESULT CKSMLProvider::GetBaseSpectrumRange(LONG scanStart, LONG scanEnd, IDispatch* pidMS)
 {
-    return ks::noThrow(
-        [&] { return ToObject(pidMS, [&](CMassSpectrum& s) { return ReadScans(scanStart, scanEnd, s); }); });
+    return ks::noThrow([&] { return ScansToObject(scanStart, scanEnd, pidMS); });
 }
 
 HRESULT CKSMLProvider::GetBaseSpectrumRangeDirect(LONG scanStart, LONG scanEnd, ULONG_PTR piMS)
 {
-    return ks::noThrow(
-        [&] { return ToDirect(piMS, [&](CMassSpectrum& s) { return ReadScans(scanStart, scanEnd, s); }); });
+    return ks::noThrow([&] { return ScansToDirect(scanStart, scanEnd, piMS); });
 }
 
 // ---------------------------------------------------------------------------
@@ -340,9 +345,11 @@ HRESULT CKSMLProvider::ChromatogramToObject(IDispatch* object, Read read)
     CChromatogram chromatogram;
     if (!read(chromatogram))
         return E_FAIL;
-    m_strDescription = m_IO.GetDataSource();
-    return PointsToSpectrumObject(target.get(), chromatogram.GetCount(), chromatogram.Times(),
-                                  chromatogram.Intensities());
+    const HRESULT converted = PointsToSpectrumObject(target.get(), chromatogram.GetCount(), chromatogram.Times(),
+                                                     chromatogram.Intensities());
+    if (SUCCEEDED(converted))
+        m_strDescription = m_IO.GetDataSource();
+    return converted;
 }
 
 template <class Read>
@@ -354,8 +361,11 @@ HRESULT CKSMLProvider::ChromatogramToDirect(ULONG_PTR address, Read read)
     CChromatogram chromatogram;
     if (!read(chromatogram))
         return E_FAIL;
-    m_strDescription = m_IO.GetDataSource();
-    return PointsToSpectrumDirect(*handle, chromatogram.GetCount(), chromatogram.Times(), chromatogram.Intensities());
+    const HRESULT converted =
+        PointsToSpectrumDirect(*handle, chromatogram.GetCount(), chromatogram.Times(), chromatogram.Intensities());
+    if (SUCCEEDED(converted))
+        m_strDescription = m_IO.GetDataSource();
+    return converted;
 }
 
 HRESULT CKSMLProvider::GetTIC(IDispatch* pidCM)

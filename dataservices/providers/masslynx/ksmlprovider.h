@@ -137,10 +137,12 @@ private:
     // Scan `start`, or scans start to end co-added; E_INVALIDARG unless
     // 1 <= start <= end <= the scan count, E_OUTOFMEMORY for a failed read.
     HRESULT ReadScans(LONG start, LONG end, CMassSpectrum& spectrum);
-    template <class Read>
-    HRESULT ToObject(IDispatch* object, Read read);
-    template <class Read>
-    HRESULT ToDirect(ULONG_PTR address, Read read);
+    // ReadScans converted into the caller's target (convert); Path and the
+    // description are set only when both succeed.
+    template <class Convert>
+    HRESULT ScansInto(LONG start, LONG end, Convert convert);
+    HRESULT ScansToObject(LONG start, LONG end, IDispatch* object);
+    HRESULT ScansToDirect(LONG start, LONG end, ULONG_PTR address);
     // A chromatogram (read(chromatogram) answers whether it was read) into
     // the caller's object or handle.
     template <class Read>

@@ -1,5 +1,6 @@
 #include "masslynxdataio.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "ksactivation.h"
@@ -146,7 +147,7 @@ bool CMassLynxDataIO::Open(const std::wstring& path)
         m_nAnalog = channels;
     }
     m_nTraces = m_nAnalog + m_nDiodeArray;
-    m_strDataSource = MakeMassLynxDataSource(m_strPath, 1);
+    m_strDataSource = MakeMassLynxDataSource(m_strPath, m_Records.empty() ? 1 : m_Records.front().number);
     m_bOpen = true;
     return true;
 }
@@ -158,7 +159,7 @@ bool CMassLynxDataIO::OpenDataSource(const std::wstring& dataSource)
     LONG function = 0;
     if (!ParseMassLynxDataSource(dataSource, path, function, scanText))
         return false;
-    return Open(path) && SelectFunction(function);
+    return Open(path) && SelectFunctionNumber(function);
 }
 
 bool CMassLynxDataIO::IsValidFunctionScan(LONG f, LONG s) const
@@ -172,13 +173,23 @@ bool CMassLynxDataIO::SelectFunction(LONG f)
     // a type and a count of 0.
     if (m_bOpen && f >= 1 && f <= m_nFunctions) {
         m_nCurrent = f;
-        m_strDataSource = MakeMassLynxDataSource(m_strPath, f);
+        m_strDataSource = MakeMassLynxDataSource(m_strPath, m_Records[static_cast<size_t>(f - 1)].number);
         return true;
     }
     m_bOpen = false;
     m_strPath.clear();
     m_nCurrent = 0;
     return false;
+}
+
+bool CMassLynxDataIO::SelectFunctionNumber(LONG number)
+{
+    // Records are in function order: a binary search finds the number.
+    const auto at = std::lower_bound(m_Records.begin(), m_Records.end(), number,
+                                     [](const MassLynxFunctionRecord& r, LONG n) { return r.number < n; });
+    if (at == m_Records.end() || at->number != number)
+        return SelectFunction(0);
+    return SelectFunction(static_cast<LONG>(at - m_Records.begin()) + 1);
 }
 
 const MassLynxFunctionRecord* CMassLynxDataIO::Current() const
@@ -325,7 +336,7 @@ bool CMassLynxDataIO::ReadSpectrumFromDataSource(const std::wstring& dataSource,
     LONG scan = 0;
     if (!ParseMassLynxDataSource(dataSource, path, function, embedded) || !ParseScanText(scanText, scan))
         return false;
-    if (!Open(path) || !SelectFunction(function) || !ReadSpectrum(scan, spectrum))
+    if (!Open(path) || !SelectFunctionNumber(function) || !ReadSpectrum(scan, spectrum))
         return false;
     functionName = GetFunctionName();
     return true;

@@ -9,7 +9,9 @@
 // them become records (in file order), the diode-array functions traces
 // after the analog channels. "Function f" of this class counts the MS
 // functions from 1; the classes are asked for the record's own function
-// number.
+// number, and so are data-source strings written and read: "Function: n"
+// names the run's function n, whatever diode-array functions come before
+// it.
 //
 // Every call of a class that fails (a failure code or a negative status)
 // ends the operation with false, as does a class that could not be
@@ -51,14 +53,15 @@ public:
     // and traces. The current function is 1.
     bool Open(const std::wstring& path);
     // Opens the path of a data-source string (ParseMassLynxDataSource) and
-    // selects its function.
+    // selects the MS function of the run's number it names.
     bool OpenDataSource(const std::wstring& dataSource);
 
     bool IsOpen() const { return m_bOpen; }
     // The raw directory as opened (".raw" appended where that opened).
     const std::wstring& GetPath() const { return m_strPath; }
     const std::wstring& GetHeader() const { return m_strHeader; }
-    // The data-source string of the current function.
+    // The data-source string of the current function (its own number; 1
+    // for a run without MS functions).
     const std::wstring& GetDataSource() const { return m_strDataSource; }
     LONG GetFunctionCount() const { return m_nFunctions; }
     LONG GetAnalogCount() const { return m_nAnalog; }
@@ -74,6 +77,10 @@ public:
     // MS function f (it may have no scans); otherwise the directory is
     // closed (open flag cleared, path emptied, no current function).
     bool SelectFunction(LONG f);
+    // SelectFunction of the MS function whose own number is `number` (as
+    // data-source strings and the browser name it); a number that is no MS
+    // function of the run closes the directory as SelectFunction does.
+    bool SelectFunctionNumber(LONG number);
 
     // Of the current function; 0 when there is none.
     LONG GetFunctionType() const;
@@ -99,8 +106,9 @@ public:
     // Trace n (from 1): "An<n>" of the current function up to the analog
     // channel count, then the "TIC" of each diode-array function in order.
     bool ReadTrace(LONG n, CChromatogram& chromatogram);
-    // Parses both texts, opens the path, selects the function and reads
-    // the scan; on success functionName is the function's name.
+    // Parses both texts, opens the path, selects the function of the
+    // run's number the string names and reads the scan; on success
+    // functionName is the function's name.
     bool ReadSpectrumFromDataSource(const std::wstring& dataSource, const std::wstring& scanText,
                                     CMassSpectrum& spectrum, std::wstring& functionName);
 

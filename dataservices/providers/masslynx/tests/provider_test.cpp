@@ -6,6 +6,7 @@
 // data server's tree and dataset access.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -525,6 +526,120 @@ TEST_F(MassLynxProvider, CancelledBrowsesAndFailedReads)
     EXPECT_EQ(m_spectra->ReadSpectrumInteractive(object.get()), E_OUTOFMEMORY);
     EXPECT_EQ(Description(), L"");
     EXPECT_EQ(Path(), L"");
+}
+
+// Mend: "Function: n" of a data-source string is the run's function n, also
+// when a diode-array function comes first (functions 2 and 3 are then the
+// first and second MS functions): the browser's choice, ReadDataset and
+// the descriptions name the same function, the object tree counts MS
+// functions only.
+TEST_F(MassLynxProvider, FunctionNumbersBehindALeadingDiodeArray)
+{
+    RawSpec run = StandardRun();
+    std::rotate(run.functions.begin(), run.functions.begin() + 2, run.functions.end());
+    const std::string raw = WriteRaw(m_folder + "/Diode.raw", run, HeaderText({"", "ES+", "ES-"}));
+    const std::wstring path = W(raw);
+
+    ScriptedDialogRunner runner;
+    ks::dialogs::ScopedDialogRunner scope(runner);
+    const struct {
+        LONG function;
+        std::vector<double> scan2;
+        LONG polarity;
+    } interactive[] = {{2, {101, 151, 201}, FunctionPolarityPositive}, {3, {110, 120}, FunctionPolarityNegative}};
+    for (const auto& c : interactive) {
+        SCOPED_TRACE(c.function);
+        runner.answerModalAs<CMassLynxDataBrowser>([&](CMassLynxDataBrowser& b) {
+            ASSERT_TRUE(b.SetFolder(m_folder));
+            ASSERT_TRUE(b.SelectRawNamed("Diode"));
+            b.SelectFunction(c.function);
+            b.SetScan(2);
+        });
+        CKSMassSpectrum handle;
+        ASSERT_EQ(m_spectra->ReadSpectrumInteractiveDirect(Address(handle)), S_OK);
+        EXPECT_EQ(ReadHandle(handle).x, c.scan2);
+        EXPECT_EQ(ReadHandle(handle).polarity, c.polarity);
+        const std::wstring description = MakeMassLynxDataSource(path, c.function) + L"; History: 2";
+        EXPECT_EQ(Description(), description);
+        // The description reads the same spectrum again.
+        CKSMassSpectrum again;
+        ASSERT_EQ(m_spectra->ReadSpectrumDirect(ks::Bstr(description), Address(again)), S_OK);
+        EXPECT_EQ(ReadHandle(again).x, c.scan2);
+
+        ks::ComPtr<IKSMSDataset> dataset;
+        ASSERT_EQ(m_reader->ReadDataset(ks::Bstr(MakeMassLynxDataSource(path, c.function)), &dataset), S_OK);
+        EXPECT_EQ(Description(), MakeMassLynxDataSource(path, c.function));
+        auto ds = Query<IKSMSDataset2>(dataset.get());
+        ASSERT_TRUE(ds);
+        LONG count = 0;
+        EXPECT_EQ(ds->get_BaseSpectrumCount(&count), S_OK);
+        EXPECT_EQ(count, 3);
+        CKSMassSpectrum scan;
+        ASSERT_EQ(ds->GetBaseSpectrumDirect(2, Address(scan)), S_OK);
+        EXPECT_EQ(ReadHandle(scan).x, c.scan2);
+        EXPECT_EQ(Description(), MakeMassLynxDataSource(path, c.function));
+    }
+    // The diode array and a function the run does not have are no MS
+    // function to read.
+    for (LONG function : {1, 4}) {
+        ks::ComPtr<IKSMSDataset> dataset;
+        EXPECT_EQ(m_reader->ReadDataset(ks::Bstr(MakeMassLynxDataSource(path, function)), &dataset),
+                  E_ACCESSDENIED);
+        CKSMassSpectrum handle;
+        EXPECT_EQ(m_spectra->ReadSpectrumDirect(ks::Bstr(MakeMassLynxDataSource(path, function)), Address(handle)),
+                  E_OUTOFMEMORY);
+    }
+
+    // The tree counts the MS functions from 1.
+    auto server = Create<IKSDataServer>(CLSID_KSMLDataServer);
+    ASSERT_TRUE(server);
+    ASSERT_EQ(server->Open(ks::Bstr(path)), S_OK);
+    ks::ComPtr<IKSInjections> injections;
+    ASSERT_EQ(server->get_Injections(&injections), S_OK);
+    ks::ComPtr<IKSInjection> injection;
+    ASSERT_EQ(injections->get_Item(1, &injection), S_OK);
+    ks::ComPtr<IKSFunctions> functions;
+    ASSERT_EQ(injection->get_Functions(&functions), S_OK);
+    LONG count = 0;
+    EXPECT_EQ(functions->get_Count(&count), S_OK);
+    ASSERT_EQ(count, 2);
+    const wchar_t* names[] = {L"ES (+)", L"ES (-)"};
+    for (LONG i = 1; i <= 2; ++i) {
+        ks::ComPtr<IKSFunction> function;
+        ASSERT_EQ(functions->get_Item(i, &function), S_OK);
+        ks::Bstr name;
+        EXPECT_EQ(function->get_Name(&name), S_OK);
+        EXPECT_EQ(name.str(), names[i - 1]);
+    }
+}
+
+// Mend: a base spectrum sets Path and the description only once the caller
+// has it, for one scan as for a range: after a spectrum read of another
+// raw directory that opened it and then failed, the dataset reads that
+// directory and says so.
+TEST_F(MassLynxProvider, BaseSpectraNameTheirDirectory)
+{
+    const std::string other = WriteRaw(m_folder + "/Other.raw", StandardRun(), StandardHeader());
+    for (LONG end : {1, 2}) {
+        SCOPED_TRACE(end);
+        auto ds = Dataset(1);
+        ASSERT_TRUE(ds);
+        CKSMassSpectrum handle;
+        EXPECT_EQ(m_spectra->ReadSpectrumDirect(ks::Bstr(MakeMassLynxDataSource(W(other), 2) + L"; History: 9"),
+                                                Address(handle)),
+                  E_OUTOFMEMORY);
+        EXPECT_EQ(Path(), W(m_raw));
+        ASSERT_EQ(ds->GetBaseSpectrumRangeDirect(1, end, Address(handle)), S_OK);
+        EXPECT_EQ(Path(), W(other));
+        EXPECT_EQ(Description(), MakeMassLynxDataSource(W(other), 2));
+    }
+    // A scan outside the function changes neither.
+    auto ds = Dataset(1);
+    ASSERT_TRUE(ds);
+    CKSMassSpectrum handle;
+    EXPECT_EQ(ds->GetBaseSpectrumDirect(4, Address(handle)), E_INVALIDARG);
+    EXPECT_EQ(Path(), W(m_raw));
+    EXPECT_EQ(Description(), MakeMassLynxDataSource(W(m_raw), 1));
 }
 
 // The data server walks a raw directory through the object tree.
