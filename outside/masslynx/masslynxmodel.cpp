@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <set>
 
 #include "ksfiles.h"
 #include "vkfolder.h"
@@ -127,21 +128,36 @@ ParseStatus Interpret(const vendorkit::Manifest& m, Raw& out)
     for (size_t i = 0; i < raw.functions.size(); ++i)
         if (!countGiven[i])
             raw.functions[i].scanCount = Clamp(raw.functions[i].scans.size());
-    // Chromatograms are checked once every function is known.
+    // Chromatograms are checked once every function is known; the index
+    // finds a name and function at once, so neither this check nor a read
+    // walks every chromatogram.
     size_t k = 0;
     for (const vendorkit::Record* r : m.all("chromatogram")) {
-        const Chromatogram& c = raw.chromatograms[k++];
+        const Chromatogram& c = raw.chromatograms[k];
         if (static_cast<size_t>(c.function) > raw.functions.size())
             return ParseStatus::failure(r->find("function")->line,
                                         "[chromatogram] \"" + c.name + "\" of function " +
                                             std::to_string(c.function) + ", but the manifest lists " +
                                             std::to_string(raw.functions.size()) + " functions");
-        for (size_t j = 0; j + 1 < k; ++j) {
-            const Chromatogram& d = raw.chromatograms[j];
-            if (d.name == c.name && d.function == c.function)
-                return ParseStatus::failure(r->line, "a second [chromatogram] \"" + c.name + "\"" +
-                                                         (c.function ? " of function " + std::to_string(c.function)
-                                                                     : std::string(" of every function")));
+        if (!raw.index.emplace(std::make_pair(c.name, c.function), k).second)
+            return ParseStatus::failure(r->line, "a second [chromatogram] \"" + c.name + "\"" +
+                                                     (c.function ? " of function " + std::to_string(c.function)
+                                                                 : std::string(" of every function")));
+        ++k;
+    }
+    // Each analog channel is a chromatogram "An<n>" of the manifest, so the
+    // channel count the class answers is one the manifest backs: a count
+    // alone never makes traces.
+    if (raw.hasAnalog) {
+        std::set<std::string> names;
+        for (const Chromatogram& c : raw.chromatograms)
+            names.insert(c.name);
+        for (LONG n = 1; n <= raw.analogChannels; ++n) {
+            const std::string name = "An" + std::to_string(n);
+            if (!names.count(name))
+                return ParseStatus::failure(m.all("analog").front()->find("channels")->line,
+                                            "[analog] channels " + std::to_string(raw.analogChannels) +
+                                                ", but no [chromatogram] \"" + name + "\"");
         }
     }
     raw.faults = vendorkit::manifestFaults(m);
@@ -155,16 +171,12 @@ const Chromatogram* Raw::findChromatogram(const std::string& name, LONG function
 {
     // One standing for this function wins over one standing for every
     // function.
-    const Chromatogram* any = nullptr;
-    for (const Chromatogram& c : chromatograms) {
-        if (c.name != name)
-            continue;
-        if (c.function == function)
-            return &c;
-        if (c.function == 0 && !any)
-            any = &c;
+    for (LONG f : {function, LONG(0)}) {
+        const auto it = index.find(std::make_pair(name, f));
+        if (it != index.end())
+            return &chromatograms[it->second];
     }
-    return any;
+    return nullptr;
 }
 
 const std::vector<std::string>& operations()

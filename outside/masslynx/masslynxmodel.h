@@ -5,6 +5,7 @@
 // "_header.txt" beside it, as bytes.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,6 +53,8 @@ struct Raw {
     bool hasAnalog = false;
     LONG analogChannels = 0;
     std::vector<Chromatogram> chromatograms;
+    // Each chromatogram by its name and function (0: every function).
+    std::map<std::pair<std::string, LONG>, size_t> index;
     std::vector<vendorkit::Fault> faults;
 
     // The chromatogram of that name (exactly) standing for the function,
@@ -66,9 +69,10 @@ const std::vector<std::string>& operations();
 // A manifest's text: the run, or the status of the first damage. Beyond
 // the grammar and the schema: a [scan] belongs to the [function] above it
 // (none above is damage); a [chromatogram] names an existing function or
-// none, and no two stand for the same name and function; the two arrays
-// of a scan or chromatogram hold one value per point unless "count" says
-// how many points the class reports.
+// none, and no two stand for the same name and function; each analog
+// channel 1 to n has a chromatogram "An<channel>"; the two arrays of a
+// scan or chromatogram hold one value per point unless "count" says how
+// many points the class reports.
 vendorkit::ParseStatus readRaw(std::string_view text, Raw& out);
 
 enum class Found { Yes, Missing, Damaged };

@@ -435,6 +435,12 @@ TEST(MassLynxManifest, DamageIsRefusedWithLineAndReason)
              "[end]\n",
          8, "second [chromatogram]"},
         {"two analog records", head + "[analog]\nchannels 1\n[analog]\nchannels 2\n[end]\n", 4, ""},
+        // A channel count is backed by a chromatogram of each channel.
+        {"channels without chromatograms", head + "[analog]\nchannels 2147483647\n[end]\n", 3,
+         "no [chromatogram] \"An1\""},
+        {"a channel missing", head + "[function]\ntype Scan\n" + Chromatogram("An1", 0, {1}, {1}) +
+                                  Chromatogram("An3", 1, {1}, {1}) + "[analog]\nchannels 3\n[end]\n",
+         14, "channels 3, but no [chromatogram] \"An2\""},
         {"negative scan count", head + "[function]\ntype Scan\nscans -1\n[end]\n", 4, ""},
         {"mass beyond a float", head + "[function]\ntype Scan\n[scan]\ntime 1\nmasses 1e39\nintensities 1\n[end]\n", 6,
          ""},
