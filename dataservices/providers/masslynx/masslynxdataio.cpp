@@ -76,6 +76,8 @@ bool CMassLynxDataIO::ReadFunctions()
         return false;
     m_Records.clear();
     m_DiodeArray.clear();
+    // The header is read once for every function's ionisation.
+    const CMassLynxIonisationIndex ionisation(m_strHeader);
     // Records grow with the functions that select: the count sizes nothing.
     for (LONG n = 1; n <= count; ++n) {
         LONG status = -1;
@@ -97,7 +99,7 @@ bool CMassLynxDataIO::ReadFunctions()
         r.value = value;
         r.functionType = type.functionType;
         r.msmsType = type.msmsType;
-        FindIonisation(m_strHeader, n, r.ionisation, r.polarity);
+        ionisation.Find(n, r.ionisation, r.polarity);
         m_Records.push_back(std::move(r));
     }
     return true;

@@ -32,11 +32,6 @@ const char kHeaderMark[] = "$$ Version";
 // MAX_PATH characters).
 constexpr size_t kMaxSourceField = 258;
 
-bool IsBlank(wchar_t c)
-{
-    return c == L' ' || c == L'\t';
-}
-
 bool IsSpace(wchar_t c)
 {
     return std::iswspace(static_cast<wint_t>(c)) != 0;
@@ -87,41 +82,114 @@ std::optional<std::wstring> ReadField(const std::wstring& text, size_t& at, wcha
     return field;
 }
 
-// The value after a word: blanks and tabs skipped, then the characters
-// above code 32 up to a sign.
-void CollectValue(const std::wstring& header, size_t at, std::wstring& ionisation, LONG& polarity)
+// A character that ends an ionisation value (the sign is read first).
+bool EndsValue(wchar_t c)
 {
-    while (at < header.size() && IsBlank(header[at]))
-        ++at;
-    ionisation.clear();
-    polarity = 1;
-    for (; at < header.size() && static_cast<unsigned long>(header[at]) > 32; ++at) {
-        const wchar_t c = header[at];
-        if (c == L'+')
-            return;
-        if (c == L'-') {
-            polarity = 2;
-            return;
-        }
-        ionisation += c;
-    }
+    return static_cast<unsigned long>(c) <= 32 || c == L'+' || c == L'-';
 }
 
-// The end of the first line "Function <n>" (the number followed by a line
-// end) at a position above 0; npos when there is none.
-size_t FindFunctionLine(const std::wstring& header, LONG n)
+// Every position where `word` ends in text, ascending. The words searched
+// for cannot overlap themselves, so each occurrence is found.
+std::vector<size_t> WordEnds(const std::wstring& text, const std::wstring& word)
 {
-    const std::wstring word = L"Function " + std::to_wstring(n);
-    for (size_t at = header.find(word); at != std::wstring::npos; at = header.find(word, at + 1)) {
-        const size_t end = at + word.size();
-        // Header lines end in CR LF; a line ending in LF alone is accepted too.
-        if (at > 0 && end < header.size() && (header[end] == L'\r' || header[end] == L'\n'))
-            return end + 1;
+    std::vector<size_t> ends;
+    for (size_t at = text.find(word); at != std::wstring::npos; at = text.find(word, at + word.size()))
+        ends.push_back(at + word.size());
+    return ends;
+}
+
+// Each occurrence of `word` followed by a function number's text (an
+// optional minus and digits, as std::to_wstring writes a number) and by
+// what `ends` accepts after it (the position it answers): the first
+// occurrence of each number, keyed by the number's text. An occurrence at
+// position 0 counts as no occurrence: skipped, or (firstAtStartFails)
+// kept as npos, so that only an occurrence above 0 ever answers.
+template <class Ends>
+std::unordered_map<std::wstring, size_t> NumberedWords(const std::wstring& text, const std::wstring& word,
+                                                       bool firstAtStartFails, Ends ends)
+{
+    std::unordered_map<std::wstring, size_t> first;
+    for (size_t at = text.find(word); at != std::wstring::npos; at = text.find(word, at + word.size())) {
+        const size_t start = at + word.size();
+        size_t i = start;
+        if (i < text.size() && text[i] == L'-')
+            ++i;
+        const size_t digits = i;
+        while (i < text.size() && text[i] >= L'0' && text[i] <= L'9')
+            ++i;
+        if (i == digits || (at == 0 && !firstAtStartFails))
+            continue;
+        const size_t after = ends(i);
+        if (after != std::wstring::npos)
+            first.emplace(text.substr(start, i - start), at == 0 ? std::wstring::npos : after);
     }
-    return std::wstring::npos;
+    return first;
 }
 
 }  // namespace
+
+CMassLynxIonisationIndex::CMassLynxIonisationIndex(const std::wstring& header) : m_header(header)
+{
+    const size_t size = header.size();
+    // Only the first heading of a function counts, and not at the start.
+    m_headings = NumberedWords(header, L"Instrument Parameters - Function ", true, [&](size_t i) {
+        return i < size && header[i] == L':' ? i + 1 : std::wstring::npos;
+    });
+    // Header lines end in CR LF; a line ending in LF alone is accepted too.
+    m_lines = NumberedWords(header, L"Function ", false, [&](size_t i) {
+        return i < size && (header[i] == L'\r' || header[i] == L'\n') ? i + 1 : std::wstring::npos;
+    });
+    m_polarity = WordEnds(header, L"Polarity");
+    m_modes = WordEnds(header, L"Ionization mode:");
+    for (size_t i = 0; i < size; ++i) {
+        if (EndsValue(header[i]))
+            m_stops.push_back(i);
+        if (header[i] == L' ' || header[i] == L'\t') {
+            if (m_blanks.empty() || m_blanks.back().second != i)
+                m_blanks.emplace_back(i, i + 1);
+            else
+                m_blanks.back().second = i + 1;
+        }
+    }
+}
+
+void CMassLynxIonisationIndex::Collect(size_t at, std::wstring& ionisation, LONG& polarity) const
+{
+    // Blanks and tabs skipped: to the end of the run at `at`, if any.
+    const auto run = std::upper_bound(m_blanks.begin(), m_blanks.end(), std::make_pair(at, std::wstring::npos));
+    if (run != m_blanks.begin() && std::prev(run)->first <= at && at < std::prev(run)->second)
+        at = std::prev(run)->second;
+    const auto stop = std::lower_bound(m_stops.begin(), m_stops.end(), at);
+    const size_t end = stop == m_stops.end() ? m_header.size() : *stop;
+    ionisation = m_header.substr(at, std::min(end - at, kMaxIonisationText));
+    polarity = end < m_header.size() && m_header[end] == L'-' ? 2 : 1;
+}
+
+void CMassLynxIonisationIndex::Find(LONG n, std::wstring& ionisation, LONG& polarity) const
+{
+    ionisation = L"Unknown";
+    polarity = 1;
+    const std::wstring number = std::to_wstring(n);
+    // The first word at or after a position, from a list of word ends.
+    const auto after = [](const std::vector<size_t>& ends, size_t from, size_t length) {
+        const auto it = std::lower_bound(ends.begin(), ends.end(), from + length);
+        return it == ends.end() ? std::wstring::npos : *it;
+    };
+    const auto heading = m_headings.find(number);
+    if (heading != m_headings.end() && heading->second != std::wstring::npos) {
+        const size_t p = after(m_polarity, heading->second, std::wcslen(L"Polarity"));
+        if (p != std::wstring::npos) {
+            Collect(p, ionisation, polarity);
+            return;
+        }
+    }
+    const auto line = m_lines.find(number);
+    if (line == m_lines.end())
+        return;
+    const size_t m = after(m_modes, line->second, std::wcslen(L"Ionization mode:"));
+    if (m != std::wstring::npos)
+        Collect(m, ionisation, polarity);
+}
 
 const MassLynxFunctionType& FindMassLynxFunctionType(const std::wstring& name)
 {
@@ -179,24 +247,7 @@ bool IsMassLynxRawDirectory(const std::wstring& path)
 
 void FindIonisation(const std::wstring& header, LONG n, std::wstring& ionisation, LONG& polarity)
 {
-    ionisation = L"Unknown";
-    polarity = 1;
-    const std::wstring heading = L"Instrument Parameters - Function " + std::to_wstring(n) + L":";
-    const size_t h = header.find(heading);
-    if (h != std::wstring::npos && h > 0) {
-        const size_t p = header.find(L"Polarity", h + heading.size());
-        if (p != std::wstring::npos) {
-            CollectValue(header, p + std::wcslen(L"Polarity"), ionisation, polarity);
-            return;
-        }
-    }
-    const size_t line = FindFunctionLine(header, n);
-    if (line == std::wstring::npos)
-        return;
-    const wchar_t mode[] = L"Ionization mode:";
-    const size_t m = header.find(mode, line);
-    if (m != std::wstring::npos)
-        CollectValue(header, m + std::wcslen(mode), ionisation, polarity);
+    CMassLynxIonisationIndex(header).Find(n, ionisation, polarity);
 }
 
 std::wstring MakeMassLynxDataSource(const std::wstring& path, LONG function)

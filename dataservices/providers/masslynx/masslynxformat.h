@@ -8,6 +8,9 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "kstypes.h"
 
@@ -38,13 +41,48 @@ bool IsMassLynxHeaderLine(const char* bytes, size_t size);
 // IsMassLynxHeaderLine accepts.
 bool IsMassLynxRawDirectory(const std::wstring& path);
 
+// An ionisation text is cut to this many characters (its polarity still
+// comes from the sign after the whole value): real values are a word such
+// as "ES" or "APCI", and one value may serve every function of a header.
+inline constexpr size_t kMaxIonisationText = 64;
+
 // The ionisation text and polarity (1 positive, 2 negative) of function n
 // in a header text; "Unknown" and 1 when the header says nothing of it.
 // First the value after "Polarity" following the heading "Instrument
-// Parameters - Function n:", else the value after "Ionization mode:"
-// following a line "Function n". A value is the characters after the
-// word's blanks and tabs up to a character of code 32 or below; "+" ends
-// it positive, "-" negative, anything else belongs to the text.
+// Parameters - Function n:" (its first occurrence, at a position above
+// 0), else the value after "Ionization mode:" following a line "Function
+// n" (the first at a position above 0). A value is the characters after
+// the word's blanks and tabs up to a character of code 32 or below; "+"
+// ends it positive, "-" negative, anything else belongs to the text (of
+// which the first kMaxIonisationText characters are kept).
+//
+// The index reads the header once, so that asking every function of a
+// header costs no more than reading it: each answer is a few lookups
+// (the header must outlive the index).
+class CMassLynxIonisationIndex {
+public:
+    explicit CMassLynxIonisationIndex(const std::wstring& header);
+    void Find(LONG n, std::wstring& ionisation, LONG& polarity) const;
+
+private:
+    // The value after a word ending at `at`.
+    void Collect(size_t at, std::wstring& ionisation, LONG& polarity) const;
+
+    const std::wstring& m_header;
+    // By the number's text: where the first heading of each function ends,
+    // and where the first line naming it ends (after its line end).
+    std::unordered_map<std::wstring, size_t> m_headings;
+    std::unordered_map<std::wstring, size_t> m_lines;
+    // Ascending: where each "Polarity" and "Ionization mode:" ends, where a
+    // value stops (a character of code 32 or below, or a sign), and the
+    // runs of blanks and tabs (start, end).
+    std::vector<size_t> m_polarity;
+    std::vector<size_t> m_modes;
+    std::vector<size_t> m_stops;
+    std::vector<std::pair<size_t, size_t>> m_blanks;
+};
+
+// CMassLynxIonisationIndex(header).Find(n, ...): for one function.
 void FindIonisation(const std::wstring& header, LONG n, std::wstring& ionisation, LONG& polarity);
 
 // "KSMLProvider.KSMLProvider; <path>; Function: <function>".

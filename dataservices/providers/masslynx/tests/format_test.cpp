@@ -99,6 +99,13 @@ TEST(MassLynxFormat, IonisationAndPolarityFromTheHeader)
         {"ionization mode, LF", L"$$ Version\nFunction 1\nIonization mode: EI+\n", 1, L"EI", 1},
         {"function 1 is not 12", L"$$ Version\r\nFunction 12\r\nIonization mode: EI-\r\n", 1, L"Unknown", 1},
         {"heading at the start", L"Instrument Parameters - Function 1:\nPolarity ES-\n", 1, L"Unknown", 1},
+        // Only the first heading counts, even at the start.
+        {"heading at the start and again", L"Instrument Parameters - Function 1:\nx\n"
+                                           L"Instrument Parameters - Function 1:\nPolarity ES-\n", 1, L"Unknown", 1},
+        {"first line at the start skipped", L"Function 1\nIonization mode: CI-\nFunction 1\nIonization mode: EI+\n", 1,
+         L"EI", 1},
+        {"negative function", L"x\nInstrument Parameters - Function -1:\nPolarity FAB-\n", -1, L"FAB", 2},
+        {"leading zero", L"x\nInstrument Parameters - Function 01:\nPolarity FAB-\n", 1, L"Unknown", 1},
         {"empty header", L"", 1, L"Unknown", 1},
     };
     for (const auto& c : cases) {
@@ -107,6 +114,40 @@ TEST(MassLynxFormat, IonisationAndPolarityFromTheHeader)
         FindIonisation(c.header, c.function, ionisation, polarity);
         EXPECT_EQ(ionisation, c.ionisation) << c.what;
         EXPECT_EQ(polarity, c.polarity) << c.what;
+    }
+}
+
+// Mend: one index answers every function of a header in a few lookups
+// each (asking 27,777 functions searched the header 27,777 times: 7-8 s);
+// a value is cut to kMaxIonisationText characters, its polarity still
+// from the sign after it, so a header whose sections all share one long
+// value cannot make every function's name that long.
+TEST(MassLynxFormat, EveryFunctionOfALargeHeader)
+{
+    const LONG functions = 27777;
+    std::wstring header = L"$$ Version\r\n";
+    for (LONG n = 1; n <= functions; ++n)
+        header += L"Function " + std::to_wstring(n) + L"\r\nIonization mode: " + (n % 3 ? L"ES+" : L"APCI-") + L"\r\n";
+    const CMassLynxIonisationIndex index(header);
+    for (LONG n = 1; n <= functions; ++n) {
+        std::wstring ionisation;
+        LONG polarity = 0;
+        index.Find(n, ionisation, polarity);
+        ASSERT_EQ(ionisation, n % 3 ? L"ES" : L"APCI") << n;
+        ASSERT_EQ(polarity, n % 3 ? 1 : 2) << n;
+    }
+
+    // Every heading first, then one "Polarity" whose value runs on.
+    std::wstring shared = L"$$ Version\n";
+    for (LONG n = 1; n <= 1000; ++n)
+        shared += L"Instrument Parameters - Function " + std::to_wstring(n) + L":\n";
+    shared += L"Polarity  " + std::wstring(100000, L'A') + L"-\n";
+    for (LONG n : {1, 500, 1000}) {
+        std::wstring ionisation;
+        LONG polarity = 0;
+        FindIonisation(shared, n, ionisation, polarity);
+        EXPECT_EQ(ionisation, std::wstring(kMaxIonisationText, L'A')) << n;
+        EXPECT_EQ(polarity, 2) << n;
     }
 }
 
