@@ -92,7 +92,10 @@ HRESULT CDataServerImpl::CalculateChromatogram(Measure measure, double low, doub
         if (!calculate)
             return CO_E_NOT_SUPPORTED;
         const int count = std::max(SpectrumCount(injection, function), 0);
-        chromatogram.SetSize(count);
+        // The count may be a file's claim: the points grow with the spectra
+        // read (the arrays double as they grow), so a function claiming
+        // millions of spectra of which one can be read costs one point.
+        chromatogram.SetSize(0);
         // One scratch spectrum for the whole function: a reader's Spectrum sets
         // every field it fills on each call.
         CMassSpectrum scratch;
@@ -100,6 +103,7 @@ HRESULT CDataServerImpl::CalculateChromatogram(Measure measure, double low, doub
             const HRESULT hr = Spectrum(injection, function, i, scratch);
             if (FAILED(hr))
                 return hr;
+            chromatogram.SetSize(i + 1);
             chromatogram.SetTime(i, scratch.GetStartRT());
             chromatogram.SetIntensity(i, measure == Measure::BasePeak ? scratch.GetBasePeakInRange(low, high)
                                                                       : scratch.GetTIC());

@@ -68,10 +68,11 @@ public:
     virtual HRESULT BPC(bool calculate, int injection, int function, CChromatogram& chromatogram);
     // Computed from the spectra: point i is spectrum i's retention-time range
     // start and its base-peak intensity within [low, high]. CO_E_NOT_SUPPORTED
-    // (chromatogram untouched) when calculate is false. The chromatogram is
-    // sized to the spectrum count once (existing points kept, new ones 0);
-    // a failed read stops there and is the result, the points not yet
-    // written keep their values. A negative spectrum count counts as 0.
+    // (chromatogram untouched) when calculate is false. The chromatogram
+    // grows with the spectra read, never sized by the spectrum count ahead
+    // of them (a count may be a file's claim); a failed read stops there and
+    // is the result, the chromatogram then holding the points of the
+    // spectra before it. A negative spectrum count counts as 0.
     virtual HRESULT BPCWithRange(double low, double high, bool calculate, int injection, int function,
                                  CChromatogram& chromatogram);
     // As BPCWithRange, with each spectrum's total intensity.

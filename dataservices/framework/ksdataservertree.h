@@ -101,8 +101,8 @@ HRESULT NewEnum(Collection* collection, IUnknown** ppEnum)
     HRESULT hr = collection->get_Count(&count);
     if (FAILED(hr))
         return hr;
+    // Grown with the children taken: the count may be a file's claim.
     std::vector<VARIANT> items;
-    items.reserve(count > 0 ? static_cast<size_t>(count) : 0);
     for (LONG i = 1; i <= count; ++i) {
         ChildI* child = nullptr;
         hr = collection->get_Item(i, &child);

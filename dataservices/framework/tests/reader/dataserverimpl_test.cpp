@@ -254,28 +254,39 @@ TEST(DataServerImpl, FailedReadAtIndexKStopsTheChromatogram)
         EXPECT_EQ(tr.TIC(true, 0, 0, tic), kReadFailure);
         EXPECT_EQ(br.BPC(true, 0, 0, bpc), kReadFailure);
         EXPECT_EQ(tr.Reads(), k + 1);  // not retried, nothing read after it
-        ASSERT_EQ(tic.GetCount(), 5);
-        ASSERT_EQ(bpc.GetCount(), 5);
-        for (int i = 0; i < 5; ++i) {
-            EXPECT_EQ(tic.Times()[i], i < k ? 0.5 * (i + 1) : 0.0) << i;
-            EXPECT_EQ(tic.Intensities()[i], i < k ? 65.0 + 10 * i : 0.0) << i;
-            EXPECT_EQ(bpc.Intensities()[i], i < k ? 50.0 : 0.0) << i;
+        // The points of the spectra read before the failure.
+        ASSERT_EQ(tic.GetCount(), k);
+        ASSERT_EQ(bpc.GetCount(), k);
+        for (int i = 0; i < k; ++i) {
+            EXPECT_EQ(tic.Times()[i], 0.5 * (i + 1)) << i;
+            EXPECT_EQ(tic.Intensities()[i], 65.0 + 10 * i) << i;
+            EXPECT_EQ(bpc.Intensities()[i], 50.0) << i;
         }
     }
 }
 
-TEST(DataServerImpl, FailedReadKeepsPointsNotYetWritten)
+// Mend: a function's spectrum count sizes nothing ahead of the reads. A
+// reader claiming a million spectra of which five can be read (a file's
+// header can claim any count) gives five points, not a million, and a
+// chromatogram holding points before keeps none of them.
+TEST(DataServerImpl, ChromatogramsGrowWithTheSpectraRead)
 {
-    FakeReader r(fiveCentroidScans(), 1);
-    CChromatogram c;
-    c.SetSize(3);
-    for (LONG i = 0; i < 3; ++i) {
-        c.SetTime(i, 7.0);
-        c.SetIntensity(i, 7.0);
-    }
-    EXPECT_EQ(r.TIC(true, 0, 0, c), kReadFailure);
-    EXPECT_EQ(times(c), (std::vector<double>{0.5, 7.0, 7.0, 0.0, 0.0}));
-    EXPECT_EQ(intensities(c), (std::vector<double>{65.0, 7.0, 7.0, 0.0, 0.0}));
+    class ClaimingReader : public FakeReader {
+    public:
+        ClaimingReader() : FakeReader(fiveCentroidScans()) {}
+        int SpectrumCount(int, int) override { return 1000000; }
+    };
+    ClaimingReader r;
+    CChromatogram tic, bpc;
+    tic.SetSize(8);
+    tic.SetTime(7, 7.0);
+    EXPECT_EQ(r.TIC(true, 0, 0, tic), E_INVALIDARG);
+    EXPECT_EQ(r.BPCWithRange(0.0, 1000.0, true, 0, 0, bpc), E_INVALIDARG);
+    EXPECT_EQ(times(tic), (std::vector<double>{0.5, 1.0, 1.5, 2.0, 2.5}));
+    EXPECT_EQ(intensities(tic), (std::vector<double>{65, 75, 85, 95, 105}));
+    EXPECT_EQ(intensities(bpc), (std::vector<double>{50, 50, 50, 50, 50}));
+    EXPECT_EQ(tic.GetValueCount(), 5);
+    EXPECT_EQ(r.Reads(), 12);  // five and the failing sixth, twice
 }
 
 TEST(DataServerImpl, SpectrumRangeOfOneSpectrum)
