@@ -351,6 +351,38 @@ TEST(MassLynxReader, CountsBeyondTheirArraysFail)
     EXPECT_EQ(reader.Trace(0, 1, c), E_FAIL);
 }
 
+// Counts the classes answer drive no work beyond what the run holds: a
+// channel count without its chromatograms does not open (the stand-in
+// calls that manifest damaged), and a function claiming 20,000,000 scans
+// of which one is real gives a one-point base-peak chromatogram, failing
+// at the second scan, instead of sizing 20,000,000 points first.
+TEST(MassLynxReader, ClaimedCountsCostWhatTheRunHolds)
+{
+    ASSERT_TRUE(ks::test::registerComponents({"MassLynxRaw"}));
+    RawSpec channels;
+    Function f;
+    f.scans = {MakeScan(0.1, {100, 200}, {1, 2})};
+    channels.functions = {f};
+    channels.analogChannels = 2147483647;
+    CMLDataServerImpl reader;
+    EXPECT_EQ(reader.Open(CString(WidePath(RawFolder("channels.raw", channels)))), E_FAIL);
+    EXPECT_EQ(reader.TraceCount(0), 0);
+
+    RawSpec scans;
+    f.extra = "scans 20000000\n";
+    scans.functions = {f};
+    ASSERT_EQ(reader.Open(CString(WidePath(RawFolder("scans.raw", scans)))), S_OK);
+    EXPECT_EQ(reader.SpectrumCount(0, 0), 20000000);
+    for (bool basePeak : {true, false}) {
+        CChromatogram c;
+        // The base peak and the TIC both computed from the spectra.
+        EXPECT_EQ(basePeak ? reader.BPC(true, 0, 0, c) : reader.CDataServerImpl::TIC(true, 0, 0, c), E_FAIL);
+        ASSERT_EQ(c.GetCount(), 1);
+        EXPECT_FLOAT_EQ(static_cast<float>(c.Times()[0]), 0.1f);
+        EXPECT_EQ(c.Intensities()[0], basePeak ? 2.0 : 3.0);
+    }
+}
+
 // Without the MassLynx classes every open fails, while recognition still
 // answers from the file system.
 TEST(MassLynxReader, WithoutTheClassesNothingOpens)
