@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <mutex>
 #include <set>
 
 #include "ksfiles.h"
@@ -165,6 +166,27 @@ ParseStatus Interpret(const vendorkit::Manifest& m, Raw& out)
     return ParseStatus();
 }
 
+// The same file, unchanged since it was read.
+bool Same(const struct stat& a, const struct stat& b)
+{
+    return a.st_ino == b.st_ino && a.st_dev == b.st_dev && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// The manifest read last by any object of this process.
+struct SharedRead {
+    std::mutex lock;
+    std::string path;
+    struct stat st {};
+    std::shared_ptr<const Raw> raw;
+};
+
+SharedRead& LastRead()
+{
+    static SharedRead shared;
+    return shared;
+}
+
 }  // namespace
 
 const Chromatogram* Raw::findChromatogram(const std::string& name, LONG function) const
@@ -202,6 +224,13 @@ Found RawCache::load(const std::string& folder, std::shared_ptr<const Raw>& raw,
 {
     raw.reset();
     status = ParseStatus();
+    // The manifest read last, unchanged: one look at the file, not at the
+    // folder and its names (a reader asks once per function and scan).
+    struct stat st {};
+    if (m_raw && folder == m_folder && ::stat(m_path.c_str(), &st) == 0 && Same(st, m_stat)) {
+        raw = m_raw;
+        return Found::Yes;
+    }
     if (folder.empty() || !ks::isFolder(folder)) {
         status = ParseStatus::failure(0, "no raw directory");
         return Found::Missing;
@@ -211,13 +240,25 @@ Found RawCache::load(const std::string& folder, std::shared_ptr<const Raw>& raw,
         status = ParseStatus::failure(0, std::string("no ") + kManifestName);
         return Found::Missing;
     }
-    struct stat st {};
     const bool known = ::stat(path->c_str(), &st) == 0;
-    if (known && m_raw && *path == m_path && st.st_ino == m_stat.st_ino && st.st_dev == m_stat.st_dev &&
-        st.st_size == m_stat.st_size && st.st_mtim.tv_sec == m_stat.st_mtim.tv_sec &&
-        st.st_mtim.tv_nsec == m_stat.st_mtim.tv_nsec) {
+    if (known && m_raw && *path == m_path && Same(st, m_stat)) {
+        m_folder = folder;
         raw = m_raw;
         return Found::Yes;
+    }
+    // The seven classes read the same run: what one of them read is the
+    // others' too while the file is unchanged.
+    SharedRead& shared = LastRead();
+    {
+        std::lock_guard<std::mutex> hold(shared.lock);
+        if (known && shared.raw && *path == shared.path && Same(st, shared.st)) {
+            m_folder = folder;
+            m_path = *path;
+            m_stat = st;
+            m_raw = shared.raw;
+            raw = m_raw;
+            return Found::Yes;
+        }
     }
     m_raw.reset();
     vendorkit::Manifest m;
@@ -227,9 +268,16 @@ Found RawCache::load(const std::string& folder, std::shared_ptr<const Raw>& raw,
         status = Interpret(m, *read);
     if (!status.ok)
         return Found::Damaged;
+    m_folder = folder;
     m_path = *path;
     m_stat = st;
     m_raw = read;
+    if (known) {
+        std::lock_guard<std::mutex> hold(shared.lock);
+        shared.path = *path;
+        shared.st = st;
+        shared.raw = read;
+    }
     raw = std::move(read);
     return Found::Yes;
 }

@@ -79,7 +79,8 @@ enum class Found { Yes, Missing, Damaged };
 
 // The manifest of a raw directory (path in the file system's form), read
 // again only when the file changed (another file, size or modification
-// time). Missing: the path is no folder or holds no manifest; Damaged: the
+// time); what another cache of the process read last of the same
+// unchanged file is taken rather than read again. Missing: the path is no folder or holds no manifest; Damaged: the
 // manifest is there but cannot be read (status says why, also for a
 // folder, FIFO or device of that name).
 class RawCache {
@@ -87,6 +88,7 @@ public:
     Found load(const std::string& folder, std::shared_ptr<const Raw>& raw, vendorkit::ParseStatus& status);
 
 private:
+    std::string m_folder;  // as asked, for the manifest read last
     std::string m_path;
     struct stat m_stat {};
     std::shared_ptr<const Raw> m_raw;

@@ -369,6 +369,19 @@ TEST_F(MassLynxStandIn, ChangedManifestIsReadAgain)
     ks::test::writeFile(raw + "/_manifest.txt", ManifestText(run) + "# longer\n");
     ASSERT_EQ(info->GetFunctionCount(Path(raw), &count), S_OK);
     EXPECT_EQ(count, 2);
+    // Objects share what one of them read of an unchanged file, never an
+    // older one; a removed manifest is missing at once.
+    auto other = New<IMassLynxFunctionInfo>(CLSID_MassLynxFunctionInfo);
+    ASSERT_EQ(other->GetFunctionCount(Path(raw), &count), S_OK);
+    EXPECT_EQ(count, 2);
+    ks::test::writeFile(raw + "/_manifest.txt", ManifestText(StandardRun()) + "# longer still\n");
+    ASSERT_EQ(other->GetFunctionCount(Path(raw), &count), S_OK);
+    EXPECT_EQ(count, 3);
+    ASSERT_EQ(info->GetFunctionCount(Path(raw), &count), S_OK);
+    EXPECT_EQ(count, 3);
+    std::filesystem::remove(raw + "/_manifest.txt");
+    ASSERT_EQ(info->GetFunctionCount(Path(raw), &count), S_OK);
+    EXPECT_EQ(count, -1);
 }
 
 TEST_F(MassLynxStandIn, FaultsOfTheManifestFailTheCallsTheyName)
