@@ -1,9 +1,10 @@
 // The MassLynx stand-in's manifest: whatever the bytes, the run is read or
 // refused; what is read holds together (scans under functions, every
-// chromatogram of an existing function) and builds every array the classes
-// would hand out.
+// chromatogram of an existing function, a chromatogram for each analog
+// channel counted) and builds every array the classes would hand out.
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "masslynxmodel.h"
@@ -48,5 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         build(c.intensities);
     }
     check(!raw.hasAnalog ? raw.analogChannels == 0 : raw.analogChannels >= 0);
+    // Every channel counted is a chromatogram of the manifest.
+    check(static_cast<size_t>(raw.analogChannels) <= raw.chromatograms.size());
+    for (LONG n = 1; n <= raw.analogChannels; ++n) {
+        bool found = false;
+        for (const masslynx::Chromatogram& c : raw.chromatograms)
+            found = found || c.name == "An" + std::to_string(n);
+        check(found);
+    }
     return 0;
 }
