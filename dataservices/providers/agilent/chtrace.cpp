@@ -22,6 +22,9 @@ constexpr size_t kDataBlock = 264;
 constexpr size_t kStartTime = 282;
 constexpr size_t kEndTime = 286;
 constexpr int64_t kBlockSize = 512;
+// Type-179 files hold their values after a header of 6,144 bytes whatever
+// the block field says (real files have 9 there as well as 13).
+constexpr int64_t kDoublesDataOffset = 6144;
 
 constexpr double kMsPerMinute = 60000.0;
 
@@ -150,10 +153,12 @@ HRESULT DecodeSignalFile(const uint8_t* data, size_t size, CChromatogram& chroma
     if (!data || size < kHeaderSize)
         return E_FAIL;
     const int32_t type = BigEndianInt32(data + kFileType);
-    const int64_t offset = kBlockSize * static_cast<int64_t>(BigEndianInt32(data + kDataBlock)) - kBlockSize;
+    const Encoding encoding = EncodingOf(type);
+    const int64_t offset = encoding == Encoding::Doubles
+                               ? kDoublesDataOffset
+                               : kBlockSize * static_cast<int64_t>(BigEndianInt32(data + kDataBlock)) - kBlockSize;
     if (offset < 0 || static_cast<uint64_t>(offset) > size)
         return E_FAIL;
-    const Encoding encoding = EncodingOf(type);
     // Both times are held in single precision, also where the file stores
     // integers.
     float start;

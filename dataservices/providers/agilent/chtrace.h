@@ -9,7 +9,8 @@
 //            48-bit absolute value, after which the running difference
 //            restarts at 0; a 0x0000 word as the last word of the file ends
 //            the data. Times are single-precision numbers.
-//   179      little-endian float64 values; single-precision times.
+//   179      little-endian float64 values from byte 6,144 on, whatever the
+//            block field says; single-precision times.
 //   others   blocks: a control word (data end when its top four bits are 0,
 //            else its low 12 bits count the block's values), then per value
 //            a 16-bit difference to the previous value or the word 0x8000

@@ -125,10 +125,16 @@ TEST(SignalDecoding, LittleEndianDoubles)
         for (int k = 0; k < 8; ++k)
             data += static_cast<char>((bits >> (8 * k)) & 0xFF);
     }
-    const Decoded d = Decode(Floats(179, 30000.0f, 90000.0f, data));
-    ASSERT_EQ(d.hr, S_OK);
-    EXPECT_EQ(d.values, (std::vector<double>{59487.0, -1.5, 1e300}));
-    EXPECT_EQ(d.times, (std::vector<double>{0.5, 1.0, 1.5}));
+    // The values start at byte 6,144 whatever the block field says (13
+    // gives 6,144; real files also say 9, that is 4,096).
+    for (const int32_t block : {13, 9, 3, 0, -5, 100}) {
+        std::string bytes = BuildSignal(179, FloatBits(30000.0f), FloatBits(90000.0f), std::string(), block);
+        bytes.resize(6144, '\x7F');  // header bytes that are no values
+        const Decoded d = Decode(bytes + data);
+        ASSERT_EQ(d.hr, S_OK) << block;
+        EXPECT_EQ(d.values, (std::vector<double>{59487.0, -1.5, 1e300})) << block;
+        EXPECT_EQ(d.times, (std::vector<double>{0.5, 1.0, 1.5})) << block;
+    }
 }
 
 // Damaged data: E_FAIL, the chromatogram untouched, nothing read beyond the
@@ -156,7 +162,8 @@ TEST(SignalDecoding, DamagedData)
         {"block longer than the data", Ints(0, 1, std::string("\x1F\xFF\x00\x01", 4))},
         {"second-difference escape cut", Floats(81, 0, 1, std::string("\x7F\xFF\x00\x00\x00", 5))},
         {"odd byte after differences", oddDiff},
-        {"partial double", Floats(179, 0, 1, std::string(12, '\0'))},
+        {"partial double", Floats(179, 0, 1, std::string(6144 - 1024 + 12, '\0'))},
+        {"doubles header cut short", Floats(179, 0, 1, std::string(6144 - 1024 - 1, '\0'))},
     };
     for (const auto& c : cases) {
         CChromatogram chromatogram;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -266,6 +267,32 @@ TEST(ChemStationRealData, SignalFiles)
     EXPECT_EQ(f181.Sum(), 712422353);
     EXPECT_DOUBLE_EQ(f181.times.front(), -109.125 / 60000);
     EXPECT_DOUBLE_EQ(f181.times.back(), 1182290.875 / 60000);
+}
+
+// Type 179 with the block field at 264 saying 9 (4,096) as some real files
+// do: the values still start at 6,144, so the trace equals that of the file
+// as it is (the copy is made here, never kept).
+TEST(ChemStationRealData, Type179DataOffset)
+{
+    const std::string original = ks::test::readFile(ks::test::realData("chemstation-ch/entab/test_179_fid.ch"));
+    ASSERT_GT(original.size(), 6144u);
+    ASSERT_EQ(original.substr(264, 4), std::string("\0\0\0\x0D", 4));  // 13 blocks
+    std::string patched = original;
+    SetBE32(patched, 264, 9);
+    const std::string folder = ks::test::tempDir() + "/patched";
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    ks::test::writeFile(folder + "/test_179_fid.ch", patched);
+
+    CChTraceList list;
+    list.Build(Wide(folder));
+    ASSERT_EQ(list.Count(), 1);
+    CChromatogram c;
+    ASSERT_EQ(list.Load(0, c), S_OK);
+    const Trace reference = LoadTrace("chemstation-ch/entab", L"test_179_fid");
+    ASSERT_EQ(reference.values.size(), 12000u);
+    ASSERT_EQ(c.GetCount(), 12000);
+    EXPECT_EQ(std::vector<double>(c.Intensities(), c.Intensities() + c.GetCount()), reference.values);
+    EXPECT_EQ(std::vector<double>(c.Times(), c.Times() + c.GetCount()), reference.times);
 }
 
 // Type 130, found as "ADC1A.CH": times and raw values agree with rainbow's
