@@ -197,8 +197,8 @@ public:
             auto analysis = std::make_shared<Analysis>();
             const vendorkit::ParseStatus s = readAnalysisFolder(folder, *analysis);
             if (!s.ok) {
-                std::fprintf(stderr, "CompassAnalysis: %s: %s%s\n", ks::printableText(folder).c_str(),
-                             s.line > 0 ? "analysis.baf: " : "", ks::printableText(s.message()).c_str());
+                std::fprintf(stderr, "CompassAnalysis: %s: %s: %s\n", ks::printableText(folder).c_str(),
+                             kManifestName, ks::printableText(s.message()).c_str());
                 return E_FAIL;
             }
             m_shared.plan->setManifestFaults(analysis->faults);

@@ -330,8 +330,10 @@ public:
             ppSpectra);
     }
 
-    // A folder holding a readable "Analysis.yep"; E_FAIL for anything else
-    // (the reason on standard error), leaving nothing open.
+    // A folder holding a readable "Analysis.yep"; E_FAIL for anything else,
+    // leaving nothing open. Callers ask every component to open any path,
+    // so a path without the manifest is refused quietly; a manifest that
+    // exists and cannot be read says why on standard error.
     HRESULT Open(BSTR path) override
     {
         return ks::noThrow([&] {
@@ -342,15 +344,13 @@ public:
             if (FAILED(hr))
                 return hr;
             const std::string folder = vendorkit::fileSystemPath(path);
-            if (folder.empty() || !ks::isFolder(folder)) {
-                std::fprintf(stderr, "IonTrapAnalysis: %s: no data folder\n", ks::printableText(folder).c_str());
+            if (folder.empty() || !ks::isFolder(folder) || !vendorkit::findInFolder(folder, iontrap::kManifestName))
                 return E_FAIL;
-            }
             auto analysis = std::make_shared<iontrap::Analysis>();
             const vendorkit::ParseStatus s = iontrap::readAnalysisFolder(folder, *analysis);
             if (!s.ok) {
-                std::fprintf(stderr, "IonTrapAnalysis: %s: %s%s\n", ks::printableText(folder).c_str(),
-                             s.line > 0 ? "Analysis.yep: " : "", ks::printableText(s.message()).c_str());
+                std::fprintf(stderr, "IonTrapAnalysis: %s: %s: %s\n", ks::printableText(folder).c_str(),
+                             iontrap::kManifestName, ks::printableText(s.message()).c_str());
                 return E_FAIL;
             }
             m_shared.plan->setManifestFaults(analysis->faults);

@@ -208,32 +208,47 @@ TEST(CompassStandIn, RefusesWhatItDoesNotUnderstand)
     std::filesystem::create_directories(folderManifest + "/analysis.baf");
     std::string cut = Manifest();
     cut.resize(cut.find("[spectrum]\ntime 30"));
+    // Only a manifest that exists and cannot be read is worth a line on
+    // standard error, and the line names it.
     const struct {
         const char* name;
         std::string path;
+        const char* says;  // what follows "CompassAnalysis: <folder>: analysis.baf: "; null: silent
     } cases[] = {
-        {"empty path", ""},
-        {"no such folder", dir + "/missing.d"},
-        {"the manifest's own path", good + "/analysis.baf"},
-        {"a folder inside the analysis", good + "/sub"},
-        {"folder without a manifest", AnalysisFolder("plain.d", "x", "other.txt")},
-        {"foreign manifest", AnalysisFolder("foreign.d", "ks-compass-analysis 2\n[end]\n")},
-        {"manifest of the ion-trap stand-in", AnalysisFolder("iontrap.d", "ks-iontrap-analysis 1\n[end]\n")},
-        {"unknown field", AnalysisFolder("field.d", "ks-compass-analysis 1\n[spectrum]\ntime 1\nlevel 1\nmasses\n"
-                                                    "intensities\nprecursors 1\n[end]\n")},
+        {"empty path", "", nullptr},
+        {"no such folder", dir + "/missing.d", nullptr},
+        {"the manifest's own path", good + "/analysis.baf", nullptr},
+        {"a folder inside the analysis", good + "/sub", nullptr},
+        {"folder without a manifest", AnalysisFolder("plain.d", "x", "other.txt"), nullptr},
+        {"foreign manifest", AnalysisFolder("foreign.d", "ks-compass-analysis 2\n[end]\n"), "line 1: "},
+        {"manifest of the ion-trap stand-in", AnalysisFolder("iontrap.d", "ks-iontrap-analysis 1\n[end]\n"),
+         "line 1: "},
+        {"unknown field",
+         AnalysisFolder("field.d", "ks-compass-analysis 1\n[spectrum]\ntime 1\nlevel 1\nmasses\n"
+                                   "intensities\nprecursors 1\n[end]\n"),
+         "line 7: "},
         {"polarity that is no integer",
          AnalysisFolder("polarity.d",
-                        "ks-compass-analysis 1\n[spectrum]\ntime 1\nlevel 1\npolarity -\nmasses\nintensities\n[end]\n")},
-        {"cut manifest", AnalysisFolder("cut.d", cut)},
+                        "ks-compass-analysis 1\n[spectrum]\ntime 1\nlevel 1\npolarity -\nmasses\nintensities\n[end]\n"),
+         "line 5: "},
+        {"cut manifest", AnalysisFolder("cut.d", cut), "line "},
         {"arrays of two sizes without a count",
-         AnalysisFolder("sizes.d", "ks-compass-analysis 1\n[spectrum]\ntime 1\nlevel 1\nmasses 1 2\nintensities 1\n[end]\n")},
-        {"manifest that is a folder", folderManifest},
-        {"manifest that is a FIFO", fifo},
+         AnalysisFolder("sizes.d", "ks-compass-analysis 1\n[spectrum]\ntime 1\nlevel 1\nmasses 1 2\nintensities 1\n[end]\n"),
+         "line 6: "},
+        {"manifest that is a folder", folderManifest, "not a regular file"},
+        {"manifest that is a FIFO", fifo, "not a regular file"},
     };
     for (const auto& c : cases) {
         auto analysis = NewAnalysis();
         ASSERT_EQ(Open(analysis.get(), good), S_OK);
+        testing::internal::CaptureStderr();
         EXPECT_EQ(Open(analysis.get(), c.path), E_FAIL) << c.name;
+        const std::string said = testing::internal::GetCapturedStderr();
+        if (c.says)
+            EXPECT_EQ(said.rfind("CompassAnalysis: " + c.path + ": analysis.baf: " + c.says, 0), 0u)
+                << c.name << ": " << said;
+        else
+            EXPECT_EQ(said, "") << c.name;
         ks::ComPtr<ICompassSpectra> spectra;
         EXPECT_EQ(analysis->get_Spectra(&spectra), E_FAIL) << c.name << ": nothing stays open";
     }

@@ -215,28 +215,42 @@ TEST(IonTrapStandIn, RefusesWhatItDoesNotUnderstand)
     std::filesystem::create_directories(folderManifest + "/Analysis.yep");
     std::string cut = Manifest();
     cut.resize(cut.find("precursors"));
+    // Callers ask the component to open any path a user opens: only a
+    // manifest that exists and cannot be read is worth a line on standard
+    // error, and the line names it.
     const struct {
         const char* name;
         std::string path;
+        const char* says;  // what follows "IonTrapAnalysis: <folder>: Analysis.yep: "; null: silent
     } cases[] = {
-        {"empty path", ""},
-        {"no such folder", dir + "/missing.d"},
-        {"the manifest's own path", good + "/Analysis.yep"},
-        {"folder without a manifest", DataFolder("plain.d", "x", "other.txt")},
-        {"foreign manifest", DataFolder("foreign.d", "ks-iontrap-analysis 2\n[end]\n")},
-        {"manifest of another stand-in", DataFolder("kit.d", "ks-vendorkit-fuzz 1\n[end]\n")},
-        {"unknown field", DataFolder("field.d", "ks-iontrap-analysis 1\n[spectrum]\ntime 1\nlevel 0\nmasses\n"
-                                                "intensities\npolarity 1\n[end]\n")},
-        {"cut manifest", DataFolder("cut.d", cut)},
+        {"empty path", "", nullptr},
+        {"no such folder", dir + "/missing.d", nullptr},
+        {"the manifest's own path", good + "/Analysis.yep", nullptr},
+        {"folder without a manifest", DataFolder("plain.d", "x", "other.txt"), nullptr},
+        {"foreign manifest", DataFolder("foreign.d", "ks-iontrap-analysis 2\n[end]\n"), "line 1: "},
+        {"manifest of another stand-in", DataFolder("kit.d", "ks-vendorkit-fuzz 1\n[end]\n"), "line 1: "},
+        {"unknown field",
+         DataFolder("field.d", "ks-iontrap-analysis 1\n[spectrum]\ntime 1\nlevel 0\nmasses\n"
+                               "intensities\npolarity 1\n[end]\n"),
+         "line 7: "},
+        {"cut manifest", DataFolder("cut.d", cut), "line "},
         {"arrays of two sizes without a count",
-         DataFolder("sizes.d", "ks-iontrap-analysis 1\n[spectrum]\ntime 1\nlevel 0\nmasses 1 2\nintensities 1\n[end]\n")},
-        {"manifest that is a folder", folderManifest},
-        {"manifest that is a FIFO", fifo},
+         DataFolder("sizes.d", "ks-iontrap-analysis 1\n[spectrum]\ntime 1\nlevel 0\nmasses 1 2\nintensities 1\n[end]\n"),
+         "line 6: "},
+        {"manifest that is a folder", folderManifest, "not a regular file"},
+        {"manifest that is a FIFO", fifo, "not a regular file"},
     };
     for (const auto& c : cases) {
         auto analysis = NewAnalysis();
         ASSERT_EQ(Open(analysis.get(), good), S_OK);
+        testing::internal::CaptureStderr();
         EXPECT_EQ(Open(analysis.get(), c.path), E_FAIL) << c.name;
+        const std::string said = testing::internal::GetCapturedStderr();
+        if (c.says)
+            EXPECT_EQ(said.rfind("IonTrapAnalysis: " + c.path + ": Analysis.yep: " + c.says, 0), 0u)
+                << c.name << ": " << said;
+        else
+            EXPECT_EQ(said, "") << c.name;
         ks::ComPtr<IIonTrapSpectra> spectra;
         EXPECT_EQ(analysis->get_Spectra(&spectra), E_FAIL) << c.name << ": nothing stays open";
     }
