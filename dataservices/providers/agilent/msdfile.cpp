@@ -301,7 +301,34 @@ HRESULT CMSDFile::ReadDirectory(LONGLONG directoryOffset, LONG scanCount)
             entry.dBasePeakAbundance = Abundance(BigEndian16(scanHeader + kBasePeakCode));
         }
     }
-    return S_OK;
+    return ScansAreDistinct() ? S_OK : E_FAIL;
+}
+
+// Each directory entry must own its bytes: a scan (header and points) that
+// overlaps or repeats another is damage, so the scans together never hold
+// more points than the file, and decoding all of them costs what the file
+// holds, whatever the scan count claims.
+bool CMSDFile::ScansAreDistinct() const
+{
+    const auto end = [](const MSDScanEntry& e) {
+        return e.nHeaderOffset + static_cast<LONGLONG>(kScanHeader) +
+               static_cast<LONGLONG>(e.nPoints) * static_cast<LONGLONG>(kPointSize);
+    };
+    // Files store their scans in directory order: one pass tells.
+    bool ordered = true;
+    for (size_t i = 1; i < m_Entries.size() && ordered; ++i)
+        ordered = m_Entries[i].nHeaderOffset >= end(m_Entries[i - 1]);
+    if (ordered)
+        return true;
+    std::vector<std::pair<LONGLONG, LONGLONG>> extents;
+    extents.reserve(m_Entries.size());
+    for (const MSDScanEntry& e : m_Entries)
+        extents.emplace_back(e.nHeaderOffset, end(e));
+    std::sort(extents.begin(), extents.end());
+    for (size_t i = 1; i < extents.size(); ++i)
+        if (extents[i].first < extents[i - 1].second)
+            return false;
+    return true;
 }
 
 bool CMSDFile::ReadSpectrum(LONG index, CMassSpectrum& spectrum)

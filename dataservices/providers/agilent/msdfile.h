@@ -21,7 +21,9 @@
 // Every count and offset comes from the file and is checked against the
 // file size before it is used: a file whose directory, scan headers or
 // points do not lie within it does not open (E_FAIL), and nothing is ever
-// allocated for more than the file holds.
+// allocated for more than the file holds. Scans (header and points) that
+// overlap or repeat one another are damage too (E_FAIL), so all the scans
+// of a file together never hold more points than the file does.
 //
 // Paths: "\" and "/" are both separators; names inside the data directory
 // ("MSD1.MS", "DATA.MS", "RUN.M/ACQ.MS") are found without regard to case,
@@ -119,6 +121,7 @@ public:
 private:
     HRESULT ReadHeader();
     HRESULT ReadDirectory(LONGLONG directoryOffset, LONG scanCount);
+    bool ScansAreDistinct() const;
 
     bool m_bOpen;
     std::wstring m_strPath;

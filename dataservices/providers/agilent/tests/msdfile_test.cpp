@@ -346,6 +346,55 @@ TEST(MSDFile, DamagedFilesFailToOpen)
     }
 }
 
+// Each directory entry owns its scan: entries that repeat a scan or whose
+// scans overlap are damage, so decoding every scan never costs more than
+// the file holds (a file of 72,366 entries on one large scan made every
+// mass chromatogram decode that scan 72,366 times). Distinct scans listed
+// in another order than stored still open, in directory order.
+TEST(MSDFile, ScansMustBeDistinct)
+{
+    // Scan 0 of eight points of m/z 0.05: a scan header placed among its
+    // points reads a count of one point, which lies within the file.
+    MsdFile f = ThreeScans();
+    f.scans[0].points.assign(8, Point{1, 1});
+    MsdLayout layout;
+    const std::string good = BuildMsd(f, &layout);
+    const size_t dir = layout.directoryOffset;
+    const auto& at = layout.scanOffsets;
+    auto entry = [&](std::string b, size_t index, size_t offset) {
+        SetBE32(b, dir + 12 * index, static_cast<uint32_t>(offset / 2 + 1));
+        return b;
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+    } refused[] = {
+        {"the next entry repeats a scan", entry(good, 1, at[0])},
+        {"the last entry repeats the first scan", entry(good, 2, at[0])},
+        {"a scan header among the points of another", entry(good, 1, at[0] + 18)},
+        {"a scan starting in the header of another", entry(good, 2, at[1] + 2)},
+        {"an earlier entry repeats a later scan", entry(good, 0, at[2])},
+    };
+    for (const auto& c : refused) {
+        const std::string path = Write("overlap", "MSD1.MS", c.bytes);
+        CMSDFile msd;
+        EXPECT_EQ(msd.Open(Wide(path), 1), E_FAIL) << c.name;
+        ExpectClosed(msd);
+    }
+
+    // The same scans listed last to first.
+    const std::string reversed = entry(entry(good, 0, at[2]), 2, at[0]);
+    CMSDFile msd;
+    ASSERT_EQ(msd.Open(Wide(Write("reversed", "MSD1.MS", reversed)), 1), S_OK);
+    ASSERT_EQ(msd.ScanCount(), 3);
+    CMassSpectrum s;
+    ASSERT_TRUE(msd.ReadSpectrum(0, s));
+    EXPECT_EQ(Masses(s), (std::vector<double>{99.95, 3276.75}));
+    ASSERT_TRUE(msd.ReadSpectrum(2, s));
+    EXPECT_EQ(s.GetCount(), 8);
+    ASSERT_EQ(msd.Open(Wide(Write("good", "MSD1.MS", good)), 1), S_OK);
+}
+
 // A folder, FIFO or device where a file is expected is refused at once.
 TEST(MSDFile, SpecialFilesAreRefusedWithoutWaiting)
 {
