@@ -47,11 +47,11 @@ CKSBrukerProvider::~CKSBrukerProvider() = default;
 
 // A successful read: Path and the description follow it, and its dataset
 // folder is where the next browse dialog starts.
-void CKSBrukerProvider::Remember()
+void CKSBrukerProvider::Remember(const CBrukerDataIO& read)
 {
     try {
-        m_strPath = m_IO.GetDatasetFolder();
-        m_strDescription = m_IO.GetDataSource();
+        m_strPath = read.GetDatasetFolder();
+        m_strDescription = read.GetDataSource();
         WriteSourcePath(m_strClassID, m_strPath);
     } catch (const std::bad_alloc&) {
     }
@@ -74,14 +74,17 @@ template <class Fill>
 HRESULT CKSBrukerProvider::ReadFromSource(const std::wstring& dataSource, const std::wstring& scanText, Fill fill)
 {
     CMassSpectrum spectrum;
-    // Whatever the cause (not accepted, missing, damaged), a failed read
-    // answers as out of memory.
-    if (!m_IO.ReadSpectrumFromSource(dataSource, scanText, spectrum))
+    // A reader of its own: the experiment open for the dataset this
+    // provider handed out stays open and unchanged. Whatever the cause
+    // (not accepted, missing, damaged), a failed read answers as out of
+    // memory.
+    CBrukerDataIO reader;
+    if (!reader.ReadSpectrumFromSource(dataSource, scanText, spectrum))
         return E_OUTOFMEMORY;
     const HRESULT hr = fill(spectrum);
     if (FAILED(hr))
         return hr;
-    Remember();
+    Remember(reader);
     return S_OK;
 }
 
@@ -166,7 +169,7 @@ HRESULT CKSBrukerProvider::OpenDataset(const std::wstring& dataSource, IKSMSData
         m_IO.Close();
         return hr;
     }
-    Remember();
+    Remember(m_IO);
     return S_OK;
 }
 

@@ -115,8 +115,11 @@ private:
     HRESULT WriteTIC(Write write);
     // Scans first to last of the open experiment, co-added.
     HRESULT ReadScans(LONG first, LONG last, CMassSpectrum& spectrum);
-    void Remember();
+    // Path, description and the stored source path follow a successful read.
+    void Remember(const CBrukerDataIO& read);
 
     std::wstring m_strDescription;
+    // The experiment the last dataset read opened; spectrum reads use a
+    // reader of their own.
     CBrukerDataIO m_IO;
 };

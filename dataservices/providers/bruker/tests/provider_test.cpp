@@ -240,6 +240,48 @@ TEST_F(BrukerProvider, DatasetOfASeries)
     EXPECT_EQ(ds->get_BaseSpectrumCount(nullptr), E_POINTER);
 }
 
+// A spectrum read opens and closes a reader of its own: the dataset this
+// provider handed out before keeps its experiment, counts and values, and
+// the description follows the last successful read of either kind.
+TEST_F(BrukerProvider, SpectrumReadsLeaveTheDatasetOpen)
+{
+    const Tree t = StandardDataset();
+    const std::wstring series = FormatDataSource(t.WRoot(), L"4", L"1");
+    auto ds = Dataset(series);
+    ASSERT_TRUE(ds);
+    auto values = [&] {
+        LONG count = -1;
+        EXPECT_EQ(ds->get_BaseSpectrumCount(&count), S_OK);
+        VARIANT_BOOL has = VARIANT_FALSE;
+        EXPECT_EQ(ds->get_HasTIC(&has), S_OK);
+        std::vector<double> all{static_cast<double>(count), has == VARIANT_TRUE ? 1.0 : 0.0};
+        CKSMassSpectrum direct;
+        for (LONG scan = 1; scan <= 3; ++scan) {
+            EXPECT_EQ(ds->GetBaseSpectrumDirect(scan, reinterpret_cast<ULONG_PTR>(&direct)), S_OK) << scan;
+            for (double v : Read(direct).intensity)
+                all.push_back(v);
+        }
+        EXPECT_EQ(ds->GetTICDirect(reinterpret_cast<ULONG_PTR>(&direct)), S_OK);
+        for (double v : Read(direct).intensity)
+            all.push_back(v);
+        return all;
+    };
+    const std::vector<double> before = values();
+    EXPECT_EQ(before, (std::vector<double>{3, 1, 1, 2, 3, 4, 11, 12, 13, 14, 21, 22, 23, 24, 10, 50, 90}));
+
+    auto spectrum = NewSpectrum();
+    const std::wstring other = FormatDataSource(t.WRoot(), L"1", L"1");
+    ASSERT_EQ(m_reader->ReadSpectrum(ks::Bstr(other), spectrum.get()), S_OK);
+    EXPECT_EQ(Read(spectrum.get()).intensity, (std::vector<double>{10, 20, 30, 40}));
+    EXPECT_EQ(Description(), other);
+    EXPECT_EQ(values(), before);
+    // A failed spectrum read leaves it open too.
+    EXPECT_EQ(m_reader->ReadSpectrum(ks::Bstr(FormatDataSource(t.WRoot(), L"9", L"1")), spectrum.get()),
+              E_OUTOFMEMORY);
+    EXPECT_EQ(values(), before);
+    EXPECT_EQ(Description(), series);  // dataset reads describe their source again
+}
+
 TEST_F(BrukerProvider, RangesOfScansAreCoAdded)
 {
     // Profile spectra of 12 points (the co-adding leaves shorter ones as
