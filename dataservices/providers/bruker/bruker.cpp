@@ -124,10 +124,12 @@ void CBruker::DefineFixedTable()
 {
     for (const FixedDefinition& d : kFixedTable)
         AddParameter(d.name, d.type, d.description);
+    m_bFixedTable = true;
 }
 
 void CBruker::AddParameter(const std::wstring& name, int type, const std::wstring& description)
 {
+    m_bFixedTable = false;
     std::wstring key = name;
     Trim(key);
     if (key.empty())
@@ -145,6 +147,13 @@ void CBruker::AddParameter(const std::wstring& name, int type, const std::wstrin
 
 void CBruker::Clear()
 {
+    // Readers clear their dictionaries at every open: the fixed table only
+    // needs its values emptied.
+    if (m_bFixedTable) {
+        for (auto& definition : m_Definitions)
+            std::wstring().swap(definition.second.value);
+        return;
+    }
     m_Definitions.clear();
     m_Order.clear();
     DefineFixedTable();

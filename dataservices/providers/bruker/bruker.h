@@ -77,6 +77,7 @@ private:
 
     std::map<std::wstring, Definition> m_Definitions;
     std::vector<std::wstring> m_Order;
+    bool m_bFixedTable = false;  // the definitions are the fixed table's, unchanged
 };
 
 // Longest line a parameter file may hold, in bytes; the rest of a longer

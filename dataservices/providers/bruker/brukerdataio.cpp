@@ -100,7 +100,7 @@ std::wstring FormatDataSource(const std::wstring& folder, const std::wstring& ex
 
 // ---------------------------------------------------------------------------
 
-CBrukerDataIO::CBrukerDataIO() : m_fd(-1)
+CBrukerDataIO::CBrukerDataIO() : m_nLastScan(0), m_bOpen(false), m_fd(-1)
 {
     Reset();
 }
@@ -113,41 +113,11 @@ CBrukerDataIO::~CBrukerDataIO()
 void CBrukerDataIO::Reset()
 {
     Close();
-    m_DatasetFolder.clear();
-    m_Expno.clear();
-    m_Procno.clear();
-    m_DataSource.clear();
+    static_cast<BrukerExperimentLayout&>(*this) = BrukerExperimentLayout();
     m_nLastScan = 0;
     m_Acquisition.Clear();
     m_Processing.Clear();
     m_Processing2.Clear();
-    m_Kind = NoData;
-    m_bSeries = false;
-    m_bTimeOfFlight = false;
-    m_Title.clear();
-    m_AcquisitionDate.clear();
-    m_DataFile.clear();
-    m_nScans = 0;
-    m_dScanInterval = 0;
-    m_dLowMass = 0;
-    m_dHighMass = 0;
-    m_bByteOrder = 0;
-    m_nNC = 0;
-    m_nTD = 0;
-    m_nSI = 0;
-    m_nBlockWidth = 0;
-    m_nBlockHeight = 0;
-    m_nPoints = 0;
-    m_nDetectionMode = 0;
-    m_nCalibrationMode = 6;
-    m_bTiltYes = false;
-    m_dFRLow = 0;
-    m_dML1 = 0;
-    m_dML2 = 0;
-    m_dML3 = 0;
-    m_dSW = 0;
-    m_dDW = 0;
-    m_dDelay = 0;
 }
 
 void CBrukerDataIO::Close()
@@ -173,12 +143,29 @@ bool CBrukerDataIO::OpenDataSource(const std::wstring& dataSource)
 bool CBrukerDataIO::Open(const std::wstring& dataset, const std::wstring& expno, const std::wstring& procno)
 {
     Reset();
-    bool ok = LoadParameters(dataset, expno, procno);
-    if (ok) {
-        m_fd = ks::openRegularFile(FileSystemPath(m_DataFile));
-        struct stat status;
-        ok = m_fd >= 0 && ::fstat(m_fd, &status) == 0 && CheckSizes(static_cast<LONGLONG>(status.st_size));
+    if (!LoadParameters(dataset, expno, procno)) {
+        Reset();
+        return false;
     }
+    m_DatasetFolder = dataset;
+    m_DataSource = FormatDataSource(dataset, m_Expno, m_Procno);
+    return OpenDataFile();
+}
+
+bool CBrukerDataIO::Open(const BrukerExperimentLayout& layout)
+{
+    Reset();
+    static_cast<BrukerExperimentLayout&>(*this) = layout;
+    return OpenDataFile();
+}
+
+// Opens the data file, checks every size against it and allocates the scan
+// buffers; a failure resets the reader.
+bool CBrukerDataIO::OpenDataFile()
+{
+    m_fd = ks::openRegularFile(FileSystemPath(m_DataFile));
+    struct stat status;
+    bool ok = m_fd >= 0 && ::fstat(m_fd, &status) == 0 && CheckSizes(static_cast<LONGLONG>(status.st_size));
     if (ok) {
         try {
             m_Raw.assign(static_cast<size_t>(m_nPoints), 0);
@@ -191,8 +178,6 @@ bool CBrukerDataIO::Open(const std::wstring& dataset, const std::wstring& expno,
         Reset();
         return false;
     }
-    m_DatasetFolder = dataset;
-    m_DataSource = FormatDataSource(dataset, m_Expno, m_Procno);
     m_bOpen = true;
     return true;
 }

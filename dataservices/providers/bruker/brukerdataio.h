@@ -52,9 +52,55 @@ bool ParseDataSource(const std::wstring& text, BrukerDataSource& source);
 // "%s; %s; %s; %s" with the class name.
 std::wstring FormatDataSource(const std::wstring& folder, const std::wstring& expno, const std::wstring& procno);
 
-class CBrukerDataIO {
-public:
+// What a reader takes from an experiment's parameter files when it opens:
+// where the data lies and how to read and calibrate it. Values are those
+// of a reset reader until an open fills them.
+struct BrukerExperimentLayout {
     enum DataKind { NoData = 0, RawData = 1, ProcessedData = 2 };
+
+    std::wstring m_DatasetFolder;
+    std::wstring m_Expno;
+    std::wstring m_Procno;
+    std::wstring m_DataSource;
+
+    DataKind m_Kind = NoData;
+    bool m_bSeries = false;
+    bool m_bTimeOfFlight = false;
+    std::wstring m_Title;
+    std::wstring m_AcquisitionDate;
+    std::wstring m_DataFile;
+
+    LONG m_nScans = 0;
+    double m_dScanInterval = 0;  // seconds; 0 when not known
+    double m_dLowMass = 0;
+    double m_dHighMass = 0;
+
+    LONG m_bByteOrder = 0;  // 1: big-endian
+    LONG m_nNC = 0;
+    LONG m_nTD = 0;
+    LONG m_nSI = 0;
+    LONG m_nBlockWidth = 0;
+    LONG m_nBlockHeight = 0;
+    LONG m_nPoints = 0;
+
+    LONG m_nDetectionMode = 0;
+    LONG m_nCalibrationMode = 6;
+    bool m_bTiltYes = false;  // "$TILT" = "yes"; "no" and a missing value take the other branch
+    double m_dFRLow = 0;
+    double m_dML1 = 0;
+    double m_dML2 = 0;
+    double m_dML3 = 0;
+    double m_dSW = 0;
+    double m_dDW = 0;
+    double m_dDelay = 0;
+};
+
+class CBrukerDataIO : private BrukerExperimentLayout {
+public:
+    using BrukerExperimentLayout::DataKind;
+    using BrukerExperimentLayout::NoData;
+    using BrukerExperimentLayout::RawData;
+    using BrukerExperimentLayout::ProcessedData;
 
     CBrukerDataIO();
     virtual ~CBrukerDataIO();
@@ -68,6 +114,13 @@ public:
     // processing. Starts from the reset state; false leaves it closed.
     bool Open(const std::wstring& dataset, const std::wstring& expno, const std::wstring& procno);
     bool OpenDataSource(const std::wstring& dataSource);
+    // Opens an experiment again from what an earlier open took from its
+    // parameter files (Layout), without reading them: only the data file
+    // is opened and checked. The parameter dictionaries stay empty, so
+    // ReadPrecursors answers false.
+    bool Open(const BrukerExperimentLayout& layout);
+    // What the open took from the parameter files.
+    const BrukerExperimentLayout& Layout() const { return *this; }
     // Closes the data file and frees the scan buffers.
     void Close();
 
@@ -126,49 +179,16 @@ private:
     bool CheckSizes(LONGLONG fileSize);
     bool ReadBytes(LONGLONG offset, size_t points, int32_t* into) const;
 
-    std::wstring m_DatasetFolder;
-    std::wstring m_Expno;
-    std::wstring m_Procno;
-    std::wstring m_DataSource;
+    bool OpenDataFile();
+
     LONG m_nLastScan;
 
     CBruker m_Acquisition;
     CBruker m_Processing;
     CBruker m_Processing2;
 
-    DataKind m_Kind;
-    bool m_bSeries;
-    bool m_bTimeOfFlight;
     bool m_bOpen;
-    std::wstring m_Title;
-    std::wstring m_AcquisitionDate;
-
-    std::wstring m_DataFile;
     int m_fd;
-
-    LONG m_nScans;
-    double m_dScanInterval;  // seconds; 0 when not known
-    double m_dLowMass;
-    double m_dHighMass;
-
-    LONG m_bByteOrder;  // 1: big-endian
-    LONG m_nNC;
-    LONG m_nTD;
-    LONG m_nSI;
-    LONG m_nBlockWidth;
-    LONG m_nBlockHeight;
-    LONG m_nPoints;
     std::vector<int32_t> m_Raw;
     std::vector<float> m_Values;
-
-    LONG m_nDetectionMode;
-    LONG m_nCalibrationMode;
-    bool m_bTiltYes;  // "$TILT" = "yes"; "no" and a missing value take the other branch
-    double m_dFRLow;
-    double m_dML1;
-    double m_dML2;
-    double m_dML3;
-    double m_dSW;
-    double m_dDW;
-    double m_dDelay;
 };

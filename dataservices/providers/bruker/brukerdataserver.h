@@ -1,19 +1,30 @@
 // The reader behind the XMASS data server: a dataset as one injection with
 // one function per experiment that has a processing, each function reading
-// processing 1 of its experiment through its own CBrukerDataIO.
+// processing 1 of its experiment.
 //
-// Open accepts the dataset folder or a path inside it: a path in which no
-// experiment is found climbs to its parent folders until one holds
-// experiments; the last component climbed over becomes an experiment
-// filter when it begins with 1 to 5 ("<dataset>/2/pdata/1" opens only
-// experiment 2). A path that does not exist is refused at once.
+// Open accepts the dataset folder or a path inside one of its experiments:
+// a path in which no experiment is found climbs to its parent folders
+// until one holds experiments, and every component climbed over must be
+// one an experiment holds: the experiment folder (with "acqu" and
+// "acqus"), then "acqu", "acqus", "fid", "ser", "pdata", a processing
+// number, a processing's "proc", "procs", "1r" and so on. Any other path
+// (a file or folder beside an experiment, a path that does not exist) is
+// refused. The experiment climbed over becomes a filter when its name
+// begins with 1 to 5 ("<dataset>/2/pdata/1" opens only experiment 2).
+//
+// Every experiment is opened once while the dataset opens (the first that
+// does not open fails the open) and keeps what its parameter files said
+// (name, scan count, precursors, the layout of its data), not its
+// dictionaries, buffers or data file. One reader serves the reads: it is
+// opened again from the kept layout on the experiment asked for, which
+// opens that data file only, so a dataset holds one data file open and a
+// few hundred bytes an experiment, whatever its number of experiments.
 //
 // Function indexes of a child object that outlived a re-open are checked
 // again by every operation: out of range they answer a count of 0, an
 // empty name, E_FAIL or -1.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,14 +64,23 @@ public:
 
 private:
     struct Entry {
-        CBrukerDataIO io;
+        std::wstring expno;
         std::wstring name;
-        std::vector<double> times;
+        LONG scans = 0;
+        std::vector<double> precursors;  // of "$PI"
+        std::vector<double> times;       // empty until the chromatogram is computed
+        BrukerExperimentLayout layout;   // as the experiment opened
     };
 
     Entry* EntryAt(int injection, int function);
+    // The reader open on the function's experiment (opened again from its
+    // layout when another was open), or null.
+    CBrukerDataIO* ReaderFor(int function);
     HRESULT OpenEntry(const std::wstring& expno);
 
     std::wstring m_Dataset;
-    std::vector<std::unique_ptr<Entry>> m_Entries;
+    std::vector<Entry> m_Entries;
+    bool m_bOpen = false;
+    CBrukerDataIO m_Reader;
+    int m_nReaderEntry = -1;  // the entry m_Reader is open on
 };

@@ -135,6 +135,41 @@ TEST_F(BrukerComponent, DatasetAccessRefusesAMissingPathInsideADataset)
     EXPECT_TRUE(FAILED(hr));
 }
 
+// Dataset access asks every data server to open a path none accepted: only
+// paths inside an experiment may open the XMASS dataset around them, never
+// a file or folder beside it (which would show another dataset's spectra
+// under its name).
+TEST_F(BrukerComponent, DatasetAccessOpensOnlyPathsInsideAnExperiment)
+{
+    Tree projects("projects");
+    projects.Experiment("run1", {{"$TD", "4"}, {"$BYTORDA", "0"}}, "icr", Int32s({1, 2, 3, 4}));
+    projects.Processing("run1", "1", {{"$SI", "4"}, {"$BYTORDP", "0"}}, "", Int32s({5, 6, 7, 8}));
+    projects.File("notes/2024/minutes.doc", "minutes");
+    const std::string flex =
+        ks::test::realData("xmass/readBrukerFlexData-2010_05_19_Gibb_C8_A1/0_A1/1/1SLin");
+    const struct {
+        const char* name;
+        std::string path;
+        bool opens;
+    } cases[] = {
+        {"the experiment", projects.Path("run1"), true},
+        {"its processed data", projects.Path("run1/pdata/1/1r"), true},
+        {"a sibling folder", projects.Path("notes"), false},
+        {"a file two folders beside", projects.Path("notes/2024/minutes.doc"), false},
+        {"a flex fid (acqu, no acqus) four folders below another dataset", flex + "/fid", false},
+        {"its folder", flex, false},
+    };
+    auto access = Create<IKSDataAccess>(CLSID_KSDataAccess);
+    ASSERT_TRUE(access);
+    for (const auto& c : cases) {
+        ks::ComPtr<IKSDataServer> server;
+        const HRESULT hr = access->OpenDataset(ks::Bstr(W(c.path)), &server);
+        EXPECT_EQ(SUCCEEDED(hr), c.opens) << c.name;
+        if (c.opens)
+            EXPECT_EQ(Describe(server.get()).names, std::vector<std::wstring>{L"run1:  "}) << c.name;
+    }
+}
+
 TEST_F(BrukerComponent, RealTimeOfFlightExperimentThroughDatasetAccess)
 {
     const std::string path = ks::test::realData("xmass/openms-XMassFile_test");

@@ -403,6 +403,39 @@ TEST(XmassDataIO, AcquisitionWithoutStatusFile)
     EXPECT_EQ(read(io, 1).intensity, (std::vector<double>{3, 4}));
 }
 
+// A reader opened again from the layout an open took from the parameter
+// files reads what the first read, without the files; the data file is
+// checked again, so one that shrank since is refused.
+TEST(XmassDataIO, OpenAgainFromTheLayout)
+{
+    Tree t("ds");
+    t.Experiment("2.ser", {{"$TD", "2"}, {"$NF", "3"}, {"$BYTORDA", "0"}, {"$GCT", "0.5"}, {"$PI", "512.3 100 100 100"}},
+                 "icr", Int32s({1, 2, 3, 4, 5, 6}));
+    CBrukerDataIO first;
+    ASSERT_TRUE(first.Open(t.WRoot(), L"2", L""));
+    CBrukerDataIO again;
+    ASSERT_TRUE(again.Open(first.Layout()));
+    EXPECT_EQ(again.ScanCount(), 3);
+    EXPECT_EQ(again.GetDataSource(), first.GetDataSource());
+    for (LONG scan = 1; scan <= 3; ++scan) {
+        const Spectrum a = read(first, scan);
+        const Spectrum b = read(again, scan);
+        ASSERT_TRUE(b.ok);
+        EXPECT_EQ(b.intensity, a.intensity);
+        EXPECT_EQ(b.mz, a.mz);
+        EXPECT_EQ(b.rt, a.rt);
+    }
+    std::vector<double> precursors{1};
+    EXPECT_FALSE(again.ReadPrecursors(precursors));  // no parameters read
+
+    const BrukerExperimentLayout layout = first.Layout();
+    first.Reset();
+    t.File("2.ser/ser", Int32s({1, 2, 3, 4}));  // two scans of three
+    EXPECT_FALSE(again.Open(layout));
+    EXPECT_FALSE(again.IsOpen());
+    EXPECT_EQ(again.GetDataSource(), L"");
+}
+
 TEST(XmassDataIO, EveryOpenStartsFromTheResetState)
 {
     Tree t("ds");

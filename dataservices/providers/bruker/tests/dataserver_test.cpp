@@ -3,8 +3,12 @@
 // the chromatogram and spectra by retention time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 #include "brukerdataserver.h"
 #include "brukerlayout.h"
@@ -102,6 +106,17 @@ std::vector<std::wstring> functionNames(CBrukerDataServerImpl& server)
 TEST(XmassDataServer, WhatAPathOpens)
 {
     const Tree t = StandardDataset();
+    // What a dataset folder may hold beside its experiments, and what an
+    // experiment holds that no experiment is made of.
+    t.File("notes/2024/minutes.doc", "text");
+    t.File("readme.txt", "text");
+    t.File("2/notes/minutes.doc", "text");
+    t.File("2/audita.txt", "text");
+    t.File("1/pdata/1/notes.txt", "text");
+    t.File("1/pdata/old/1r", "x");
+    t.File("1/pdata/1/1r.bak/1r", "x");
+    t.File("flex/acqu", ParameterText({{"$TD", "1"}}));
+    t.File("flex/fid", Int32s({1}));
     const std::wstring all[] = {L"1:  Sample A  ", L"2:  2024-01-03 10:00:00", L"4.ser:  2024-01-04 00:00:00",
                                 L"7:  "};
     struct Case {
@@ -115,6 +130,23 @@ TEST(XmassDataServer, WhatAPathOpens)
         {"its fid", t.Path("2/fid"), S_OK, {all[1]}},
         {"its processing", t.Path("2/pdata/1"), S_OK, {all[1]}},
         {"its pdata folder", t.Path("1/pdata"), S_OK, {all[0]}},
+        {"its acqus", t.Path("2/acqus"), S_OK, {all[1]}},
+        {"its SPTYPE", t.Path("2/SPTYPE"), S_OK, {all[1]}},
+        {"a processed data file", t.Path("1/pdata/1/1r"), S_OK, {all[0]}},
+        {"a processing's parameters", t.Path("1/pdata/2/procs"), S_OK, {all[0]}},
+        {"the fid of experiment 7", t.Path("7/fid"), S_OK, {all[0], all[1], all[2], all[3]}},
+        {"a folder beside the experiments", t.Path("notes"), E_FAIL, {}},
+        {"a file two folders beside them", t.Path("notes/2024/minutes.doc"), E_FAIL, {}},
+        {"a file beside them", t.Path("readme.txt"), E_FAIL, {}},
+        {"a folder no experiment holds", t.Path("2/notes"), E_FAIL, {}},
+        {"a file below it", t.Path("2/notes/minutes.doc"), E_FAIL, {}},
+        {"a file no experiment holds", t.Path("2/audita.txt"), E_FAIL, {}},
+        {"a file no processing holds", t.Path("1/pdata/1/notes.txt"), E_FAIL, {}},
+        {"a processing folder that is no number", t.Path("1/pdata/old"), E_FAIL, {}},
+        {"a file inside it", t.Path("1/pdata/old/1r"), E_FAIL, {}},
+        {"deeper than a processing's files", t.Path("1/pdata/1/1r.bak/1r"), E_FAIL, {}},
+        {"the fid of a folder with acqu but no acqus", t.Path("flex/fid"), E_FAIL, {}},
+        {"that folder", t.Path("flex"), E_FAIL, {}},
         {"series folder", t.Path("4.ser"), S_OK, {all[2]}},
         {"experiment 7: only 1 to 5 filter", t.Path("7"), S_OK, {all[0], all[1], all[2], all[3]}},
         {"experiment without processing", t.Path("3"), E_FAIL, {}},
@@ -210,6 +242,70 @@ TEST(XmassDataServer, ChromatogramAndRetentionTimes)
     EXPECT_DOUBLE_EQ(s.GetStartRT(), 4.0 / 60);
     EXPECT_EQ(s.GetFirstScan(), 3);
     EXPECT_EQ(s.Intensities()[0], 21);
+}
+
+size_t OpenFiles()
+{
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+// The limit on open files for the scope, restored after.
+class FileLimit {
+public:
+    explicit FileLimit(rlim_t soft)
+    {
+        getrlimit(RLIMIT_NOFILE, &m_saved);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = std::min(soft, m_saved.rlim_cur);
+        EXPECT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    }
+    ~FileLimit() { setrlimit(RLIMIT_NOFILE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+// Experiments are opened when read: a dataset of more experiments than the
+// process may open files holds one data file open at a time, opens, and
+// reads every experiment.
+TEST(XmassDataServer, ManyExperimentsHoldOneFileOpen)
+{
+    Tree t("many");
+    const int experiments = 300;
+    for (int e = 1; e <= experiments; ++e) {
+        const std::string expno = std::to_string(e);
+        t.Experiment(expno, {{"$TD", "2"}, {"$BYTORDA", "0"}, {"$CMT1", "<run " + expno + ">"}}, "icr",
+                     Int32s({1, e}));
+        t.Processing(expno, "1", {{"$SI", "2"}, {"$BYTORDP", "0"}}, "", Int32s({e, 2 * e}));
+    }
+    const size_t before = OpenFiles();
+    const FileLimit limit(before + 40);
+    CBrukerDataServerImpl server;
+    ASSERT_EQ(server.Open(CString(t.WRoot().c_str())), S_OK);
+    EXPECT_LE(OpenFiles(), before + 1);
+    ASSERT_EQ(server.FunctionCount(0), experiments);
+    // Listed without regard to case: "1", "10", "100", "101", ...
+    EXPECT_EQ(server.FunctionName(0, 1).str(), L"10:  run 10  ");
+    CMassSpectrum s;
+    for (int f = 0; f < experiments; ++f) {
+        const int expno = std::stoi(server.FunctionName(0, f).str());
+        ASSERT_EQ(server.SpectrumCount(0, f), 1) << f;
+        ASSERT_EQ(server.Spectrum(0, f, 0, s), S_OK) << f;
+        ASSERT_EQ(s.GetCount(), 2);
+        EXPECT_EQ(s.Intensities()[1], 2 * expno) << f;
+    }
+    // Back to the first function, and a chromatogram of another.
+    ASSERT_EQ(server.Spectrum(0, 0, 0, s), S_OK);
+    EXPECT_EQ(s.Intensities()[0], 1);
+    CChromatogram c;
+    ASSERT_EQ(server.TIC(true, 0, 2, c), S_OK);
+    EXPECT_EQ(c.GetCount(), 1);
+    EXPECT_LE(OpenFiles(), before + 1);
+    server.Close();
+    EXPECT_EQ(OpenFiles(), before);
 }
 
 TEST(XmassDataServer, CloseAndReopen)
