@@ -16,10 +16,8 @@
 
 #include "iontrapdataserver.h"
 #include "iontrapobjects.h"
-#include "ksclassfactory.h"
-#include "ksclasstable.h"
-#include "kscomptr.h"
 #include "ksfuzz.h"
+#include "ksfuzzclass.h"
 #include "massspectrum.h"
 
 namespace {
@@ -29,20 +27,6 @@ void check(bool ok)
     if (!ok)
         std::abort();
 }
-
-// The stand-in's class, served from this process for its whole run and
-// revoked at exit, so the class table lets its factory go.
-struct AnalysisClass {
-    DWORD cookie = 0;
-    AnalysisClass()
-    {
-        ks::ClassFactory* factory = nullptr;
-        check(SUCCEEDED(ks::createObject(&factory, &iontrap::createAnalysis)));
-        ks::ComPtr<IClassFactory> held(factory);
-        check(SUCCEEDED(ksRegisterClassObject(CLSID_IonTrapAnalysis, held.get(), &cookie)));
-    }
-    ~AnalysisClass() { ksRevokeClassObject(cookie); }
-};
 
 std::wstring Wide(const std::string& path)
 {
@@ -87,7 +71,7 @@ void ReadFunction(CAgilentIonTrapDataServerImpl& reader, int f)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool quiet = (ks::fuzz::quietStdio(), true);
-    static const AnalysisClass served;
+    static const ks::fuzz::ServedClass served(CLSID_IonTrapAnalysis, &iontrap::createAnalysis);
     static const std::string folder = ks::fuzz::tempDir() + "/run.d";
     (void)quiet;
     (void)served;

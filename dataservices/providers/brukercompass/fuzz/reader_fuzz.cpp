@@ -13,10 +13,8 @@
 
 #include "brukercompassdataserver.h"
 #include "compassobjects.h"
-#include "ksclassfactory.h"
-#include "ksclasstable.h"
-#include "kscomptr.h"
 #include "ksfuzz.h"
+#include "ksfuzzclass.h"
 
 namespace {
 
@@ -25,20 +23,6 @@ void check(bool ok)
     if (!ok)
         std::abort();
 }
-
-// The stand-in's class, served from this process for its whole run and
-// revoked at exit, so the class table lets its factory go.
-struct AnalysisClass {
-    DWORD cookie = 0;
-    AnalysisClass()
-    {
-        ks::ClassFactory* factory = nullptr;
-        check(SUCCEEDED(ks::createObject(&factory, &compass::createAnalysis)));
-        ks::ComPtr<IClassFactory> held(factory);
-        check(SUCCEEDED(ksRegisterClassObject(CLSID_CompassAnalysis, held.get(), &cookie)));
-    }
-    ~AnalysisClass() { ksRevokeClassObject(cookie); }
-};
 
 std::wstring Wide(const std::string& path)
 {
@@ -50,7 +34,7 @@ std::wstring Wide(const std::string& path)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool quiet = (ks::fuzz::quietStdio(), true);
-    static const AnalysisClass served;
+    static const ks::fuzz::ServedClass served(CLSID_CompassAnalysis, &compass::createAnalysis);
     static const std::string folder = ks::fuzz::tempDir() + "/run.d";
     static const std::string inside = folder + "/sub";
     (void)quiet;
