@@ -11,7 +11,7 @@
 #include "tmassdataserver.h"
 #include "tmassplottitleparser.h"
 #include "tmassspectrumpropertiesbag.h"
-#include "itemblocks.h"
+#include "tstreambytes.h"
 
 namespace {
 
@@ -363,8 +363,8 @@ void TCanvasMass::readPluginData(TDataStream& s)
     const bool entered = isValid();
     if (entered)
         invalidate();
-    readItemBlock(s, [&] { readSpectrumData(s); });
-    readItemBlock(s, [&] { readMassData(s); });
+    readBlock(s, BlockLength::Checked, [&] { readSpectrumData(s); });
+    readBlock(s, BlockLength::Checked, [&] { readMassData(s); });
     dropUnpairedPlots();
     if (entered)
         update();
@@ -372,7 +372,7 @@ void TCanvasMass::readPluginData(TDataStream& s)
 
 void TCanvasMass::readMassData(TDataStream& s)
 {
-    readItemBlock(s, [&] {
+    readBlock(s, BlockLength::Checked, [&] {
         s.skipBlock();
         const qint32 count = s.readCount(4);
         QVector<int> functions;
@@ -386,7 +386,7 @@ void TCanvasMass::readMassData(TDataStream& s)
     });
     if (!s.ok())
         return;
-    readItemBlock(s, [&] {
+    readBlock(s, BlockLength::Checked, [&] {
         QString name;
         QUuid provider;
         if (!s.readString(name))
@@ -417,7 +417,7 @@ void TCanvasMass::readMassData(TDataStream& s)
         m_chromatogramTolerance = chromatogramTolerance;
         m_mergeTolerance = mergeTolerance;
         m_toleranceUnits = static_cast<quint8>(units);
-        readItemBlock(s, [&] {
+        readBlock(s, BlockLength::Checked, [&] {
             // A data object takes at least its kind and two block lengths.
             const qint32 n = s.readCount(12);
             for (qint32 i = 0; i < n && s.ok(); ++i) {
