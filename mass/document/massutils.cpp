@@ -104,21 +104,21 @@ TKSInjection* datasetInjection(const TKSDataset* dataset, int injection)
     return injections ? injections->getItem(injection) : nullptr;
 }
 
-int functionCount(const TKSDataset* dataset, int injection)
+TKSFunctions* injectionFunctions(const TKSDataset* dataset, int injection)
 {
     std::unique_ptr<TKSInjection> inj(datasetInjection(dataset, injection));
-    if (!inj)
-        return -1;
-    std::unique_ptr<TKSFunctions> functions(inj->getFunctions());
+    return inj ? inj->getFunctions() : nullptr;
+}
+
+int functionCount(const TKSDataset* dataset, int injection)
+{
+    std::unique_ptr<TKSFunctions> functions(injectionFunctions(dataset, injection));
     return functions ? functions->getCount() : -1;
 }
 
 TKSFunction* datasetFunction(const TKSDataset* dataset, int injection, int function)
 {
-    std::unique_ptr<TKSInjection> inj(datasetInjection(dataset, injection));
-    if (!inj)
-        return nullptr;
-    std::unique_ptr<TKSFunctions> functions(inj->getFunctions());
+    std::unique_ptr<TKSFunctions> functions(injectionFunctions(dataset, injection));
     return functions ? functions->getItem(function) : nullptr;
 }
 

@@ -49,6 +49,7 @@ QString timeRangesText(const TKSMassSpectrum& spectrum, char format, int precisi
 
 // Dataset navigation (indexes from 0).
 TKSInjection* datasetInjection(const TKSDataset* dataset, int injection);
+TKSFunctions* injectionFunctions(const TKSDataset* dataset, int injection);
 int functionCount(const TKSDataset* dataset, int injection);
 TKSFunction* datasetFunction(const TKSDataset* dataset, int injection, int function);
 TKSTrace* datasetTrace(const TKSDataset* dataset, int injection, int trace);

@@ -84,7 +84,7 @@ void TCanvasItem::read(TDataStream& s)
     if (levels >= 1)
         readLinkMap(s, m_links);
 
-    readInBlock(s, [&] {
+    readBlock(s, BlockLength::Advisory, [&] {
         s >> m_ownId >> m_initialId;
         double x = 0, y = 0, z = 0;
         s >> x >> y >> z;
@@ -106,7 +106,7 @@ void TCanvasItem::read(TDataStream& s)
         QList<QUuid> dropped;
         readUuids(s, dropped);
     });
-    readInBlock(s, [&] { readPluginData(s); });
+    readBlock(s, BlockLength::Advisory, [&] { readPluginData(s); });
 
     if (entered)
         addToChunks();

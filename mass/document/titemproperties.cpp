@@ -468,7 +468,7 @@ TItemPropertiesBagPtr TItemProperties::readBag(TDataStream& s)
 {
     TItemPropertiesBagPtr bag;
     s.skipBlock();
-    readInBlock(s, [&] {
+    readBlock(s, BlockLength::Advisory, [&] {
         qint32 type = 0;
         QUuid id;
         s >> type >> id;
@@ -486,7 +486,7 @@ TItemPropertiesBagPtr TItemProperties::readBag(TDataStream& s)
             return;
         }
         bag->setPluginId(id);
-        readInBlock(s, [&] { bag->read(s); });
+        readBlock(s, BlockLength::Advisory, [&] { bag->read(s); });
     });
     if (!s.ok())
         bag.reset();

@@ -40,7 +40,7 @@ void TMassElementComposition::load(TDataStream& s)
 {
     QByteArray image;
     QUuid spectrumId;
-    const bool read = readValueBlock(s, [&] {
+    const bool read = readBlock(s, BlockLength::Checked, [&] {
         s.skipBlock();
         if (readByteArray(s, image))
             s >> spectrumId;
@@ -120,7 +120,7 @@ TKSElementConstraint readElementConstraint(TDataStream& s)
     QString symbol;
     qint32 minimum = 0;
     qint32 maximum = 0;
-    const bool read = readValueBlock(s, [&] {
+    const bool read = readBlock(s, BlockLength::Checked, [&] {
         if (s.readString(symbol))
             s >> minimum >> maximum;
     });
@@ -147,7 +147,7 @@ std::vector<TKSElementConstraint> readElementConstraints(TDataStream& s)
 {
     std::vector<TKSElementConstraint> list;
     s.skipBlock();
-    const bool read = readValueBlock(s, [&] {
+    const bool read = readBlock(s, BlockLength::Checked, [&] {
         const qint32 n = s.readCount(kMinConstraintBytes);
         for (qint32 i = 0; i < n && s.ok(); ++i) {
             TKSElementConstraint c = readElementConstraint(s);
@@ -180,7 +180,7 @@ TKSCompositionConstraints readCompositionConstraints(TDataStream& s)
 {
     TKSCompositionConstraints read;
     s.skipBlock();
-    const bool whole = readValueBlock(s, [&] {
+    const bool whole = readBlock(s, BlockLength::Checked, [&] {
         std::vector<TKSElementConstraint> elements = readElementConstraints(s);
         float dbeMinimum = 0;
         float dbeMaximum = 0;

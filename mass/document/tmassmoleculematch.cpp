@@ -99,7 +99,7 @@ void TMolMatchSettings::save(TDataStream& s) const
 void TMolMatchSettings::load(TDataStream& s)
 {
     TMolMatchSettings read(*this);
-    const bool whole = readValueBlock(s, [&] {
+    const bool whole = readBlock(s, BlockLength::Checked, [&] {
         s.skipBlock();
         if (!readAdductList(s, read.positiveAdductList) || !readAdductList(s, read.negativeAdductList))
             return;
@@ -304,7 +304,7 @@ void TMassMoleculeMatch::load(TDataStream& s)
     qint32 selected = -1, injection = -1;
     QVector<int> functions;
     QMap<int, TMassDataObj*> objects;
-    const bool whole = readValueBlock(s, [&] {
+    const bool whole = readBlock(s, BlockLength::Checked, [&] {
         s.skipBlock();
         if (!readByteArray(s, image))
             return;

@@ -33,48 +33,47 @@ bool readImage(TDataStream& s, QImage& image);
 // minElementBytes each.
 quint32 readUnsignedCount(TDataStream& s, qint64 minElementBytes);
 
+// What a block reader makes of the block's stored length.
+enum class BlockLength {
+    // The host's blocks (the item record's main and plug-in data blocks,
+    // a properties bag), which the host reads without heeding the length:
+    // the body runs whatever the length says, 0 included, and a length the
+    // data cannot hold is left to the body's own reads to find out.
+    Advisory,
+    // The plug-in's own blocks (an item's plug-in data, the analysis
+    // states and their settings): a length of 0 is an absent value (the
+    // body does not run); a negative length or one beyond the data fails
+    // the stream (ReadPastEnd) before the body runs.
+    Checked,
+};
+
 // Reads a block's length, then its content with `body`; afterwards the
 // stream stands at the block's end, so that fields a newer writer added
-// there are passed over. A body that read beyond the block's end met
-// damaged data (ReadCorruptData); a length the data cannot hold is left
-// to the body's own reads to find out.
+// there are passed over (an advisory length the data cannot hold leaves
+// the stream where the body left it). A body that read beyond the block's
+// end met damaged data (ReadCorruptData). Answers whether the body ran and
+// the stream is still Ok.
 template <class Body>
-void readInBlock(TDataStream& s, Body body)
+bool readBlock(TDataStream& s, BlockLength kind, Body body)
 {
     const qint32 length = s.readBlockSize();
     if (!s.ok())
-        return;
-    const qint64 start = s.device()->pos();
-    body();
-    if (!s.ok() || length < 0 || length > s.device()->size() - start)
-        return;
-    const qint64 end = start + length;
-    if (s.device()->pos() > end)
-        s.fail(QDataStream::ReadCorruptData);
-    else
-        s.device()->seek(end);
-}
-
-// The stricter form for blocks that hold one whole value (the analysis
-// states and their settings): a length of 0 means the value is absent
-// (answers false, nothing more read); a negative length or one beyond the
-// data fails the stream before `body` runs. After `body` the stream
-// stands at the block's end; a body that read beyond it met damaged data
-// (ReadCorruptData). Answers whether the block was read without failure.
-template <class Body>
-bool readValueBlock(TDataStream& s, Body body)
-{
-    const qint32 length = s.readBlockSize();
-    if (!s.ok() || length == 0)
         return false;
-    if (length < 0 || length > s.remaining()) {
-        s.fail();
-        return false;
+    const bool held = length >= 0 && length <= s.remaining();
+    if (kind == BlockLength::Checked) {
+        if (length == 0)
+            return false;
+        if (!held) {
+            s.fail();
+            return false;
+        }
     }
     const qint64 end = s.device()->pos() + length;
     body();
     if (!s.ok())
         return false;
+    if (!held)
+        return true;
     if (s.device()->pos() > end) {
         s.fail(QDataStream::ReadCorruptData);
         return false;

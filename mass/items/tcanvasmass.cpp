@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "massutils.h"
 #include "t1dmassplot.h"
 #include "tdatastream.h"
 #include "temptyplugin.h"
@@ -11,7 +12,7 @@
 #include "tmassdataserver.h"
 #include "tmassplottitleparser.h"
 #include "tmassspectrumpropertiesbag.h"
-#include "itemblocks.h"
+#include "tstreambytes.h"
 
 namespace {
 
@@ -98,28 +99,9 @@ void TCanvasMass::fillActiveFunctions()
         m_activeFunctions.fill(0, n);
 }
 
-int TCanvasMass::functionCount(int injection) const
-{
-    const TKSDataset* d = dataset();
-    if (!d || injection < 0 || injection >= d->getInjectionCount())
-        return -1;
-    std::unique_ptr<TKSInjections> injections(d->getInjections());
-    std::unique_ptr<TKSInjection> inj(injections ? injections->getItem(injection) : nullptr);
-    std::unique_ptr<TKSFunctions> functions(inj ? inj->getFunctions() : nullptr);
-    return functions ? functions->getCount() : -1;
-}
-
 int TCanvasMass::msOrder(int injection, int function) const
 {
-    const TKSDataset* d = dataset();
-    if (!d || injection < 0 || injection >= d->getInjectionCount() || function < 0)
-        return 0;
-    std::unique_ptr<TKSInjections> injections(d->getInjections());
-    std::unique_ptr<TKSInjection> inj(injections ? injections->getItem(injection) : nullptr);
-    std::unique_ptr<TKSFunctions> functions(inj ? inj->getFunctions() : nullptr);
-    if (!functions || function >= functions->getCount())
-        return 0;
-    std::unique_ptr<TKSFunction> f(functions->getItem(function));
+    std::unique_ptr<TKSFunction> f(datasetFunction(dataset(), injection, function));
     return f ? f->getMSOrder() : 0;
 }
 
@@ -133,8 +115,8 @@ int TCanvasMass::activeFunction(int injection)
     const int function = m_activeFunctions.at(injection);
     // A stored index is never handed on as one of the open dataset's
     // functions when the dataset does not hold it.
-    if (dataset()) {
-        const int count = functionCount(injection);
+    if (const TKSDataset* d = dataset()) {
+        const int count = functionCount(d, injection);
         if (function < 0 || function >= count)
             return -1;
     }
@@ -146,7 +128,7 @@ bool TCanvasMass::setActiveFunction(int injection, int function)
     if (injection < 0)
         return false;
     fillActiveFunctions();
-    if (injection >= m_activeFunctions.size() || function < 0 || function >= functionCount(injection))
+    if (injection >= m_activeFunctions.size() || function < 0 || function >= functionCount(dataset(), injection))
         return false;
     m_activeFunctions[injection] = function;
     return true;
@@ -236,14 +218,7 @@ void TCanvasMass::setMatcherSpectra()
     if (!current)
         return;
     const int injection = current->getInjectionIndex();
-    const TKSDataset* d = dataset();
-    if (injection < 0 || (d && injection >= d->getInjectionCount()))
-        return;
-    if (!d)
-        return;  // no function list to look at
-    std::unique_ptr<TKSInjections> injections(d->getInjections());
-    std::unique_ptr<TKSInjection> inj(injections ? injections->getItem(injection) : nullptr);
-    std::unique_ptr<TKSFunctions> functions(inj ? inj->getFunctions() : nullptr);
+    std::unique_ptr<TKSFunctions> functions(injectionFunctions(dataset(), injection));
     if (!functions)
         return;
     const int count = functions->getCount();
@@ -363,8 +338,8 @@ void TCanvasMass::readPluginData(TDataStream& s)
     const bool entered = isValid();
     if (entered)
         invalidate();
-    readItemBlock(s, [&] { readSpectrumData(s); });
-    readItemBlock(s, [&] { readMassData(s); });
+    readBlock(s, BlockLength::Checked, [&] { readSpectrumData(s); });
+    readBlock(s, BlockLength::Checked, [&] { readMassData(s); });
     dropUnpairedPlots();
     if (entered)
         update();
@@ -372,7 +347,7 @@ void TCanvasMass::readPluginData(TDataStream& s)
 
 void TCanvasMass::readMassData(TDataStream& s)
 {
-    readItemBlock(s, [&] {
+    readBlock(s, BlockLength::Checked, [&] {
         s.skipBlock();
         const qint32 count = s.readCount(4);
         QVector<int> functions;
@@ -386,7 +361,7 @@ void TCanvasMass::readMassData(TDataStream& s)
     });
     if (!s.ok())
         return;
-    readItemBlock(s, [&] {
+    readBlock(s, BlockLength::Checked, [&] {
         QString name;
         QUuid provider;
         if (!s.readString(name))
@@ -417,7 +392,7 @@ void TCanvasMass::readMassData(TDataStream& s)
         m_chromatogramTolerance = chromatogramTolerance;
         m_mergeTolerance = mergeTolerance;
         m_toleranceUnits = static_cast<quint8>(units);
-        readItemBlock(s, [&] {
+        readBlock(s, BlockLength::Checked, [&] {
             // A data object takes at least its kind and two block lengths.
             const qint32 n = s.readCount(12);
             for (qint32 i = 0; i < n && s.ok(); ++i) {

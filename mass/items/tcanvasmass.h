@@ -138,9 +138,6 @@ protected:
 private:
     void makeDefaultObjects();
     void fillActiveFunctions();
-    // The function count of an injection; -1 without a dataset or for an
-    // injection it does not hold.
-    int functionCount(int injection) const;
     // The MS order of a function, 0 when it is not there.
     int msOrder(int injection, int function) const;
     void readMassData(TDataStream& s);

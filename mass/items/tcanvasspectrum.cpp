@@ -8,7 +8,7 @@
 #include "tbaseplot.h"
 #include "tbaseplotter.h"
 #include "tdatastream.h"
-#include "itemblocks.h"
+#include "tstreambytes.h"
 
 namespace {
 
@@ -296,8 +296,8 @@ void TCanvasSpectrum::readPluginData(TDataStream& s)
 
 void TCanvasSpectrum::readSpectrumData(TDataStream& s)
 {
-    readItemBlock(s, [&] { TCanvasItem::readPluginData(s); });
-    readItemBlock(s, [&] {
+    readBlock(s, BlockLength::Checked, [&] { TCanvasItem::readPluginData(s); });
+    readBlock(s, BlockLength::Checked, [&] {
         s.skipBlock();
         QSizeF size;
         qint32 index = -1;

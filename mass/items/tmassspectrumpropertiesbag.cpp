@@ -1,10 +1,10 @@
 #include "tmassspectrumpropertiesbag.h"
 
-#include "itemblocks.h"
 #include "t1dmassplot.h"
 #include "tcanvasmass.h"
 #include "tdatastream.h"
 #include "tplotpropertiesbag.h"
+#include "tstreambytes.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ void TMassSpectrumPropertiesBag::read(TDataStream& s)
     clearPlotBags();
     m_currentIndex = -1;
     s.skipBlock();
-    readItemBlock(s, [&] {
+    readBlock(s, BlockLength::Checked, [&] {
         qint32 index = -1;
         // A plot bag takes at least its block lengths.
         const qint32 count = s.readCount(4);

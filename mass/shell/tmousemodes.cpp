@@ -101,20 +101,17 @@ bool TMouseModeAction::plotRectangle(TCanvasSpectrum* item, QRectF& rect) const
     return true;
 }
 
+bool TMouseModeAction::pressValues(TCanvasSpectrum* item, QPointF& point) const
+{
+    point = m_dispatcher->pressPoint;
+    return item->mapToPlotValues(point, 3);
+}
+
 bool TMouseModeAction::acceptsMoveOrLeft(QEvent* event) const
 {
     QMouseEvent* mouse = mouseEvent(event);
     return mouse && servesCurrentMode()
            && (mouse->type() == QEvent::MouseMove || mouse->button() == Qt::LeftButton);
-}
-
-bool TMouseModeAction::beginDrag(TCanvasSpectrum* item, QMouseEvent* event) const
-{
-    if (!hitPlot(item, event))
-        return false;
-    m_dispatcher->updatePosition(event->pos(), true);
-    m_dispatcher->dragging = true;
-    return true;
 }
 
 void TMouseModeAction::repaint(TCanvasItem* item) const
@@ -123,14 +120,7 @@ void TMouseModeAction::repaint(TCanvasItem* item) const
         host->repaintItem(item, 0);
 }
 
-// --- TMMActionBaseCrosshairs -----------------------------------------------
-
-bool TMMActionBaseCrosshairs::accepts(QEvent* event)
-{
-    return acceptsMoveOrLeft(event);
-}
-
-bool TMMActionBaseCrosshairs::handle(QEvent* event)
+bool TMouseModeAction::handle(QEvent* event)
 {
     QMouseEvent* mouse = mouseEvent(event);
     if (!mouse)
@@ -140,39 +130,66 @@ bool TMMActionBaseCrosshairs::handle(QEvent* event)
         // A release always ends the drag, with or without an item.
         const bool wasDragging = d.dragging;
         d.dragging = false;
-        if (m_dragOverlay)
-            d.overlay = false;
+        dragEnded();
         TCanvasSpectrum* item = activeItem(m_itemType);
         if (!wasDragging || !item)
             return false;
-        d.updatePosition(mouse->pos(), false);
-        if (d.movedEnough()) {
-            QRectF rect;
-            if (plotRectangle(item, rect))
-                rectangle(item, rect);
-        } else {
-            QPointF point = d.pressPoint;
-            if (item->mapToPlotValues(point, 3))
-                click(item, point);
-        }
-        repaint(item);
+        released(item, mouse);
         return true;
     }
     TCanvasSpectrum* item = activeItem(m_itemType);
     if (!item)
         return false;
     if (isPress(mouse)) {
-        if (!beginDrag(item, mouse))
+        if (!hitPlot(item, mouse))
             return false;
+        d.updatePosition(mouse->pos(), true);
+        d.dragging = true;
+        pressed();
         return true;
     }
-    // A move: the current plot follows the cursor over the plots.
-    hitPlot(item, mouse);
-    d.updatePosition(mouse->pos(), false);
+    moved(item, mouse);
+    return false;
+}
+
+// --- TMMActionBaseCrosshairs -----------------------------------------------
+
+bool TMMActionBaseCrosshairs::accepts(QEvent* event)
+{
+    return acceptsMoveOrLeft(event);
+}
+
+void TMMActionBaseCrosshairs::dragEnded()
+{
+    if (m_dragOverlay)
+        m_dispatcher->overlay = false;
+}
+
+void TMMActionBaseCrosshairs::released(TCanvasSpectrum* item, QMouseEvent* event)
+{
+    TMouseModeDispatcher& d = *m_dispatcher;
+    d.updatePosition(event->pos(), false);
+    if (d.movedEnough()) {
+        QRectF rect;
+        if (plotRectangle(item, rect))
+            rectangle(item, rect);
+    } else {
+        QPointF point;
+        if (pressValues(item, point))
+            click(item, point);
+    }
+    repaint(item);
+}
+
+void TMMActionBaseCrosshairs::moved(TCanvasSpectrum* item, QMouseEvent* event)
+{
+    TMouseModeDispatcher& d = *m_dispatcher;
+    // The current plot follows the cursor over the plots.
+    hitPlot(item, event);
+    d.updatePosition(event->pos(), false);
     repaint(item);
     if (d.dragging && m_dragOverlay)
         d.overlay = true;
-    return false;
 }
 
 // --- TMMActionBasePan ------------------------------------------------------
@@ -182,34 +199,17 @@ bool TMMActionBasePan::accepts(QEvent* event)
     return acceptsMoveOrLeft(event);
 }
 
-bool TMMActionBasePan::handle(QEvent* event)
+void TMMActionBasePan::moved(TCanvasSpectrum* item, QMouseEvent* event)
 {
-    QMouseEvent* mouse = mouseEvent(event);
-    if (!mouse)
-        return false;
     TMouseModeDispatcher& d = *m_dispatcher;
-    if (mouse->type() == QEvent::MouseButtonRelease) {
-        const bool wasDragging = d.dragging;
-        d.dragging = false;
-        return wasDragging && activeItem(m_itemType);
-    }
-    TCanvasSpectrum* item = activeItem(m_itemType);
-    if (!item)
-        return false;
-    if (isPress(mouse)) {
-        if (!beginDrag(item, mouse))
-            return false;
-        return true;
-    }
-    if (d.dragging && hitPlot(item, mouse)) {
-        d.updatePosition(mouse->pos(), false);
-        QRectF rect;
-        if (plotRectangle(item, rect))
-            pan(item, rect);
-        // The next move pans from here.
-        d.updatePosition(mouse->pos(), true);
-    }
-    return false;
+    if (!d.dragging || !hitPlot(item, event))
+        return;
+    d.updatePosition(event->pos(), false);
+    QRectF rect;
+    if (plotRectangle(item, rect))
+        pan(item, rect);
+    // The next move pans from here.
+    d.updatePosition(event->pos(), true);
 }
 
 // --- TMMActionBaseSelection ------------------------------------------------
@@ -231,70 +231,63 @@ bool TMMActionBaseSelection::accepts(QEvent* event)
     return mouse->button() == Qt::LeftButton;
 }
 
-bool TMMActionBaseSelection::handle(QEvent* event)
+bool TMMActionBaseSelection::clickOnly() const
 {
-    QMouseEvent* mouse = mouseEvent(event);
-    if (!mouse)
-        return false;
+    return (modeFlags(m_dispatcher->currentMode) & 1) != 0;
+}
+
+void TMMActionBaseSelection::dragEnded()
+{
+    m_dispatcher->overlay = false;
+}
+
+void TMMActionBaseSelection::released(TCanvasSpectrum* item, QMouseEvent* event)
+{
     TMouseModeDispatcher& d = *m_dispatcher;
-    const int flags = modeFlags(d.currentMode);
-    const bool clickOnly = (flags & 1) != 0;
-    if (mouse->type() == QEvent::MouseButtonRelease) {
-        const bool wasDragging = d.dragging;
-        d.dragging = false;
-        d.overlay = false;
-        TCanvasSpectrum* item = activeItem(m_itemType);
-        if (!wasDragging || !item)
-            return false;
-        d.updatePosition(mouse->pos(), false);
-        if (clickOnly || !d.movedEnough()) {
-            QPointF point = d.pressPoint;
-            if (item->mapToPlotValues(point, 3))
-                click(item, point);
-        } else {
-            QRectF rect;
-            bool failed = false;
-            if (d.axes == 0 || d.axes == 1) {
-                QPointF first = d.pressPoint;
-                QPointF second = d.currentPoint;
-                if (item->mapToPlotValues(first, 1) && item->mapToPlotValues(second, 1)) {
-                    rect.setX(first.x());
-                    rect.setWidth(second.x() - first.x());
-                } else {
-                    failed = true;
-                }
-            }
-            if (!failed && (d.axes == 0 || d.axes == 2)) {
-                QPointF first = d.pressPoint;
-                QPointF second = d.currentPoint;
-                if (item->mapToPlotValues(first, 2) && item->mapToPlotValues(second, 2)) {
-                    rect.setY(first.y());
-                    rect.setHeight(second.y() - first.y());
-                } else {
-                    failed = true;
-                }
-            }
-            if (!failed)
-                rectangle(item, rect);
+    d.updatePosition(event->pos(), false);
+    if (clickOnly() || !d.movedEnough()) {
+        QPointF point;
+        if (pressValues(item, point))
+            click(item, point);
+    } else {
+        // Per axis in use, both points converted on that axis alone; a
+        // failed conversion cancels, an axis not in use stays 0.
+        QPointF first, second;
+        auto convertedOn = [&](int axis) {
+            first = d.pressPoint;
+            second = d.currentPoint;
+            return item->mapToPlotValues(first, axis) && item->mapToPlotValues(second, axis);
+        };
+        QRectF rect;
+        bool converted = true;
+        if (d.axes == 0 || d.axes == 1) {
+            converted = convertedOn(1);
+            rect.setX(first.x());
+            rect.setWidth(second.x() - first.x());
         }
+        if (converted && (d.axes == 0 || d.axes == 2)) {
+            converted = convertedOn(2);
+            rect.setY(first.y());
+            rect.setHeight(second.y() - first.y());
+        }
+        if (converted)
+            rectangle(item, rect);
+    }
+    repaint(item);
+}
+
+void TMMActionBaseSelection::pressed()
+{
+    if (modeFlags(m_dispatcher->currentMode) == 0)
+        m_dispatcher->overlay = true;
+}
+
+void TMMActionBaseSelection::moved(TCanvasSpectrum* item, QMouseEvent* event)
+{
+    if (m_dispatcher->dragging && !clickOnly()) {
+        m_dispatcher->updatePosition(event->pos(), false);
         repaint(item);
-        return true;
     }
-    TCanvasSpectrum* item = activeItem(m_itemType);
-    if (!item)
-        return false;
-    if (isPress(mouse)) {
-        if (!beginDrag(item, mouse))
-            return false;
-        if (flags == 0)
-            d.overlay = true;
-        return true;
-    }
-    if (d.dragging && !clickOnly) {
-        d.updatePosition(mouse->pos(), false);
-        repaint(item);
-    }
-    return false;
 }
 
 // --- TMouseModeDispatcher --------------------------------------------------

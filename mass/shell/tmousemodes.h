@@ -47,13 +47,27 @@ public:
     TMouseModeAction& operator=(const TMouseModeAction&) = delete;
 
     virtual bool accepts(QEvent* event) = 0;
-    virtual bool handle(QEvent* event) = 0;
+    // The drag the three bases share. A release always ends it and runs
+    // dragEnded (with or without an item); when a drag was under way and
+    // the active item is there, released follows and the answer is true.
+    // Otherwise nothing happens without an active item; a press on its plot
+    // area takes the press position, begins the drag, runs pressed and
+    // answers true; a move goes to moved and answers false (the host goes
+    // on with it).
+    virtual bool handle(QEvent* event);
     virtual void reset() {}
 
     const QList<QUuid>& modeIds() const { return m_modeIds; }
     TMouseModeDispatcher* dispatcher() const { return m_dispatcher; }
+    int itemType() const { return m_itemType; }
 
 protected:
+    // The steps of handle.
+    virtual void dragEnded() {}
+    virtual void released(TCanvasSpectrum*, QMouseEvent*) {}
+    virtual void pressed() {}
+    virtual void moved(TCanvasSpectrum*, QMouseEvent*) {}
+
     // Whether the current mode is one of this action's.
     bool servesCurrentMode() const;
     // The active item of the type as a spectrum item, or null.
@@ -66,43 +80,43 @@ protected:
     // fails.
     bool plotRectangle(TCanvasSpectrum* item, QRectF& rect) const;
     void repaint(TCanvasItem* item) const;
+    // The press point in plot values of the current plot; false when the
+    // conversion fails.
+    bool pressValues(TCanvasSpectrum* item, QPointF& point) const;
     // A move with or without buttons, or the left button, in a served mode.
     bool acceptsMoveOrLeft(QEvent* event) const;
-    // A press on the plot area: the press position is taken and the drag
-    // begins; false when no plot is hit.
-    bool beginDrag(TCanvasSpectrum* item, QMouseEvent* event) const;
 
     QList<QUuid> m_modeIds;
     TMouseModeDispatcher* m_dispatcher;
+    int m_itemType = 112;
 };
 
 class TMMActionBaseCrosshairs : public TMouseModeAction {
 public:
     using TMouseModeAction::TMouseModeAction;
     bool accepts(QEvent* event) override;
-    bool handle(QEvent* event) override;
     virtual bool click(TCanvasItem* item, const QPointF& point) = 0;
     virtual bool rectangle(TCanvasItem* item, const QRectF& rect) = 0;
 
     void setDragOverlay(bool on) { m_dragOverlay = on; }
     bool dragOverlay() const { return m_dragOverlay; }
-    int itemType() const { return m_itemType; }
 
 protected:
+    void dragEnded() override;
+    void released(TCanvasSpectrum* item, QMouseEvent* event) override;
+    void moved(TCanvasSpectrum* item, QMouseEvent* event) override;
+
     bool m_dragOverlay = false;
-    int m_itemType = 112;
 };
 
 class TMMActionBasePan : public TMouseModeAction {
 public:
     using TMouseModeAction::TMouseModeAction;
     bool accepts(QEvent* event) override;
-    bool handle(QEvent* event) override;
     virtual bool pan(TCanvasItem* item, const QRectF& rect) = 0;
-    int itemType() const { return m_itemType; }
 
 protected:
-    int m_itemType = 112;
+    void moved(TCanvasSpectrum* item, QMouseEvent* event) override;
 };
 
 class TMMActionBaseSelection : public TMouseModeAction {
@@ -110,18 +124,23 @@ public:
     // Every served mode enters the flags with 0.
     TMMActionBaseSelection(TMouseModeDispatcher* dispatcher, QList<QUuid> modeIds);
     bool accepts(QEvent* event) override;
-    bool handle(QEvent* event) override;
     virtual void click(TCanvasItem*, const QPointF&) {}
     virtual void rectangle(TCanvasItem* item, const QRectF& rect) = 0;
 
     // Bit 0: click only (no rubber band, every release is a click).
     void setModeFlags(const QUuid& mode, int flags) { m_modeFlags.insert(mode, flags); }
     int modeFlags(const QUuid& mode) const { return m_modeFlags.value(mode, 0); }
-    int itemType() const { return m_itemType; }
 
 protected:
+    void dragEnded() override;
+    void released(TCanvasSpectrum* item, QMouseEvent* event) override;
+    void pressed() override;
+    void moved(TCanvasSpectrum* item, QMouseEvent* event) override;
+
+    // Whether the current mode is click only.
+    bool clickOnly() const;
+
     QMap<QUuid, int> m_modeFlags;
-    int m_itemType = 112;
 };
 
 class TMouseModeDispatcher {

@@ -250,6 +250,17 @@ TEST(ItemRecord, DamagedMainAndPluginDataBlocks)
         image.save(&b, "PNG");
         return png;
     }();
+    // A record whose main block states `length` (at offset 8) over fields
+    // that are whole.
+    auto mainLength = [](qint32 length) {
+        QByteArray b = recordWith([](TDataStream& s) {
+            mainFields(s);
+            s << false << QList<QUuid>();
+        });
+        QByteArray stated;
+        QDataStream(&stated, QIODevice::WriteOnly) << length;
+        return b.replace(8, 4, stated);
+    };
     auto withPixmap = [&](const QByteArray& png) {
         return recordWith([&](TDataStream& s) {
             mainFields(s);
@@ -319,6 +330,13 @@ TEST(ItemRecord, DamagedMainAndPluginDataBlocks)
                  s << qint32(5) << 2.5;
              }),
          QDataStream::Ok, true, nullptr},
+        // The host reads the main block's fields whatever its length says.
+        {"main block of length 0", mainLength(0), QDataStream::ReadCorruptData, true,
+         [](const Card& c) { EXPECT_EQ(c.text(), QStringLiteral("text")); }},
+        {"negative main block length", mainLength(-8), QDataStream::Ok, true,
+         [](const Card& c) { EXPECT_EQ(c.text(), QStringLiteral("text")); }},
+        {"main block longer than the data", mainLength(0x7ffffff0), QDataStream::Ok, true,
+         [](const Card& c) { EXPECT_EQ(c.text(), QStringLiteral("text")); }},
         {"main block shorter than its fields",
          [] {
              QByteArray b = recordWith([](TDataStream& s) {

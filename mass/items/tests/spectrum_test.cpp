@@ -1,6 +1,7 @@
 // The spectrum item: geometry, mapping, the plot list and its current
 // plot, and its plug-in data (the 40 bytes of an empty item, the current
-// index rules, stored counts, unknown plot types, damaged bytes).
+// index rules, stored counts, unknown plot types, block lengths the data
+// cannot hold, damaged bytes).
 #include <QPainter>
 
 #include <functional>
@@ -274,6 +275,45 @@ TEST(SpectrumItem, StoredCountsAndUnknownPlotTypes)
     Strip huge;
     EXPECT_FALSE(readPluginData(huge, spectrumData(0, [&](TDataStream& s) { s << qint32(1000000); })));
     EXPECT_EQ(huge.plotCount(), 0);
+}
+
+TEST(SpectrumItem, BlockLengthsTheDataCannotHold)
+{
+    // A negative block length, or one past the data, fails the read
+    // (ReadPastEnd) before the block's content is looked at, even where the
+    // content is whole: nothing of the item is taken.
+    std::unique_ptr<T1DMassPlot> p(massPlot());
+    const QByteArray whole = spectrumData(0, [&](TDataStream& s) {
+        s << qint32(1);
+        writeEntry(s, 1, *p);
+    });
+    // The first block (the base item's data) is 8 bytes; the second one
+    // runs to the end.
+    const qint32 second = whole.size() - 12;
+    struct Case {
+        const char* name;
+        int at;
+        qint32 length;
+    };
+    const Case cases[] = {
+        {"first block negative", 0, -4},
+        {"first block past the data", 0, second + 8},
+        {"second block negative", 8, -1},
+        {"second block one byte past the data", 8, second + 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArray bytes = whole;
+        QByteArray length;
+        QDataStream(&length, QIODevice::WriteOnly) << c.length;
+        bytes.replace(c.at, 4, length);
+        Strip item;
+        TDataStream s(&bytes, QIODevice::ReadOnly);
+        item.readPluginData(s);
+        EXPECT_EQ(s.status(), QDataStream::ReadPastEnd);
+        EXPECT_EQ(item.plotCount(), 0);
+        EXPECT_EQ(item.size(), QSizeF(2400, 1800));
+    }
 }
 
 TEST(SpectrumItem, ReadIntoAnItemWithPlotsIsRefused)
