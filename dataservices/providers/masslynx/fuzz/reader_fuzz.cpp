@@ -12,13 +12,14 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "ksclassfactory.h"
-#include "ksclasstable.h"
 #include "kscomptr.h"
 #include "ksfuzz.h"
+#include "ksfuzzclass.h"
 #include "kshandles.h"
 #include "ksmlprovider.h"
 #include "masslynxformat.h"
@@ -33,25 +34,13 @@ void check(bool ok)
         std::abort();
 }
 
-// The stand-in's classes, served from this process for its whole run and
-// revoked at exit, so the class table lets their factories go.
+// The stand-in's classes, served from this process for its whole run.
 struct Classes {
-    std::vector<DWORD> cookies;
+    std::vector<std::unique_ptr<ks::fuzz::ServedClass>> served;
     Classes()
     {
-        for (const masslynx::ClassEntry& c : masslynx::classes()) {
-            ks::ClassFactory* factory = nullptr;
-            check(SUCCEEDED(ks::createObject(&factory, c.create)));
-            ks::ComPtr<IClassFactory> held(factory);
-            DWORD cookie = 0;
-            check(SUCCEEDED(ksRegisterClassObject(*c.clsid, held.get(), &cookie)));
-            cookies.push_back(cookie);
-        }
-    }
-    ~Classes()
-    {
-        for (DWORD cookie : cookies)
-            ksRevokeClassObject(cookie);
+        for (const masslynx::ClassEntry& c : masslynx::classes())
+            served.push_back(std::make_unique<ks::fuzz::ServedClass>(*c.clsid, c.create));
     }
 };
 
