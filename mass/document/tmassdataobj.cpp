@@ -246,6 +246,9 @@ void TChromatogramDataObj::detectPeaks()
         return;
     for (const TKSChromatogramPeak& d : detector.getPeaks()) {
         TMSChromPeak p;
+        // A detected peak is a record built from a point (attribute 0);
+        // the default record's attribute hides its label.
+        p.attribute = 0;
         p.position = QPointF(d.apexRT, d.apexIntensity);
         p.start = QPointF(d.startRT, d.startIntensity);
         p.end = QPointF(d.endRT, d.endIntensity);

@@ -458,7 +458,17 @@ TEST(DataObjects, DetectPeaks)
         EXPECT_EQ(p.scan, d.scan);
         EXPECT_EQ(p.peakType, d.type);
         EXPECT_EQ(p.peakClass, 1);
+        EXPECT_EQ(p.attribute, 0) << "a record built from a point: its label is shown";
     }
+    // Stored peaks keep the attribute they hold (a hidden label stays
+    // hidden after a round trip).
+    c.peaks()[1].attribute = TMSPeak::kDefaultAttribute;
+    std::unique_ptr<TMassDataObj> read = readObject(bytesOf(c));
+    ASSERT_TRUE(read);
+    const auto& back = static_cast<const TChromatogramDataObj&>(*read);
+    ASSERT_EQ(back.peaks().size(), 2);
+    EXPECT_EQ(back.peaks()[0].attribute, 0);
+    EXPECT_EQ(back.peaks()[1].attribute, TMSPeak::kDefaultAttribute);
     EXPECT_DOUBLE_EQ(c.getMaximumPeakIntensity(), c.peaks()[0].position.y());
     QVector<TMSChromPeak> copy;
     EXPECT_TRUE(c.getChromatogramPeaks(copy));
