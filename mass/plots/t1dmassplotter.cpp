@@ -67,19 +67,15 @@ double T1DMassPlotter::titleBandHeight() const
     return QFontMetricsF(pixelSizedFont(m_titleProperties->font)).height() + 6.0;
 }
 
-QRectF T1DMassPlotter::plotArea() const
+double T1DMassPlotter::topReserve() const
 {
-    QRectF r = TBasePlotter::plotArea();
-    if (m_titleProperties && m_titleProperties->visible) {
-        const double h = titleBandHeight();
-        r.setTop(r.top() + h);
-    }
-    return r;
+    return m_titleProperties && m_titleProperties->visible ? titleBandHeight() : 0.0;
 }
 
 QRectF T1DMassPlotter::titleRect() const
 {
-    QRectF r = TBasePlotter::plotArea();
+    QRectF r = plotArea();
+    r.setTop(r.top() - topReserve());
     r.setHeight(m_titleProperties ? titleBandHeight() : 0.0);
     return r;
 }

@@ -53,8 +53,6 @@ public:
                    const T1DPlotProperties* lineProperties, const TMSTitleProperties* title);
 
     const QUuid& typeId() const override { return massTypeId(); }
-    // The base area below the title band when the title is visible.
-    QRectF plotArea() const override;
 
     // Half-width `value` in m/z units (absolute) or in ppm of each m/z.
     void setToleranceBand(double value, bool absolute);
@@ -137,6 +135,10 @@ public:
     // Distances of the label layout.
     static constexpr double kLabelLift = 12.0;
     static constexpr double kLabelSpacing = 12.0;
+
+protected:
+    // The title band when the title is visible: the plot area lies below it.
+    double topReserve() const override;
 
 private:
     // The visible segments of both axes; false when either has none.

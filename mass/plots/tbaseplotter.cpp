@@ -228,22 +228,35 @@ bool TBasePlotter::pointToValues(QPointF& point) const
     return convertPoint(point, false);
 }
 
+QRectF TBasePlotter::areaWithoutVerticalBands() const
+{
+    QRectF r = m_fixedPlotArea;
+    if (m_fixedPlotArea.width() == 0 && m_fixedPlotArea.height() == 0) {
+        const double inset = m_properties->outerInset();
+        r = m_deviceRect.adjusted(inset, inset, -inset, -inset);
+        if (m_axis1->visible) {
+            // Measured without its labels: only a vertical axis 2 measures
+            // them, over this area's height.
+            const double t = thickness(*m_axis1, false);
+            const double margin = m_properties->margin();
+            if (m_axis1->labelSide == 0)
+                r.setBottom(r.bottom() - t - margin);
+            else if (m_axis1->labelSide == 2)
+                r.setTop(r.top() + t + margin);
+        }
+    }
+    r.setTop(r.top() + topReserve());
+    return r;
+}
+
 QRectF TBasePlotter::plotArea() const
 {
+    QRectF r = areaWithoutVerticalBands();
     if (m_fixedPlotArea.width() != 0 || m_fixedPlotArea.height() != 0)
-        return m_fixedPlotArea;
-    const double inset = m_properties->outerInset();
-    const double margin = m_properties->margin();
-    QRectF r = m_deviceRect.adjusted(inset, inset, -inset, -inset);
-    if (m_axis1->visible) {
-        const double t = axisThickness(*m_axis1);
-        if (m_axis1->labelSide == 0)
-            r.setBottom(r.bottom() - t - margin);
-        else if (m_axis1->labelSide == 2)
-            r.setTop(r.top() + t + margin);
-    }
+        return r;
     if (m_axis2->visible) {
         const double t = axisThickness(*m_axis2);
+        const double margin = m_properties->margin();
         if (m_axis2->labelSide == 0)
             r.setRight(r.right() - t - margin);
         else if (m_axis2->labelSide == 2)
@@ -252,18 +265,36 @@ QRectF TBasePlotter::plotArea() const
     return r;
 }
 
+const TValueRangeList* TBasePlotter::segmentsOf(const TPlotAxis& axis) const
+{
+    if (&axis == m_axis1)
+        return m_segments1;
+    if (&axis == m_axis2)
+        return m_segments2;
+    return nullptr;
+}
+
 double TBasePlotter::axisThickness(const TPlotAxis& axis) const
+{
+    return thickness(axis, true);
+}
+
+double TBasePlotter::thickness(const TPlotAxis& axis, bool measure) const
 {
     if (!axis.visible)
         return 0.0;
     const QFontMetricsF fm(pixelSizedFont(m_properties->font()));
-    double h = fm.lineSpacing();
-    if (!axis.horizontal && !m_properties->isTextRotated())
-        h = fm.horizontalAdvance(QLatin1Char('4')) * qBound(0, int(axis.decimals), kMaxDecimals);
-    double t = h + 21.0;
-    if (axis.captionVisible)
-        t += fm.lineSpacing();
-    return t;
+    const double ls = fm.lineSpacing();
+    if (!axis.horizontal && !m_properties->isTextRotated()) {
+        const TValueRangeList* segments = measure ? segmentsOf(axis) : nullptr;
+        const double depth =
+            segments ? labelDepth(axis, *segments, areaWithoutVerticalBands(), fm)
+                     : fm.horizontalAdvance(QLatin1Char('4')) * qBound(0, int(axis.decimals), kMaxDecimals);
+        return depth + 21.0 + (axis.captionVisible ? ls : 0.0);
+    }
+    // The caption goes 3 units below the labels' extent (their line and
+    // descent).
+    return 21.0 + (axis.captionVisible ? labelHeight(fm) + fm.descent() + 3 + ls : ls);
 }
 
 QRectF TBasePlotter::axisRect(const TPlotAxis& axis, const QRectF& area) const

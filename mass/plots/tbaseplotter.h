@@ -29,9 +29,11 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QLineF>
 #include <QPointF>
 #include <QRectF>
+#include <QStringList>
 #include <QTransform>
 #include <QUuid>
 #include <QVector>
@@ -43,8 +45,8 @@
 #include "tvaluerange.h"
 
 class QPainter;
+class QFontMetricsF;
 class QPen;
-class QFont;
 class TBasePlot;
 class TBasePlotProperties;
 
@@ -149,7 +151,10 @@ public:
     // Device ranges of the visible segments over the pixel extent.
     TValueRangeList pixelSegments(const TValueRangeList& visible, const TValueRange& extent,
                                   const TPlotAxis& axis) const;
-    // Depth of the band an axis needs next to the plot area (0 when hidden).
+    // Depth of the band an axis needs next to the plot area (0 when hidden):
+    // its marks, its labels (unrotated labels of a vertical axis: as wide
+    // as the widest label in view, at least `decimals` digits) and the
+    // caption below the labels' extent.
     double axisThickness(const TPlotAxis& axis) const;
     QRectF axisRect(const TPlotAxis& axis, const QRectF& area) const;
     double axisLinePosition(const TPlotAxis& axis, const QRectF& area) const;
@@ -163,12 +168,16 @@ public:
     void drawLineAcross(QPainter* painter, const QPen& pen, double coordinate, int orientation) const;
 
     // ---- axes, ticks and grid ----
-    // Appends the ticks of one segment from the tick value t on; answers
-    // the tick value to go on with in the next segment. Stops when t no
-    // longer advances or the axis holds kMaxTicks ticks.
+    // Appends the ticks of one segment from the tick value t on (a t below
+    // the segment jumps to the first step in it); answers the tick value to
+    // go on with in the next segment. Stops when t no longer advances or
+    // the axis holds kMaxTicks ticks.
     double segmentTicks(const TValueRange& valueSegment, const TValueRange& deviceSegment, const TPlotAxis& axis,
                         double t, double step, QVector<TAxisTick>& major, QVector<TAxisTick>& minor) const;
     // Axis line with break strokes at cut gaps, ticks, labels and caption.
+    // A label is drawn whole or not at all: one that would leave the
+    // device rectangle or come closer to the previous drawn label than a
+    // digit's width is skipped (as are those the spacing thins out).
     void drawAxis(QPainter* painter, const TPlotAxis& axis, const TValueRangeList& segments) const;
     // Lines across the visible segments of B at the major ticks of A.
     void drawGrid(QPainter* painter, const TPlotAxis& axisA, const TValueRangeList& segmentsA,
@@ -211,13 +220,47 @@ public:
     // Digits of tick labels at most (a stored count is clamped to 0..32).
     static constexpr int kMaxDecimals = 32;
 
+protected:
+    // Room a derived painter keeps at the top of the plot area (a title
+    // band), taken before the vertical axis' label band is measured.
+    virtual double topReserve() const { return 0.0; }
+
 private:
     QRectF area() const { return mapRect(plotArea()); }
+    // The ticks of an axis over an area, their segments and label texts.
+    struct AxisTicks;
+    AxisTicks axisTicks(const TPlotAxis& axis, const TSegmentLayout& layout, const QRectF& area) const;
+    // The plot area before the vertical axes' bands are taken off.
+    QRectF areaWithoutVerticalBands() const;
+    // The depth of the unrotated labels of a vertical axis over an area:
+    // the widest label in view, at least `decimals` digits.
+    double labelDepth(const TPlotAxis& axis, const TValueRangeList& segments, const QRectF& area,
+                      const QFontMetricsF& fm) const;
+    const TValueRangeList* segmentsOf(const TPlotAxis& axis) const;
+    // axisThickness; `measure` false takes `decimals` digits for unrotated
+    // vertical labels without making them.
+    double thickness(const TPlotAxis& axis, bool measure) const;
+    // The height of a line of tick labels.
+    static double labelHeight(const QFontMetricsF& fm);
     bool convert(double& v, const TPlotAxis& axis, const TValueRangeList& segments, bool toPixel) const;
     bool convertPoint(QPointF& point, bool toPixel) const;
     struct TickPlan;
     TickPlan tickPlan(const TPlotAxis& axis, const TSegmentLayout& layout, const QRectF& area) const;
     bool axisLineAt(const TPlotAxis& axis, const QRectF& area, double& position) const;
+
+    // The last label depth measured and what it depends on: the plot area
+    // is laid out on every conversion, and an axis may hold thousands of
+    // labels.
+    struct DepthCache {
+        bool valid = false;
+        TValueRangeList values;
+        double length = 0, gap = 0, tickStep = 0;
+        int32_t decimals = 0;
+        bool autoTickStep = true, logScale = false;
+        QFont font;
+        double depth = 0;
+    };
+    mutable DepthCache m_depthCache;
 
     QRectF m_deviceRect;
     QRectF m_fixedPlotArea;
@@ -239,9 +282,18 @@ double ceilToStep(double value, double step);
 // Decimals of tick labels for a step: those of its fraction, at most
 // maxDecimals (clamped to 0..kMaxDecimals).
 int tickDecimals(double step, int maxDecimals);
-// The text of a tick label: 'E' form on a logarithmic axis; on a linear
-// one the fixed form unless the 'E' form is shorter.
-QString tickLabel(double value, int decimals, bool logScale);
+// The label texts of an axis' major ticks, in one notation. A logarithmic
+// axis writes the 'E' form with `decimals`. A linear one gives the 'E'
+// form the mantissa digits (at least `decimals`) that make every label as
+// exact as its fixed form and neighbouring labels differ, and takes it for
+// every tick when it is shorter than the fixed form on the largest tick
+// in view (by magnitude); else every label is fixed with `decimals`.
+QStringList tickLabels(const QVector<double>& values, int decimals, bool logScale);
+// The first value t + k * step (k >= 0) at or above `from`: tick walks
+// jump over the values below a segment instead of stepping through them.
+// t itself when it is already there; a value that is not finite when
+// there is none.
+double firstStepAtOrAbove(double t, double step, double from);
 
 // Marker colours of the overlays: 0 dark red, 1 dark blue; any other
 // index gives colour 0.

@@ -127,9 +127,7 @@ namespace {
 class TPlacedLabels {
 public:
     explicit TPlacedLabels(const QRectF& area)
-        : m_left(area.left()),
-          m_columns(std::clamp(static_cast<int>(area.width() / kColumnWidth) + 1, 1, kMaxColumns)),
-          m_buckets(static_cast<size_t>(m_columns))
+        : m_left(area.left()), m_columns(columnCount(area.width())), m_buckets(static_cast<size_t>(m_columns))
     {
     }
     // Whether a placed label that meets `grown` belongs to a peak at least
@@ -174,6 +172,15 @@ public:
 private:
     static constexpr double kColumnWidth = 32.0;
     static constexpr int kMaxColumns = 4096;
+    // Bounded before it becomes an int: a stored area may be any width
+    // (1e275, NaN), and converting a double beyond int is undefined.
+    static int columnCount(double width)
+    {
+        const double c = std::floor(width / kColumnWidth) + 1;
+        if (!(c > 1))
+            return 1;
+        return c >= kMaxColumns ? kMaxColumns : static_cast<int>(c);
+    }
     // Clamped at both ends: the mapping keeps order, so rectangles that
     // meet in x share a column.
     int column(double x) const
@@ -284,13 +291,21 @@ private:
 };
 
 // The label rectangle of a text of `size` above the device point p: lifted,
-// centred, and moved down to the area's top where it would stick out.
+// centred, moved down to the area's top where it would stick out, and
+// moved sideways into the area (onto its left edge when wider than it)
+// rather than over the axis or out of the item. Moving keeps a narrower
+// rectangle of the same point inside a wider one, which the early drop of
+// the layout relies on.
 QRectF labelRect(const QPointF& p, const QSizeF& size, const QRectF& area)
 {
     QRectF r(p.x() - size.width() / 2, p.y() - size.height() - T1DMassPlotter::kLabelLift, size.width(),
              size.height());
     if (r.top() < area.top())
         r.moveTop(area.top());
+    if (r.right() > area.right())
+        r.moveRight(area.right());
+    if (r.left() < area.left())
+        r.moveLeft(area.left());
     return r;
 }
 

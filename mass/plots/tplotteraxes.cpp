@@ -103,21 +103,70 @@ int tickDecimals(double step, int maxDecimals)
     return d < 0 ? 0 : d > cap ? cap : int(d);
 }
 
-QString tickLabel(double value, int decimals, bool logScale)
+QStringList tickLabels(const QVector<double>& values, int decimals, bool logScale)
 {
-    if (logScale)
-        return QString::number(value, 'E', decimals);
-    const QString fixed = QString::number(value, 'f', decimals);
+    QStringList out;
+    out.reserve(values.size());
+    if (logScale) {
+        for (double v : values)
+            out << QString::number(v, 'E', decimals);
+        return out;
+    }
+    QStringList fixed;
+    fixed.reserve(values.size());
+    int largest = -1;
+    for (int k = 0; k < values.size(); ++k) {
+        fixed << QString::number(values[k], 'f', decimals);
+        if (largest < 0 || std::fabs(values[k]) > std::fabs(values[largest]))
+            largest = k;
+    }
+    if (largest < 0)
+        return out;
     // The E form counts decimals after the mantissa's point, not the
-    // value's: 1.2E+06 at 0 decimals reads "1E+06", and neighbouring ticks
-    // got equal labels. It gets the digits it needs to be as exact as the
-    // fixed form before the shorter one is taken.
-    const double fixedError = std::fabs(fixed.toDouble() - value);
-    const double tolerance = std::max(fixedError, 1e-12 * std::fabs(value));
-    QString exp = QString::number(value, 'E', decimals);
-    for (int d = decimals + 1; d <= 17 && std::fabs(exp.toDouble() - value) > tolerance; ++d)
-        exp = QString::number(value, 'E', d);
-    return exp.size() < fixed.size() ? exp : fixed;
+    // value's: 1.2E+06 at 0 decimals reads "1E+06". It gets the digits
+    // that make each label as exact as its fixed form (d only grows, so
+    // each value is looked at about once) and neighbours tell apart.
+    const int most = std::max(decimals, 17);
+    int d = decimals;
+    auto exact = [&](int k) {
+        const double v = values[k];
+        const double tolerance = std::max(std::fabs(fixed[k].toDouble() - v), 1e-12 * std::fabs(v));
+        return std::fabs(QString::number(v, 'E', d).toDouble() - v) <= tolerance;
+    };
+    for (int k = 0; k < values.size(); ++k) {
+        while (d < most && !exact(k))
+            ++d;
+    }
+    QStringList exp;
+    for (;;) {
+        exp.clear();
+        for (double v : values)
+            exp << QString::number(v, 'E', d);
+        bool apart = true;
+        for (int k = 1; k < values.size() && apart; ++k)
+            apart = values[k] == values[k - 1] || exp[k] != exp[k - 1];
+        if (apart || d >= most)
+            break;
+        ++d;
+    }
+    // One notation for the axis, by the largest tick in view.
+    return exp[largest].size() < fixed[largest].size() ? exp : fixed;
+}
+
+double firstStepAtOrAbove(double t, double step, double from)
+{
+    if (!(t < from))
+        return t;
+    if (!(step > 0) || !std::isfinite(step) || !std::isfinite(t) || !std::isfinite(from))
+        return std::numeric_limits<double>::quiet_NaN();
+    const double k = std::ceil((from - t) / step);
+    double next = t + k * step;
+    // Rounding may leave the jump a step short.
+    if (next < from)
+        next += step;
+    if (std::fabs(next) < 1e-6 * step)
+        next = 0;
+    return next;
 }
 
 struct TBasePlotter::TickPlan {
@@ -167,6 +216,12 @@ double TBasePlotter::segmentTicks(const TValueRange& v, const TValueRange& s, co
     if (!(step > 0) || !std::isfinite(step) || !std::isfinite(t))
         return t;
     if (!log) {
+        // Below the segment, jump to its first step: walking there one
+        // step at a time can take for ever (stored segments lie anywhere).
+        const double start = firstStepAtOrAbove(t, step, v.from());
+        if (!std::isfinite(start))
+            return t;
+        t = start;
         const double half = 0.5 * step;
         add(minor, t - half);
         while (t <= v.to() && !full()) {
@@ -211,6 +266,82 @@ bool TBasePlotter::axisLineAt(const TPlotAxis& axis, const QRectF& area, double&
     return axisValueToPixel(position, axis.horizontal ? 2 : 1);
 }
 
+struct TBasePlotter::AxisTicks {
+    QVector<TAxisTick> major, minor;
+    QVector<int> segment;  // of each major tick
+    QStringList texts;     // of each major tick
+    double step = 0;
+};
+
+TBasePlotter::AxisTicks TBasePlotter::axisTicks(const TPlotAxis& axis, const TSegmentLayout& layout,
+                                                const QRectF& area) const
+{
+    AxisTicks ticks;
+    const TickPlan plan = tickPlan(axis, layout, area);
+    if (!plan.ok)
+        return ticks;
+    ticks.step = plan.step;
+    const int n = layout.count();
+    const double last = layout.values.last().to();
+    double t = plan.first;
+    int i = 0;
+    while (t <= last && ticks.major.size() + ticks.minor.size() < kMaxTicks) {
+        if (t > layout.values.at(i).to()) {
+            if (++i >= n)
+                break;
+        }
+        const TValueRange& v = layout.values.at(i);
+        const double before = t;
+        t = segmentTicks(v, layout.pixels.at(i), axis, t, plan.step, ticks.major, ticks.minor);
+        while (ticks.segment.size() < ticks.major.size())
+            ticks.segment.append(i);
+        // A tick value stuck inside the segment would come back here for
+        // ever.
+        if (t == before && t <= v.to())
+            break;
+    }
+    QVector<double> values;
+    values.reserve(ticks.major.size());
+    for (const TAxisTick& tick : ticks.major)
+        values.append(tick.value);
+    ticks.texts = tickLabels(values, tickDecimals(plan.step, axis.decimals), layout.logScale);
+    return ticks;
+}
+
+double TBasePlotter::labelHeight(const QFontMetricsF& fm)
+{
+    return fm.size(0, QStringLiteral("0")).height();
+}
+
+double TBasePlotter::labelDepth(const TPlotAxis& axis, const TValueRangeList& segments, const QRectF& area,
+                                const QFontMetricsF& fm) const
+{
+    double depth = fm.horizontalAdvance(QLatin1Char('4')) * qBound(0, int(axis.decimals), kMaxDecimals);
+    const TSegmentLayout layout = segmentLayout(axis, segments, area);
+    if (layout.isEmpty())
+        return depth;
+    DepthCache& c = m_depthCache;
+    const double length = axis.horizontal ? area.width() : area.height();
+    const QFont& font = m_properties->font();
+    if (c.valid && c.values == layout.values && c.length == length && c.gap == m_properties->breakGap() &&
+        c.tickStep == axis.tickStep && c.decimals == axis.decimals && c.autoTickStep == axis.autoTickStep &&
+        c.logScale == layout.logScale && c.font == font)
+        return c.depth;
+    for (const QString& text : axisTicks(axis, layout, area).texts)
+        depth = std::max(depth, fm.size(0, text).width());
+    c.valid = true;
+    c.values = layout.values;
+    c.length = length;
+    c.gap = m_properties->breakGap();
+    c.tickStep = axis.tickStep;
+    c.decimals = axis.decimals;
+    c.autoTickStep = axis.autoTickStep;
+    c.logScale = layout.logScale;
+    c.font = font;
+    c.depth = depth;
+    return depth;
+}
+
 void TBasePlotter::drawAxis(QPainter* painter, const TPlotAxis& axis, const TValueRangeList& segments) const
 {
     if (!axis.visible)
@@ -224,14 +355,12 @@ void TBasePlotter::drawAxis(QPainter* painter, const TPlotAxis& axis, const TVal
         return;  // nothing visible: nothing to draw
     const QFont font = pixelSizedFont(m_properties->font());
     const QFontMetricsF fm(font, painter->device());
-    const int maxDecimals = qBound(0, int(axis.decimals), kMaxDecimals);
     const double w55 = fm.horizontalAdvance(QStringLiteral("55"));
-    const double digitsWidth = fm.horizontalAdvance(QLatin1Char('4')) * maxDecimals;
     const double lineSpacing = fm.lineSpacing();
     const bool horizontal = axis.horizontal != 0;
+    const bool rotated = !horizontal && m_properties->isTextRotated();
     const bool far = axis.labelSide != 2;
     const double out = far ? 1.0 : -1.0;
-    const double last = layout.values.last().to();
 
     painter->save();
     painter->setFont(font);
@@ -266,79 +395,108 @@ void TBasePlotter::drawAxis(QPainter* painter, const TPlotAxis& axis, const TVal
     if (!horizontal)
         preparePainter(painter);
 
-    const TickPlan plan = tickPlan(axis, layout, area);
-    if (plan.ok) {
-        const double step = plan.step;
-        const int decimals = tickDecimals(step, axis.decimals);
-        double t = plan.first;
-        double room = std::numeric_limits<double>::max();
-        QVector<TAxisTick> major, minor;
-        int i = 0;
-        int doneMajor = 0, doneMinor = 0;
-        while (t <= last && major.size() + minor.size() < kMaxTicks) {
-            if (t > layout.values.at(i).to()) {
-                if (++i >= n)
-                    break;
+    const AxisTicks ticks = axisTicks(axis, layout, area);
+    for (const TAxisTick& tick : ticks.minor)
+        lines << across(tick.coordinate, 9.0);
+    // Unrotated labels of a vertical axis go into a band as wide as the
+    // widest of them (and at least `decimals` digits), so none is cut.
+    double depth = fm.horizontalAdvance(QLatin1Char('4')) * qBound(0, int(axis.decimals), kMaxDecimals);
+    QVector<double> widths;
+    widths.reserve(ticks.texts.size());
+    for (const QString& text : ticks.texts) {
+        widths.append(fm.size(0, text).width());
+        depth = std::max(depth, widths.last());
+    }
+    // A label is drawn whole inside the device rectangle or not at all,
+    // and keeps a digit's width from the previous drawn one (the two
+    // labels beside a cut gap would otherwise run together).
+    const bool bounded = isDrawable(m_deviceRect);
+    const double apart = w55 / 2;
+    double previousFrom = 0, previousTo = 0;
+    bool drawnBefore = false;
+    auto fits = [&](const QRectF& box) {
+        if (bounded && !m_deviceRect.contains(box))
+            return false;
+        const double from = horizontal ? box.left() : box.top();
+        const double to = horizontal ? box.right() : box.bottom();
+        return !drawnBefore || from >= previousTo + apart || to <= previousFrom - apart;
+    };
+    auto drawn = [&](const QRectF& box) {
+        previousFrom = horizontal ? box.left() : box.top();
+        previousTo = horizontal ? box.right() : box.bottom();
+        drawnBefore = true;
+    };
+    double room = std::numeric_limits<double>::max();
+    for (int k = 0; k < ticks.major.size(); ++k) {
+        const TAxisTick& tick = ticks.major.at(k);
+        const int i = ticks.segment.at(k);
+        const TValueRange& v = layout.values.at(i);
+        const TValueRange& s = layout.pixels.at(i);
+        const double stepLength = layout.logScale ? (s.to() - s.from()) / std::log10(v.to() / v.from())
+                                                  : (s.to() - s.from()) * ticks.step / (v.to() - v.from());
+        double spacing = std::fabs(stepLength) - w55;
+        if (!std::isfinite(spacing))
+            spacing = std::numeric_limits<double>::max();  // a segment of no length: no thinning
+        const double c = tick.coordinate;
+        if (room == std::numeric_limits<double>::max())
+            room = spacing;
+        const QLineF mark = across(c, 18.0);
+        lines << mark;
+        const double ex = mark.x2(), ey = mark.y2();
+        const QString& text = ticks.texts.at(k);
+        const double w = widths.at(k);
+        if (horizontal || rotated) {
+            const double h = fm.size(0, text).height();
+            if (w > room) {
+                room += spacing;
+                continue;
             }
-            const TValueRange& v = layout.values.at(i);
-            const TValueRange& s = layout.pixels.at(i);
-            const double before = t;
-            t = segmentTicks(v, s, axis, t, step, major, minor);
-            for (; doneMinor < minor.size(); ++doneMinor)
-                lines << across(minor.at(doneMinor).coordinate, 9.0);
-            const double stepLength = layout.logScale ? (s.to() - s.from()) / std::log10(v.to() / v.from())
-                                                      : (s.to() - s.from()) * step / (v.to() - v.from());
-            double spacing = std::fabs(stepLength) - w55;
-            if (!std::isfinite(spacing))
-                spacing = std::numeric_limits<double>::max();  // a segment of no length: no thinning
-            for (; doneMajor < major.size(); ++doneMajor) {
-                const TAxisTick& tick = major.at(doneMajor);
-                const double c = tick.coordinate;
-                if (room == std::numeric_limits<double>::max())
-                    room = spacing;
-                const QLineF mark = across(c, 18.0);
-                lines << mark;
-                const double ex = mark.x2(), ey = mark.y2();
-                const QString text = tickLabel(tick.value, decimals, layout.logScale);
-                if (horizontal || m_properties->isTextRotated()) {
-                    const QSizeF size = fm.size(0, text);
-                    if (size.width() > room) {
-                        room += spacing;
-                        continue;
-                    }
-                    room = spacing;
-                    if (horizontal) {
-                        const double y = far ? ey + size.height() + 3 : ey - 3;
-                        painter->drawText(QPointF(c - size.width() / 2, y), text);
-                    } else {
-                        painter->save();
-                        painter->translate(far ? ex + size.height() + 3 : ex - 3, c + size.width() / 2);
-                        painter->rotate(-90);
-                        painter->drawText(QPointF(0, 0), text);
-                        painter->restore();
-                    }
-                } else if (far) {
-                    painter->drawText(QRectF(ex + 3, c - lineSpacing / 2, digitsWidth, lineSpacing),
-                                      Qt::AlignLeft | Qt::AlignVCenter, text);
-                } else {
-                    painter->drawText(QRectF(ex - 3 - digitsWidth, c - lineSpacing / 2, digitsWidth, lineSpacing),
-                                      Qt::AlignRight | Qt::AlignVCenter, text);
+            if (horizontal) {
+                const double y = far ? ey + h + 3 : ey - 3;
+                const QRectF box(c - w / 2, y - fm.ascent(), w, fm.ascent() + fm.descent());
+                if (!fits(box)) {
+                    room += spacing;
+                    continue;
                 }
+                painter->drawText(QPointF(c - w / 2, y), text);
+                drawn(box);
+            } else {
+                const double x = far ? ex + h + 3 : ex - 3;
+                const QRectF box(x - fm.ascent(), c - w / 2, fm.ascent() + fm.descent(), w);
+                if (!fits(box)) {
+                    room += spacing;
+                    continue;
+                }
+                painter->save();
+                painter->translate(x, c + w / 2);
+                painter->rotate(-90);
+                painter->drawText(QPointF(0, 0), text);
+                painter->restore();
+                drawn(box);
             }
-            // A tick value stuck inside the segment would come back here
-            // for ever.
-            if (t == before && t <= v.to())
-                break;
+            room = spacing;
+        } else {
+            const QRectF band = far ? QRectF(ex + 3, c - lineSpacing / 2, depth, lineSpacing)
+                                    : QRectF(ex - 3 - depth, c - lineSpacing / 2, depth, lineSpacing);
+            const QRectF box = far ? QRectF(band.left(), band.top(), w, lineSpacing)
+                                   : QRectF(band.right() - w, band.top(), w, lineSpacing);
+            if (!fits(box))
+                continue;
+            painter->drawText(band, (far ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, text);
+            drawn(box);
         }
     }
 
     if (axis.captionVisible && !axis.caption.isEmpty()) {
+        // Below the labels' extent (their line and the descent under it),
+        // 3 units apart as the labels are from the marks.
+        const double labels = labelHeight(fm) + fm.descent() + 3;
         if (horizontal) {
-            const double y = far ? pos + 18 + 3 + lineSpacing : pos - 18 - 3 - 2 * lineSpacing;
+            const double y = far ? pos + 18 + 3 + labels : pos - 18 - 3 - 2 * lineSpacing;
             painter->drawText(QRectF(area.x(), y, area.width(), lineSpacing), axis.captionAlignment, axis.caption);
         } else {
-            const double depth = m_properties->isTextRotated() ? lineSpacing : digitsWidth;
-            const double x = far ? pos + 18 + 3 + depth : pos - 18 - 3 - depth - lineSpacing;
+            const double x = far ? pos + 18 + 3 + (rotated ? labels : depth)
+                                 : pos - 18 - 3 - (rotated ? lineSpacing : depth) - lineSpacing;
             painter->save();
             painter->translate(x, area.y() + area.height());
             painter->rotate(-90);
@@ -392,6 +550,14 @@ void TBasePlotter::drawGrid(QPainter* painter, const TPlotAxis& axisA, const TVa
                 lineAt(a.increasing ? s.to() : s.from());
                 lineAt(a.increasing ? next.from() : next.to());
                 ++i;
+                continue;
+            }
+            if (t < a.values.at(i).from() && !a.logScale) {
+                // Jump to the segment's first step (see segmentTicks).
+                const double start = firstStepAtOrAbove(t, plan.step, a.values.at(i).from());
+                if (!std::isfinite(start))
+                    break;
+                t = start;
                 continue;
             }
             if (t >= a.values.at(i).from())

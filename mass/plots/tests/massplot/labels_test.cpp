@@ -100,6 +100,10 @@ Layout plainLayout(const T1DMassPlotter& plotter, const T1DMassPlotter::TPeakLab
                  size.height());
         if (r.top() < area.top())
             r.moveTop(area.top());
+        if (r.right() > area.right())
+            r.moveRight(area.right());
+        if (r.left() < area.left())
+            r.moveLeft(area.left());
         const QRectF grown = r.adjusted(-s, -s, s, s);
         QVector<int> beaten;
         bool dropped = false;
@@ -222,10 +226,37 @@ TEST(PeakLabels, Placement)
     // Near the top it is moved down to the area's top edge, over the peak.
     l = layout(rig, {peakAt(50, 990)});
     EXPECT_DOUBLE_EQ(l.rects[0].top(), 50);
-    // Near the left edge it is not moved.
+    // Near the left and right edges it is moved into the area, off the
+    // axis and its labels; the layout meets the moved rectangles.
     l = layout(rig, {peakAt(0, 500)});
-    EXPECT_LT(l.rects[0].left(), 100);
+    EXPECT_EQ(l.rects[0], QRectF(100, 250 - testMetrics().size(0, "0").height() - 12,
+                                 testMetrics().size(0, "0").width(), testMetrics().size(0, "0").height()));
+    l = layout(rig, {peakAt(100, 500), peakAt(99, 490)});
+    ASSERT_EQ(l.rects.size(), 1);
+    EXPECT_DOUBLE_EQ(l.rects[0].right(), 700);
+    EXPECT_EQ(l.texts, QStringList{"100"});
+    // Wider than the area: on its left edge.
+    MassRig narrow;
+    narrow.plotter.setFixedPlotArea(QRectF(100, 50, 10, 400));
+    setAxis(narrow.x, narrow.sx, 0, 100);
+    l = layout(narrow, {peakAt(50, 500)});
+    ASSERT_EQ(l.rects.size(), 1);
+    EXPECT_DOUBLE_EQ(l.rects[0].left(), 100);
     EXPECT_EQ(l.indexes, QVector<int>{0});
+}
+
+// A stored plot whose area is 1e275 wide (a huge negative inset): the
+// layout's column index is bounded before it becomes an int, where the
+// conversion was undefined (the fuzzer's sanitizer stopped on it).
+TEST(PeakLabels, AreaOfAnyWidth)
+{
+    for (double width : {1e275, kMax, 1e9}) {
+        SCOPED_TRACE(width);
+        MassRig rig;
+        rig.plotter.setFixedPlotArea(QRectF(-width / 4, 50, width, 400));
+        const Layout l = layout(rig, {peakAt(20, 500), peakAt(80, 500)});
+        EXPECT_EQ(l.texts, (QStringList{"20", "80"}));
+    }
 }
 
 TEST(PeakLabels, DrawnInColourAndFont)

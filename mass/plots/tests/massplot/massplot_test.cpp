@@ -430,6 +430,50 @@ TEST(MassPlot, Pictures)
         EXPECT_NE(rgbAt(image, (before.x() + after.x()) / 2, y), chrom.tracePen().color().rgb() & 0xffffffu) << y;
 }
 
+// A TIC whose peaks come from the core library's detection: they are
+// records built from points, so their labels are drawn (the default
+// record's attribute hid every one), with the second line when set.
+TEST(MassPlot, DetectedChromatogramPeaksAreLabelled)
+{
+    std::vector<double> t, y;
+    for (int i = 0; i < 400; ++i) {
+        const double time = i * 0.01;
+        t.push_back(time);
+        y.push_back(10 + 1000 * std::exp(-0.5 * std::pow((time - 1.0) / 0.05, 2)) +
+                    400 * std::exp(-0.5 * std::pow((time - 3.0) / 0.05, 2)));
+    }
+    TKSChromatogram points;
+    ASSERT_TRUE(points.setPoints(t, y));
+    TChromatogramDataObj tic(kId, points, 1);
+    tic.detectPeaks();
+    ASSERT_EQ(tic.peaks().size(), 2);
+    TestSource source;
+    source.data.insert(kId, &tic);
+    T1DMassPlot plot(1, 1, kId, &source);
+    plot.setFullRange(1, 0, 4);
+    plot.setFullRange(2, 0, 1200);
+    plot.fullZoomOut(3);
+    plot.restoreAllRanges(3);
+    auto labels = [&] {
+        PaintRecorder rec;
+        {
+            QPainter p(&rec);
+            plot.paint(&p, QRectF(0, 0, 1600, 1000));
+        }
+        return rec.texts();
+    };
+    const TMSPeakProperties& props = plot.peakProperties();
+    ASSERT_TRUE(props.peakFlags & TMSPeakProperties::LabelsVisible) << "shown by default";
+    const QVector<QString> first = labels();
+    for (const TMSChromPeak& peak : tic.peaks())
+        EXPECT_TRUE(first.contains(QString::number(peak.position.x(), 'f', props.decimals)))
+            << peak.position.x();
+    plot.peakProperties().peakFlags |= TMSPeakProperties::SecondLineHeight;
+    const QVector<QString> second = labels();
+    for (const TMSChromPeak& peak : tic.peaks())
+        EXPECT_TRUE(second.contains(QString::number(peak.height, 'f', props.secondLineDecimals))) << peak.height;
+}
+
 TEST(MassPlot, StoredLayout)
 {
     PlotRig r(2, 2, {}, {});

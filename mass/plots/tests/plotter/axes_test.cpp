@@ -76,7 +76,7 @@ TEST(PlotterAxes, CeilToStep)
     }
 }
 
-TEST(PlotterAxes, LabelDecimalsAndForms)
+TEST(PlotterAxes, LabelDecimals)
 {
     EXPECT_EQ(tickDecimals(0.25, 6), 1);
     EXPECT_EQ(tickDecimals(0.05, 6), 2);
@@ -86,20 +86,74 @@ TEST(PlotterAxes, LabelDecimalsAndForms)
     EXPECT_EQ(tickDecimals(0.05, -4), 0);
     EXPECT_EQ(tickDecimals(1e-60, 2000000000), TBasePlotter::kMaxDecimals);
     EXPECT_EQ(tickDecimals(kNaN, 6), 0);
+}
 
-    EXPECT_EQ(tickLabel(150, 0, false), "150");
-    // The E form only when it is as exact as the fixed one: neighbouring
-    // ticks 200000 apart keep apart.
-    EXPECT_EQ(tickLabel(1.5e6, 0, false), "1500000");
-    EXPECT_EQ(tickLabel(1.2e6, 0, false), "1200000");
-    EXPECT_EQ(tickLabel(2e6, 0, false), "2E+06");
-    EXPECT_EQ(tickLabel(2.5e7, 0, false), "2.5E+07");
-    EXPECT_EQ(tickLabel(1199999.9999998, 0, false), "1200000");
-    EXPECT_EQ(tickLabel(0.123456789, 2, false), "0.12");
-    EXPECT_EQ(tickLabel(0.0001, 4, false), "0.0001");
-    EXPECT_EQ(tickLabel(-0.5, 1, false), "-0.5");
-    EXPECT_EQ(tickLabel(100, 0, true), "1E+02");
-    EXPECT_EQ(tickLabel(0.01, 1, true), "1.0E-02");
+// One notation per axis, by the largest tick in view; the E form with the
+// mantissa digits that keep each label exact and neighbours apart.
+TEST(PlotterAxes, TickLabelsOfAnAxis)
+{
+    struct Case {
+        const char* name;
+        QVector<double> values;
+        int decimals;
+        bool log;
+        QStringList labels;
+    } cases[] = {
+        {"small: fixed", {0, 50, 100, 150}, 0, false, {"0", "50", "100", "150"}},
+        // 1.6E+06 is no shorter than 1600000: fixed for all, though 2E+05
+        // alone would be shorter than 200000.
+        {"a TIC: fixed, one notation",
+         {0, 2e5, 4e5, 6e5, 8e5, 1e6, 1.2e6, 1.4e6, 1.6e6},
+         0,
+         false,
+         {"0", "200000", "400000", "600000", "800000", "1000000", "1200000", "1400000", "1600000"}},
+        {"a spectrum: E for all, zero too",
+         {0, 1e5, 2e5, 3e5, 4e5},
+         0,
+         false,
+         {"0E+00", "1E+05", "2E+05", "3E+05", "4E+05"}},
+        {"mantissa digits for the ticks that need them",
+         {5e6, 1e7, 1.5e7, 2e7, 2.5e7},
+         0,
+         false,
+         {"5.0E+06", "1.0E+07", "1.5E+07", "2.0E+07", "2.5E+07"}},
+        {"the largest by magnitude decides",
+         {-2e7, -1e7, 0, 1e6},
+         0,
+         false,
+         {"-2E+07", "-1E+07", "0E+00", "1E+06"}},
+        // Rounding residue of the tick walk reads as the tick.
+        {"residue", {1199999.9999998, 1400000}, 0, false, {"1200000", "1400000"}},
+        {"fractions", {0.1, 0.12, 0.14}, 2, false, {"0.10", "0.12", "0.14"}},
+        {"0.0001 at 4 decimals stays fixed", {0, 0.0001, 0.0002}, 4, false, {"0.0000", "0.0001", "0.0002"}},
+        {"negative", {-0.5, 0, 0.5}, 1, false, {"-0.5", "0.0", "0.5"}},
+        {"neighbours apart in E", {1e20, 1.000001e20}, 0, false, {"1.000000E+20", "1.000001E+20"}},
+        {"log axis", {100, 1000}, 0, true, {"1E+02", "1E+03"}},
+        {"log axis with decimals", {0.01}, 1, true, {"1.0E-02"}},
+        {"nothing", {}, 0, false, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(tickLabels(c.values, c.decimals, c.log), c.labels) << c.name;
+}
+
+TEST(PlotterAxes, FirstStepAtOrAboveASegmentStart)
+{
+    struct Case {
+        double t, step, from, result;
+    } cases[] = {
+        {0, 10, 35, 40},
+        {0, 10, 40, 40},
+        {50, 10, 40, 50},          // already there
+        {-0.3, 0.1, -0.05, 0},     // the residue near 0 is 0
+        {0, 0.25, 1e12, 1e12},     // a trillion steps in one
+        {0, 1e-3, 1e92, 1e92},
+    };
+    for (const Case& c : cases)
+        EXPECT_NEAR(firstStepAtOrAbove(c.t, c.step, c.from), c.result, 1e-9 * std::max(1.0, c.result))
+            << c.t << " " << c.step << " " << c.from;
+    EXPECT_FALSE(std::isfinite(firstStepAtOrAbove(0, 0, 10)));
+    EXPECT_FALSE(std::isfinite(firstStepAtOrAbove(0, kNaN, 10)));
+    EXPECT_FALSE(std::isfinite(firstStepAtOrAbove(-kMax, 1e-300, kMax)));
 }
 
 std::vector<double> valuesOf(const QVector<TAxisTick>& ticks)
@@ -195,6 +249,45 @@ QVector<QLineF> marks(const QVector<QLineF>& lines, bool horizontal, double leng
             out << l;
     }
     return out;
+}
+
+// A segment far beyond the tick value: the walk jumps to the segment's
+// first step (stepping there took about 4e12 steps here, and 1e92 with
+// the stored views the fuzzer made).
+TEST(PlotterAxes, TicksJumpToAFarSegment)
+{
+    Rig rig;
+    QVector<TAxisTick> major, minor;
+    const double next = rig.plotter.segmentTicks(TValueRange(1e12, 1e12 + 1), TValueRange(0, 300), rig.x, 0, 0.25,
+                                                 major, minor);
+    EXPECT_EQ(valuesOf(major), (std::vector<double>{1e12, 1e12 + 0.25, 1e12 + 0.5, 1e12 + 0.75, 1e12 + 1}));
+    EXPECT_EQ(valuesOf(minor), (std::vector<double>{1e12 + 0.125, 1e12 + 0.375, 1e12 + 0.625, 1e12 + 0.875}));
+    EXPECT_EQ(next, 1e12 + 1.25);
+    // A segment the walk passes without a tick: the first step beyond it.
+    major.clear();
+    minor.clear();
+    EXPECT_EQ(rig.plotter.segmentTicks(TValueRange(1e12 + 0.1, 1e12 + 0.2), TValueRange(0, 300), rig.x, 0, 0.25,
+                                       major, minor),
+              1e12 + 0.25);
+    EXPECT_TRUE(major.isEmpty());
+    EXPECT_EQ(valuesOf(minor), (std::vector<double>{1e12 + 0.125}));
+
+    // The axis and its grid over (0, 20) and (1e12, 1e12 + 20), tick step 5.
+    setAxis(rig.x, rig.sx, 0, 1e12 + 20, {{20, 1e12}});
+    rig.x.autoTickStep = false;
+    rig.x.tickStep = 5;
+    PaintRecorder rec;
+    {
+        QPainter p(&rec);
+        rig.plotter.drawAxis(&p, rig.x, rig.sx);
+    }
+    EXPECT_EQ(marks(rec.allLines(), true, 18).size(), 10);
+    rec.clear();
+    {
+        QPainter p(&rec);
+        rig.plotter.drawGrid(&p, rig.x, rig.sx, rig.y, rig.sy);
+    }
+    EXPECT_EQ(rec.allLines().size(), 10 + 2) << "ticks and both edges of the gap";
 }
 
 struct BreakRow {
@@ -354,6 +447,136 @@ TEST(PlotterAxes, LabelPlacement)
     EXPECT_NEAR(rotated[1].transform.m12(), -1, 1e-12) << "x runs upwards";
 }
 
+// The box a drawn text covers on the device: its advance from the
+// baseline start, from the ascent above the baseline to the descent below.
+QRectF textBox(const PaintItem& t)
+{
+    const QFontMetricsF fm = testMetrics();
+    const QRectF r(t.position.x(), t.position.y() - fm.ascent(), fm.size(0, t.text).width(),
+                   fm.ascent() + fm.descent());
+    return t.transform.mapRect(r);
+}
+
+// The texts an axis draws other than its caption, with their boxes.
+QVector<PaintItem> drawnLabels(Rig& rig, const TPlotAxis& axis, const TValueRangeList& segments)
+{
+    PaintRecorder rec;
+    {
+        QPainter p(&rec);
+        rig.plotter.drawAxis(&p, axis, segments);
+    }
+    QVector<PaintItem> out;
+    for (const PaintItem& t : rec.itemsOf(PaintItem::Text))
+        if (t.text != axis.caption)
+            out << t;
+    return out;
+}
+
+// Vertical labels are whole in their band (never cut by a box of
+// `decimals` digits, which read 1200000 as 200000 and 50000 as 0), in one
+// notation, falling from top to bottom.
+TEST(PlotterAxes, VerticalLabelBoxesInTheBand)
+{
+    struct Case {
+        const char* name;
+        double to;
+        int digits;
+        int side;
+        QStringList topToBottom;
+    } cases[] = {
+        {"a TIC at 6 digits, right", 1.75e6, 6, 0, {"1500000", "1000000", "500000", "0"}},
+        {"a TIC at 6 digits, left", 1.75e6, 6, 2, {"1500000", "1000000", "500000", "0"}},
+        {"50000 at 1 digit", 50000, 1, 2, {"50000", "40000", "30000", "20000", "10000", "0"}},
+        {"50000 at 3 digits", 50000, 3, 0, {"50000", "40000", "30000", "20000", "10000", "0"}},
+        {"0 digits hide nothing", 50000, 0, 2, {"50000", "40000", "30000", "20000", "10000", "0"}},
+        {"a spectrum: E", 4.6e5, 6, 2, {"4E+05", "3E+05", "2E+05", "1E+05", "0E+00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.plotter.setFixedPlotArea(QRectF());  // the bands as the axes need them
+        setAxis(rig.y, rig.sy, 0, c.to);
+        rig.y.decimals = c.digits;
+        rig.y.labelSide = c.side;
+        const QRectF area = rig.area();
+        const QRectF band = rig.plotter.axisRect(rig.y, area);
+        QVector<PaintItem> labels = drawnLabels(rig, rig.y, rig.sy);
+        std::sort(labels.begin(), labels.end(),
+                  [](const PaintItem& a, const PaintItem& b) { return a.position.y() < b.position.y(); });
+        QStringList texts;
+        for (const PaintItem& t : labels) {
+            texts << t.text;
+            const QRectF box = textBox(t);
+            // The band holds the labels beyond the marks (18 and 3 units).
+            EXPECT_GE(box.left(), band.left() - 1e-9) << t.text.toStdString();
+            EXPECT_LE(box.right(), band.right() + 1e-9) << t.text.toStdString();
+            EXPECT_TRUE(QRectF(0, 0, 800, 600).contains(box)) << t.text.toStdString();
+        }
+        EXPECT_EQ(texts, c.topToBottom);
+        // The plot area leaves the band its room.
+        EXPECT_TRUE(band.left() >= area.right() || band.right() <= area.left());
+    }
+}
+
+// Horizontal and vertical labels are drawn whole inside the device
+// rectangle and apart: the last x label at the device's edge and the
+// second label beside a cut gap are skipped, their marks stay.
+TEST(PlotterAxes, LabelsWholeAndApart)
+{
+    const double apart = testMetrics().horizontalAdvance("55") / 2;
+    auto expectApart = [&](const QVector<PaintItem>& labels, bool horizontal) {
+        for (int i = 1; i < labels.size(); ++i) {
+            const QRectF a = textBox(labels[i - 1]), b = textBox(labels[i]);
+            const double gap = horizontal ? std::max(b.left() - a.right(), a.left() - b.right())
+                                          : std::max(b.top() - a.bottom(), a.top() - b.bottom());
+            EXPECT_GE(gap, apart - 1e-9) << labels[i - 1].text.toStdString() << " " << labels[i].text.toStdString();
+        }
+    };
+    auto texts = [](const QVector<PaintItem>& labels) {
+        QStringList out;
+        for (const PaintItem& t : labels)
+            out << t.text;
+        return out;
+    };
+    {
+        SCOPED_TRACE("the area up to the device's right edge");
+        Rig rig;
+        rig.plotter.setFixedPlotArea(QRectF(100, 50, 700, 400));
+        rig.x.autoTickStep = false;
+        rig.x.tickStep = 20;
+        const QVector<PaintItem> labels = drawnLabels(rig, rig.x, rig.sx);
+        EXPECT_EQ(texts(labels), (QStringList{"0", "20", "40", "60", "80"}));
+        for (const PaintItem& t : labels)
+            EXPECT_TRUE(QRectF(0, 0, 800, 600).contains(textBox(t)));
+    }
+    {
+        SCOPED_TRACE("a horizontal cut gap");
+        Rig rig;
+        setAxis(rig.x, rig.sx, 0, 100, {{40, 60}});
+        rig.x.autoTickStep = false;
+        rig.x.tickStep = 20;
+        PaintRecorder rec;
+        const QVector<PaintItem> labels = drawnLabels(rig, rig.x, rig.sx);
+        EXPECT_EQ(texts(labels), (QStringList{"0", "20", "40", "80", "100"}));
+        expectApart(labels, true);
+        {
+            QPainter p(&rec);
+            rig.plotter.drawAxis(&p, rig.x, rig.sx);
+        }
+        EXPECT_EQ(marks(rec.allLines(), true, 18).size(), 6) << "every tick keeps its mark";
+    }
+    {
+        SCOPED_TRACE("a vertical cut gap");
+        Rig rig;
+        setAxis(rig.y, rig.sy, 0, 1000, {{400, 600}});
+        rig.y.autoTickStep = false;
+        rig.y.tickStep = 200;
+        const QVector<PaintItem> labels = drawnLabels(rig, rig.y, rig.sy);
+        EXPECT_EQ(texts(labels), (QStringList{"0", "200", "400", "800", "1000"}));
+        expectApart(labels, false);
+    }
+}
+
 // Labels wider than one step's spacing but not than two: the first is
 // skipped, then every second one is written.
 TEST(PlotterAxes, LabelThinning)
@@ -374,7 +597,9 @@ TEST(PlotterAxes, LabelThinning)
     }
     EXPECT_EQ(rec.texts(), (QVector<QString>{"10001", "10003", "10005", "10007", "10009"}));
     EXPECT_EQ(marks(rec.allLines(), true, 18).size(), 10) << "every tick keeps its mark";
-    // With room for every label, all are written.
+    // With room for every label, all are written (the device rectangle
+    // wide enough to hold the last).
+    rig.plotter.setDeviceRect(QRectF(0, 0, 1200, 600));
     rig.plotter.setFixedPlotArea(QRectF(100, 50, 9 * (w55 + 1.01 * w), 400));
     rec.clear();
     {
@@ -424,13 +649,20 @@ TEST(PlotterAxes, Captions)
         ADD_FAILURE() << "no caption " << text.toStdString();
         return PaintItem();
     };
-    // Below the labels, centred under the area.
+    // Below the labels' extent (their descent included: it touched the
+    // caption before), centred under the area, within the axis' band.
     const PaintItem mz = caption("m/z");
     const QFontMetricsF fm = testMetrics();
     const QPointF mzAt = mz.mapped(mz.position);
     EXPECT_NEAR(mzAt.x(), 400 - fm.horizontalAdvance("m/z") / 2, 1.0);
-    EXPECT_GT(mzAt.y(), 465 + 18 + 3 + ls);
-    EXPECT_LT(mzAt.y(), 465 + 18 + 3 + 2 * ls);
+    double labelsBottom = 0;
+    for (const PaintItem& t : texts)
+        if (t.text != "m/z" && t.text != "Intensity" && t.transform.isIdentity())
+            labelsBottom = std::max(labelsBottom, textBox(t).bottom());
+    EXPECT_GT(labelsBottom, 465 + 18);
+    EXPECT_GE(textBox(mz).top(), labelsBottom);
+    // (Qt places text on whole units: half a unit over.)
+    EXPECT_LE(textBox(mz).bottom(), 465 + rig.plotter.axisThickness(rig.x) + 1);
     // Turned up along the right of the digit boxes.
     const PaintItem in = caption("Intensity");
     EXPECT_NEAR(in.transform.m12(), -1, 1e-12);

@@ -188,9 +188,11 @@ TEST(PlotterMapping, PlotAreaReservesTheAxisBands)
     const QFontMetricsF fm = testMetrics();
     const double ls = fm.lineSpacing();
     const double inset = rig.look.outerInset(), margin = rig.look.margin();
-    // Axis 1 below: a line of labels, 21 units of marks, a caption line.
-    const double t1 = ls + 21 + ls;
-    // Axis 2 on the left: six digits of labels, 21 units, a caption line.
+    // Axis 1 below: 21 units of marks, a line of labels with its descent,
+    // 3 units, a caption line.
+    const double t1 = 21 + fm.size(0, "0").height() + fm.descent() + 3 + ls;
+    // Axis 2 on the left: six digits of labels (more than its widest,
+    // "1000", needs), 21 units, a caption line.
     const double t2 = fm.horizontalAdvance(QLatin1Char('4')) * 6 + 21 + ls;
     EXPECT_DOUBLE_EQ(rig.plotter.axisThickness(rig.x), t1);
     EXPECT_DOUBLE_EQ(rig.plotter.axisThickness(rig.y), t2);
