@@ -184,8 +184,10 @@ void TBasePlotter::drawSelection(QPainter* painter, const QRectF& rect, int mode
     const double top = area.y(), bottom = area.y() + area.height();
     const double left = area.x(), right = area.x() + area.width();
     if (mode == CrossSelection) {
-        // The full-height and the full-width band through the selection;
-        // odd-even filling leaves their crossing (the selection) clear.
+        // The full-height and the full-width band through the selection as
+        // the 12-point outline of their cross: one simple polygon, so the
+        // odd-even fill shades the whole cross once, the selection where
+        // the bands cross included.
         const QPointF cross[12] = {{s.x(), s.y()},     {s.x(), top},          {s.right(), top},
                                    {s.right(), s.y()}, {right, s.y()},        {right, s.bottom()},
                                    {s.right(), s.bottom()}, {s.right(), bottom}, {s.x(), bottom},
