@@ -3,7 +3,11 @@
 #include "tmacroparser.h"
 #include "ui_wmacroeditordialog.h"
 
+#include <QHeaderView>
 #include <QRegExp>
+#include <QScrollBar>
+
+#include <algorithm>
 
 // The add button's picture lives in the library's resources, which a
 // static library registers itself (once; before the form loads its icon).
@@ -27,6 +31,37 @@ WMacroEditorDialog::WMacroEditorDialog(QWidget* parent, const QString& text, TMa
     ui->btnAdd->setEnabled(false);
     ui->tableParms->setSortingEnabled(false);
     fillMacroList();
+    fitLists();
+}
+
+void WMacroEditorDialog::fitLists()
+{
+    QTableWidget* table = ui->tableParms;
+    table->setWordWrap(false);
+    table->horizontalHeader()->setStretchLastSection(true);
+    const QFontMetrics fm = table->fontMetrics();
+    int rows = 3;
+    int nameWidth = fm.horizontalAdvance(table->horizontalHeaderItem(0)->text());
+    if (m_parser) {
+        for (const TMacroInfo& macro : m_parser->macros()) {
+            rows = std::max(rows, static_cast<int>(macro.parameters.size()));
+            for (const auto& parameter : macro.parameters)
+                nameWidth = std::max(nameWidth, fm.horizontalAdvance(parameter.first));
+        }
+    }
+    // The cell's margins and a little air, as the view sizes a column to
+    // its contents.
+    const int padding = 2 * table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 8;
+    table->horizontalHeader()->resizeSection(0, nameWidth + padding);
+    const int frame = 2 * table->frameWidth();
+    const int height = table->horizontalHeader()->sizeHint().height() +
+                       (rows + 1) * table->verticalHeader()->defaultSectionSize() + frame;
+    // The value column at least as wide as the names, beside the row
+    // numbers (whose header is narrower while the table is empty).
+    const int width = table->verticalHeader()->sizeHint().width() + fm.horizontalAdvance(QStringLiteral("000")) +
+                      2 * (nameWidth + padding) + frame + table->verticalScrollBar()->sizeHint().width();
+    table->setMinimumSize(width, height);
+    ui->listMacros->setMinimumHeight(height);
 }
 
 WMacroEditorDialog::~WMacroEditorDialog() = default;

@@ -40,6 +40,9 @@ private slots:
 
 private:
     void fillMacroList();
+    // Room in the list and the table for the longest parameter list and
+    // the widest parameter name, so that no row or name is cut.
+    void fitLists();
 
     std::unique_ptr<Ui::WMacroEditorDialogClass> ui;
     TMacroParser* m_parser;

@@ -43,6 +43,7 @@ void loadAxis(const TPlotAxisRecord& axis, QGroupBox* box, QCheckBox* label, QLi
     box->setChecked(axis.visible);
     label->setChecked(axis.captionVisible);
     caption->setText(axis.caption);
+    caption->setCursorPosition(0);  // the start of a long caption in view
     digits->setValue(axis.decimals);
     log->setChecked(axis.logScale);
 }
@@ -77,6 +78,8 @@ WBasePlotPropertiesWidget::WBasePlotPropertiesWidget(QWidget* parent) : QWidget(
 
     auto* gridLayout = named(new QGridLayout(this), "gridLayout");
     fTabWidget = named(new QTabWidget(this), "fTabWidget");
+    // Every tab shown whole: the form is as wide as its tab bar.
+    fTabWidget->setUsesScrollButtons(false);
     gridLayout->addWidget(fTabWidget, 0, 0);
 
     // Axes
@@ -174,6 +177,7 @@ WBasePlotPropertiesWidget::WBasePlotPropertiesWidget(QWidget* parent) : QWidget(
     fVertScaleLogCheckBox->hide();
     connect(fAxesColorButton, &QtColorPicker::colorChanged, fAxesFontWidget, &WFontWidget::setColor);
     fPlotAreaMarginSpinBox->setSuffix(QStringLiteral(" mm"));
+    fitGroupTitles(this);
 }
 
 void WBasePlotPropertiesWidget::loadProperties(const TBasePlotPropertiesBag& set)
@@ -264,6 +268,7 @@ W1DPlotPropertiesWidget::W1DPlotPropertiesWidget(QWidget* parent) : WBasePlotPro
     verticalLayout->addWidget(fLineBox);
     verticalLayout->addItem(new QSpacerItem(20, 164, QSizePolicy::Minimum, QSizePolicy::Expanding));
     fTabWidget->insertTab(0, fLinePage, lineText("Line"));
+    pageform::fitGroupTitles(this);
 }
 
 void W1DPlotPropertiesWidget::loadProperties(const TBasePlotPropertiesBag& set)

@@ -175,6 +175,7 @@ WMassPlotPropertiesWidget::WMassPlotPropertiesWidget(QWidget* parent) : W1DPlotP
     connect(fPeakShow2ndLine, &QGroupBox::toggled, this, &WMassPlotPropertiesWidget::on_fPeakShow2ndLine_toggled);
     connect(fTitleFormatButton, &QToolButton::clicked, this,
             &WMassPlotPropertiesWidget::on_fTitleFormatButton_clicked);
+    fitGroupTitles(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -234,6 +235,7 @@ void WMassPlotPropertiesWidget::loadProperties(const TBasePlotPropertiesBag& bas
     fTitleFontWidget->setColor(title.color);
     fTitleDecimalsSpinBox->setValue(title.decimals);
     fTitleFormat->setText(title.format);
+    fTitleFormat->setCursorPosition(0);  // the format's start in view
 
     fHldColorButton->setCurrentColor(set.highlight.color);
     fHldAlphaSpinBox->setValue(qRound(set.highlight.color.alphaF() * 100));
@@ -306,6 +308,8 @@ void WMassPlotPropertiesWidget::on_fTitleFormatButton_clicked()
 {
     TMassPlotTitleParser parser(nullptr, nullptr, QString(), 3);
     WMacroEditorDialog dialog(this, fTitleFormat->text(), &parser);
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() == QDialog::Accepted) {
         fTitleFormat->setText(dialog.text());
+        fTitleFormat->setCursorPosition(0);
+    }
 }

@@ -3,10 +3,13 @@
 // answered through the modal helper (OK as a press, cancel).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -59,7 +62,9 @@ TEST_F(MacroEditorDialog, Form)
     WMacroEditorDialog dialog(nullptr, QStringLiteral("{file,32,m} {desc}"), &m_parser);
     EXPECT_EQ(dialog.objectName(), "WMacroEditorDialogClass");
     EXPECT_EQ(dialog.windowTitle(), "Macro Editor");
-    EXPECT_EQ(dialog.size(), QSize(618, 285));
+    // The form's size, grown where its fields need more (a minimum).
+    EXPECT_GE(dialog.width(), 618);
+    EXPECT_GE(dialog.height(), 285);
     EXPECT_EQ(dialog.text(), "{file,32,m} {desc}");
     EXPECT_EQ(child<QLineEdit>(&dialog, "leText")->text(), dialog.text());
     EXPECT_EQ(child<QGroupBox>(&dialog, "gbText")->title(), "Text");
@@ -98,6 +103,38 @@ TEST_F(MacroEditorDialog, Form)
     }
     EXPECT_EQ(list->item(0)->text(), "Description");
     EXPECT_EQ(list->item(7)->text(), "Scan ranges");
+}
+
+// Shown, the dialog holds every parameter row of every macro whole (the
+// table showed about two rows, "Max Length" wrapped and its value cut) and
+// several macros of the list.
+TEST_F(MacroEditorDialog, ShowsEveryParameterWhole)
+{
+    WMacroEditorDialog dialog(nullptr, QString(), &m_parser);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QListWidget* list = child<QListWidget>(&dialog, "listMacros");
+    QTableWidget* table = child<QTableWidget>(&dialog, "tableParms");
+    ASSERT_GE(list->count(), 4);
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(3))));
+    const QFontMetrics fm = table->fontMetrics();
+    int longest = 0;
+    for (int i = 0; i < list->count(); ++i) {
+        list->setCurrentRow(i);
+        QApplication::processEvents();
+        const QString macro = list->item(i)->text();
+        longest = std::max(longest, table->rowCount());
+        for (int row = 0; row < table->rowCount(); ++row) {
+            const QString name = table->item(row, 0)->text();
+            SCOPED_TRACE((macro + ": " + name).toStdString());
+            EXPECT_TRUE(table->viewport()->rect().contains(table->visualItemRect(table->item(row, 0))));
+            EXPECT_TRUE(table->viewport()->rect().contains(table->visualItemRect(table->item(row, 1))));
+            EXPECT_GE(table->columnWidth(0), fm.horizontalAdvance(name) + 4) << "the name whole";
+            EXPECT_GE(table->columnWidth(1), table->columnWidth(0)) << "room for the value";
+            EXPECT_LE(table->rowHeight(row), table->verticalHeader()->defaultSectionSize()) << "one line";
+        }
+    }
+    EXPECT_GE(longest, 2);
 }
 
 TEST_F(MacroEditorDialog, SelectingAMacro)

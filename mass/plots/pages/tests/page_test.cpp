@@ -3,7 +3,11 @@
 // the bag (changed flag, unseen properties kept), stored defaults per plot
 // kind, bags of other kinds, and pictures of every tab.
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QStyleOptionGroupBox>
+#include <QTabBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -42,6 +46,42 @@ TChromatogramDataObj* pageChromatogram()
 int spinValue(WMassPropertiesWidget& page, int tab, const char* name)
 {
     return child<QSpinBox>(page.tab(tab), name)->value();
+}
+
+// What a person sees of the page's current tab is whole: every tab of
+// the inner tab bar, every group's title (the rectangle the style draws it
+// into holds the text's advance), every shown field inside the page, and
+// the title format from its start.
+void expectShownWhole(WMassPropertiesWidget& page, QTabWidget* tabs, const QString& name)
+{
+    SCOPED_TRACE(name.toStdString());
+    QTabBar* bar = tabs->tabBar();
+    for (int i = 0; i < bar->count(); ++i)
+        EXPECT_TRUE(bar->rect().contains(bar->tabRect(i))) << bar->tabText(i).toStdString();
+    QWidget* tab = tabs->currentWidget();
+    for (QGroupBox* box : tab->findChildren<QGroupBox*>()) {
+        if (!box->isVisibleTo(&page) || box->title().isEmpty())
+            continue;
+        QStyleOptionGroupBox option;
+        option.initFrom(box);
+        option.text = box->title();
+        option.textAlignment = box->alignment();
+        option.lineWidth = 1;
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel |
+                             (box->isCheckable() ? QStyle::SC_GroupBoxCheckBox : QStyle::SC_None);
+        const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+        EXPECT_GE(title.width(), box->fontMetrics().horizontalAdvance(box->title())) << box->title().toStdString();
+        EXPECT_TRUE(box->rect().contains(title)) << box->title().toStdString();
+    }
+    const QRect whole = page.rect();
+    for (QWidget* w : tab->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&page) || !w->parentWidget() || w->parentWidget()->inherits("QAbstractSpinBox"))
+            continue;
+        const QRect r(w->mapTo(&page, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(whole.contains(r)) << w->objectName().toStdString();
+    }
+    if (auto* format = tab->findChild<QLineEdit*>(QStringLiteral("fTitleFormat")))
+        EXPECT_EQ(format->cursorPosition(), 0) << "the format is shown from its start";
 }
 
 }  // namespace
@@ -364,6 +404,8 @@ TEST_F(MassPage, PicturesOfEveryTab)
             tabs->setCurrentIndex(t);
             const QString name = QStringLiteral("pages_%1_%2")
                                      .arg(plot == 0 ? "chromatogram" : "spectrum", tabs->tabText(t).toLower());
+            QApplication::processEvents();
+            expectShownWhole(page, tabs, name);
             EXPECT_TRUE(pagestest::grabToPng(&page, name)) << name.toStdString();
             written << name;
         }
