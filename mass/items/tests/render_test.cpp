@@ -4,11 +4,14 @@
 // mass_item.png in the test's build folder); no overlay for a result whose
 // reference intensity is 0.
 #include <QCoreApplication>
+#include <QFile>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 
 #include "itemtest.h"
 #include "kstest.h"
+#include "paintrecorder.h"
 #include "t1dmassplot.h"
 #include "tmassdataobj.h"
 
@@ -119,4 +122,82 @@ TEST_F(MassItemRender, TicSpectrumLabelsAndTheMatchOverlay)
     item->moleculeMatch().setSelectedResult(2);
     item->update();
     EXPECT_EQ(render(*item), without);
+}
+
+// The real ChemStation runs as a person first sees them (PNGs in the
+// test's build folder, mass_item_orange.png and mass_item_carotenoid.png):
+// every text the item draws lies whole inside its plot's rectangle, the
+// peak labels inside the plot area (off the axes), the TIC's detected
+// peaks carry labels, and the intensity labels of each plot are in one
+// notation, falling from top to bottom.
+TEST_F(MassItemRender, RealRunsDrawTheirLabelsWhole)
+{
+    if (!QFile::exists(QStringLiteral(KS_LIB_DIR "/KSAgilentProvider.so")))
+        GTEST_SKIP() << "the ChemStation provider module is not in the build's lib folder";
+    ASSERT_TRUE(ks::test::registerComponents({"KSAgilentProvider"}));
+    const struct {
+        const char* name;
+        const char* folder;
+    } runs[] = {
+        {"orange", "chemstation-ms/rainbow-orange.D"},
+        {"carotenoid", "chemstation-ms/entab-carotenoid_extract.d"},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.name);
+        TCanvasMass* item = import(QString::fromStdString(ks::test::realData(run.folder)), kChemStationProviderId);
+        ASSERT_EQ(item->plotCount(), 2);
+        const QRectF whole = item->itemRect();
+        QList<QRectF> rects;
+        item->layoutPlots(whole, rects);
+        ASSERT_EQ(rects.size(), 2);
+
+        PaintRecorder rec;
+        {
+            QPainter p(&rec);
+            item->drawShape(p);
+        }
+        ASSERT_TRUE(rec.itemsOf(PaintItem::Pixmap).isEmpty());
+        int ticPeakLabels = 0;
+        for (int i = 0; i < 2; ++i) {
+            auto* plot = static_cast<T1DMassPlot*>(item->plotAtIndex(i));
+            const QRectF area = plot->massPlotter().plotArea();
+            const QColor peakColour = plot->peakProperties().color;
+            std::vector<std::pair<double, QString>> intensityLabels;
+            for (const PaintItem& t : rec.itemsOf(PaintItem::Text)) {
+                const QPointF at = t.mapped(t.position);
+                if (!rects[i].contains(at))
+                    continue;
+                const QFontMetricsF fm(t.font);
+                const QRectF box = t.transform.mapRect(QRectF(t.position.x(), t.position.y() - fm.ascent(),
+                                                              fm.horizontalAdvance(t.text), fm.ascent() + fm.descent()));
+                EXPECT_TRUE(rects[i].contains(box)) << t.text.toStdString();
+                if (t.pen.color() == peakColour) {
+                    EXPECT_TRUE(area.contains(box)) << "peak label " << t.text.toStdString();
+                    ticPeakLabels += i == 0;
+                } else if (t.transform.isIdentity() && box.right() < area.left()) {
+                    intensityLabels.emplace_back(at.y(), t.text);  // left of the area: axis 2
+                }
+            }
+            std::sort(intensityLabels.begin(), intensityLabels.end());
+            ASSERT_GE(intensityLabels.size(), 2u) << i;
+            const bool exponent = intensityLabels.front().second.contains('E');
+            for (size_t k = 0; k < intensityLabels.size(); ++k) {
+                const QString& text = intensityLabels[k].second;
+                EXPECT_EQ(text.contains('E'), exponent) << text.toStdString();
+                if (k > 0)
+                    EXPECT_LT(text.toDouble(), intensityLabels[k - 1].second.toDouble()) << text.toStdString();
+            }
+        }
+        EXPECT_GT(ticPeakLabels, 0) << "the detected peaks of the TIC are labelled";
+
+        QImage image(int(whole.width() / 2), int(whole.height() / 2), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        {
+            QPainter p(&image);
+            p.scale(0.5, 0.5);
+            p.translate(-item->x(), -item->y());
+            item->draw(p);
+        }
+        ASSERT_TRUE(image.save(QString::fromLatin1(KS_BINARY_DIR "/mass_item_%1.png").arg(run.name)));
+    }
 }
