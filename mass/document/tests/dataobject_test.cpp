@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "doctest.h"
+#include "tictest.h"
 #include "tmassdataobj.h"
 
 using doctest::fixture;
@@ -434,14 +435,7 @@ TEST(DataObjects, BuildPeaks)
 
 TEST(DataObjects, DetectPeaks)
 {
-    std::vector<double> t, y;
-    for (int i = 0; i < 400; ++i) {
-        const double time = i * 0.01;
-        t.push_back(time);
-        y.push_back(10 + 1000 * std::exp(-0.5 * std::pow((time - 1.0) / 0.05, 2)) +
-                    400 * std::exp(-0.5 * std::pow((time - 3.0) / 0.05, 2)));
-    }
-    TChromatogramDataObj c(QUuid(), chromatogram(t, y), 1);
+    TChromatogramDataObj c(QUuid(), tictest::twoPeaks(), 1);
     c.peaks().append(TMSChromPeak());
     c.detectPeaks();
     TKSChromatogramPeakDetect detector;

@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include "tdatastream.h"
+#include "tictest.h"
 
 using namespace massplottest;
 using streamtest::written;
@@ -435,16 +436,7 @@ TEST(MassPlot, Pictures)
 // record's attribute hid every one), with the second line when set.
 TEST(MassPlot, DetectedChromatogramPeaksAreLabelled)
 {
-    std::vector<double> t, y;
-    for (int i = 0; i < 400; ++i) {
-        const double time = i * 0.01;
-        t.push_back(time);
-        y.push_back(10 + 1000 * std::exp(-0.5 * std::pow((time - 1.0) / 0.05, 2)) +
-                    400 * std::exp(-0.5 * std::pow((time - 3.0) / 0.05, 2)));
-    }
-    TKSChromatogram points;
-    ASSERT_TRUE(points.setPoints(t, y));
-    TChromatogramDataObj tic(kId, points, 1);
+    TChromatogramDataObj tic(kId, tictest::twoPeaks(), 1);
     tic.detectPeaks();
     ASSERT_EQ(tic.peaks().size(), 2);
     TestSource source;
