@@ -6,10 +6,7 @@
 // server reports (`claimed`) sizes nothing.
 //
 // Inputs that describe much work (many scans of many points) are passed
-// by: their cost is real work, not a claim. The selections, chromatogram
-// peaks and the matcher read the data services' TIC, which is sized by the
-// count the reader reports; they run where a function claims at most
-// kMaxTICClaim spectra, and the rest of the collection whatever it claims.
+// by: their cost is real work, not a claim.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -34,7 +31,6 @@ namespace {
 
 const long long kMaxWork = 200000;   // spectrum points over all scans held
 const int kMaxHeldScans = 2000;      // per function
-const int kMaxTICClaim = 100000;     // the data services' TIC of this length: 2.4 MB
 
 void registerModule(const char* module)
 {
@@ -86,7 +82,7 @@ bool worthReading(const tindrelrun::Run& run)
     return run.injections.size() <= 4 && work <= kMaxWork;
 }
 
-void readCollection(TKSMSCollection& c, bool ticAffordable)
+void readCollection(TKSMSCollection& c)
 {
     TKSMassSpectrum s;
     const int n = c.getCount();
@@ -102,8 +98,6 @@ void readCollection(TKSMSCollection& c, bool ticAffordable)
     c.getMassChromatogram(low, high, mic);
     c.setMergeTolerance(false, 20);
     c.getMassChromatogram(high, mic);
-    if (!ticAffordable)
-        return;
     TKSChromatogram tic;
     if (!c.getTICChromatogram(tic) || tic.getCount() == 0)
         return;
@@ -168,7 +162,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         std::unique_ptr<TKSFunctions> functions(injection->getFunctions());
         std::vector<std::unique_ptr<TKSMSCollection>> collections;
-        bool matchable = true;
         for (int f = 0; functions && f < functions->getCount(); ++f) {
             std::unique_ptr<TKSFunction> function(functions->getItem(f));
             if (!function)
@@ -176,12 +169,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::unique_ptr<TKSMSCollection> c(function->getSpectrumCollection());
             if (!c)
                 continue;
-            const bool ticAffordable = c->getCount() <= kMaxTICClaim;
-            matchable = matchable && ticAffordable;
-            readCollection(*c, ticAffordable);
+            readCollection(*c);
             collections.push_back(std::move(c));
         }
-        if (!matchable || collections.empty())
+        if (collections.empty())
             continue;
         TKSMoleculeMatcher2 matcher;
         matcher.setElementTable(g_table);
