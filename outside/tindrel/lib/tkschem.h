@@ -76,23 +76,30 @@ bool ionFormula(const Counts& neutral, const Counts& adduct, int charge, Counts&
 double ionMZ(const Counts& ion, int charge, const ElementData& table);
 
 // Isotope distributions. A peak carries its probability, its
-// probability-weighted mass and the lowest and highest mass of the
-// isotopologues merged into it.
+// probability-weighted mass, the lowest and highest mass of the
+// isotopologues merged into it and its nominal shift: the sum of its
+// isotopes' mass numbers less those of the most abundant ones (0 for the
+// monoisotopic peak, 1 for M+1, ...).
 struct ClusterPeak {
     double mass = 0;
     double p = 0;
     double lo = 0;
     double hi = 0;
+    int shift = 0;
 };
 // The distribution of a formula: per element, its isotopes raised to the
-// count by repeated squaring; every convolution merges the peaks within
-// `mergeWidth` of a group's first (mass units) and drops those below
-// kClusterPrune of the largest. Ascending mass.
+// count by repeated squaring; every convolution merges peaks of one
+// nominal shift whose neighbours lie within `mergeWidth` (mass units) and
+// drops those below kClusterPrune of the largest. Ascending shift, and
+// ascending mass within a shift.
 constexpr double kClusterPrune = 1e-9;
 // Peaks of a cluster spectrum below this share of the highest are left out.
 constexpr double kSpectrumPrune = 1e-4;
 std::vector<ClusterPeak> isotopeDistribution(const Counts& counts, const ElementData& table, double mergeWidth);
-// Merges an ascending list in place within `width` of a group's first peak.
+// Merges a list sorted by shift and mass in place: a peak joins the one
+// before it when both have the same nominal shift and lie at most `width`
+// apart (a run of such neighbours becomes one peak). Peaks of different
+// shifts never merge.
 void mergePeaks(std::vector<ClusterPeak>& peaks, double width);
 
 std::string toUtf8(const std::wstring& text);

@@ -222,8 +222,11 @@ bool CollectionCore::massChromatogram(Accept accept, TKSChromatogram& out)
 {
     out.clearPoints();
     out.setSource(m_injection, m_index, -1);
+    // The count is what the reader claims (a damaged file's header may say
+    // billions): the points grow with the spectra actually read, and the
+    // first that cannot be read ends the loop.
     const int n = count();
-    std::vector<double> t(static_cast<size_t>(n)), y(static_cast<size_t>(n));
+    std::vector<double> t, y;
     for (int i = 0; i < n; ++i) {
         if (FAILED(m_function->get_SpectrumDirect(i + 1, reinterpret_cast<ULONG_PTR>(&m_scratch))))
             return false;
@@ -234,8 +237,8 @@ bool CollectionCore::massChromatogram(Accept accept, TKSChromatogram& out)
         for (LONG k = 0; mz && intensity && k < points; ++k)
             if (accept(mz[k]))
                 sum += intensity[k];
-        t[static_cast<size_t>(i)] = m_scratch.GetStartRT();
-        y[static_cast<size_t>(i)] = sum;
+        t.push_back(m_scratch.GetStartRT());
+        y.push_back(sum);
     }
     out.setPoints(std::move(t), std::move(y));
     return true;

@@ -284,25 +284,45 @@ bool TKSCompositionCalculator::compute(double mz)
     tindrel::PeakList peaks;
     peaks.fromSpectrum(m_spectrum);
     const double observeWindow = std::max(window, peaks.halfWidth);
-    std::vector<TKSCompositionResult> results;
-    results.reserve(candidates.size());
+    struct Ranked {
+        TKSCompositionResult result;
+        double score;
+    };
+    std::vector<Ranked> ranked;
+    ranked.reserve(candidates.size());
+    // The mass error counts in units of half the tolerance, the unit a user
+    // sets it in: a tolerance is about twice the error the instrument
+    // makes.
+    const double halfTolerance = c.getTolerance() / 2;
     for (const Candidate& candidate : candidates) {
         double fitness = 0;
         if (!peaks.empty())
-            fitness = tindrel::clusterFit(tindrel::nominalCluster(candidate.ion, z, *table), peaks, observeWindow);
+            fitness = tindrel::isotopeRatioFit(tindrel::nominalCluster(candidate.ion, z, *table, 0), peaks,
+                                               observeWindow);
         if (fitness < static_cast<double>(c.getFitnessThreshold()))
             continue;
-        results.emplace_back(tindrel::hillText(candidate.neutral, *table), candidate.mz,
-                             tindrel::doubleBondEquivalent(candidate.neutral, *table), (mz - candidate.mz) * 1000,
-                             (mz - candidate.mz) / candidate.mz * 1e6, fitness);
+        TKSCompositionResult result(tindrel::hillText(candidate.neutral, *table), candidate.mz,
+                                    tindrel::doubleBondEquivalent(candidate.neutral, *table),
+                                    (mz - candidate.mz) * 1000, (mz - candidate.mz) / candidate.mz * 1e6, fitness);
+        const double error = c.getUseToleranceInDa() ? std::fabs(mz - candidate.mz) : result.getAbsoluteError();
+        const double massTerm = halfTolerance > 0 ? (error / halfTolerance) * (error / halfTolerance) : 0;
+        // -2 ln(fitness) is the ratios' chi-square: the score is the
+        // chi-square of the m/z and the isotope ratios together (infinite
+        // without a spectrum or an observed M+0, and the mass error decides).
+        const double score = fitness > 0 ? -2 * std::log(fitness) + massTerm : HUGE_VAL;
+        ranked.push_back(Ranked{std::move(result), score});
     }
-    std::sort(results.begin(), results.end(), [](const TKSCompositionResult& a, const TKSCompositionResult& b) {
-        if (a.getFitness() != b.getFitness())
-            return a.getFitness() > b.getFitness();
-        if (a.getAbsoluteError() != b.getAbsoluteError())
-            return a.getAbsoluteError() < b.getAbsoluteError();
-        return a.getFormula() < b.getFormula();
+    std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
+        if (a.score != b.score)
+            return a.score < b.score;
+        if (a.result.getAbsoluteError() != b.result.getAbsoluteError())
+            return a.result.getAbsoluteError() < b.result.getAbsoluteError();
+        return a.result.getFormula() < b.result.getFormula();
     });
+    std::vector<TKSCompositionResult> results;
+    results.reserve(ranked.size());
+    for (Ranked& r : ranked)
+        results.push_back(std::move(r.result));
     const int limit = c.getMaximumResultCount();
     if (limit >= 0 && results.size() > static_cast<size_t>(limit))
         results.resize(static_cast<size_t>(limit));

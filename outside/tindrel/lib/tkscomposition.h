@@ -7,11 +7,12 @@
 // negative charge, none for charge 0) lies within the tolerance of the m/z
 // (Da, or ppm of the m/z), whose double bond equivalents lie in the DBE
 // range and whose ion has the electron parity asked for; scores each by
-// the fit of its isotope cluster to the spectrum set (fitness 0 to 1, 0
-// without a spectrum); keeps those at or above the fitness threshold;
-// orders them by fitness (highest first), then by the absolute error,
-// then by formula text; and keeps the first `maximum result count` of them
-// (negative: all; 0: none). The README states the search and the score.
+// how its M+1/M and M+2/M ratios follow those of the spectrum set (fitness
+// 0 to 1, 0 without a spectrum); keeps those at or above the fitness
+// threshold; orders them by the fitness and the mass error together (the
+// chi-square of both), then by the absolute error, then by formula text;
+// and keeps the first `maximum result count` of them (negative: all; 0:
+// none). The README states the search, the score and the order.
 //
 // compute answers false, with no results, for an m/z that is not a
 // positive number, without an element table, and for constraints that

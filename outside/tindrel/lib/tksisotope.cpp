@@ -12,6 +12,12 @@ namespace {
 
 // Exactly equal masses merge even when the width is 0.
 constexpr double kSameMass = 1e-9;
+
+bool lighter(const ClusterPeak& l, const ClusterPeak& r)
+{
+    return l.shift != r.shift ? l.shift < r.shift : l.mass < r.mass;
+}
+
 std::vector<ClusterPeak> convolve(const std::vector<ClusterPeak>& a, const std::vector<ClusterPeak>& b,
                                   double mergeWidth)
 {
@@ -19,8 +25,8 @@ std::vector<ClusterPeak> convolve(const std::vector<ClusterPeak>& a, const std::
     out.reserve(a.size() * b.size());
     for (const ClusterPeak& x : a)
         for (const ClusterPeak& y : b)
-            out.push_back(ClusterPeak{x.mass + y.mass, x.p * y.p, x.lo + y.lo, x.hi + y.hi});
-    std::sort(out.begin(), out.end(), [](const ClusterPeak& l, const ClusterPeak& r) { return l.mass < r.mass; });
+            out.push_back(ClusterPeak{x.mass + y.mass, x.p * y.p, x.lo + y.lo, x.hi + y.hi, x.shift + y.shift});
+    std::sort(out.begin(), out.end(), lighter);
     mergePeaks(out, mergeWidth);
     double highest = 0;
     for (const ClusterPeak& p : out)
@@ -35,22 +41,29 @@ std::vector<ClusterPeak> convolve(const std::vector<ClusterPeak>& a, const std::
 
 void mergePeaks(std::vector<ClusterPeak>& peaks, double width)
 {
+    // By the spacing of neighbours, not the distance from a group's first
+    // peak: a fine structure wider than the width but finer than it
+    // everywhere stays one peak, and a peak width of a whole m/z unit at a
+    // high charge still keeps M+0 apart from M+1 (their 15N and 13C
+    // isotopologues lie either side of 1/z).
     const double w = std::max(width, kSameMass);
     std::vector<ClusterPeak> merged;
     merged.reserve(peaks.size());
     size_t i = 0;
     while (i < peaks.size()) {
-        const double start = peaks[i].mass;
-        ClusterPeak group{0, 0, peaks[i].lo, peaks[i].hi};
-        double weighted = 0;
-        while (i < peaks.size() && peaks[i].mass - start <= w) {
+        ClusterPeak group = peaks[i];
+        double weighted = peaks[i].mass * peaks[i].p;
+        double last = peaks[i].mass;
+        ++i;
+        while (i < peaks.size() && peaks[i].shift == group.shift && peaks[i].mass - last <= w) {
             weighted += peaks[i].mass * peaks[i].p;
             group.p += peaks[i].p;
             group.lo = std::min(group.lo, peaks[i].lo);
             group.hi = std::max(group.hi, peaks[i].hi);
+            last = peaks[i].mass;
             ++i;
         }
-        group.mass = group.p > 0 ? weighted / group.p : start;
+        group.mass = group.p > 0 ? weighted / group.p : group.mass;
         merged.push_back(group);
     }
     peaks.swap(merged);
@@ -58,15 +71,18 @@ void mergePeaks(std::vector<ClusterPeak>& peaks, double width)
 
 std::vector<ClusterPeak> isotopeDistribution(const Counts& counts, const ElementData& table, double mergeWidth)
 {
-    std::vector<ClusterPeak> result{ClusterPeak{0, 1, 0, 0}};
+    std::vector<ClusterPeak> result{ClusterPeak{0, 1, 0, 0, 0}};
     for (size_t k = 0; k < counts.size() && k < table.elements.size(); ++k) {
         int n = counts[k];
         if (n <= 0)
             continue;
+        const Element& element = table.elements[k];
+        const long long monoNumber = std::llround(element.monoMass());
         std::vector<ClusterPeak> base;
-        for (const Isotope& iso : table.elements[k].isotopes)
-            base.push_back(ClusterPeak{iso.mass, iso.fraction, iso.mass, iso.mass});
-        std::vector<ClusterPeak> power{ClusterPeak{0, 1, 0, 0}};
+        for (const Isotope& iso : element.isotopes)
+            base.push_back(ClusterPeak{iso.mass, iso.fraction, iso.mass, iso.mass,
+                                       static_cast<int>(std::llround(iso.mass) - monoNumber)});
+        std::vector<ClusterPeak> power{ClusterPeak{0, 1, 0, 0, 0}};
         while (n > 0) {
             if (n & 1)
                 power = convolve(power, base, mergeWidth);
@@ -118,6 +134,10 @@ bool TKSIsotopeCluster::compute(const std::wstring& formula, const std::wstring&
     const int z = std::abs(charge);
     const double scale = z == 0 ? 1.0 : z;
     std::vector<tindrel::ClusterPeak> peaks = tindrel::isotopeDistribution(ion, *table, peakWidth * scale);
+    // Ascending m/z even where the fine structures of neighbouring nominal
+    // masses would interleave (formulas of thousands of atoms).
+    std::stable_sort(peaks.begin(), peaks.end(),
+                     [](const tindrel::ClusterPeak& l, const tindrel::ClusterPeak& r) { return l.mass < r.mass; });
     double highest = 0;
     for (const tindrel::ClusterPeak& p : peaks)
         highest = std::max(highest, p.p);

@@ -6,8 +6,9 @@
 // distribution comes from the element table's isotopes by convolution
 // (each element's isotopes raised to its count by repeated squaring),
 // isotopologues below 1e-9 of the largest are dropped at every step, and
-// peaks closer than the peak width (m/z) merge into one at their
-// abundance-weighted m/z. The spectrum gets one centroid per peak at
+// peaks of one nominal mass merge into one at their abundance-weighted m/z
+// where neighbours lie at most the peak width (m/z) apart; peaks of
+// different nominal masses (1/|charge| apart) never merge. The spectrum gets one centroid per peak at
 // (mass - charge x electron mass) / |charge| (the mass for charge 0),
 // ascending, peaks below 0.01 % of the highest left out: intensities
 // relative to the highest = 100 when `relative` is true, else the

@@ -53,21 +53,18 @@ struct FunctionData {
         collection = c;
         if (!c)
             return;
+        // The count is the reader's claim: the spectra are read in order
+        // up to the first that cannot be read, and the lists grow with them.
         const int n = c->getCount();
         TKSChromatogram tic;
         c->getTICChromatogram(tic);
-        peaks.resize(static_cast<size_t>(std::max(0, n)));
-        times.assign(peaks.size(), 0);
-        precursors.assign(peaks.size(), 0);
         TKSMassSpectrum s;
-        for (int i = 0; i < n; ++i) {
-            if (!c->getSpectrum(i, s))
-                continue;
-            peaks[static_cast<size_t>(i)].fromSpectrum(s);
-            precursors[static_cast<size_t>(i)] = s.getPrecursorMZ();
-            times[static_cast<size_t>(i)] =
-                i < tic.getCount() ? tic.getRTValues()[static_cast<size_t>(i)]
-                                   : (s.getTimeRanges().empty() ? 0 : s.getTimeRanges().front().start);
+        for (int i = 0; i < n && c->getSpectrum(i, s); ++i) {
+            peaks.emplace_back();
+            peaks.back().fromSpectrum(s);
+            precursors.push_back(s.getPrecursorMZ());
+            times.push_back(i < tic.getCount() ? tic.getRTValues()[static_cast<size_t>(i)]
+                                               : (s.getTimeRanges().empty() ? 0 : s.getTimeRanges().front().start));
         }
     }
     bool present() const { return collection != nullptr && !peaks.empty(); }

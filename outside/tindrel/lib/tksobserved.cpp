@@ -3,18 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <numeric>
 
 #include "tkspeakdetect.h"
 
 namespace tindrel {
-
-namespace {
-
-// Isotopologues within this of a nominal group's first merge into one line.
-constexpr double kNominalMergeWidth = 0.3;
-
-}  // namespace
 
 void PeakList::fromSpectrum(const TKSMassSpectrum& spectrum)
 {
@@ -65,7 +59,9 @@ int PeakList::strongestWithin(double lo, double hi) const
 
 std::vector<ClusterLine> nominalCluster(const Counts& ion, int charge, const ElementData& table, double prune)
 {
-    std::vector<ClusterPeak> peaks = isotopeDistribution(ion, table, kNominalMergeWidth);
+    // Peaks of different nominal shifts never merge: an unbounded width
+    // gives one line per nominal mass.
+    std::vector<ClusterPeak> peaks = isotopeDistribution(ion, table, std::numeric_limits<double>::infinity());
     double highest = 0;
     for (const ClusterPeak& p : peaks)
         highest = std::max(highest, p.p);
@@ -75,9 +71,15 @@ std::vector<ClusterLine> nominalCluster(const Counts& ion, int charge, const Ele
     for (const ClusterPeak& p : peaks) {
         if (highest <= 0 || p.p < highest * prune)
             continue;
-        lines.push_back(ClusterLine{(p.mass - shift) / z, (p.lo - shift) / z, (p.hi - shift) / z, p.p / highest});
+        lines.push_back(
+            ClusterLine{(p.mass - shift) / z, (p.lo - shift) / z, (p.hi - shift) / z, p.p / highest, p.shift});
     }
     return lines;
+}
+
+double observedIntensity(const ClusterLine& line, const PeakList& peaks, double window)
+{
+    return peaks.sumWithin(line.lo - window, line.hi + window);
 }
 
 double clusterFit(const std::vector<ClusterLine>& cluster, const PeakList& peaks, double window,
@@ -86,7 +88,7 @@ double clusterFit(const std::vector<ClusterLine>& cluster, const PeakList& peaks
     std::vector<double> o(cluster.size(), 0);
     double sumO = 0, sumT = 0;
     for (size_t i = 0; i < cluster.size(); ++i) {
-        o[i] = peaks.sumWithin(cluster[i].lo - window, cluster[i].hi + window);
+        o[i] = observedIntensity(cluster[i], peaks, window);
         sumO += o[i];
         sumT += cluster[i].share;
     }
@@ -98,6 +100,30 @@ double clusterFit(const std::vector<ClusterLine>& cluster, const PeakList& peaks
     for (size_t i = 0; i < cluster.size(); ++i)
         difference += std::fabs(o[i] / sumO - cluster[i].share / sumT);
     return std::clamp(1 - difference / 2, 0.0, 1.0);
+}
+
+double isotopeRatioFit(const std::vector<ClusterLine>& cluster, const PeakList& peaks, double window)
+{
+    const ClusterLine* line[3] = {nullptr, nullptr, nullptr};
+    for (const ClusterLine& l : cluster)
+        if (l.shift >= 0 && l.shift <= 2)
+            line[l.shift] = &l;
+    if (!line[0] || !(line[0]->share > 0))
+        return 0;
+    const double observed0 = observedIntensity(*line[0], peaks, window);
+    if (!(observed0 > 0))
+        return 0;
+    double chiSquare = 0;
+    for (int k = 1; k <= 2; ++k) {
+        if (!line[k])
+            continue;  // no isotopologue there (a cluster without M+2)
+        const double expected = line[k]->share / line[0]->share;
+        const double observed = observedIntensity(*line[k], peaks, window) / observed0;
+        const double sigma = kRatioNoise * std::max(expected, observed) + kRatioFloor;
+        const double d = (observed - expected) / sigma;
+        chiSquare += d * d;
+    }
+    return std::exp(-chiSquare / 2);
 }
 
 }  // namespace tindrel

@@ -185,7 +185,7 @@ int CRunDataServerImpl::MSOrder(int injection, int function)
 int CRunDataServerImpl::SpectrumCount(int injection, int function)
 {
     const tindrelrun::Function* f = FindFunction(injection, function);
-    return f ? f->scans : 0;
+    return f ? f->reportedScans() : 0;
 }
 
 HRESULT CRunDataServerImpl::Spectrum(int injection, int function, int index, CMassSpectrum& spectrum)

@@ -239,7 +239,8 @@ bool parseFunction(LineReader& r, int position, Function& f)
          r.number("start", f.start, -kMaxValue, kMaxValue) && r.number("step", f.step, 1e-9, kMaxValue) &&
          r.number("low", f.low, 0, kMaxValue) && r.number("high", f.high, 0, kMaxValue) &&
          r.number("fwhm", f.fwhm, 1e-9, kMaxValue) && r.number("noise", f.noise, 0, kMaxValue) &&
-         r.integer("noisepeaks", f.noisePeaks, 0, kMaxNoisePeaks);
+         r.integer("noisepeaks", f.noisePeaks, 0, kMaxNoisePeaks) &&
+         r.integer("claimed", f.claimed, 0, 2147483647);
     if (!ok)
         return false;
     if (r.has("profile")) {

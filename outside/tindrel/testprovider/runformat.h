@@ -41,6 +41,10 @@ struct Function {
     int msmsType = 0;   // FunctionMSMSType
     double precursor = 0;
     int scans = 0;
+    // The spectrum count the data server reports, as a damaged file's
+    // header may claim more (or fewer) than it holds; -1: the scans.
+    // Spectra from `scans` on fail to read.
+    int claimed = -1;
     double start = 0;   // minutes
     double step = 0.01;
     bool profile = false;
@@ -54,6 +58,8 @@ struct Function {
 
     // Points of one profile spectrum.
     long long profilePoints() const;
+    // The count the data server reports.
+    int reportedScans() const { return claimed >= 0 ? claimed : scans; }
 };
 
 struct TracePeak {

@@ -57,6 +57,40 @@ double timeOfMaximum(const TKSChromatogram& c)
     return c.getRTValues()[static_cast<size_t>(std::max_element(y.begin(), y.end()) - y.begin())];
 }
 
+// A reader whose count claims a million spectra and holds three (a damaged
+// file's header): the mass chromatogram reads the three and no further and
+// sizes nothing by the claim (its two arrays would have taken 8 MB each).
+TEST_F(TindrelCollection, MassChromatogramSizesNothingByAClaimedCount)
+{
+    if (!LargestAllocation::available())
+        GTEST_SKIP() << "allocations are watched in sanitizer builds";
+    const std::string path = writeRun("claims.run", "kestrom-run 1\ninjection\n"
+                                                    "function scans=3 claimed=1000000 low=100 high=300\n"
+                                                    "compound function=1 apex=0.01 width=0.01 height=900 "
+                                                    "peaks=195.0877:100\n");
+    const std::unique_ptr<TKSDataset> dataset = open(path, kRunProviderId);
+    ASSERT_TRUE(dataset);
+    const auto c = collection(*dataset, 0, 0);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->getCount(), 1000000);
+    TKSMassSpectrum s;
+    EXPECT_TRUE(c->getSpectrum(2, s));
+    EXPECT_FALSE(c->getSpectrum(3, s));
+    for (bool range : {false, true}) {
+        SCOPED_TRACE(range ? "range" : "m/z");
+        TKSChromatogram mic;
+        mic.setPoints({1, 2}, {3, 4});
+        size_t largest = 0;
+        {
+            LargestAllocation watch;
+            EXPECT_FALSE(range ? c->getMassChromatogram(195, 196, mic) : c->getMassChromatogram(195.0877, mic));
+            largest = watch.bytes();
+        }
+        EXPECT_EQ(mic.getCount(), 0);
+        EXPECT_LT(largest, size_t(64) << 10);
+    }
+}
+
 TEST_F(TindrelCollection, MassChromatogramsPeakAtTheKnownTimes)
 {
     struct Case {

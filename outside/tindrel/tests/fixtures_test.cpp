@@ -15,7 +15,8 @@ TEST(TindrelFixtures, CommittedReferenceDataIsCurrent)
                                  {std::string("KS_REALDATA_DIR=") + KS_REALDATA_DIR});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     for (const char* name : {"tests/data/molfile_masses.tsv", "tests/data/isotope_clusters.tsv",
-                             "tests/data/compositions.tsv", "data/molfiles/caffeine.mol", "data/molfiles/paracetamol.mol",
+                             "tests/data/compositions.tsv", "tests/data/isotope_merging.tsv", "tests/data/ranking.tsv",
+                             "data/molfiles/caffeine.mol", "data/molfiles/paracetamol.mol",
                              "data/molfiles/ibuprofen.mol", "data/molfiles/nicotine.mol", "data/molfiles/enkephalin.mol",
                              "data/molfiles/glucose.mol"}) {
         const std::string committed = ks::test::readFile(std::string(KS_SOURCE_DIR) + "/../" + name);

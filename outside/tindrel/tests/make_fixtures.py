@@ -21,6 +21,15 @@ from RDKit's own isotope table, independently of the library:
    per case its constraints, then each formula whose ion m/z lies within
    the tolerance, its double bond equivalents and electron parity
    admitted, with its ion m/z and error.
+5. data/isotope_merging.tsv: isotope clusters of multiply charged ions at
+   a peak width: every isotopologue (the fine structure), grouped by
+   nominal mass, and within a group each peak merged with the one before
+   it when they lie at most the width (m/z) apart; per peak its m/z and
+   percentage of the highest.
+6. data/ranking.tsv: ions of real compounds with their nominal clusters
+   and a measured cluster made from them as an instrument would show it:
+   every m/z 1.5 ppm high, every intensity 3 to 5 % off (random sign, a
+   seeded generator), for the composition ranking tests.
 
 Usage: make_fixtures.py [OUTPUT_FOLDER]  (default: the committed places;
 with a folder, everything is written below it in the same layout). The
@@ -29,6 +38,7 @@ real molfiles are read from $KS_REALDATA_DIR/molfile/rdkit, or from
 """
 import itertools
 import os
+import random
 import sys
 
 import numpy as np
@@ -62,6 +72,35 @@ CLUSTERS = [
     ("C3H7NO2S", 1),
     ("SiC8H24O4", 1),
 ]
+
+# (ion formula, charge, peak width in m/z): clusters of multiply charged
+# ions merged at the widths a user sets (Leu- and Met-enkephalin as
+# [M+2H]2+ and [M+3H]3+).
+MERGES = [(formula, charge, width)
+          for formula, charge in [("C28H39N5O7", 2), ("C28H40N5O7", 3), ("C27H37N5O7S", 2), ("C27H38N5O7S", 3)]
+          for width in (0.1, 0.3, 0.5)]
+
+# (name, neutral formula, adduct, charge): real compounds as their ions
+# are measured. The element ranges are the calculator's defaults (C0-100,
+# H0-200, N0-10, O0-10, S0-5) with Cl0-4 added for the compounds that
+# hold chlorine, as a user adds it when the cluster shows chlorine.
+RANKING = [
+    ("caffeine", "C8H10N4O2", "H", 1),
+    ("glucose", "C6H12O6", "H", 1),
+    ("cholesterol", "C27H46O", "H", 1),
+    ("chlorpromazine", "C17H19ClN2S", "H", 1),
+    ("diclofenac", "C14H11Cl2NO2", "H", 1),
+    ("testosterone", "C19H28O2", "H", 1),
+    ("ibuprofen", "C13H18O2", "H", 1),
+    ("reserpine", "C33H40N2O9", "H", 1),
+    ("atrazine", "C8H14ClN5", "H", 1),
+    ("sulfamethoxazole", "C10H11N3O3S", "H", 1),
+    ("glutathione", "C10H17N3O6S", "H", 1),
+    ("leu-enkephalin", "C28H37N5O7", "H", 1),
+    ("ibuprofen-", "C13H18O2", "H", -1),
+    ("glutathione-2+", "C10H17N3O6S", "H", 2),
+]
+MEASURED_PPM = 1.5
 
 VALENCE = {"H": 1, "C": 4, "N": 3, "O": 2, "S": 2, "P": 3, "Cl": 1, "F": 1, "Br": 1, "Na": 1, "Si": 4, "B": 3,
            "K": 1, "I": 1}
@@ -173,8 +212,8 @@ def element_distribution(symbol, n):
     return dist
 
 
-def cluster(formula, charge):
-    counts = parse(formula)
+def fine_structure(counts):
+    """Every isotopologue of the formula: {mass: probability}."""
     dist = {0.0: 1.0}
     for sym, n in counts.items():
         e = element_distribution(sym, n)
@@ -184,9 +223,14 @@ def cluster(formula, charge):
                 key = round(m + em, 9)
                 nxt[key] = nxt.get(key, 0.0) + p * ep
         dist = {m: p for m, p in nxt.items() if p > 1e-16}
+    return dist
+
+
+def cluster(formula, charge):
+    counts = parse(formula)
     monomass = sum(mono(s) * n for s, n in counts.items())
     groups = {}
-    for m, p in dist.items():
+    for m, p in fine_structure(counts).items():
         k = int(round(m - monomass))
         g = groups.setdefault(k, [0.0, 0.0])
         g[0] += p
@@ -201,6 +245,58 @@ def cluster(formula, charge):
         mz = (pm / p - charge * ELECTRON) / z
         lines.append((k, mz, 100.0 * p / top))
     return lines
+
+
+def merged_cluster(formula, charge, width):
+    """The fine structure as m/z, grouped by nominal mass, then merged
+    within a group along neighbours at most `width` apart."""
+    counts = parse(formula)
+    monomass = sum(mono(s) * n for s, n in counts.items())
+    z = abs(charge)
+    groups = {}
+    for m, p in fine_structure(counts).items():
+        groups.setdefault(int(round(m - monomass)), []).append(((m - charge * ELECTRON) / z, p))
+    peaks = []
+    for k in sorted(groups):
+        run = None
+        for mz, p in sorted(groups[k]):
+            if run is not None and mz - run[2] <= width:
+                run = [run[0] + p, run[1] + p * mz, mz]
+            else:
+                if run is not None:
+                    peaks.append((run[1] / run[0], run[0]))
+                run = [p, p * mz, mz]
+        peaks.append((run[1] / run[0], run[0]))
+    top = max(p for _, p in peaks)
+    return [(mz, 100.0 * p / top) for mz, p in peaks if p >= top * 1e-3]
+
+
+def write_merges(out):
+    with open(os.path.join(out, "tests", "data", "isotope_merging.tsv"), "w", newline="\n") as f:
+        f.write("# ion formula\tcharge\tpeak width (m/z)\tm/z\tpercent of the highest peak "
+                "(peaks of at least 0.1 %)\n")
+        for formula, charge, width in MERGES:
+            for mz, pct in merged_cluster(formula, charge, width):
+                f.write("%s\t%d\t%g\t%.6f\t%.4f\n" % (formula, charge, width, mz, pct))
+
+
+def write_ranking(out):
+    with open(os.path.join(out, "tests", "data", "ranking.tsv"), "w", newline="\n") as f:
+        f.write("# ion\tname\tneutral formula\tadduct\tcharge\telements\n")
+        f.write("# then per line of the nominal cluster (at least 0.1 %% of the highest): =\tshift\tm/z\tpercent"
+                "\tmeasured m/z (+%g ppm)\tmeasured percent (3-5 %% off)\n" % MEASURED_PPM)
+        for name, formula, adduct, charge in RANKING:
+            counts = parse(formula)
+            ion = dict(counts)
+            for s, n in parse(adduct).items():
+                ion[s] = ion.get(s, 0) + charge * n
+            elements = "C0-100,H0-200,N0-10,O0-10,S0-5" + (",Cl0-4" if "Cl" in counts else "")
+            f.write("ion\t%s\t%s\t%s\t%d\t%s\n" % (name, formula, adduct, charge, elements))
+            noise = random.Random(name)
+            for k, mz, pct in cluster(hill(ion), charge):
+                off = noise.uniform(0.03, 0.05) * noise.choice((-1, 1))
+                f.write("=\t%d\t%.6f\t%.4f\t%.6f\t%.4f\n" % (k, mz, pct, mz * (1 + MEASURED_PPM * 1e-6),
+                                                              pct * (1 + off)))
 
 
 def write_clusters(out):
@@ -272,6 +368,8 @@ def main():
     molfile_masses(out, os.path.join(out, "data", "molfiles"))
     write_clusters(out)
     write_compositions(out)
+    write_merges(out)
+    write_ranking(out)
 
 
 if __name__ == "__main__":

@@ -516,6 +516,32 @@ TEST_F(TindrelMatcher, KeepsNoCollectionAndRefusesBadInput)
     EXPECT_TRUE(matcher.getResults()[1].getIsMatched());
 }
 
+// A reader claiming a million spectra of a function that holds sixty (a
+// damaged file's header): the matcher reads the sixty, matches caffeine in
+// them, and sizes nothing by the claim (a peak list per claimed spectrum
+// took 56 MB).
+TEST_F(TindrelMatcher, AClaimedCountSizesNothing)
+{
+    if (!tindreltest::LargestAllocation::available())
+        GTEST_SKIP() << "allocations are watched in sanitizer builds";
+    RunText run;
+    const int ms = run.function(std::string(kMSPositive) + " claimed=1000000");
+    run.ion(ms, 0.36, 48000, L"C8H10N4O2", L"H", 1);
+    load(run, ms);
+    ASSERT_EQ(m_collections[0]->getCount(), 1000000);
+    TKSMoleculeMatcher2 matcher;
+    size_t largest = 0;
+    {
+        tindreltest::LargestAllocation watch;
+        ASSERT_TRUE(match(matcher, {kCaffeine}));
+        largest = watch.bytes();
+    }
+    const auto matches = matchesOf(matcher, kCaffeine.id);
+    ASSERT_EQ(matches.size(), 1u);
+    EXPECT_NEAR(matches[0]->getChromatogramPeak().apexRT, 0.36, 0.021);
+    EXPECT_LT(largest, size_t(1) << 20);
+}
+
 TEST_F(TindrelMatcher, TextDatasetOfUnknownPolarityMatchesAsPositive)
 {
     m_dataset = open(tindreltest::bundledTextDataset(), tindreltest::kTextProviderId);

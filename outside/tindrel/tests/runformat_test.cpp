@@ -27,7 +27,7 @@ TEST(TindrelRunFormat, Accepts)
         "compound function=1 apex=1.5 width=0.2 height=100 peaks=105:100,107.5:50\r\n"
         "trace points=5 peaks=1:0.1:10\r\n"
         "injection\r\n"
-        "function scans=1\r\n"
+        "function scans=1 claimed=2147483647\r\n"
         "compound function=1 apex=0 width=1 height=10 cluster=500.2/2:100,50\r\n";
     ASSERT_TRUE(tindrelrun::parseRun(text, run, error)) << error.line << ": " << error.reason;
     EXPECT_EQ(run.seed, 42u);
@@ -41,6 +41,8 @@ TEST(TindrelRunFormat, Accepts)
     EXPECT_EQ(f.msmsType, 2);
     EXPECT_TRUE(f.profile);
     EXPECT_EQ(f.profilePoints(), 21);
+    EXPECT_EQ(f.reportedScans(), 3);  // no claim: the scans
+    EXPECT_EQ(run.injections[1].functions[0].reportedScans(), 2147483647);
     EXPECT_EQ(run.injections[0].traces[0].name, L"Trace 1");
     const auto& cluster = run.injections[1].functions[0].compounds[0].peaks;
     ASSERT_EQ(cluster.size(), 2u);
@@ -97,6 +99,8 @@ TEST(TindrelRunFormat, Refuses)
         {"missing scans", kHead + "function type=1\n", 3, "missing scans"},
         {"zero scans", kHead + "function scans=0\n", 3, "bad scans"},
         {"huge scans", kHead + "function scans=99999999999\n", 3, "bad scans"},
+        {"negative claim", kHead + "function scans=1 claimed=-1\n", 3, "bad claimed"},
+        {"claim beyond 32 bits", kHead + "function scans=1 claimed=2147483648\n", 3, "bad claimed"},
         {"non-numeric step", kHead + "function scans=2 step=fast\n", 3, "bad step"},
         {"NaN start", kHead + "function scans=2 start=nan\n", 3, "bad start"},
         {"zero step", kHead + "function scans=2 step=0\n", 3, "bad step"},

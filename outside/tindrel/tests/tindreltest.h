@@ -5,10 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's hook (g++ ships no header for it).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*, size_t),
+                                                        void (*freeHook)(const volatile void*));
+#define TINDREL_WATCH_ALLOCATIONS 1
+#endif
 
 #include "chromatogram.h"
 #include "ksactivation.h"
@@ -174,6 +181,50 @@ private:
 
     ks::ComPtr<IKSDataServer> m_server;
     ks::ComPtr<IKSFunction> m_function;
+};
+
+// The largest single allocation made while an object of this class lives
+// (sanitizer builds, whose allocator reports every allocation; elsewhere
+// `available` is false and the tests that need it skip).
+class LargestAllocation {
+public:
+    static bool available()
+    {
+#ifdef TINDREL_WATCH_ALLOCATIONS
+        static const bool installed = __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree) != 0;
+        return installed;
+#else
+        return false;
+#endif
+    }
+    LargestAllocation()
+    {
+        largest() = 0;
+        watching() = true;
+    }
+    ~LargestAllocation() { watching() = false; }
+    size_t bytes() const { return largest().load(); }
+
+private:
+    static std::atomic<bool>& watching()
+    {
+        static std::atomic<bool> flag{false};
+        return flag;
+    }
+    static std::atomic<size_t>& largest()
+    {
+        static std::atomic<size_t> value{0};
+        return value;
+    }
+    static void onMalloc(const volatile void*, size_t size)
+    {
+        if (!watching().load(std::memory_order_relaxed))
+            return;
+        size_t seen = largest().load(std::memory_order_relaxed);
+        while (size > seen && !largest().compare_exchange_weak(seen, size)) {
+        }
+    }
+    static void onFree(const volatile void*) {}
 };
 
 // A Gaussian chromatogram peak: apex time, standard deviation, height.

@@ -1,5 +1,8 @@
 // The tindrel program: what it prints for the bundled text dataset and a
 // generated run, and its exit status on failing calls and bad arguments.
+#include <algorithm>
+#include <sstream>
+
 #include "tindreltest.h"
 
 namespace tindreltest {
@@ -129,7 +132,7 @@ TEST_F(TindrelTool, CompositionAndMatch)
         {{"compose", "195.0877", "--spectrum", text, "1", "1", "0.35"}, 0,
          {"Elemental composition of m/z 195.0877 (charge 1, adduct H, 5 ppm, DBE -0.5 to 20, all ions); fitness "
           "against the spectrum of scan 6 (0.350 min): 3 formulas",
-          "C8H10N4O2           195.08765    6.0         0.05         0.25    0.681"},
+          "C8H10N4O2           195.08765    6.0         0.05         0.25    0.000"},
          ""},
         {{"match", text, molfiles + "caffeine.mol", molfiles + "nicotine.mol"}, 0,
          {"Molecule match of 2 molfiles against injection 1: MS+ function 1",
@@ -163,6 +166,67 @@ TEST_F(TindrelTool, CompositionAndMatch)
             EXPECT_NE(r.out.find(line + "\n"), std::string::npos) << name << ": " << line << "\n" << r.out;
         EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << name << ": " << r.err;
     }
+}
+
+// compose against measured clusters: each ion of data/ranking.tsv (its
+// cluster 1.5 ppm high, intensities 3 to 5 % off) as the compound of a
+// generated run, scored against the spectrum at its apex.
+TEST_F(TindrelTool, ComposeRanksTheTrueFormulaOfMeasuredClusters)
+{
+    struct Ion {
+        std::string name, formula, adduct, charge, elements, peaks, mz;
+    };
+    std::vector<Ion> ions;
+    std::istringstream in(ks::test::readFile(std::string(KS_SOURCE_DIR) + "/data/ranking.tsv"));
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, '\t');)
+            f.push_back(field);
+        if (f.size() == 6 && f[0] == "ion") {
+            ions.push_back(Ion{f[1], f[2], f[3], f[4], f[5], "", ""});
+        } else if (f.size() == 6 && f[0] == "=") {
+            Ion& ion = ions.back();
+            ion.peaks += (ion.peaks.empty() ? "" : ",") + f[4] + ":" + f[5];
+            if (ion.mz.empty())
+                ion.mz = f[4];
+        }
+    }
+    ASSERT_EQ(ions.size(), 14u);
+    int protonated = 0, first = 0;
+    for (const Ion& ion : ions) {
+        SCOPED_TRACE(ion.name);
+        const double mz = std::stod(ion.mz);
+        const std::string run =
+            writeRun(ion.name + ".run", "kestrom-run 1\ninjection\nfunction scans=21 start=0 step=0.01 low=" +
+                                            std::to_string(mz - 5) + " high=" + std::to_string(mz + 10) +
+                                            "\ncompound function=1 apex=0.1 width=0.02 height=1000 peaks=" +
+                                            ion.peaks + "\n");
+        const ks::test::RunResult r = ks::test::run({kTool, "compose", ion.mz, "--charge", ion.charge, "--adduct",
+                                                     ion.adduct, "--elements", ion.elements, "--spectrum", run, "1",
+                                                     "1", "0.1"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        std::istringstream out(r.out);
+        std::vector<std::string> formulas;
+        for (std::string row; std::getline(out, row);)
+            if (!row.empty() && row.find(' ') != std::string::npos && row.rfind("Elemental", 0) != 0 &&
+                row.rfind("Formula", 0) != 0)
+                formulas.push_back(row.substr(0, row.find(' ')));
+        const auto at = std::find(formulas.begin(), formulas.end(), ion.formula);
+        ASSERT_NE(at, formulas.end()) << r.out;
+        const long rank = at - formulas.begin() + 1;
+        // As in the analysis test: reserpine and Leu-enkephalin have
+        // formulas whose ratios lie within the noise of theirs, closer in
+        // mass.
+        EXPECT_LE(rank, ion.name == "reserpine" ? 2 : ion.name == "leu-enkephalin" ? 3 : 1) << r.out;
+        if (ion.charge == "1") {
+            ++protonated;
+            first += rank == 1;
+        }
+    }
+    EXPECT_EQ(protonated, 12);
+    EXPECT_GE(first, 10);
 }
 
 }  // namespace
