@@ -6,7 +6,7 @@ text_caffeine.lmd (run once, output committed; each under the target's
 - image_4096_16bit.lmd: the item with an embedded 4096 x 4096 16-bit
   greyscale PNG (one grey level, 38 KB compressed), the largest image an
   item record may hold;
-- stacked_molecules.lmd: 240 copies of the item (plug-in data left empty)
+- stacked_molecules.lmd: 50 copies of the item (plug-in data left empty)
   stacked on one spot of the page.
 
 Run with /usr/bin/python3 from any folder.
@@ -76,7 +76,7 @@ def main():
     open(os.path.join(CORPUS, "image_4096_16bit.lmd"), "wb").write(out)
 
     empty = struct.pack(">ii", 4, 0)
-    out = document([join(head, before, main, empty)] * 240)
+    out = document([join(head, before, main, empty)] * 50)
     assert len(out) < 65536, len(out)
     open(os.path.join(CORPUS, "stacked_molecules.lmd"), "wb").write(out)
 
