@@ -3,11 +3,16 @@
 // the refresh after a command (action states and every open dock: browser,
 // peaks, composition and match tables); painting the window with a page
 // holding a 100,000-point profile spectrum, beside the floor: a plain
-// QPainter::drawPolyline of the same points into an image of the same size.
+// QPainter::drawPolyline of the same points into an image of the same size;
+// opening a document of 214 mass items stacked on one spot (the open
+// deletes the previous document's items, so every item enters and leaves
+// the page's chunks) beside parsing the same bytes, and a document whose
+// item holds a 4096 x 4096 16-bit image.
 // Components are registered into a registry folder of the benchmark's own.
 #include "benchsummary.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 
@@ -191,6 +196,71 @@ void BM_RepaintProfilePageCached(benchmark::State& state)
         paintWindow(frame);
 }
 
+// The imported text dataset's mass item 214 times on one spot of the page.
+const QByteArray& stackedDocument()
+{
+    static const QByteArray bytes = [] {
+        Fixture& f = fixture();
+        QString error;
+        const QString dataset =
+            QStringLiteral(KS_SOURCE_DIR "/../../dataservices/providers/text/samples/text_dataset.txt");
+        const QString saved = QString::fromStdString(scratch() + "/one.lmd");
+        lumatra::DocumentData one;
+        QFile file(saved);
+        if (!f.ok || !f.window->openDocumentData(emptyDocument(), error) || !f.window->importFile(dataset, error) ||
+            !f.window->saveDocument(saved, error) || !file.open(QIODevice::ReadOnly) ||
+            !lumatra::parseDocument(file.readAll(), one, error) || one.items.size() != 1)
+            return QByteArray();
+        lumatra::DocumentData stacked = one;
+        for (int k = 1; k < 214; ++k)
+            stacked.items.append(one.items.first());
+        return lumatra::serializeDocument(stacked);
+    }();
+    return bytes;
+}
+
+void BM_OpenStackedItems(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    const QByteArray& bytes = stackedDocument();
+    QString error;
+    if (bytes.isEmpty()) {
+        state.SkipWithError("the text dataset does not import");
+        return;
+    }
+    for (auto _ : state)
+        if (!f.window->openDocumentData(bytes, error)) {
+            state.SkipWithError("the stacked document does not open");
+            return;
+        }
+}
+
+void BM_ParseStackedItems(benchmark::State& state)
+{
+    const QByteArray& bytes = stackedDocument();
+    lumatra::DocumentData data;
+    QString error;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lumatra::parseDocument(bytes, data, error));
+}
+
+void BM_OpenEmbeddedImage(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    QFile file(QStringLiteral(KS_SOURCE_DIR "/../../outside/lumatra/fuzz/document_corpus/image_4096_16bit.lmd"));
+    if (!f.ok || !file.open(QIODevice::ReadOnly)) {
+        state.SkipWithError("the image document is missing");
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    QString error;
+    for (auto _ : state)
+        if (!f.window->openDocumentData(bytes, error)) {
+            state.SkipWithError("the image document does not open");
+            return;
+        }
+}
+
 void BM_PlainPolyline(benchmark::State& state)
 {
     const QPolygonF points = profile();
@@ -220,6 +290,9 @@ int main(int argc, char** argv)
                     benchmark::RegisterBenchmark("BM_RefreshAfterCommand", BM_RefreshAfterCommand),
                     benchmark::RegisterBenchmark("BM_PaintProfilePage", BM_PaintProfilePage),
                     benchmark::RegisterBenchmark("BM_RepaintProfilePageCached", BM_RepaintProfilePageCached),
+                    benchmark::RegisterBenchmark("BM_OpenStackedItems", BM_OpenStackedItems),
+                    benchmark::RegisterBenchmark("BM_ParseStackedItems", BM_ParseStackedItems),
+                    benchmark::RegisterBenchmark("BM_OpenEmbeddedImage", BM_OpenEmbeddedImage),
                     benchmark::RegisterBenchmark("BM_PlainPolyline", BM_PlainPolyline)})
         b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(ksbench::kRepetitions);
     const std::vector<ksbench::Pair> pairs = {
@@ -227,6 +300,7 @@ int main(int argc, char** argv)
         {"profile page repainted from the cache vs drawPolyline", "BM_RepaintProfilePageCached", "BM_PlainPolyline"},
         {"import orange + first frame vs drawPolyline", "BM_ImportAndFirstFrame", "BM_PlainPolyline"},
         {"refresh after a command vs drawPolyline", "BM_RefreshAfterCommand", "BM_PlainPolyline"},
+        {"open 214 stacked mass items vs parsing them", "BM_OpenStackedItems", "BM_ParseStackedItems"},
     };
     const int status = ksbench::runWithSummary(argc, argv, pairs);
     fixture().window.reset();

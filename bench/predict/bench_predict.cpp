@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -71,6 +72,63 @@ void BM_Chain500(benchmark::State& state)
         runOnce(in, state);
 }
 BENCHMARK(BM_Chain500)->Unit(benchmark::kMillisecond);
+
+// An all-trans alkane of the given number of carbons on ideal geometry
+// (C-C 1.54, C-H 1.09, tetrahedral angles) as a V2000 molfile: every inner
+// methylene alike, so that most protons share a shift.
+std::string zigzagAlkane(int carbons)
+{
+    const double pi = 3.14159265358979323846, half = 109.4712 / 2 * pi / 180, hang = 54.7356 * pi / 180;
+    const double dx = 1.54 * std::sin(half), dy = 1.54 * std::cos(half);
+    const double hy = 1.09 * std::cos(hang), hz = 1.09 * std::sin(hang);
+    std::vector<std::string> atoms, bonds;
+    char line[96];
+    auto atom = [&](const char* symbol, double x, double y, double z) {
+        std::snprintf(line, sizeof line, "%10.4f%10.4f%10.4f %-3s 0  0  0  0  0  0  0  0  0  0  0  0", x, y, z,
+                      symbol);
+        atoms.push_back(line);
+        return static_cast<int>(atoms.size());
+    };
+    auto bond = [&](int a, int b) {
+        std::snprintf(line, sizeof line, "%3d%3d  1  0", a, b);
+        bonds.push_back(line);
+    };
+    for (int k = 0; k < carbons; ++k)
+        atom("C", k * dx, (k % 2) * dy, 0.0);
+    for (int k = 1; k < carbons; ++k)
+        bond(k, k + 1);
+    for (int k = 0; k < carbons; ++k) {
+        const double x = k * dx, y = (k % 2) * dy, side = k % 2 == 0 ? -1.0 : 1.0;
+        bond(k + 1, atom("H", x, y + side * hy, hz));
+        bond(k + 1, atom("H", x, y + side * hy, -hz));
+        if (k == 0)
+            bond(k + 1, atom("H", x - 1.09, y, 0.0));
+        if (k == carbons - 1)
+            bond(k + 1, atom("H", x + 1.09, y, 0.0));
+    }
+    std::snprintf(line, sizeof line, "%3zu%3zu  0  0  0  0  0  0  0  0999 V2000", atoms.size(), bonds.size());
+    std::string text = "all-trans alkane\n  bench\n\n" + std::string(line) + "\n";
+    for (const auto& l : atoms)
+        text += l + "\n";
+    for (const auto& l : bonds)
+        text += l + "\n";
+    return text + "M  END\n";
+}
+
+// Twelve 998-atom chains (1 MB of input) with couplings and their
+// equivalence handling: the coupling walk and the comparison of the
+// protons of equal shift.
+void BM_Zigzag998x12Couplings(benchmark::State& state)
+{
+    const std::string mol = zigzagAlkane(332);
+    std::string text = "40101\n";
+    for (int k = 0; k < 12; ++k)
+        text += (k ? "   0\n" : "") + mol;
+    std::string in = writeInput("zigzag.dat", text + "1111\n");
+    for (auto _ : state)
+        runOnce(in, state);
+}
+BENCHMARK(BM_Zigzag998x12Couplings)->Unit(benchmark::kMillisecond);
 
 void BM_FixtureSet(benchmark::State& state)
 {

@@ -255,8 +255,9 @@ QPixmap TCanvasItem::pixmap() const
 
 void TCanvasItem::readPixmap(TDataStream& s)
 {
-    QImage dropped;
-    readImage(s, dropped);
+    // The base item keeps no pixmap: the PNG is checked and passed over,
+    // not decoded (a 4096 x 4096 16-bit image would take 128 MB).
+    skipImage(s);
 }
 
 void TCanvasItem::beginProgress()

@@ -80,41 +80,65 @@ bool readByteArray(TDataStream& s, QByteArray& bytes)
     return true;
 }
 
-bool readImage(TDataStream& s, QImage& image)
+namespace {
+
+// Reads the image marker and finds the PNG after it, checked as readImage
+// says: 0 for a null image; else the PNG's length with `png` at its first
+// byte (the stream still before it); -1 with the stream failed.
+qint64 findImage(TDataStream& s, const char*& png, QByteArray& copy)
 {
-    image = QImage();
     if (!s.ok())
-        return false;
+        return -1;
     qint32 marker = 0;
     s >> marker;
     if (!s.ok())
-        return false;
+        return -1;
     if (marker == 0)
-        return true;
+        return 0;
     // The block stream reads from a buffer: look at its bytes in place
     // (a copy of the rest per image would make many images quadratic).
     QIODevice* device = s.device();
-    const qint64 start = device->pos();
-    QByteArray copy;
-    const char* rest = nullptr;
     if (const auto* buffer = qobject_cast<const QBuffer*>(device)) {
-        rest = buffer->data().constData() + start;
+        png = buffer->data().constData() + device->pos();
     } else {
         copy = device->peek(s.remaining());
-        rest = copy.constData();
+        png = copy.constData();
     }
-    const qint64 length = pngLength(rest, s.remaining());
+    const qint64 length = pngLength(png, s.remaining());
     if (length == 0) {
         s.fail();
-        return false;
+        return -1;
     }
     if (length < 0) {
         s.fail(QDataStream::ReadCorruptData);
-        return false;
+        return -1;
     }
-    image = QImage::fromData(reinterpret_cast<const uchar*>(rest), int(length), "PNG");
-    device->seek(start + length);
+    return length;
+}
+
+}  // namespace
+
+bool readImage(TDataStream& s, QImage& image)
+{
+    image = QImage();
+    const char* png = nullptr;
+    QByteArray copy;
+    const qint64 length = findImage(s, png, copy);
+    if (length <= 0)
+        return length == 0;
+    image = QImage::fromData(reinterpret_cast<const uchar*>(png), int(length), "PNG");
+    s.device()->seek(s.device()->pos() + length);
     return true;
+}
+
+bool skipImage(TDataStream& s)
+{
+    const char* png = nullptr;
+    QByteArray copy;
+    const qint64 length = findImage(s, png, copy);
+    if (length > 0)
+        s.device()->seek(s.device()->pos() + length);
+    return length >= 0;
 }
 
 quint32 readUnsignedCount(TDataStream& s, qint64 minElementBytes)

@@ -27,6 +27,9 @@ bool readByteArray(TDataStream& s, QByteArray& bytes);
 constexpr int kMaxImageSide = 32767;
 constexpr qint64 kMaxImagePixels = qint64(1) << 24;
 bool readImage(TDataStream& s, QImage& image);
+// The same image checked the same way and passed over, never decoded (no
+// memory by its width and height): for a reader that drops it.
+bool skipImage(TDataStream& s);
 
 // The unsigned 32-bit count of Qt's container form: 0 and a failed stream
 // when the remaining bytes cannot hold that many elements of at least

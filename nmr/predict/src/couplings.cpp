@@ -1,6 +1,7 @@
 // Proton-proton coupling constants: geminal, vicinal and four-bond
 // couplings, the equivalence handling, the listing and the coupling file.
 #include <cmath>
+#include <vector>
 
 #include "common.h"
 #include "geometry.h"
@@ -15,7 +16,6 @@ namespace {
 using nbr::T;
 using nbr::nbn;
 using nbr::nb;
-using nbr::bonded;
 using nbr::inBeta;
 
 Mat<float, kMaxAtoms, kMaxAtoms> a;
@@ -147,43 +147,47 @@ void calcj()
 {
     const int n = geom.natoms;
     a.clear();
+    // One walk of up to four bonds from each hydrogen reaches every partner
+    // it couples with. For each partner the rules are tried in the order a
+    // walk per pair would try them (geminal, then along the walk), so the
+    // last rule that applies gives its value.
+    auto partner = [n](int x, int i) { return x != i && x >= 1 && x <= n && T(x) == 1; };
     for (int i = 1; i <= n; ++i) {
         if (T(i) != 1 || nbn(i) == 0 || geom.ibet(i, 1) == 0)
             continue;
-        for (int j = 1; j <= n; ++j) {
-            if (j == i || T(j) != 1)
+        for (int k = 1; k <= nbn(i); ++k) {
+            int m = nb(i, k);
+            if (T(m) != 6)
                 continue;
-            for (int k = 1; k <= nbn(i); ++k) {
-                int m = nb(i, k);
-                if (T(m) != 6 || !bonded(m, j))
-                    continue;
-                float v = -12.5f;
-                if (geom.nnc(m) == 1 && geom.nno(m) == 1) v = -11.5f;
-                if (geom.nno(m) == 2) v = -5.0f;
-                if (geom.nhyd(m) == 3 && cbforder == 1) v = 0.0f;
-                if (geom.nsring(m) == 3 && geom.nnc(m) == 2) v = -4.5f;
-                if (geom.nsring(m) == 3 && geom.nno(m) == 1) v = 5.5f;
-                if (geom.nsring(m) == 3 && geom.nnn(m) == 1) v = 1.5f;
-                if (geom.nsring(m) == 3 && geom.nns(m) == 1) v = 0.2f;
-                a(i, j) = v;
-            }
-            for (int kp = 1; kp <= nbn(i); ++kp) {
-                int p = nb(i, kp);
-                for (int kq = 1; kq <= nbn(p); ++kq) {
-                    int q = nb(p, kq);
-                    for (int kg = 1; kg <= nbn(q); ++kg) {
-                        int g = nb(q, kg);
-                        if (g == p)
-                            continue;
-                        float J;
-                        if (g == j) {
-                            if (vicinal(i, p, q, j, J))
-                                a(i, j) = J;
-                            continue;
-                        }
-                        for (int kd = 1; kd <= nbn(g); ++kd)
-                            if (nb(g, kd) == j && fourBond(i, p, q, g, j, J))
-                                a(i, j) = J;
+            float v = -12.5f;
+            if (geom.nnc(m) == 1 && geom.nno(m) == 1) v = -11.5f;
+            if (geom.nno(m) == 2) v = -5.0f;
+            if (geom.nhyd(m) == 3 && cbforder == 1) v = 0.0f;
+            if (geom.nsring(m) == 3 && geom.nnc(m) == 2) v = -4.5f;
+            if (geom.nsring(m) == 3 && geom.nno(m) == 1) v = 5.5f;
+            if (geom.nsring(m) == 3 && geom.nnn(m) == 1) v = 1.5f;
+            if (geom.nsring(m) == 3 && geom.nns(m) == 1) v = 0.2f;
+            for (int kj = 1; kj <= nbn(m); ++kj)
+                if (partner(nb(m, kj), i))
+                    a(i, nb(m, kj)) = v;
+        }
+        for (int kp = 1; kp <= nbn(i); ++kp) {
+            int p = nb(i, kp);
+            for (int kq = 1; kq <= nbn(p); ++kq) {
+                int q = nb(p, kq);
+                for (int kg = 1; kg <= nbn(q); ++kg) {
+                    int g = nb(q, kg);
+                    if (g == p)
+                        continue;
+                    float J;
+                    if (partner(g, i) && vicinal(i, p, q, g, J))
+                        a(i, g) = J;
+                    // A partner bonded to g, but not g itself (g was its
+                    // vicinal partner on this path).
+                    for (int kd = 1; kd <= nbn(g); ++kd) {
+                        int j = nb(g, kd);
+                        if (j != g && partner(j, i) && fourBond(i, p, q, g, j, J))
+                            a(i, j) = J;
                     }
                 }
             }
@@ -225,17 +229,31 @@ void calcj()
             for (int i = 1; i <= n; ++i)
                 for (int j = 1; j <= n; ++j)
                     a(i, j) = 0.0f;
+        // Two protons of equal shift that couple alike with every other
+        // atom do not couple with each other. A sum of absolute differences
+        // is zero only when every difference is, and rows outside both
+        // columns' couplings differ by |0 - 0|: only those rows are
+        // compared (this loop only clears entries, so the lists stay a
+        // superset of each column's couplings).
+        std::vector<std::vector<int>> coupled(static_cast<size_t>(n) + 1);
+        for (int t = 1; t <= n; ++t)
+            for (int c = 1; c <= n; ++c)
+                if (a(t, c) != 0.0f)
+                    coupled[static_cast<size_t>(c)].push_back(t);
+        auto alike = [&](int i, int j) {
+            for (int c : {i, j})
+                for (int t : coupled[static_cast<size_t>(c)])
+                    if (t != i && t != j && !(std::fabs(a(t, j) - a(t, i)) == 0.0f))
+                        return false;
+            return true;
+        };
         for (int i = 1; i <= n; ++i) {
             if (T(i) != 1)
                 continue;
             for (int j = i + 1; j <= n; ++j) {
                 if (T(j) != 1 || std::fabs(geom.shift(i) - geom.shift(j)) > 0.001f)
                     continue;
-                float d = 0.0f;
-                for (int t = 1; t <= n; ++t)
-                    if (t != i && t != j)
-                        d += std::fabs(a(t, j) - a(t, i));
-                if (d == 0.0f) {
+                if (alike(i, j)) {
                     a(i, j) = 0.0f;
                     a(j, i) = 0.0f;
                 }

@@ -17,6 +17,7 @@
 
 using velmar::test::Result;
 using velmar::test::runVelmar;
+using velmar::test::countLines;
 using velmar::test::unixLines;
 
 namespace {
@@ -550,4 +551,48 @@ TEST(VelmarGolden, FixtureSetResultFiles)
         ASSERT_FALSE(want.empty());
         EXPECT_TRUE(want == *text) << "differs from the golden file " << name;
     }
+}
+
+TEST(VelmarGolden, LongChainCouplings)
+{
+    // Long generated chains (tools/make_chains.py) with and without the
+    // equivalence handling: every coupling and its place in the listing and
+    // the coupling file as the pairwise walk wrote them.
+    struct Case {
+        const char* molecule;
+        const char* control;
+        const char* golden;
+    };
+    // Handling 1 clears the geminal coupling of methyl protons; handling 2
+    // keeps it, so that alike protons of equal shift clear it instead.
+    const Case cases[] = {{"mixed_chain", "40110", "mixed_chain.cpl"},
+                          {"mixed_chain", "40111", "mixed_chain_equivalence1.cpl"},
+                          {"mixed_chain", "40112", "mixed_chain_equivalence2.cpl"},
+                          {"zigzag_chain", "40112", "zigzag_chain_equivalence2.cpl"}};
+    const std::string dir = std::string(VELMAR_GOLDEN) + "/";
+    const bool update = std::getenv("VELMAR_UPDATE_GOLDEN") != nullptr;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.golden);
+        Result r = runVelmar(std::string(c.control) + "CHAIN\n" + fixture(std::string(c.molecule) + ".mol") + "1111\n");
+        ASSERT_EQ(r.run.exitCode, 0) << r.run.err;
+        // The coupling block of the listing: its heading, a blank line and
+        // the pairs up to the next blank line.
+        const std::string listing = unixLines(r.listing);
+        const size_t head = listing.find("  HH COUPLINGS (Hz)");
+        ASSERT_NE(head, std::string::npos);
+        const size_t end = listing.find("\n\n", listing.find('\n', head) + 2);
+        ASSERT_NE(end, std::string::npos);
+        const std::string text =
+            "listing:\n" + listing.substr(head, end + 1 - head) + "coupling file:\n" + unixLines(r.couplings);
+        EXPECT_GT(countLines(r.couplings), 900);
+        if (update) {
+            ks::test::writeFile(dir + c.golden, text);
+            continue;
+        }
+        const std::string want = ks::test::readFile(dir + c.golden);
+        ASSERT_FALSE(want.empty());
+        EXPECT_TRUE(want == text) << "differs from the golden file " << c.golden;
+    }
+    if (update)
+        GTEST_SKIP() << "golden files written";
 }

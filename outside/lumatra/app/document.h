@@ -37,6 +37,15 @@ struct DocumentData {
 
 extern const char kDocumentMagic[9];
 
+// The program's page: A4 at 300 per inch, in chunks of 64 page units. An
+// item enters at most 39 x 55 chunks however large it is, so the work and
+// memory of a document's items grow with their number, not with their
+// number times their area in small cells; a chunk is a 19-pixel square of
+// the view, fine enough for repainting.
+constexpr int kPageWidth = 2480;
+constexpr int kPageHeight = 3508;
+constexpr int kPageChunkSize = 64;
+
 QByteArray serializeDocument(const DocumentData& document);
 // False with the reason (and the item where the damage was found).
 bool parseDocument(const QByteArray& bytes, DocumentData& out, QString& error);

@@ -111,12 +111,19 @@ QString& hostLogBuffer()
 
 // ---- PageCanvas ------------------------------------------------------------
 
-PageCanvas::PageCanvas(LumatraWindow& host, int width, int height) : QtCanvas(width, height, 16), m_host(host)
+PageCanvas::PageCanvas(LumatraWindow& host, int width, int height)
+    : QtCanvas(width, height, kPageChunkSize), m_host(host)
 {
 }
 
 PageCanvas::~PageCanvas()
 {
+    deleteAllItems();
+}
+
+void PageCanvas::deleteAllItems()
+{
+    clearChunkItems();
     while (!allItems().isEmpty())
         delete allItems().first();
 }
@@ -164,7 +171,7 @@ TCanvasItemList PageCanvas::itemsByZ() const
 // ---- LumatraWindow ---------------------------------------------------------
 
 LumatraWindow::LumatraWindow()
-    : m_page(std::make_unique<PageCanvas>(*this, 2480, 3508))
+    : m_page(std::make_unique<PageCanvas>(*this, kPageWidth, kPageHeight))
 {
     setObjectName(QStringLiteral("LumatraWindow"));
     setWindowTitle(QStringLiteral("Lumatra"));
@@ -492,8 +499,7 @@ void LumatraWindow::clearDocument()
         showItemInDock(d->widget(), nullptr, false);
     dropCommands();
     m_selection.clear();
-    while (!m_page->allItems().isEmpty())
-        delete m_page->allItems().first();
+    m_page->deleteAllItems();
     m_documentPath.clear();
 }
 

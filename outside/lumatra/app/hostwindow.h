@@ -66,6 +66,8 @@ public:
 
     // Page items, lowest z first.
     TCanvasItemList itemsByZ() const;
+    // Deletes every item on the page (the chunks emptied first).
+    void deleteAllItems();
 
 private:
     LumatraWindow& m_host;

@@ -1,7 +1,8 @@
 // The host's document reader: the container (header, item blocks by their
 // lengths) and the records of the host's own items (molecule and text
 // items of the peers, any other kind read as a box item), as the program
-// reads them. What reads whole must write back and read again the same.
+// reads them, and the items entering and leaving the chunks of a page as
+// the program's. What reads whole must write back and read again the same.
 #include <cstdint>
 #include <cstdlib>
 
@@ -12,6 +13,7 @@
 #include "hostitems.h"
 #include "ipeers.h"
 #include "itemrecord.h"
+#include "qtcanvas.h"
 #include "tdatastream.h"
 #include "tkselements.h"
 
@@ -63,22 +65,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QString error;
     if (!lumatra::parseDocument(QByteArray(reinterpret_cast<const char*>(data), int(size)), document, error))
         return 0;
-    // Every item that reads is written again; the document of the written
-    // records must parse to the same entries.
+    // Every item that reads is written again (the document of the written
+    // records must parse to the same entries) and goes on a page as the
+    // program's (entering its chunks); then the page is cleared as the
+    // program clears it.
     lumatra::DocumentData again = document;
+    QtCanvas page(lumatra::kPageWidth, lumatra::kPageHeight, lumatra::kPageChunkSize);
+    QList<TCanvasItem*> placed;
     for (int i = 0; i < document.items.size(); ++i) {
         QByteArray record = document.items.at(i).record;
         TDataStream s(&record, QIODevice::ReadOnly);
         TCanvasItem* item = makeItem(document.items.at(i));
         item->read(s);
-        if (s.ok()) {
-            QByteArray written;
-            TDataStream w(&written, QIODevice::WriteOnly);
-            lumatra::writeItemRecord(w, *item);
-            again.items[i].record = written;
+        if (!s.ok()) {
+            delete item;
+            continue;
         }
-        delete item;
+        QByteArray written;
+        TDataStream w(&written, QIODevice::WriteOnly);
+        lumatra::writeItemRecord(w, *item);
+        again.items[i].record = written;
+        item->setCanvas(&page);
+        item->show();
+        placed.append(item);
     }
+    page.clearChunkItems();
+    qDeleteAll(placed);
     lumatra::DocumentData reread;
     if (!lumatra::parseDocument(lumatra::serializeDocument(again), reread, error) ||
         reread.items.size() != again.items.size())

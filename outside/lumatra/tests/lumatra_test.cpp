@@ -5,6 +5,8 @@
 // the properties page and the context menu.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -200,6 +202,23 @@ TEST_F(LumatraRun, BadInputIsReportedWithFileAndReason)
         }
     }
     EXPECT_FALSE(QFile::exists(QString::fromStdString(dir + "/plain/below.lmd")));
+}
+
+TEST_F(LumatraRun, EmbeddedImageIsCheckedAndPassedOverUndecoded)
+{
+    // A molecule item holding a 4096 x 4096 16-bit image (the largest an
+    // item record may hold): the host shows no item image, so none is
+    // decoded. Decoding would take one 32 MB block; the allocator refuses
+    // any over 16 MB here.
+    const auto r = ks::test::run(
+        {kProgram, "--open", KS_SOURCE_DIR "/../fuzz/document_corpus/image_4096_16bit.lmd", "--dump-state",
+         tmp("state.json"), "--quit"},
+        {"QT_QPA_PLATFORM=offscreen", "LSAN_OPTIONS=print_suppressions=0:suppressions=" KS_SOURCE_DIR "/lsan.supp",
+         "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_odr_violation=0:max_allocation_size_mb=16"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QJsonArray items = readJson(tmp("state.json")).value("items").toArray();
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items[0].toObject().value("type").toInt(), MoleculeItemType);
 }
 
 TEST_F(LumatraRun, BatchRunWithoutElementTableReportsTheBox)
@@ -554,6 +573,55 @@ TEST_F(LumatraWindowTest, EveryPrefixOfASavedDocumentOpensWithoutACrash)
     EXPECT_EQ(itemPrints(window->stateDump()), whole);
     ASSERT_TRUE(window->openDocumentData(bytes, error)) << error.toStdString();
     EXPECT_EQ(itemPrints(window->stateDump()), whole);
+}
+
+TEST_F(LumatraWindowTest, StackedItemsEnterFewChunksAndLeaveThemTogether)
+{
+    // The imported mass item 214 times on one spot of the page.
+    QString error;
+    const QString path = QString::fromStdString(tmp("one.lmd"));
+    ASSERT_TRUE(window->saveDocument(path, error)) << error.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    lumatra::DocumentData one;
+    ASSERT_TRUE(lumatra::parseDocument(file.readAll(), one, error)) << error.toStdString();
+    ASSERT_EQ(one.items.size(), 1);
+    lumatra::DocumentData stacked = one;
+    for (int k = 1; k < 214; ++k)
+        stacked.items.append(one.items.first());
+    ASSERT_TRUE(window->openDocumentData(lumatra::serializeDocument(stacked), error)) << error.toStdString();
+
+    // Each item enters at most the 39 x 55 chunks of the page, however
+    // large it is; every chunk under the stack holds every item once.
+    const lumatra::PageCanvas& page = window->page();
+    EXPECT_EQ(page.chunkColumns() * page.chunkRows(), 39 * 55);
+    const TCanvasItemList items = window->pageItems();
+    ASSERT_EQ(items.size(), 214);
+    long long entered = 0;
+    int most = 0;
+    for (TCanvasItem* item : items) {
+        entered += item->chunks().size();
+        most = std::max(most, int(item->chunks().size()));
+    }
+    EXPECT_GT(entered, 214 * 100);
+    EXPECT_LE(most, 39 * 55);
+    long long held = 0;
+    for (int row = 0; row < page.chunkRows(); ++row)
+        for (int column = 0; column < page.chunkColumns(); ++column) {
+            const QtCanvasItemList& in = page.chunk(column, row).items();
+            held += in.size();
+            EXPECT_TRUE(in.isEmpty() || in.size() == 214) << column << "," << row;
+        }
+    EXPECT_EQ(held, entered);
+
+    // An empty document in its place leaves every chunk empty.
+    lumatra::DocumentData empty = one;
+    empty.items.clear();
+    ASSERT_TRUE(window->openDocumentData(lumatra::serializeDocument(empty), error)) << error.toStdString();
+    EXPECT_TRUE(window->pageItems().isEmpty());
+    for (int row = 0; row < page.chunkRows(); ++row)
+        for (int column = 0; column < page.chunkColumns(); ++column)
+            ASSERT_TRUE(page.chunk(column, row).items().isEmpty()) << column << "," << row;
 }
 
 }  // namespace
