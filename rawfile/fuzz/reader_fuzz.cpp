@@ -173,30 +173,24 @@ void chromatograms(COmbrel& r, LONG kind, BSTR filter)
                      : kind == kOmbrelADCard                   ? 51
                                                                : 11;
     ks::Variant params, sizes, values, flags;
-    params.vt = VT_ARRAY | VT_VARIANT;
-    params.parray = SafeArrayCreateVector(VT_VARIANT, 0, 22);
-    VARIANT* p = nullptr;
-    if (!params.parray || FAILED(SafeArrayAccessData(params.parray, reinterpret_cast<void**>(&p))))
-        return;
-    for (int k = 0; k < 2; ++k) {
-        VARIANT* q = p + 11 * k;
-        const LONG numbers[] = {first + k, LONG(k * 2), first, 0, 0, 0, 0, -1, -1, LONG(k), 3};
-        for (int i = 0; i < 11; ++i) {
-            q[i].vt = VT_I4;
-            q[i].lVal = numbers[i];
+    {
+        ks::SafeArray requests(VT_VARIANT, 0, 22);
+        ks::SafeArrayAccess<VARIANT> p(requests);
+        if (FAILED(p.result()))
+            return;
+        for (int k = 0; k < 2; ++k) {
+            VARIANT* q = p.data() + 11 * k;
+            const LONG numbers[] = {first + k, LONG(k * 2), first, 0, 0, 0, 0, -1, -1, LONG(k), 3};
+            for (int i = 0; i < 11; ++i)
+                ks::Variant(numbers[i]).detach(&q[i]);
+            ks::Variant(filter ? static_cast<const wchar_t*>(filter) : L"").detach(&q[3]);
+            for (int i : {4, 5})
+                ks::Variant(L"1.5-2000").detach(&q[i]);
+            for (int i : {6, 7, 8})
+                ks::Variant(i == 6 ? 0.0 : -1.0).detach(&q[i]);
         }
-        q[3].vt = VT_BSTR;
-        q[3].bstrVal = SysAllocString(filter ? filter : L"");
-        for (int i : {4, 5}) {
-            q[i].vt = VT_BSTR;
-            q[i].bstrVal = SysAllocString(L"1.5-2000");
-        }
-        for (int i : {6, 7, 8}) {
-            q[i].vt = VT_R8;
-            q[i].dblVal = i == 6 ? 0.0 : -1.0;
-        }
+        params.attachArray(requests.detach(), VT_VARIANT);
     }
-    SafeArrayUnaccessData(params.parray);
     double start = -1, end = -1;
     status(r.GetChros(2, &start, &end, &params, &sizes, &values, &flags));
 }
@@ -287,14 +281,13 @@ void controller(COmbrel& r, LONG kind)
     if (status(r.GetFilters(&filters, &n)) != kOmbrelDone || filters.vt != (VT_ARRAY | VT_BSTR))
         return;
     check(elements(filters) == size_t(n));
-    BSTR* texts = nullptr;
-    if (FAILED(SafeArrayAccessData(filters.parray, reinterpret_cast<void**>(&texts))))
+    const ks::SafeArrayAccess<BSTR> texts(filters.parray);
+    if (FAILED(texts.result()))
         return;
     for (LONG i = 0; i < n && i < kItems; ++i) {
-        massLists(r, first, texts[i]);
-        chromatograms(r, kind, texts[i]);
+        massLists(r, first, texts[size_t(i)]);
+        chromatograms(r, kind, texts[size_t(i)]);
     }
-    SafeArrayUnaccessData(filters.parray);
 }
 
 }  // namespace
