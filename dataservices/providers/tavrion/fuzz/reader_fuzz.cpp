@@ -4,8 +4,8 @@
 // by time), chromatograms and the traces are read; the provider class
 // reads the same file as a dataset by its data-source string (spectra,
 // co-added ranges, the scan types, TIC, base peak and traces). The raw-file
-// reader (rawfile/) is compiled in and found by its class identifier in
-// this process's class table, as the component finds it registered.
+// reader (rawfile/) is compiled in and served from this process's class
+// table, where the provider's activation finds it as it finds it registered.
 //
 // What comes back holds together: counts are never negative, a spectrum
 // read has as many masses as intensities.
@@ -17,6 +17,7 @@
 
 #include "ksclassfactory.h"
 #include "ksfuzz.h"
+#include "ksfuzzclass.h"
 #include "kshandles.h"
 #include "kshive.h"
 #include "rawtypes.h"
@@ -24,8 +25,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-
-KS_OBJECT_ENTRY(CLSID_Ombrel, COmbrel);
 
 namespace {
 
@@ -113,14 +112,10 @@ void readDataset(const std::wstring& path)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool registered = [] {
-        rawengine::FIO_Init();
-        rawengine::FG_Init();
-        // Revoked at the end, so the class table lets its factory go.
-        std::atexit([] { ks::module().revokeClassObjects(); });
-        return SUCCEEDED(ks::module().registerClassObjects());
-    }();
-    check(registered);
+    static const bool initialised = (rawengine::FIO_Init(), rawengine::FG_Init(), true);
+    static const ks::fuzz::ServedClass served(CLSID_Ombrel, &ks::createInstance<COmbrel>);
+    (void)initialised;
+    (void)served;
     const std::wstring path = ks::reg::wideFromUtf8(ks::fuzz::writeInput(data, size, "input.raw"));
     readServer(path);
     readDataset(path);
