@@ -58,26 +58,79 @@ void handOut(VARIANT* out, VARTYPE elementType, SAFEARRAY* array)
 
 using ombrel::MassPoint;
 
+// What a single-scan member asks: the arguments every one of them takes,
+// how its scan is reached, a caller's range text (whose members parse the
+// filter at precision 2, not at the file's), and the segmented list's own
+// outputs.
 struct COmbrel::MassListRequest {
     enum Step { Here, Next, Prev };
-    LONG* scan = nullptr;
-    BSTR filter = nullptr;
-    LONG cutoffType = 0;
-    LONG cutoffValue = 0;
-    LONG maxPeaks = 0;
-    LONG centroid = 0;
-    double* width = nullptr;
-    VARIANT* massList = nullptr;
-    VARIANT* peakFlags = nullptr;
-    LONG* arraySize = nullptr;
+    MassListRequest(LONG* scan, BSTR filter, LONG cutoffType, LONG cutoffValue, LONG maxPeaks, LONG centroid,
+                    double* width, VARIANT* massList, VARIANT* peakFlags, LONG* arraySize, Step step = Here)
+        : scan(scan), filter(filter), cutoffType(cutoffType), cutoffValue(cutoffValue), maxPeaks(maxPeaks),
+          centroid(centroid), width(width), massList(massList), peakFlags(peakFlags), arraySize(arraySize),
+          step(step)
+    {
+    }
+    MassListRequest&& range(const wchar_t* text) &&
+    {
+        rangeText = text;
+        ownPrecision = false;
+        return std::move(*this);
+    }
+    MassListRequest&& bySegment(VARIANT* segmentCounts, LONG* count, VARIANT* limits) &&
+    {
+        segmented = true;
+        segments = segmentCounts;
+        numSegments = count;
+        lowHigh = limits;
+        return std::move(*this);
+    }
+
+    LONG* scan;
+    BSTR filter;
+    LONG cutoffType;
+    LONG cutoffValue;
+    LONG maxPeaks;
+    LONG centroid;
+    double* width;
+    VARIANT* massList;
+    VARIANT* peakFlags;
+    LONG* arraySize;
+    Step step;
     const wchar_t* rangeText = nullptr;  // null or empty: the default range
     bool ownPrecision = true;             // filters at the file's precision, else at 2
-    Step step = Here;
     bool segmented = false;
     VARIANT* segments = nullptr;
     LONG* numSegments = nullptr;
     VARIANT* lowHigh = nullptr;
 };
+
+// The body of every single-scan member: its outputs released when an
+// exception leaves the request.
+HRESULT COmbrel::singleScanList(MassListRequest&& r)
+{
+    return ombrel::member([&] { return massList(r); }, r.massList, r.segments, r.lowHigh);
+}
+
+// The time variants: the scan at the time, its list by the member given,
+// then the time of the scan used; the first status that is not 0 is the
+// answer.
+template <class ByScan>
+HRESULT COmbrel::listAtTime(double* rt, ByScan&& byScan)
+{
+    return ombrel::member([&]() -> HRESULT {
+        if (const HRESULT hr = needController())
+            return hr;
+        if (!rt)
+            return kOmbrelBadArgument;
+        LONG scan = 0;
+        if (const HRESULT hr = ScanNumFromRT(*rt, &scan))
+            return hr;
+        if (const HRESULT hr = byScan(&scan))
+            return hr;
+        return RTFromScanNum(scan, rt);
+    });
+}
 
 HRESULT COmbrel::massList(MassListRequest& r)
 {
@@ -273,14 +326,8 @@ HRESULT COmbrel::GetMassListFromScanNum(LONG* pnScanNumber, BSTR bstrFilter, LON
                                         double* pdCentroidPeakWidth, VARIANT* pvarMassList, VARIANT* pvarPeakFlags,
                                         LONG* pnArraySize)
 {
-    return ombrel::member(
-        [&]() -> HRESULT {
-            MassListRequest r{pnScanNumber, bstrFilter,   nIntensityCutoffType, nIntensityCutoffValue,
-                              nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
-                              pvarPeakFlags, pnArraySize};
-            return massList(r);
-        },
-        pvarMassList);
+    return singleScanList({pnScanNumber, bstrFilter, nIntensityCutoffType, nIntensityCutoffValue, nMaxNumberOfPeaks,
+                           bCentroidResult, pdCentroidPeakWidth, pvarMassList, pvarPeakFlags, pnArraySize});
 }
 
 HRESULT COmbrel::GetNextMassListFromScanNum(LONG* pnScanNumber, BSTR bstrFilter, LONG nIntensityCutoffType,
@@ -288,15 +335,9 @@ HRESULT COmbrel::GetNextMassListFromScanNum(LONG* pnScanNumber, BSTR bstrFilter,
                                             LONG bCentroidResult, double* pdCentroidPeakWidth,
                                             VARIANT* pvarMassList, VARIANT* pvarPeakFlags, LONG* pnArraySize)
 {
-    return ombrel::member(
-        [&]() -> HRESULT {
-            MassListRequest r{pnScanNumber, bstrFilter,   nIntensityCutoffType, nIntensityCutoffValue,
-                              nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
-                              pvarPeakFlags, pnArraySize};
-            r.step = MassListRequest::Next;
-            return massList(r);
-        },
-        pvarMassList);
+    return singleScanList({pnScanNumber, bstrFilter, nIntensityCutoffType, nIntensityCutoffValue, nMaxNumberOfPeaks,
+                           bCentroidResult, pdCentroidPeakWidth, pvarMassList, pvarPeakFlags, pnArraySize,
+                           MassListRequest::Next});
 }
 
 HRESULT COmbrel::GetPrevMassListFromScanNum(LONG* pnScanNumber, BSTR bstrFilter, LONG nIntensityCutoffType,
@@ -304,15 +345,9 @@ HRESULT COmbrel::GetPrevMassListFromScanNum(LONG* pnScanNumber, BSTR bstrFilter,
                                             LONG bCentroidResult, double* pdCentroidPeakWidth,
                                             VARIANT* pvarMassList, VARIANT* pvarPeakFlags, LONG* pnArraySize)
 {
-    return ombrel::member(
-        [&]() -> HRESULT {
-            MassListRequest r{pnScanNumber, bstrFilter,   nIntensityCutoffType, nIntensityCutoffValue,
-                              nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
-                              pvarPeakFlags, pnArraySize};
-            r.step = MassListRequest::Prev;
-            return massList(r);
-        },
-        pvarMassList);
+    return singleScanList({pnScanNumber, bstrFilter, nIntensityCutoffType, nIntensityCutoffValue, nMaxNumberOfPeaks,
+                           bCentroidResult, pdCentroidPeakWidth, pvarMassList, pvarPeakFlags, pnArraySize,
+                           MassListRequest::Prev});
 }
 
 HRESULT COmbrel::GetMassListRangeFromScanNum(LONG* pnScanNumber, BSTR bstrFilter, LONG nIntensityCutoffType,
@@ -321,16 +356,10 @@ HRESULT COmbrel::GetMassListRangeFromScanNum(LONG* pnScanNumber, BSTR bstrFilter
                                              VARIANT* pvarMassList, VARIANT* pvarPeakFlags, LPWSTR szMassRange1,
                                              LONG* pnArraySize)
 {
-    return ombrel::member(
-        [&]() -> HRESULT {
-            MassListRequest r{pnScanNumber, bstrFilter,   nIntensityCutoffType, nIntensityCutoffValue,
-                              nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
-                              pvarPeakFlags, pnArraySize};
-            r.rangeText = szMassRange1;
-            r.ownPrecision = false;
-            return massList(r);
-        },
-        pvarMassList);
+    return singleScanList(MassListRequest(pnScanNumber, bstrFilter, nIntensityCutoffType, nIntensityCutoffValue,
+                                          nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
+                                          pvarPeakFlags, pnArraySize)
+                              .range(szMassRange1));
 }
 
 HRESULT COmbrel::GetNextMassListRangeFromScanNum(LONG* pnScanNumber, BSTR bstrFilter, LONG nIntensityCutoffType,
@@ -339,17 +368,10 @@ HRESULT COmbrel::GetNextMassListRangeFromScanNum(LONG* pnScanNumber, BSTR bstrFi
                                                  VARIANT* pvarMassList, VARIANT* pvarPeakFlags, LPWSTR szMassRange1,
                                                  LONG* pnArraySize)
 {
-    return ombrel::member(
-        [&]() -> HRESULT {
-            MassListRequest r{pnScanNumber, bstrFilter,   nIntensityCutoffType, nIntensityCutoffValue,
-                              nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
-                              pvarPeakFlags, pnArraySize};
-            r.rangeText = szMassRange1;
-            r.ownPrecision = false;
-            r.step = MassListRequest::Next;
-            return massList(r);
-        },
-        pvarMassList);
+    return singleScanList(MassListRequest(pnScanNumber, bstrFilter, nIntensityCutoffType, nIntensityCutoffValue,
+                                          nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
+                                          pvarPeakFlags, pnArraySize, MassListRequest::Next)
+                              .range(szMassRange1));
 }
 
 HRESULT COmbrel::GetPrevMassListRangeFromScanNum(LONG* pnScanNumber, BSTR bstrFilter, LONG nIntensityCutoffType,
@@ -358,17 +380,10 @@ HRESULT COmbrel::GetPrevMassListRangeFromScanNum(LONG* pnScanNumber, BSTR bstrFi
                                                  VARIANT* pvarMassList, VARIANT* pvarPeakFlags, LPWSTR szMassRange1,
                                                  LONG* pnArraySize)
 {
-    return ombrel::member(
-        [&]() -> HRESULT {
-            MassListRequest r{pnScanNumber, bstrFilter,   nIntensityCutoffType, nIntensityCutoffValue,
-                              nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
-                              pvarPeakFlags, pnArraySize};
-            r.rangeText = szMassRange1;
-            r.ownPrecision = false;
-            r.step = MassListRequest::Prev;
-            return massList(r);
-        },
-        pvarMassList);
+    return singleScanList(MassListRequest(pnScanNumber, bstrFilter, nIntensityCutoffType, nIntensityCutoffValue,
+                                          nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
+                                          pvarPeakFlags, pnArraySize, MassListRequest::Prev)
+                              .range(szMassRange1));
 }
 
 HRESULT COmbrel::GetSegmentedMassListFromScanNum(LONG* pnScanNumber, BSTR bstrFilter, LONG nIntensityCutoffType,
@@ -378,40 +393,21 @@ HRESULT COmbrel::GetSegmentedMassListFromScanNum(LONG* pnScanNumber, BSTR bstrFi
                                                  VARIANT* pvarSegments, LONG* pnNumSegments,
                                                  VARIANT* pvarLowHighMassRange)
 {
-    return ombrel::member(
-        [&]() -> HRESULT {
-            MassListRequest r{pnScanNumber, bstrFilter,   nIntensityCutoffType, nIntensityCutoffValue,
-                              nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
-                              pvarPeakFlags, pnArraySize};
-            r.segmented = true;
-            r.segments = pvarSegments;
-            r.numSegments = pnNumSegments;
-            r.lowHigh = pvarLowHighMassRange;
-            return massList(r);
-        },
-        pvarMassList, pvarSegments, pvarLowHighMassRange);
+    return singleScanList(MassListRequest(pnScanNumber, bstrFilter, nIntensityCutoffType, nIntensityCutoffValue,
+                                          nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
+                                          pvarPeakFlags, pnArraySize)
+                              .bySegment(pvarSegments, pnNumSegments, pvarLowHighMassRange));
 }
 
-// The time variants: the scan at the time, its list, then the time of the
-// scan used; the first status that is not 0 is the answer.
 HRESULT COmbrel::GetMassListFromRT(double* pdRT, BSTR bstrFilter, LONG nIntensityCutoffType,
                                    LONG nIntensityCutoffValue, LONG nMaxNumberOfPeaks, LONG bCentroidResult,
                                    double* pdCentroidPeakWidth, VARIANT* pvarMassList, VARIANT* pvarPeakFlags,
                                    LONG* pnArraySize)
 {
-    return ombrel::member([&]() -> HRESULT {
-        if (const HRESULT hr = needController())
-            return hr;
-        if (!pdRT)
-            return kOmbrelBadArgument;
-        LONG scan = 0;
-        if (const HRESULT hr = ScanNumFromRT(*pdRT, &scan))
-            return hr;
-        if (const HRESULT hr = GetMassListFromScanNum(&scan, bstrFilter, nIntensityCutoffType, nIntensityCutoffValue,
-                                                      nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth,
-                                                      pvarMassList, pvarPeakFlags, pnArraySize))
-            return hr;
-        return RTFromScanNum(scan, pdRT);
+    return listAtTime(pdRT, [&](LONG* scan) {
+        return GetMassListFromScanNum(scan, bstrFilter, nIntensityCutoffType, nIntensityCutoffValue,
+                                      nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
+                                      pvarPeakFlags, pnArraySize);
     });
 }
 
@@ -420,20 +416,10 @@ HRESULT COmbrel::GetMassListRangeFromRT(double* pdRT, BSTR bstrFilter, LONG nInt
                                         double* pdCentroidPeakWidth, VARIANT* pvarMassList, VARIANT* pvarPeakFlags,
                                         LPWSTR szMassRange1, LONG* pnArraySize)
 {
-    return ombrel::member([&]() -> HRESULT {
-        if (const HRESULT hr = needController())
-            return hr;
-        if (!pdRT)
-            return kOmbrelBadArgument;
-        LONG scan = 0;
-        if (const HRESULT hr = ScanNumFromRT(*pdRT, &scan))
-            return hr;
-        if (const HRESULT hr = GetMassListRangeFromScanNum(&scan, bstrFilter, nIntensityCutoffType,
-                                                           nIntensityCutoffValue, nMaxNumberOfPeaks, bCentroidResult,
-                                                           pdCentroidPeakWidth, pvarMassList, pvarPeakFlags,
-                                                           szMassRange1, pnArraySize))
-            return hr;
-        return RTFromScanNum(scan, pdRT);
+    return listAtTime(pdRT, [&](LONG* scan) {
+        return GetMassListRangeFromScanNum(scan, bstrFilter, nIntensityCutoffType, nIntensityCutoffValue,
+                                           nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth, pvarMassList,
+                                           pvarPeakFlags, szMassRange1, pnArraySize);
     });
 }
 
@@ -444,20 +430,11 @@ HRESULT COmbrel::GetSegmentedMassListFromRT(double* pdRT, BSTR bstrFilter, LONG 
                                             VARIANT* pvarSegments, LONG* pnNumSegments,
                                             VARIANT* pvarLowHighMassRange)
 {
-    return ombrel::member([&]() -> HRESULT {
-        if (const HRESULT hr = needController())
-            return hr;
-        if (!pdRT)
-            return kOmbrelBadArgument;
-        LONG scan = 0;
-        if (const HRESULT hr = ScanNumFromRT(*pdRT, &scan))
-            return hr;
-        if (const HRESULT hr = GetSegmentedMassListFromScanNum(
-                &scan, bstrFilter, nIntensityCutoffType, nIntensityCutoffValue, nMaxNumberOfPeaks, bCentroidResult,
-                pdCentroidPeakWidth, pvarMassList, pvarPeakFlags, pnArraySize, pvarSegments, pnNumSegments,
-                pvarLowHighMassRange))
-            return hr;
-        return RTFromScanNum(scan, pdRT);
+    return listAtTime(pdRT, [&](LONG* scan) {
+        return GetSegmentedMassListFromScanNum(scan, bstrFilter, nIntensityCutoffType, nIntensityCutoffValue,
+                                               nMaxNumberOfPeaks, bCentroidResult, pdCentroidPeakWidth,
+                                               pvarMassList, pvarPeakFlags, pnArraySize, pvarSegments,
+                                               pnNumSegments, pvarLowHighMassRange);
     });
 }
 

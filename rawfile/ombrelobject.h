@@ -210,6 +210,9 @@ private:
     // scan or of each packet, the scan whose labels or noise are asked.
     struct MassListRequest;
     static constexpr int32_t kNoKind = INT32_MIN;
+    HRESULT singleScanList(MassListRequest&& request);
+    template <class ByScan>
+    HRESULT listAtTime(double* rt, ByScan&& byScan);
     HRESULT massList(MassListRequest& request);
     int32_t chooseScan(int32_t requested, const rawengine::CFilter* filter) const;
     HRESULT wholeList(const rawengine::CRawScan& scan, MassListRequest& request, bool rangeGiven, double low,

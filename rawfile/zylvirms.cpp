@@ -337,34 +337,30 @@ HRESULT CZylVirMS::WriteInstData2(LONG nNumPkts, MS_DataPeak* pPackets)
 
 HRESULT CZylVirMS::WriteInstDataFromArray(VARIANT data, LONG nDataSize, MS_PacketTypes eType)
 {
-    const zylvir::ByteArg bytes(data);
-    if (FAILED(bytes.status()))
-        return bytes.status();
-    return writeInstData(bytes.data(), nDataSize, eType, bytes.size());
+    return m_file.withBytes(data, [&](const uint8_t* bytes, size_t size) {
+        return writeInstData(bytes, nDataSize, eType, size);
+    });
 }
 
 HRESULT CZylVirMS::WriteTuneDataFromArray(VARIANT data)
 {
-    const zylvir::ByteArg bytes(data);
-    if (FAILED(bytes.status()))
-        return bytes.status();
-    return writeRecord(m_tune, 0.0f, bytes.data(), bytes.size());
+    return m_file.withBytes(data, [&](const uint8_t* bytes, size_t size) {
+        return writeRecord(m_tune, 0.0f, bytes, size);
+    });
 }
 
 HRESULT CZylVirMS::WriteStatusLogFromArray(float fTime, VARIANT data)
 {
-    const zylvir::ByteArg bytes(data);
-    if (FAILED(bytes.status()))
-        return bytes.status();
-    return writeRecord(m_statusLog, fTime, bytes.data(), bytes.size());
+    return m_file.withBytes(data, [&](const uint8_t* bytes, size_t size) {
+        return writeRecord(m_statusLog, fTime, bytes, size);
+    });
 }
 
 HRESULT CZylVirMS::WriteTrailerFromArray(VARIANT data)
 {
-    const zylvir::ByteArg bytes(data);
-    if (FAILED(bytes.status()))
-        return bytes.status();
-    return writeRecord(m_trailer, 0.0f, bytes.data(), bytes.size());
+    return m_file.withBytes(data, [&](const uint8_t* bytes, size_t size) {
+        return writeRecord(m_trailer, 0.0f, bytes, size);
+    });
 }
 
 HRESULT CZylVirMS::InitializeScanEventInArray(VARIANT* event)
@@ -426,10 +422,9 @@ HRESULT CZylVirMS::WriteScanIndexFromArrays(VARIANT index, VARIANT event)
 
 HRESULT CZylVirMS::WriteInstData2FromArray(LONG nNumPkts, VARIANT peaks)
 {
-    const zylvir::ByteArg bytes(peaks);
-    if (FAILED(bytes.status()))
-        return bytes.status();
-    return writeInstData2(nNumPkts, bytes.data(), bytes.size());
+    return m_file.withBytes(peaks, [&](const uint8_t* bytes, size_t size) {
+        return writeInstData2(nNumPkts, bytes, size);
+    });
 }
 
 HRESULT CZylVirMS::WriteScanIndex2FromArray(VARIANT index)

@@ -115,10 +115,9 @@ HRESULT CZylVirUV::WriteScanIndex(MS_UVScanIndex* pScanIndex)
 
 HRESULT CZylVirUV::WriteInstDataFromArray(VARIANT data, LONG nDataSize, MS_PacketTypes eType, LONG nDataLen)
 {
-    const zylvir::ByteArg bytes(data);
-    if (FAILED(bytes.status()))
-        return bytes.status();
-    return writeInstData(bytes.data(), nDataSize, eType, nDataLen, bytes.size());
+    return m_file.withBytes(data, [&](const uint8_t* bytes, size_t size) {
+        return writeInstData(bytes, nDataSize, eType, nDataLen, size);
+    });
 }
 
 HRESULT CZylVirUV::WriteScanIndexFromArray(VARIANT index)

@@ -16,6 +16,7 @@
 // E_FAIL and is dropped: nothing unfinished ever lies under the name.
 #pragma once
 
+#include "zylvirbytes.h"
 #include "zylvirfile.h"
 
 #include "ksoleauto.h"
@@ -56,6 +57,18 @@ public:
     HRESULT isValid(LONG* out) const noexcept;
 
     bool open() const { return m_writer != nullptr; }
+    // A late-bound buffer member: the file first (the "no writer" code),
+    // then the byte array, then what `write` checks of its bytes.
+    template <class Write>
+    HRESULT withBytes(const VARIANT& data, Write&& write) const
+    {
+        if (!m_writer)
+            return m_noWriter;
+        const ByteArg bytes(data);
+        if (FAILED(bytes.status()))
+            return bytes.status();
+        return write(bytes.data(), bytes.size());
+    }
     HRESULT noWriter() const { return m_noWriter; }
     rawengine::CVirtualWriter& writer() const { return *m_writer; }
 

@@ -222,6 +222,26 @@ void writeFile(const std::string& path, const std::string& bytes)
         ADD_FAILURE() << "cannot write " << path;
 }
 
+void writeSparseFile(const std::string& path, const std::string& head, uint64_t size)
+{
+    writeFile(path, head);
+    std::error_code ec;
+    fs::resize_file(path, size, ec);
+    if (ec)
+        ADD_FAILURE() << "cannot extend " << path << " to " << size << " bytes: " << ec.message();
+}
+
+uint64_t bytesReadSoFar()
+{
+    std::ifstream in("/proc/self/io");
+    std::string name;
+    uint64_t value = 0;
+    while (in >> name >> value)
+        if (name == "rchar:")
+            return value;
+    return 0;
+}
+
 RunResult run(const std::vector<std::string>& argv,
               const std::vector<std::string>& extraEnv,
               const std::string& stdinText)

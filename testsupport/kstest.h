@@ -1,6 +1,7 @@
 // Test support shared by every test executable of the project.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -67,5 +68,14 @@ bool registerComponents(std::initializer_list<std::string> modules);
 std::string readFile(const std::string& path);
 // Writes a whole file (binary); fails the test when it cannot.
 void writeFile(const std::string& path, const std::string& bytes);
+// Writes `head` and extends the file with zeros to `size` bytes without
+// writing them (a sparse file: large, yet it takes no disk); fails the
+// test when it cannot.
+void writeSparseFile(const std::string& path, const std::string& head, uint64_t size);
+
+// The bytes this process has read through read calls so far (rchar of
+// /proc/self/io), so a test can see how much of a file a reader took in;
+// 0 where the system does not count them.
+uint64_t bytesReadSoFar();
 
 }  // namespace ks::test

@@ -42,4 +42,12 @@ RAWENGINE_API void WriteRawFile(const std::wstring& path, const FileData& data, 
 // instrument methods.
 RAWENGINE_API FileData MakeSampleFile();
 
+// Large fixtures of a size, for loading and listing at scale: the standard
+// sample with `methods` instrument methods ("Method 1", ... each with its
+// "Text" stream) in place of its two; a mass spectrometer alone whose
+// `scans` scans are dependent MS2 scans each on a precursor of its own
+// (100.00, 100.01, ...), so that every scan has a filter of its own.
+RAWENGINE_API FileData MakeManyMethodsFile(int32_t methods);
+RAWENGINE_API FileData MakeDistinctFiltersFile(int32_t scans);
+
 }  // namespace rawengine

@@ -14,6 +14,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <unordered_set>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,44 +27,65 @@ namespace {
 
 std::wstring widen(const std::string& text) { return ks::reg::wideFromUtf8(text); }
 
-// Reads the whole regular file at `path`; answers kErrNone or an error code
-// with its reason.
-int32_t readWholeFile(const std::string& path, std::string& bytes, std::string& reason)
+// Reads up to `size` bytes at the descriptor's place into `out`; the count
+// read (short only at the end of the file), or -1 with errno set.
+ssize_t readFully(int fd, char* out, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, out + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;  // the end of the file (it may have shrunk while read: a writer truncated it)
+        done += size_t(n);
+    }
+    return ssize_t(done);
+}
+
+// Reads the regular file at `path` whole, once its preamble carries the
+// signature: a foreign file is refused having read its first 32 bytes,
+// before anything is sized by its length. Answers kErrNone or an error
+// code with its reason (the text after the path).
+int32_t readRawFile(const std::string& path, std::string& bytes, std::string& reason)
 {
     const int fd = ks::openRegularFile(path);
     if (fd < 0) {
         const int err = errno;
-        reason = std::strerror(err);
-        return err == EISDIR || err == EINVAL ? kErrNotRegular : kErrCannotOpen;
+        const bool special = err == EISDIR || err == EINVAL;
+        reason = std::string(special ? "not a regular file (" : "cannot be read (") + std::strerror(err) + ")";
+        return special ? kErrNotRegular : kErrCannotOpen;
     }
     struct stat st {};
     int32_t code = kErrNone;
-    if (fstat(fd, &st) != 0) {
-        reason = std::strerror(errno);
+    char head[format::kPreambleSize];
+    ssize_t got = 0;
+    if (fstat(fd, &st) != 0 || (got = readFully(fd, head, sizeof head)) < 0) {
+        reason = std::string("cannot be read (") + std::strerror(errno) + ")";
         code = kErrRead;
-    } else if (uint64_t(st.st_size) > format::kMaxFileSize) {
-        reason = "larger than " + std::to_string(format::kMaxFileSize) + " bytes";
+    } else if (!format::hasSignature(reinterpret_cast<const uint8_t*>(head), size_t(got))) {
+        reason = format::kNotRawFileReason;
+        code = kErrNotRawFile;
+    } else if (uint64_t(st.st_size) >= format::kMaxFileSize) {
+        reason = "cannot be read (" + std::to_string(st.st_size) + " bytes, not below the " +
+                 std::to_string(format::kMaxFileSize) + " the engine loads)";
         code = kErrTooLarge;
     } else {
         try {
-            bytes.resize(size_t(st.st_size));
+            bytes.assign(head, size_t(got));
+            bytes.resize(std::max(size_t(st.st_size), size_t(got)));
         } catch (const std::bad_alloc&) {
-            reason = "no memory for " + std::to_string(st.st_size) + " bytes";
+            reason = "cannot be read (no memory for " + std::to_string(st.st_size) + " bytes)";
             code = kErrTooLarge;
         }
-        size_t done = 0;
-        while (code == kErrNone && done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                reason = std::strerror(errno);
-                code = kErrRead;
-            } else if (n == 0) {
-                bytes.resize(done);  // it shrank while being read (a writer truncated it)
-            } else {
-                done += size_t(n);
-            }
+        const ssize_t rest = code == kErrNone ? readFully(fd, bytes.data() + got, bytes.size() - size_t(got)) : 0;
+        if (rest < 0) {
+            reason = std::string("cannot be read (") + std::strerror(errno) + ")";
+            code = kErrRead;
+        } else if (code == kErrNone) {
+            bytes.resize(size_t(got) + size_t(rest));
         }
     }
     ::close(fd);
@@ -95,8 +117,10 @@ void fillStorage(IStorage* stg, const MethodNode& node)
 CMethodStg::CMethodStg(const MethodNode& root) : m_root(root)
 {
     for (const MethodNode& c : m_root.children)
-        if (c.isStorage)
+        if (c.isStorage) {
             m_names.push_back(c.name);
+            m_methods.push_back(&c);
+        }
 }
 
 CMethodStg::~CMethodStg() = default;
@@ -130,13 +154,9 @@ std::wstring CMethodStg::GetMethodText(int i) const
     checkpoint("GetMethodText");
     if (i < 0 || i >= NumMethods())
         throw EngineError("method " + std::to_string(i) + " of " + std::to_string(NumMethods()));
-    for (const MethodNode& c : m_root.children) {
-        if (!c.isStorage || c.name != m_names[size_t(i)])
-            continue;
-        for (const MethodNode& s : c.children)
-            if (!s.isStorage && ks::equalNoCase(s.name, L"Text"))
-                return format::fromUtf16(s.bytes.data(), s.bytes.size() / 2);
-    }
+    for (const MethodNode& s : m_methods[size_t(i)]->children)
+        if (!s.isStorage && ks::equalNoCase(s.name, L"Text"))
+            return format::fromUtf16(s.bytes.data(), s.bytes.size() / 2);
     throw EngineError("method " + std::to_string(i) + " has no Text stream");
 }
 
@@ -320,14 +340,11 @@ void CRawfile::load()
     std::wstring p = m_path;
     std::replace(p.begin(), p.end(), L'\\', L'/');
     const std::string path = ks::reg::utf8FromWide(p);
-    std::string bytes, reason;
-    const int32_t code = path.empty() ? kErrCannotOpen : readWholeFile(path, bytes, reason);
-    if (path.empty())
-        reason = "no file name";
+    std::string bytes, reason = "cannot be read (no file name)";
+    const int32_t code = path.empty() ? kErrCannotOpen : readRawFile(path, bytes, reason);
     if (code != kErrNone) {
         m_errorCode = code;
-        m_errorMessage = m_path + L": " + widen(code == kErrNotRegular ? "not a regular file (" + reason + ")"
-                                                                        : "cannot be read (" + reason + ")");
+        m_errorMessage = m_path + L": " + widen(reason);
         return;
     }
     format::LoadStatus status;
@@ -590,16 +607,15 @@ std::vector<CFilter> CVirtualMS::GetFilters(int32_t first, int32_t last) const
         first = FirstScan();
         last = LastScan();
     }
+    // The texts seen so far beside the output, which keeps the order of
+    // first appearance.
     std::vector<CFilter> out;
-    std::vector<std::wstring> seen;
+    std::unordered_set<std::wstring> seen;
     const int32_t precision = m_runHeader.filterMassPrecision;
     for (int64_t scan = std::max(first, FirstScan()); scan <= std::min(last, LastScan()) && NumSpectra() > 0; ++scan) {
         CFilter f = CFilter::FromScanEvent(*eventFor(m_data.scans[size_t(scan - FirstScan())]), precision);
-        std::wstring text = f.GetFilterString(precision);
-        if (std::find(seen.begin(), seen.end(), text) == seen.end()) {
-            seen.push_back(std::move(text));
+        if (seen.insert(f.GetFilterString(precision)).second)
             out.push_back(std::move(f));
-        }
     }
     return out;
 }

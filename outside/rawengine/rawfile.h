@@ -82,6 +82,7 @@ public:
 private:
     MethodNode m_root;
     std::vector<std::wstring> m_names;
+    std::vector<const MethodNode*> m_methods;  // the sub-storage of each name, in m_root
 };
 
 // One controller of an open file. Kinds 0 (CVirtualMS) and 1 to 4

@@ -2,6 +2,7 @@
 // payload. The loader (rawloader.cpp) reads what these write.
 #include "rawformat.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 
@@ -184,18 +185,37 @@ void appendUtf16(std::string& out, const std::wstring& text)
     }
 }
 
+// The magic number and the signature letters: the preamble's first bytes.
+static const std::string& signatureBytes()
+{
+    static const std::string bytes = [] {
+        Writer w;
+        w.u16(kPreambleMagic);
+        for (const char* c = kSignature; *c; ++c)
+            w.u16(uint16_t(*c));
+        return w.take();
+    }();
+    return bytes;
+}
+
 std::string preamble(uint16_t version, uint32_t flags)
 {
     Writer w;
-    w.u16(kPreambleMagic);
-    for (const char* c = kSignature; *c; ++c)
-        w.u16(uint16_t(*c));
+    w.raw(signatureBytes().data(), signatureBytes().size());
     w.u16(version);
     w.u32(flags);
     w.u32(0);
     w.u32(crc32(reinterpret_cast<const uint8_t*>(w.bytes().data()), w.size()));
     return w.take();
 }
+
+bool hasSignature(const uint8_t* bytes, size_t size)
+{
+    const std::string& signature = signatureBytes();
+    return size > 0 && std::memcmp(bytes, signature.data(), std::min(size, signature.size())) == 0;
+}
+
+const char kNotRawFileReason[] = "not a raw file (no raw-file signature)";
 
 std::string chunk(uint32_t t, const std::string& payload)
 {

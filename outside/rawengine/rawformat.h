@@ -16,8 +16,10 @@ constexpr size_t kPreambleSize = 32;
 constexpr uint16_t kPreambleMagic = 0xA101;
 // "Pardinel" as eight UTF-16LE characters at bytes 2 to 17.
 constexpr char kSignature[] = "Pardinel";
+constexpr size_t kSignatureSize = 2 + 2 * (sizeof kSignature - 1);
 constexpr size_t kChunkHeaderSize = 8;
-// The whole file is loaded into memory; nothing larger is read.
+// The whole file is loaded into memory: a file loads when it is smaller
+// than this (2 GiB); a writer never lets its file reach it.
 constexpr uint64_t kMaxFileSize = uint64_t(1) << 31;
 constexpr int kMaxControllers = 256;
 
@@ -119,6 +121,12 @@ std::wstring fromUtf16(const uint8_t* data, size_t units);
 void appendUtf16(std::string& out, const std::wstring& text);
 
 std::string preamble(uint16_t version, uint32_t flags);
+// True when the first bytes of a file (up to the preamble's 32) agree with
+// the signature as far as they go: empty bytes never do, a file cut inside
+// its signature does (and is truncated, not foreign).
+bool hasSignature(const uint8_t* bytes, size_t size);
+// The reason given for a file without the signature.
+extern const char kNotRawFileReason[];
 // The chunk: tag, payload length, payload.
 std::string chunk(uint32_t tag, const std::string& payload);
 

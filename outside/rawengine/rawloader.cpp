@@ -11,6 +11,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <unordered_set>
 #include <variant>
 
 namespace rawengine::format {
@@ -53,15 +54,19 @@ MethodNode readNode(Reader& r, int depth)
     if (node.isStorage) {
         // An element takes at least its name count, type and own count.
         const uint32_t n = r.count(9, "method elements");
+        if (n > kMaxMethodElements)
+            throw FormatError{"a method storage of " + std::to_string(n) + " elements, more than " +
+                              std::to_string(kMaxMethodElements)};
+        // Names a storage can hold, once each without regard to case: the
+        // folded names seen so far, so each name is checked once.
+        std::unordered_set<std::wstring> folded;
         for (uint32_t i = 0; i < n; ++i) {
             MethodNode child = readNode(r, depth + 1);
-            // Names a storage can hold, once each.
             const std::wstring& name = child.name;
             if (name.empty() || name.size() > 31 || name.find_first_of(L"\\/:!") != std::wstring::npos)
                 throw FormatError{"method element with a name a storage cannot hold"};
-            for (const MethodNode& other : node.children)
-                if (ks::equalNoCase(other.name, name))
-                    throw FormatError{"two method elements of one name"};
+            if (!folded.insert(ks::foldCase(name)).second)
+                throw FormatError{"two method elements of one name"};
             node.children.push_back(std::move(child));
         }
     } else {
@@ -394,16 +399,11 @@ bool Loader::load(const uint8_t* bytes, size_t size)
 {
     m_data = FileData();
     // Signature first: a foreign file is "not a raw file" however short.
-    Writer sig;
-    sig.u16(kPreambleMagic);
-    for (const char* c = kSignature; *c; ++c)
-        sig.u16(uint16_t(*c));
-    const size_t sigSize = sig.size();
-    if (size == 0 || std::memcmp(bytes, sig.bytes().data(), std::min(size, sigSize)) != 0)
-        return fail(kErrNotRawFile, "not a raw file (no raw-file signature)");
+    if (!hasSignature(bytes, size))
+        return fail(kErrNotRawFile, kNotRawFileReason);
     if (size < kPreambleSize)
         return fail(kErrTruncated, "truncated inside its preamble (" + std::to_string(size) + " bytes)");
-    Reader pre(bytes + sigSize, kPreambleSize - sigSize);
+    Reader pre(bytes + kSignatureSize, kPreambleSize - kSignatureSize);
     const uint16_t version = pre.u16();
     const uint32_t flags = pre.u32();
     const uint32_t reserved = pre.u32();

@@ -60,6 +60,8 @@ struct MethodNode {
     std::vector<MethodNode> children;  // storages, in order
 };
 constexpr int kMaxMethodDepth = 32;
+// A storage holds at most this many elements (2^20); more is damage.
+constexpr uint32_t kMaxMethodElements = uint32_t(1) << 20;
 
 // What a controller's run header stores; CRunHeader (rawfile.h) adds what
 // the engine derives.

@@ -560,4 +560,38 @@ FileData MakeSampleFile()
     return f;
 }
 
+FileData MakeManyMethodsFile(int32_t methods)
+{
+    FileData f = MakeSampleFile();
+    f.methods->children.clear();
+    for (int32_t i = 1; i <= methods; ++i)
+        f.methods->children.push_back(textMethod(L"Method " + std::to_wstring(i), L"Step " + std::to_wstring(i)));
+    return f;
+}
+
+FileData MakeDistinctFiltersFile(int32_t scans)
+{
+    FileData f;
+    f.info.creatorId = L"tavrion-rawfile";
+    ControllerData c;
+    c.kind = kDeviceMS;
+    c.instrument.name = L"Tavrion Hybrid";
+    c.scans.resize(size_t(std::max(scans, 0)));
+    for (size_t i = 0; i < c.scans.size(); ++i) {
+        ScanRecord& s = c.scans[i];
+        s.hasEvent = true;
+        s.event = baseEvent(Analyzer::ITMS, DataForm::Centroid, ScanType::Full, 2);
+        s.event.dependent = Tri::On;
+        s.event.reactions = {reaction(round2(100.0 + double(i) / 100.0))};
+        s.event.massRanges = {{50.0, 2000.0}};
+        s.packets = {{50.0, 2000.0, {point(60.0 + double(i % 1000), 1000.0 + double(i % 7))}}};
+        s.index.packetType = kPacketLrSp;
+        s.index.scanNumber = int32_t(i) + 1;
+        s.index.startTime = kFirstTime + double(i) * 0.0005;
+        summarise(s, 50.0, 2000.0);
+    }
+    f.controllers = {std::move(c)};
+    return f;
+}
+
 }  // namespace rawengine

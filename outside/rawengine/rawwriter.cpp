@@ -154,7 +154,9 @@ void WriterCore::append(uint32_t tag, const std::string& payload)
         throw EngineError(m_finished ? "the file is finished"
                                      : "no file to write: " + ks::reg::utf8FromWide(m_errorMessage));
     const std::string bytes = format::chunk(tag, payload);
-    if (uint64_t(m_end) + bytes.size() > format::kMaxFileSize)
+    // The finished file, end chunk included, stays below what loads.
+    const uint64_t endChunk = tag == format::kTagEnd ? 0 : format::kChunkHeaderSize + 4;
+    if (uint64_t(m_end) + bytes.size() + endChunk >= format::kMaxFileSize)
         throw EngineError("the file would grow beyond what a raw file may hold");
     writeAll(bytes, m_end);
     m_end += off_t(bytes.size());

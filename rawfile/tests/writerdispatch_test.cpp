@@ -118,6 +118,38 @@ TEST_F(LateBound, EveryMemberIsReachedByNameInDispidOrder)
     EXPECT_EQ(property(uv.get(), L"ErrorCode", KSRAW_E_UV_NOWRITER), -1);
 }
 
+// A writer without a file answers its "no writer" code before it looks at
+// its arguments: a number where a byte array belongs is not reached.
+TEST_F(LateBound, NoFileIsAnsweredBeforeTheByteArrays)
+{
+    ks::ComPtr<IZylVirMS> ms = createByProgId<IZylVirMS>(L"Ombrel2.ZylVirMS");
+    ks::ComPtr<IZylVirUV> uv = createByProgId<IZylVirUV>(L"Ombrel2.ZylVirUV");
+    const auto notBytes = [] { return Arg(LONG(7)); };
+    const auto number = [] { return Arg(LONG(1)); };
+    const struct Row {
+        IDispatch* writer;
+        const wchar_t* member;
+        std::vector<std::function<Arg()>> args;
+        HRESULT noWriter;
+    } rows[] = {
+        {ms.get(), L"WriteInstData", {notBytes, number, number}, KSRAW_E_MS_NOWRITER},
+        {ms.get(), L"WriteTuneData", {notBytes}, KSRAW_E_MS_NOWRITER},
+        {ms.get(), L"WriteStatusLog", {[] { return Arg(0.5); }, notBytes}, KSRAW_E_MS_NOWRITER},
+        {ms.get(), L"WriteTrailer", {notBytes}, KSRAW_E_MS_NOWRITER},
+        {ms.get(), L"WriteScanIndex", {notBytes, notBytes}, KSRAW_E_MS_NOWRITER},
+        {ms.get(), L"WriteInstData2", {number, notBytes}, KSRAW_E_MS_NOWRITER},
+        {ms.get(), L"WriteScanIndex2", {notBytes}, KSRAW_E_MS_NOWRITER},
+        {uv.get(), L"WriteInstData", {notBytes, number, number, number}, KSRAW_E_UV_NOWRITER},
+        {uv.get(), L"WriteScanIndex", {notBytes}, KSRAW_E_UV_NOWRITER},
+    };
+    for (const Row& row : rows) {
+        std::vector<Arg> given;
+        for (const auto& make : row.args)
+            given.push_back(make());
+        EXPECT_EQ(call(row.writer, row.member, std::move(given)), row.noWriter) << narrow(row.member);
+    }
+}
+
 TEST_F(LateBound, AnMSFileWrittenWithByteArraysReadsBack)
 {
     ks::ComPtr<IZylVirMS> w = createByProgId<IZylVirMS>(L"Ombrel2.ZylVirMS");

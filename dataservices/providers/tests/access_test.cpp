@@ -486,3 +486,50 @@ TEST(DatasetAccess, NoProviderKsdataNamesTheFailingCall)
         }
     }
 }
+
+// A large file that is no dataset (a disk image, a video), under names each
+// provider looks at more closely: every data server asked about it and
+// made to open it looks at its own few header bytes and refuses (a server
+// may recognise a name, as Compass does "analysis.baf", and still refuse
+// to open), and dataset access, whose fallback makes every server but the
+// text one try, fails; nothing reads the file whole. The files are sparse
+// (300 MB that take no disk); what the test sees is the bytes the process
+// read.
+TEST(DatasetAccess, LargeFileOfNoDatasetIsRefusedByItsHeaders)
+{
+    ASSERT_TRUE(RegisterEverything());
+    constexpr uint64_t kSize = uint64_t(300) << 20;
+    // Far below the file; above any header a reader looks at.
+    constexpr uint64_t kHeaderBytes = uint64_t(1) << 20;
+    std::vector<std::string> paths;
+    for (const char* name : {"disk.img", "video.raw", "MSD1.MS", "data.ms", "fid", "1r", "analysis.baf",
+                             "_FUNC001.DAT", "run.raw/_FUNCTNS.INF"}) {
+        paths.push_back(Path(name));
+        ks::test::writeSparseFile(paths.back(), std::string("\0\0\0\x20" "ftypisom", 12), kSize);
+    }
+    // One row per provider: its data server's validity check and open.
+    for (const Provider& p : Providers()) {
+        const bool text = p.datasetType == std::wstring(L"KSTextProvider");
+        for (const std::string& path : paths) {
+            SCOPED_TRACE(Narrow(p.className) + " " + path);
+            auto server = NewServer(p);
+            ASSERT_TRUE(server);
+            const uint64_t before = ks::test::bytesReadSoFar();
+            LONG valid = -1;
+            EXPECT_EQ(server->IsValidDataset(ks::Bstr(Wide(path)), &valid), S_OK);
+            if (!text) {
+                EXPECT_TRUE(FAILED(server->Open(ks::Bstr(Wide(path)))));
+            }
+            EXPECT_LE(ks::test::bytesReadSoFar() - before, kHeaderBytes);
+        }
+    }
+    // The whole probing list and its fallback.
+    auto access = Create<IKSDataAccess>(CLSID_KSDataAccess);
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        const uint64_t before = ks::test::bytesReadSoFar();
+        ks::ComPtr<IKSDataServer> server;
+        EXPECT_TRUE(FAILED(access->OpenDataset(ks::Bstr(Wide(path)), &server)));
+        EXPECT_LE(ks::test::bytesReadSoFar() - before, kHeaderBytes);
+    }
+}

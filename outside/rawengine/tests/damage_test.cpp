@@ -164,6 +164,15 @@ TEST(RawDamage, ImpossibleContentIsDamagedWithItsPlace)
         {"duplicate method names", {info, chunk(format::kTagMethods, format::methodsPayload(dup))}, "one name"},
         {"bad method name", {info, chunk(format::kTagMethods, format::methodsPayload(badName))}, "cannot hold"},
         {"deep methods", {info, chunk(format::kTagMethods, format::methodsPayload(deep))}, "deeper"},
+        {"a storage of more elements than it may hold",
+         {info, chunk(format::kTagMethods,
+                      [] {
+                          // The bytes are there for every element the count claims.
+                          std::string p = format::methodsPayload(MethodNode{L"M", true, {}, {}});
+                          putU32(p, 7, kMaxMethodElements + 1);
+                          return p + std::string(9 * size_t(kMaxMethodElements + 1), '\0');
+                      }())},
+         "more than 1048576"},
         {"unprintable tag", {info, std::string("\x01XYZ\0\0\0\0", 8)}, "chunk header"},
         {"end of wrong size", {info, chunk(format::kTagEnd, "12345")}, "end chunk"},
     };
@@ -218,6 +227,41 @@ TEST(RawDamage, ForeignFilesAreNotRawFiles)
     EXPECT_EQ(codeOf(flagged), kErrDamaged);
     // Bytes after the end chunk.
     EXPECT_EQ(codeOf(sample() + "x"), kErrDamaged);
+}
+
+// A file is judged by its preamble before anything is sized by its
+// length: without the signature it is refused having read its first 32
+// bytes, however large; a raw file of 2 GiB or more is refused unread.
+// The files are sparse (no disk taken); what the test sees is the bytes
+// the process read while the file opened.
+TEST(RawDamage, LargeFilesAreJudgedByTheirPreambleFirst)
+{
+    const std::string preamble = format::preamble(kFormatVersion, 0);
+    constexpr uint64_t MiB = uint64_t(1) << 20;
+    const struct Case {
+        const char* name;
+        std::string head;
+        uint64_t size;
+        int32_t code;
+    } cases[] = {
+        {"disk.img", "", 300 * MiB, kErrNotRawFile},
+        {"video.raw", std::string("\0\0\0\x20" "ftypisom", 12), 300 * MiB, kErrNotRawFile},
+        {"nearly.raw", preamble.substr(0, 17) + "x", 300 * MiB, kErrNotRawFile},
+        {"larger.raw", "", 3 * 1024 * MiB, kErrNotRawFile},
+        {"limit.raw", preamble, format::kMaxFileSize, kErrTooLarge},
+        {"beyond.raw", preamble, format::kMaxFileSize + 1, kErrTooLarge},
+    };
+    for (const Case& c : cases) {
+        const std::string path = tempPath(c.name);
+        ks::test::writeSparseFile(path, c.head, c.size);
+        const uint64_t before = ks::test::bytesReadSoFar();
+        CRawfile f(wide(path));
+        const uint64_t read = ks::test::bytesReadSoFar() - before;
+        EXPECT_EQ(f.GetErrorCode(), c.code) << c.name;
+        EXPECT_LE(read, 4096u) << c.name;  // the preamble, and the count's own file
+        EXPECT_EQ(f.GetErrorMessage().rfind(wide(path) + L": ", 0), 0u) << c.name;
+        std::remove(path.c_str());
+    }
 }
 
 TEST(RawDamage, MissingFoldersFifosAndDevicesAreRefusedAtOnce)

@@ -350,6 +350,24 @@ TEST(RawFormat, MethodStorageServesTheTextStreams)
     EXPECT_EQ(loadBytes(SerializeRawFile(none))->GetMethodStorage(), nullptr);
 }
 
+// A storage of many elements loads with each name checked once: 100,000
+// distinct methods, each with its text.
+TEST(RawFormat, MethodStorageOfAHundredThousandNames)
+{
+    constexpr int32_t kMethods = 100000;
+    const FileData model = MakeManyMethodsFile(kMethods);
+    auto f = loadBytes(SerializeRawFile(model));
+    ASSERT_FALSE(f->IsError()) << ks::reg::utf8FromWide(f->GetErrorMessage());
+    const CMethodStg* m = f->GetMethodStorage();
+    ASSERT_NE(m, nullptr);
+    ASSERT_EQ(m->NumMethods(), kMethods);
+    for (int i : {0, 1, 49999, kMethods - 1}) {
+        EXPECT_EQ(m->GetNames()[size_t(i)], L"Method " + std::to_wstring(i + 1));
+        EXPECT_EQ(m->GetMethodText(i), L"Step " + std::to_wstring(i + 1));
+    }
+    EXPECT_EQ(f->Data().methods->children.size(), model.methods->children.size());
+}
+
 TEST(RawFormat, GenericHeaderLaysOutItsItems)
 {
     CGenericDataHeader h;

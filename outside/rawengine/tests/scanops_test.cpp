@@ -116,6 +116,28 @@ TEST(RawNavigation, DistinctFiltersInOrderOfFirstAppearance)
     EXPECT_TRUE(ms.GetFilters(31, 40).empty());
 }
 
+// A run whose every scan has a filter of its own (a data-dependent run):
+// 100,000 distinct filters, in the order of their scans.
+TEST(RawNavigation, DistinctFiltersOfAHundredThousandScansInOrder)
+{
+    constexpr int32_t kScans = 100000;
+    const std::string bytes = SerializeRawFile(MakeDistinctFiltersFile(kScans));
+    FileData data;
+    format::LoadStatus st;
+    ASSERT_TRUE(format::loadImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), data, st))
+        << st.message;
+    const CVirtualMS ms(data.controllers[0], 0, 1);
+    const std::vector<CFilter> filters = ms.GetFilters(-1, -1);
+    ASSERT_EQ(filters.size(), size_t(kScans));
+    for (int32_t s : {1, 2, 50000, kScans})
+        EXPECT_EQ(filters[size_t(s - 1)].GetFilterString(2), ms.GetFilter(s).GetFilterString(2)) << s;
+    EXPECT_EQ(filters[1].GetFilterString(2), L"ITMS + c ESI d Full ms2 100.01@35.00 [50.00-2000.00]");
+    for (size_t i = 0; i < filters.size(); ++i) {
+        ASSERT_EQ(filters[i].fields.reactions.size(), 1u) << i;
+        ASSERT_NEAR(filters[i].fields.reactions[0].precursorMass, 100.0 + double(i) / 100.0, 1e-9) << i;
+    }
+}
+
 TEST(RawScanOps, CentroidsAreWeightedCentresOfLocalMaxima)
 {
     // Two peaks, the second with a shoulder past a valley, and a plateau.
