@@ -211,8 +211,8 @@ public:
                 // Judged on the ratio as printed (two decimals).
                 if (p.maxRatio > 0)
                     goal = std::round(omed / rmed * 100) / 100 <= p.maxRatio ? "  goal met" : "  goal NOT met";
-                add(out, "%-56s %s %s %6.2f / %4.2f%s%s\n", p.what, figure(om, omed).c_str(),
-                    figure(rm, rmed).c_str(), om / rm, omed / rmed,
+                add(out, "%-56s %s %s %6s / %4s%s%s\n", p.what, figure(om, omed).c_str(),
+                    figure(rm, rmed).c_str(), ratio(om / rm).c_str(), ratio(omed / rmed).c_str(),
                     p.maxRatio > 0 ? (" (aim: at most " + number(p.maxRatio) + "):").c_str()
                     : p.maxMs > 0  ? (" (aim: under " + number(p.maxMs) + " ms):").c_str()
                                    : "",
@@ -255,6 +255,14 @@ private:
     {
         char t[32];
         std::snprintf(t, sizeof t, "%g", v);
+        return t;
+    }
+
+    // Two decimals; small ratios with four, so that they do not read 0.00.
+    static std::string ratio(double r)
+    {
+        char t[32];
+        std::snprintf(t, sizeof t, r < 0.1 ? "%.4f" : "%.2f", r);
         return t;
     }
 
