@@ -95,6 +95,14 @@ inline void timeProgram(benchmark::State& state, const std::vector<std::string>&
     }
 }
 
+// One timed iteration per run (manual time, milliseconds): for cases that
+// take long enough to time alone, such as whole programs or passes over a
+// large file.
+inline benchmark::internal::Benchmark* timedOnce(benchmark::internal::Benchmark* b)
+{
+    return b->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRepetitions)->UseManualTime();
+}
+
 // The cores this process may run on, as "2-7" or "0,2,4".
 inline std::string allowedCores()
 {

@@ -211,21 +211,16 @@ void BM_SqliteSearch(benchmark::State& state)
     }
 }
 
-void once(benchmark::internal::Benchmark* b)
-{
-    b->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(ksbench::kRepetitions)->UseManualTime();
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    once(benchmark::RegisterBenchmark("BM_IndexInsert", BM_IndexInsert));
-    once(benchmark::RegisterBenchmark("BM_IndexSearch", BM_IndexSearch));
-    once(benchmark::RegisterBenchmark("BM_SqliteInsert", BM_SqliteInsert));
-    once(benchmark::RegisterBenchmark("BM_SqliteSearch", BM_SqliteSearch));
-    once(ksbench::registerControl("BM_IndexInsert_again", BM_IndexInsert));
-    once(ksbench::registerControl("BM_IndexSearch_again", BM_IndexSearch));
+    ksbench::timedOnce(benchmark::RegisterBenchmark("BM_IndexInsert", BM_IndexInsert));
+    ksbench::timedOnce(benchmark::RegisterBenchmark("BM_IndexSearch", BM_IndexSearch));
+    ksbench::timedOnce(benchmark::RegisterBenchmark("BM_SqliteInsert", BM_SqliteInsert));
+    ksbench::timedOnce(benchmark::RegisterBenchmark("BM_SqliteSearch", BM_SqliteSearch));
+    ksbench::timedOnce(ksbench::registerControl("BM_IndexInsert_again", BM_IndexInsert));
+    ksbench::timedOnce(ksbench::registerControl("BM_IndexSearch_again", BM_IndexSearch));
     static const std::string sqlite = std::string("SQLite ") + sqlite3_libversion() +
                                       " (SQLCipher, no key): the same keys and record numbers into a "
                                       "WITHOUT ROWID table keyed by (key, record), cache_size 16 MiB, "

@@ -153,23 +153,18 @@ void BM_AppendEveryRecord(benchmark::State& state)
     state.counters["MB"] = double(kRecords * kRecLen) / 1e6;
 }
 
-void once(benchmark::internal::Benchmark* b)
-{
-    b->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(ksbench::kRepetitions)->UseManualTime();
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    once(benchmark::RegisterBenchmark("BM_ReadEveryRecord", BM_ReadEveryRecord));
-    once(benchmark::RegisterBenchmark("BM_ReadLoop", BM_ReadLoop));
-    once(benchmark::RegisterBenchmark("BM_ReadAllProgram", BM_ReadAllProgram));
-    once(benchmark::RegisterBenchmark("BM_Cat", BM_Cat));
-    once(benchmark::RegisterBenchmark("BM_DbfreadRaw", BM_DbfreadRaw));
-    once(benchmark::RegisterBenchmark("BM_AppendEveryRecord", BM_AppendEveryRecord));
-    once(ksbench::registerControl("BM_ReadEveryRecord_again", BM_ReadEveryRecord));
-    once(ksbench::registerControl("BM_ReadAllProgram_again", BM_ReadAllProgram));
+    ksbench::timedOnce(benchmark::RegisterBenchmark("BM_ReadEveryRecord", BM_ReadEveryRecord));
+    ksbench::timedOnce(benchmark::RegisterBenchmark("BM_ReadLoop", BM_ReadLoop));
+    ksbench::timedOnce(benchmark::RegisterBenchmark("BM_ReadAllProgram", BM_ReadAllProgram));
+    ksbench::timedOnce(benchmark::RegisterBenchmark("BM_Cat", BM_Cat));
+    ksbench::timedOnce(benchmark::RegisterBenchmark("BM_DbfreadRaw", BM_DbfreadRaw));
+    ksbench::timedOnce(benchmark::RegisterBenchmark("BM_AppendEveryRecord", BM_AppendEveryRecord));
+    ksbench::timedOnce(ksbench::registerControl("BM_ReadEveryRecord_again", BM_ReadEveryRecord));
+    ksbench::timedOnce(ksbench::registerControl("BM_ReadAllProgram_again", BM_ReadAllProgram));
     return ksbench::runWithSummary(
         argc, argv,
         {{"read 1,000,000 records (101 MB), in process / read()", "BM_ReadEveryRecord", "BM_ReadLoop",
