@@ -1,9 +1,16 @@
 // Decoding every spectrum of the real carotenoid MSD file (2,534 scans,
-// 95,471 points, 485 kB) with CMSDFile, against the floor of reading the
-// same bytes: in this process (open, read, close) and with `cat`.
-// Throughput is the file size per second. The file is read from the
-// real-data folder beside the repository (KS_REALDATA_DIR).
-#include <benchmark/benchmark.h>
+// 95,471 points, 485 kB, in the page cache), two ways of the same kind:
+//   - in this process: open the folder with CMSDFile and decode every
+//     spectrum, beside reading the file's bytes in this process (open,
+//     read, close);
+//   - as whole programs, started and waited for: chemstation_decode_all
+//     (the same decoding) and `ksdata tree` (dataset access choosing the
+//     registered ChemStation provider, which opens the file, and the tree
+//     printed), each beside `cat` of the file.
+// Control rows repeat ours. The file is read from the real-data folder
+// beside the repository (KS_REALDATA_DIR); the components ksdata uses are
+// registered into a registry folder of the benchmark's own.
+#include "benchsummary.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -42,6 +49,27 @@ std::wstring Wide(const std::string& s)
     return std::wstring(s.begin(), s.end());
 }
 
+// A registry of the benchmark's own with the provider server and the
+// ChemStation provider, for ksdata; false when they did not register.
+bool Registered()
+{
+    static const bool ok = [] {
+        static std::string folder = std::filesystem::temp_directory_path().string() + "/ks_chemstation_bench_XXXXXX";
+        if (!mkdtemp(folder.data()))
+            return false;
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(folder, ec);
+        });
+        setenv("KESTROM_REGISTRY", (folder + "/registry").c_str(), 1);
+        for (const char* module : {"KSProviderServer", "KSAgilentProvider"})
+            if (!ksbench::runQuiet({KS_BIN_DIR "/ksregsvr", std::string(KS_LIB_DIR "/") + module + ".so"}))
+                return false;
+        return true;
+    }();
+    return ok;
+}
+
 // Every spectrum of an open file, one spectrum record reused.
 void DecodeAll(CMSDFile& msd, benchmark::State& state)
 {
@@ -69,20 +97,6 @@ void BM_OpenAndDecodeEverySpectrum(benchmark::State& state)
     }
     state.SetBytesProcessed(state.iterations() * FileBytes());
 }
-BENCHMARK(BM_OpenAndDecodeEverySpectrum)->Unit(benchmark::kMicrosecond)->UseRealTime();
-
-void BM_DecodeEverySpectrum(benchmark::State& state)
-{
-    CMSDFile msd;
-    if (FAILED(msd.Open(Wide(Folder()), 1))) {
-        state.SkipWithError("the carotenoid file does not open (KS_REALDATA_DIR?)");
-        return;
-    }
-    for (auto _ : state)
-        DecodeAll(msd, state);
-    state.SetBytesProcessed(state.iterations() * FileBytes());
-}
-BENCHMARK(BM_DecodeEverySpectrum)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // The floor inside the process: open, read every byte, close.
 void BM_ReadTheBytes(benchmark::State& state)
@@ -103,17 +117,49 @@ void BM_ReadTheBytes(benchmark::State& state)
     }
     state.SetBytesProcessed(state.iterations() * FileBytes());
 }
-BENCHMARK(BM_ReadTheBytes)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-// The floor as a program: `cat` of the file (process start included).
+void BM_DecodeProgram(benchmark::State& state)
+{
+    ksbench::timeProgram(state, {KS_BIN_DIR "/chemstation_decode_all", Folder()});
+}
+
+void BM_KsdataTree(benchmark::State& state)
+{
+    if (!Registered())
+        return state.SkipWithError("the provider server or the ChemStation provider did not register");
+    ksbench::timeProgram(state, {KS_BIN_DIR "/ksdata", "tree", Folder()});
+}
+
 void BM_Cat(benchmark::State& state)
 {
-    const std::string command = "cat '" + File() + "' > /dev/null";
-    for (auto _ : state)
-        if (std::system(command.c_str()) != 0)
-            state.SkipWithError("cat failed");
-    state.SetBytesProcessed(state.iterations() * FileBytes());
+    ksbench::timeProgram(state, {"cat", File()});
 }
-BENCHMARK(BM_Cat)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
+
+int main(int argc, char** argv)
+{
+    for (auto* b : {benchmark::RegisterBenchmark("BM_OpenAndDecodeEverySpectrum", BM_OpenAndDecodeEverySpectrum),
+                    benchmark::RegisterBenchmark("BM_ReadTheBytes", BM_ReadTheBytes),
+                    ksbench::registerControl("BM_OpenAndDecodeEverySpectrum_again", BM_OpenAndDecodeEverySpectrum)})
+        b->Unit(benchmark::kMicrosecond)->UseRealTime();
+    for (auto* b : {benchmark::RegisterBenchmark("BM_DecodeProgram", BM_DecodeProgram),
+                    benchmark::RegisterBenchmark("BM_KsdataTree", BM_KsdataTree),
+                    benchmark::RegisterBenchmark("BM_Cat", BM_Cat),
+                    ksbench::registerControl("BM_Cat_again", BM_Cat)})
+        b->Unit(benchmark::kMillisecond)->Iterations(20)->UseManualTime();
+    return ksbench::runWithSummary(
+        argc, argv,
+        {{"open and decode every spectrum (2,534), in process / read", "BM_OpenAndDecodeEverySpectrum",
+          "BM_ReadTheBytes", "CMSDFile::Open of the folder, ReadSpectrum of every scan into one spectrum",
+          "open, read() of MSD1.MS (485 kB) into one buffer, close"},
+         {"the same as whole programs / cat", "BM_DecodeProgram", "BM_Cat",
+          "chemstation_decode_all FOLDER: a program doing the same", "cat MSD1.MS > /dev/null"},
+         {"ksdata tree of the folder / cat", "BM_KsdataTree", "BM_Cat",
+          "ksdata tree FOLDER: dataset access asks the registered providers, the ChemStation provider opens "
+          "the file, the tree is printed",
+          "cat MSD1.MS > /dev/null"},
+         {"control: decode in process / again", "BM_OpenAndDecodeEverySpectrum",
+          "BM_OpenAndDecodeEverySpectrum_again"},
+         {"control: cat / cat again", "BM_Cat", "BM_Cat_again"}});
+}

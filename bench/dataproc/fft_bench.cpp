@@ -1,16 +1,19 @@
-// The library's transform on 65536 points (forward, forward and inverse,
-// Hilbert reconstruction), then numpy's ifft and scipy's hilbert on the
-// same size in the same run (numpy_fft.py through Debian's
-// /usr/bin/python3, allocator tuned so that numpy is not timed paging),
-// and a closing table of ours, the reference and the ratio. Every figure
-// is CPU time per call, minimum and median of five repetitions.
+// The library's transform on 65536 points beside numpy's ifft and scipy's
+// hilbert in one Python process (numpy_fft.py through Debian's
+// /usr/bin/python3, allocator tuned so that numpy is not timed paging):
+// ours through ctypes and a small shim, theirs as Python calls them, in
+// alternating blocks, with a control row (ours against ours). Ours called
+// from C++ (forward, forward and inverse, Hilbert reconstruction) is timed
+// in this program too, without a peer. Every figure is CPU time per call,
+// minimum and median of five blocks or repetitions.
 #include "numeric.h"
 
 #include "benchsummary.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -19,7 +22,6 @@
 namespace {
 
 constexpr uint32_t kPoints = 65536;
-constexpr int kRepetitions = 5;
 
 std::vector<double> input(uint32_t n)
 {
@@ -66,108 +68,69 @@ void BM_Hilbert(benchmark::State& state)
     }
 }
 
-struct Figure {
-    double min = 0.0;     // microseconds
-    double median = 0.0;
-};
-
-Figure summarise(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    Figure f;
-    if (v.empty())
-        return f;
-    f.min = v.front();
-    const size_t m = v.size() / 2;
-    f.median = v.size() % 2 ? v[m] : 0.5 * (v[m - 1] + v[m]);
-    return f;
-}
-
-// The console output as usual, and each repetition's CPU time kept.
-class CapturingReporter : public benchmark::ConsoleReporter {
-public:
-    // Colours only on a terminal, as the library's own reporter does.
-    CapturingReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                m_micros[r.run_name.function_name].push_back(r.GetAdjustedCPUTime() * 1e6 /
-                                                             benchmark::GetTimeUnitMultiplier(r.time_unit));
-        ConsoleReporter::ReportRuns(runs);
-    }
-    Figure figure(const std::string& name) const
-    {
-        const auto it = m_micros.find(name);
-        return it == m_micros.end() ? Figure{} : summarise(it->second);
-    }
-
-private:
-    std::map<std::string, std::vector<double>> m_micros;
-};
-
 // numpy keeps its result arrays in the heap with this setting instead of
 // mapping and unmapping them on every call (without it, it is timed
 // page-faulting).
 const char kAllocatorSetting[] =
     "GLIBC_TUNABLES=glibc.malloc.mmap_threshold=268435456:glibc.malloc.trim_threshold=268435456";
 
-std::map<std::string, Figure> runReferences()
+// Runs numpy_fft.py (ours through ctypes beside numpy and scipy, in one
+// Python process) and adds its blocks' CPU time per call as runs named
+// "py:<case>"; false when Python did not answer.
+bool runPython(ksbench::SummaryReporter& reporter)
 {
-    const std::string command =
-        std::string(kAllocatorSetting) + " /usr/bin/python3 '" KS_SOURCE_DIR "/numpy_fft.py'";
-    std::map<std::string, Figure> refs;
+    const std::string command = std::string(kAllocatorSetting) + " /usr/bin/python3 '" KS_SOURCE_DIR
+                                "/numpy_fft.py' '" KS_LIB_DIR "/libyarbex_fft_shim.so'";
     FILE* p = popen(command.c_str(), "r");
     if (!p)
-        return refs;
-    char name[64];
-    Figure f;
-    while (std::fscanf(p, "%63s %lf %lf", name, &f.min, &f.median) == 3)
-        refs[name] = f;
-    pclose(p);
-    return refs;
-}
-
-void printRow(const char* what, const Figure& ours, const char* refName, const Figure& ref)
-{
-    if (ref.min <= 0.0 || ours.min <= 0.0) {
-        std::printf("%-34s %8.1f %8.1f   %-22s (not measured)\n", what, ours.min, ours.median, refName);
-        return;
+        return false;
+    char line[4096];
+    bool any = false;
+    while (std::fgets(line, sizeof line, p)) {
+        char* save = nullptr;
+        const char* name = strtok_r(line, " \n", &save);
+        if (!name)
+            continue;
+        std::vector<double> seconds;
+        while (const char* v = strtok_r(nullptr, " \n", &save))
+            seconds.push_back(std::atof(v));
+        reporter.addRuns(std::string("py:") + name, seconds);
+        any = any || !seconds.empty();
     }
-    std::printf("%-34s %8.1f %8.1f   %-22s %8.1f %8.1f   %5.2fx %5.2fx\n", what, ours.min, ours.median, refName,
-                ref.min, ref.median, ours.min / ref.min, ours.median / ref.median);
+    return pclose(p) == 0 && any;
 }
 
 }  // namespace
 
-BENCHMARK(BM_Forward)->Arg(kPoints)->Repetitions(kRepetitions)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ForwardInverse)->Arg(kPoints)->Repetitions(kRepetitions)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Hilbert)->Arg(kPoints)->Repetitions(kRepetitions)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Forward)->Arg(kPoints)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ForwardInverse)->Arg(kPoints)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Hilbert)->Arg(kPoints)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!ksbench::initialize(argc, argv))
         return 1;
     const std::string loadBefore = ksbench::loadAverage();
-    CapturingReporter reporter;
+    ksbench::SummaryReporter reporter(ksbench::Clock::Cpu);
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (!runPython(reporter))
+        std::printf("(no Python figures: /usr/bin/python3 with numpy and scipy did not answer)\n");
+    const char* through = "yarbex::fft(65536, z, 0) in place on split arrays, called from Python through ctypes";
+    reporter.printSummary(
+        ksbench::programName(argv[0]),
+        {{"forward, centred unitary / numpy ifft (bare)", "py:ours_forward", "py:numpy_ifft", through,
+          "numpy.fft.ifft(x) of the same 65536 complex points (numpy's scaling, zero frequency first)"},
+         {"forward, centred unitary / numpy, the same work", "py:ours_forward", "py:numpy_centred_unitary",
+          through, "numpy.fft.fftshift(numpy.sqrt(n) * numpy.fft.ifft(x)): scaled and centred as ours", 1.5},
+         {"Hilbert reconstruction / scipy.signal.hilbert", "py:ours_hilbert", "py:scipy_hilbert",
+          "yarbex::hilbertImaginary(65536, z): the dispersion half of a real spectrum, through ctypes",
+          "scipy.signal.hilbert(real) of the same 65536 real points", 1.5},
+         {"control: forward / forward again (Python)", "py:ours_forward", "py:ours_forward_again"},
+         {"forward, called from C++ (before the Python rounds)", "BM_Forward/65536", nullptr,
+          "yarbex::fft in this program, no ctypes"},
+         {"forward then inverse, called from C++", "BM_ForwardInverse/65536", nullptr},
+         {"Hilbert reconstruction, called from C++", "BM_Hilbert/65536", nullptr}},
+        loadBefore);
     benchmark::Shutdown();
-
-    std::map<std::string, Figure> refs = runReferences();
-    std::printf("\nCPU time per call in us, 65536 points (min, median of %d); ratio = ours / reference\n"
-                "references: %s /usr/bin/python3 numpy_fft.py\n"
-                "cores %s of %ld; load average before: %s, after: %s\n",
-                kRepetitions, kAllocatorSetting, ksbench::allowedCores().c_str(), sysconf(_SC_NPROCESSORS_ONLN),
-                loadBefore.c_str(), ksbench::loadAverage().c_str());
-    std::printf("%-34s %8s %8s   %-22s %8s %8s   %6s %6s\n", "ours", "min", "median", "reference", "min",
-                "median", "min", "median");
-    const Figure forward = reporter.figure("BM_Forward");
-    printRow("forward, centred unitary", forward, "numpy ifft", refs["numpy_ifft"]);
-    printRow("forward, centred unitary", forward, "numpy same (fftshift)", refs["numpy_centred_unitary"]);
-    printRow("Hilbert reconstruction", reporter.figure("BM_Hilbert"), "scipy.signal.hilbert",
-             refs["scipy_hilbert"]);
-    if (refs.empty())
-        std::printf("(no reference: /usr/bin/python3 with numpy and scipy did not answer)\n");
     return 0;
 }

@@ -171,6 +171,20 @@ int main(int argc, char** argv)
         names[3 * i + 2] = "BM_ThroughTheCoreLibrary/" + std::to_string(i);
     }
     for (size_t i = 0; i < all.size(); ++i)
-        pairs.push_back({names[3 * i].c_str(), names[3 * i + 1].c_str(), names[3 * i + 2].c_str()});
+        pairs.push_back({names[3 * i].c_str(), names[3 * i + 1].c_str(), names[3 * i + 2].c_str(),
+                         i == 0 ? "the plug-in's converter: valid-dataset test, open into a mass item handed to "
+                                  "the host, the TIC, the spectrum at the highest TIC point, the item deleted"
+                                : nullptr,
+                         "the core library in this process: the first provider that finds the dataset valid "
+                         "opens it, function collection, the TIC, the same spectrum"});
+    if (!all.empty()) {
+        ksbench::registerControl("BM_ThroughTheConverter_again", BM_ThroughTheConverter)
+            ->Arg(0)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Repetitions(ksbench::kRepetitions);
+        pairs.push_back({"control: converter, first dataset / again", "BM_ThroughTheConverter/0",
+                         "BM_ThroughTheConverter_again/0"});
+    }
     return ksbench::runWithSummary(argc, argv, pairs);
 }

@@ -5,7 +5,7 @@
 // each against one QPainter::drawLines of the same lines, computed once
 // beforehand (the floor: the painter's own cost of what is drawn). The
 // target is at most twice the floor.
-#include <benchmark/benchmark.h>
+#include "benchsummary.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -224,3 +224,20 @@ void BM_CentroidFloor(benchmark::State& state)
 BENCHMARK(BM_CentroidFloor)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv)
+{
+    ksbench::registerControl("BM_ProfileTrace_again", BM_ProfileTrace)->Unit(benchmark::kMillisecond);
+    const char* floor = "floor: one QPainter::drawLines of the lines our painter draws, grabbed beforehand, same pen";
+    return ksbench::runWithSummary(
+        argc, argv,
+        {{"paint a 100,000-point profile, 1600 x 1000", "BM_ProfileTrace", "BM_ProfileFloor",
+          "the mass plotter's drawProfile over an axis with three cuts into the image", floor, 2.0},
+         {"paint a 10,000-stick centroid spectrum", "BM_CentroidSticks", "BM_CentroidFloor",
+          "drawCentroids of the 10,000 sticks", floor, 2.0},
+         {"the same sticks with their 10,000 peak labels laid out", "BM_CentroidLabelled", "BM_CentroidFloor",
+          "drawCentroids, then drawSpectrumPeakLabels (flags 1 | 4)", "the sticks' floor", 2.0},
+         {"profile lines made, not rasterised", "BM_ProfileLinesOnly", nullptr,
+          "drawProfile into a device that only keeps the lines"},
+         {"control: profile / again", "BM_ProfileTrace", "BM_ProfileTrace_again"}});
+}

@@ -5,7 +5,7 @@
 //   - a plain QDataStream of the same doubles without blocks or images
 //     (the floor the target is set against: at most twice its time);
 //   - copying the same number of bytes (the floor under everything).
-#include <benchmark/benchmark.h>
+#include "benchsummary.h"
 
 #include <QByteArray>
 #include <QDataStream>
@@ -158,3 +158,18 @@ void BM_CopyBytes(benchmark::State& state)
 BENCHMARK(BM_CopyBytes)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv)
+{
+    ksbench::registerControl("BM_BlockStreamWrite_again", BM_BlockStreamWrite)->Unit(benchmark::kMillisecond);
+    return ksbench::runWithSummary(
+        argc, argv,
+        {{"write 1,000 x 2,000-point spectrum objects (32 MB)", "BM_BlockStreamWrite", "BM_PlainStreamWrite",
+          "TMassDataObj::writeToStream of each into one block stream (core-library image per object)",
+          "floor: a plain QDataStream (Qt 4.0 format) of the same doubles, count and values, no blocks", 2.0},
+         {"read them back (opening a document)", "BM_BlockStreamRead", "BM_PlainStreamRead",
+          "TMassDataObj::createFromStream of every object from a copy of the stored bytes",
+          "floor: the same doubles read back from the plain stream into vectors", 2.0},
+         {"copy of the 32 MB of values", "BM_CopyBytes", nullptr, "memcpy: the floor under both"},
+         {"control: write / again", "BM_BlockStreamWrite", "BM_BlockStreamWrite_again"}});
+}

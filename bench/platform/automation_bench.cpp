@@ -3,7 +3,7 @@
 // intensity arrays of a spectrum).
 #include "ksoleauto.h"
 
-#include <benchmark/benchmark.h>
+#include "benchsummary.h"
 
 #include <string>
 #include <vector>
@@ -168,3 +168,26 @@ void BM_WstringVectorPutGet(benchmark::State& state)
 BENCHMARK(BM_WstringVectorPutGet)->Arg(100);
 
 }  // namespace
+
+int main(int argc, char** argv)
+{
+    ksbench::registerControl("BM_BstrCreate_again", BM_BstrCreate);
+    return ksbench::runWithSummary(
+        argc, argv,
+        {{"create and free a 58-character BSTR / std::wstring", "BM_BstrCreate", "BM_WstringCreate",
+          "SysAllocString, SysFreeString", "std::wstring made from the same text and destroyed (heap too)"},
+         {"length of a BSTR / std::wstring::size", "BM_BstrLength", "BM_WstringLength", "SysStringLen",
+          "size()"},
+         {"create 1,000 doubles: SAFEARRAY / std::vector", "BM_SafeArrayCreate/1000", "BM_VectorCreate/1000",
+          "SafeArrayCreateVector(VT_R8), SafeArrayDestroy", "std::vector<double>(1000), zeroed, destroyed"},
+         {"create 100,000 doubles: SAFEARRAY / std::vector", "BM_SafeArrayCreate/100000", "BM_VectorCreate/100000"},
+         {"write and read 1,000 doubles: Put/GetElement / vector", "BM_SafeArrayPutGetElement/1000",
+          "BM_VectorAccess/1000", "SafeArrayPutElement then SafeArrayGetElement of each",
+          "the same through operator[]"},
+         {"the same through SafeArrayAccessData / vector", "BM_SafeArrayAccessData/1000", "BM_VectorAccess/1000",
+          "SafeArrayAccessData, the same loops on the pointer, SafeArrayUnaccessData", "the same through operator[]"},
+         {"100 BSTRs into and out of a SAFEARRAY / wstrings", "BM_BstrArrayPutGet/100", "BM_WstringVectorPutGet/100",
+          "SafeArrayPutElement (copies) and SafeArrayGetElement (copies, freed) of a 38-character text",
+          "std::vector<std::wstring>: assign and copy out"},
+         {"control: BSTR create / again", "BM_BstrCreate", "BM_BstrCreate_again"}});
+}

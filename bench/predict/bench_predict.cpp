@@ -1,4 +1,4 @@
-#include <benchmark/benchmark.h>
+#include "benchsummary.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -150,3 +150,19 @@ void BM_FixtureSet(benchmark::State& state)
 BENCHMARK(BM_FixtureSet)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv)
+{
+    ksbench::registerControl("BM_Chain500_again", BM_Chain500)->Unit(benchmark::kMillisecond);
+    return ksbench::runWithSummary(
+        argc, argv,
+        {{"one run of the program on a 500-atom chain", "BM_Chain500", nullptr,
+          "the program's run in this process: parameter file, molecule, shifts and couplings, listing and "
+          "result files"},
+         {"one run on the 20 fixture molecules", "BM_FixtureSet", nullptr},
+         {"twelve 998-atom chains (1 MB) with couplings", "BM_Zigzag998x12Couplings", nullptr,
+          "the program's run on one 1 MB input: shifts, couplings and the comparison of protons of equal shift",
+          nullptr, 0, 1000},
+         {"control: 500-atom chain / again", "BM_Chain500", "BM_Chain500_again"}},
+        ksbench::Clock::Cpu);
+}

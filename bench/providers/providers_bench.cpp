@@ -247,6 +247,12 @@ void registerAll()
             ->UseRealTime()
             ->Repetitions(ksbench::kRepetitions);
     }
+    if (!all.empty())
+        ksbench::registerControl("BM_ThroughDataAccess_again", BM_ThroughDataAccess)
+            ->Arg(0)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Repetitions(ksbench::kRepetitions);
 }
 
 }  // namespace
@@ -263,6 +269,15 @@ int main(int argc, char** argv)
         names[3 * i + 2] = "BM_ThroughTheReader/" + std::to_string(i);
     }
     for (size_t i = 0; i < all.size(); ++i)
-        pairs.push_back({names[3 * i].c_str(), names[3 * i + 1].c_str(), names[3 * i + 2].c_str()});
+        pairs.push_back({names[3 * i].c_str(), names[3 * i + 1].c_str(), names[3 * i + 2].c_str(),
+                         i == 0 ? "dataset access opens the path (each registered provider asked in turn), "
+                                  "every spectrum of every function of injection 1 read through the tree "
+                                  "(get_SpectrumDirect into one handle)"
+                                : nullptr,
+                         "the provider's reader in this process: Open, every Spectrum of every function, "
+                         "Close"});
+    if (!all.empty())
+        pairs.push_back({"control: bundled text through dataset access / again", "BM_ThroughDataAccess/0",
+                         "BM_ThroughDataAccess_again/0"});
     return ksbench::runWithSummary(argc, argv, pairs);
 }

@@ -218,11 +218,24 @@ KS_TREE_BENCH(BM_TreeSpectrumObject);
 
 int main(int argc, char** argv)
 {
+    ksbench::registerControl("BM_TreeSpectrumDirect_again", BM_TreeSpectrumDirect)
+        ->Arg(0)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(ksbench::kRepetitions);
+    const char* direct = "the dataset opened through the framework's data server, every get_SpectrumDirect of the "
+                         "first function into the caller's handle";
+    const char* objects = "the same through get_Spectrum: a spectrum object of the registered library per scan";
+    const char* reader = "the same reader alone in this process: every spectrum read into one record";
     return ksbench::runWithSummary(
         argc, argv,
-        {{"SpectrumDirect / reader alone, copying from memory", "BM_TreeSpectrumDirect/0", "BM_ReaderDirectly/0"},
-         {"SpectrumDirect / reader alone, parsing text", "BM_TreeSpectrumDirect/1", "BM_ReaderDirectly/1"},
-         {"Spectrum (objects) / reader alone, copying", "BM_TreeSpectrumObject/0", "BM_ReaderDirectly/0"},
-         {"Spectrum (objects) / reader alone, parsing", "BM_TreeSpectrumObject/1", "BM_ReaderDirectly/1"}},
+        {{"SpectrumDirect / reader alone, copying from memory", "BM_TreeSpectrumDirect/0", "BM_ReaderDirectly/0",
+          direct, reader, 1.2},
+         {"SpectrumDirect / reader alone, parsing text", "BM_TreeSpectrumDirect/1", "BM_ReaderDirectly/1", direct,
+          reader, 1.2},
+         {"Spectrum (objects) / reader alone, copying", "BM_TreeSpectrumObject/0", "BM_ReaderDirectly/0", objects,
+          reader},
+         {"Spectrum (objects) / reader alone, parsing", "BM_TreeSpectrumObject/1", "BM_ReaderDirectly/1", objects,
+          reader},
+         {"control: SpectrumDirect, copying / again", "BM_TreeSpectrumDirect/0", "BM_TreeSpectrumDirect_again/0"}},
         ksbench::Clock::Cpu);
 }

@@ -1,11 +1,14 @@
 // Key index files: a B-tree of 512-byte blocks mapping keys to record
-// numbers, walked through a path of up to 32 levels whose node buffers
-// are written back when a level moves to another node or at closing.
-// Nodes as they are on disk are also kept in a bounded cache per open
-// index, so that a descent reads the file only for nodes it has not met.
+// numbers, walked through a path of up to 32 levels whose changed nodes
+// are handed on ("written") when a level moves to another node or at
+// closing. An open index keeps nodes as the file is to hold them in a
+// bounded cache: a descent reads the file only for nodes it has not met,
+// and changed nodes reach the file when they leave the cache or the index
+// closes, in block order.
 #include "ksfiles.h"
 #include "zinternal.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,24 +24,54 @@ constexpr int kMaxExpression = 449;
 
 enum class Cursor { At, BeforeFirst, AfterLast };
 
-// Node cache: set-associative, kWays blocks per set, the least recently
-// used of a set giving way. It holds only what the file holds (every node
-// written goes to the file at once and its copy is replaced), so closing,
-// failing or crashing loses nothing it has; a write through another handle
-// of the same file drops that block here.
-constexpr uint32_t kWays = 4;
-constexpr uint32_t kCacheFirst = 64;   // nodes of a new cache; it doubles as the index grows
+// Node cache. Its budget is the module's limit in 512-byte nodes, its
+// bookkeeping included; it starts at kCacheFirst nodes and doubles as the
+// index grows. A node is kept compact: its count and the entries it uses,
+// a leaf's entries without their zero child numbers (a 1,000,000-key
+// numeric index takes 13 MB instead of 25). A node whose unused bytes are
+// not all zero, as another writer may leave them, is kept whole, so the
+// file gets back exactly the bytes it would have got. Nodes are found by
+// block in an open-addressing table whose entries say where a node lies.
+// Places come in 16-byte units from lists by size, else from the free end
+// of the arena; when neither has one and a sixteenth of the arena is free
+// in pieces, the nodes are moved together; otherwise a clock hand over the
+// table finds a node not used since it last passed, which gives way.
+constexpr uint32_t kMinCacheNodes = 4;    // below this there is no cache
+constexpr uint32_t kCacheFirst = 64;
+constexpr uint32_t kUnit = 16;
+constexpr uint32_t kMaxUnits = kBlock / kUnit;
+constexpr uint32_t kBudgetPerNode = 256;   // bytes of budget per node the table can hold
+constexpr uint32_t kNone = 0xFFFFFFFFu;
+constexpr uint32_t kRunBlocks = 64;        // blocks written per call when changes are written
+constexpr uint32_t kReadAhead = 8;         // blocks read per miss while the cache has room
 uint32_t g_cacheLimit = kNodeCacheDefault;
 
+enum : uint8_t { kWhole, kLeafForm, kInteriorForm };
+enum : uint8_t { kNodeChanged = 1, kNodeUsed = 2 };
+
+struct CachedNode {
+    uint32_t block;    // 0: an empty entry
+    uint32_t offset;   // place in the arena, in units
+    uint16_t units;
+    uint8_t form;
+    uint8_t flags;     // changed: not yet in the file; used since the hand passed
+};
+static_assert(sizeof(CachedNode) == 12, "cache entries stay small");
+
 struct NodeCache {
-    uint32_t limit = 0;          // the module's limit when the index was opened
-    uint8_t* mem = nullptr;      // one block: tags, ages, then the nodes
-    uint32_t nodes = 0;          // capacity, a power of two, at least kWays
-    int setShift = 64;           // 64 - log2(sets)
-    uint32_t* tags = nullptr;    // block number per place, 0 when empty
-    uint32_t* ages = nullptr;    // last use per place
-    uint8_t* data = nullptr;
-    uint32_t clock = 0;
+    uint32_t limit = 0;        // the module's limit when the index was opened
+    uint8_t* mem = nullptr;    // one block: table, order, arena
+    uint32_t nodes = 0;        // budget in 512-byte nodes
+    CachedNode* table = nullptr;
+    uint32_t mask = 0;
+    int shift = 32;
+    uint32_t used = 0, most = 0;   // nodes held, and at most (half the table)
+    uint32_t hand = 0;
+    uint32_t* order = nullptr;     // room for `most` entry numbers, for moving nodes together
+    uint8_t* arena = nullptr;
+    uint32_t arenaUnits = 0, bump = 0, liveUnits = 0;
+    uint32_t freeAt[kMaxUnits + 1] = {};   // first free place of each size, kNone when none
+    uint32_t changed = 0;      // nodes not yet in the file
     NdxCacheStats stats;
 };
 
@@ -95,6 +128,296 @@ int compare(const NdxSlot* s, const uint8_t* a, const uint8_t* b)
     return std::memcmp(a, b, size_t(s->keyLen));
 }
 
+bool allZero(const uint8_t* p, size_t n)
+{
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        if (w)
+            return false;
+    }
+    for (; n > 0; ++p, --n)
+        if (*p)
+            return false;
+    return true;
+}
+
+// The compact form of a node as the file holds it (disk count): its form
+// and size in bytes.
+uint32_t compactSize(const NdxSlot* s, const uint8_t* disk, uint8_t* form)
+{
+    const uint32_t n = count(disk), cap = capacity(s);
+    const size_t es = size_t(s->entrySize);
+    if (n <= cap && childOf(disk + 4) == 0) {
+        bool leaf = allZero(disk + 4 + n * es, kBlock - 4 - n * es);
+        for (uint32_t i = 1; i < n && leaf; ++i)
+            leaf = childOf(disk + 4 + i * es) == 0;
+        if (leaf) {
+            *form = kLeafForm;
+            return uint32_t(4 + n * (es - 4));
+        }
+    } else if (n < cap && childOf(disk + 4) != 0 && allZero(disk + 4 + (n + 1) * es, kBlock - 4 - (n + 1) * es)) {
+        *form = kInteriorForm;
+        return uint32_t(4 + (n + 1) * es);
+    }
+    *form = kWhole;
+    return kBlock;
+}
+
+// A leaf's entries without (pack) or with (unpack) their child numbers;
+// numeric keys (12 bytes kept of 16) get a copy of fixed size.
+template <size_t Kept>
+void packEntries(const uint8_t* disk, uint32_t n, size_t kept, uint8_t* out)
+{
+    const size_t len = Kept ? Kept : kept;
+    for (uint32_t i = 0; i < n; ++i)
+        std::memcpy(out + i * len, disk + i * (len + 4) + 4, len);
+}
+
+template <size_t Kept>
+void unpackEntries(const uint8_t* in, uint32_t n, size_t kept, uint8_t* disk)
+{
+    const size_t len = Kept ? Kept : kept;
+    for (uint32_t i = 0; i < n; ++i) {
+        std::memset(disk + i * (len + 4), 0, 4);
+        std::memcpy(disk + i * (len + 4) + 4, in + i * len, len);
+    }
+}
+
+void packNode(const NdxSlot* s, const uint8_t* disk, uint8_t form, uint32_t size, uint8_t* out)
+{
+    if (form != kLeafForm) {
+        std::memcpy(out, disk, size);
+        return;
+    }
+    const size_t kept = size_t(s->entrySize) - 4;
+    const uint32_t n = count(disk);
+    std::memcpy(out, disk, 4);
+    if (kept == 12)
+        packEntries<12>(disk + 4, n, kept, out + 4);
+    else
+        packEntries<0>(disk + 4, n, kept, out + 4);
+}
+
+void unpackNode(const NdxSlot* s, const CachedNode& r, const uint8_t* in, uint8_t* disk)
+{
+    if (r.form == kWhole) {
+        std::memcpy(disk, in, kBlock);
+        return;
+    }
+    const size_t es = size_t(s->entrySize);
+    const uint32_t n = getU32(in);
+    const size_t used = 4 + (r.form == kInteriorForm ? n + 1 : n) * es;
+    if (r.form == kInteriorForm) {
+        std::memcpy(disk, in, used);
+    } else {
+        std::memcpy(disk, in, 4);
+        if (es == 16)
+            unpackEntries<12>(in + 4, n, es - 4, disk + 4);
+        else
+            unpackEntries<0>(in + 4, n, es - 4, disk + 4);
+    }
+    std::memset(disk + used, 0, kBlock - used);
+}
+
+uint8_t* placeOf(const NodeCache* c, const CachedNode& n) { return c->arena + size_t(n.offset) * kUnit; }
+
+uint32_t hashOf(const NodeCache* c, uint32_t block)
+{
+    // Fibonacci hashing: the top bits of the product spread consecutive
+    // blocks evenly.
+    return c->shift >= 32 ? 0 : uint32_t((block * 0x9E3779B9u) >> c->shift);
+}
+
+// The table entry of `block`, or kNone.
+uint32_t findCached(const NodeCache* c, uint32_t block)
+{
+    if (!c->mem)
+        return kNone;
+    for (uint32_t i = hashOf(c, block);; i = (i + 1) & c->mask) {
+        if (c->table[i].block == block)
+            return i;
+        if (c->table[i].block == 0)
+            return kNone;
+    }
+}
+
+void givePlace(NodeCache* c, uint32_t offset, uint32_t units)
+{
+    std::memcpy(c->arena + size_t(offset) * kUnit, &c->freeAt[units], 4);
+    c->freeAt[units] = offset;
+}
+
+uint32_t takePlace(NodeCache* c, uint32_t units)
+{
+    uint32_t off = c->freeAt[units];
+    if (off != kNone) {
+        std::memcpy(&c->freeAt[units], c->arena + size_t(off) * kUnit, 4);
+        return off;
+    }
+    if (c->arenaUnits - c->bump >= units) {
+        off = c->bump;
+        c->bump += units;
+        return off;
+    }
+    for (uint32_t u = units + 1; u <= kMaxUnits; ++u) {   // the smallest larger piece
+        off = c->freeAt[u];
+        if (off == kNone)
+            continue;
+        std::memcpy(&c->freeAt[u], c->arena + size_t(off) * kUnit, 4);
+        givePlace(c, off + units, u - units);
+        return off;
+    }
+    return kNone;
+}
+
+// Moves every node to the start of the arena, in place order: all free
+// units become the free end.
+void compactArena(NodeCache* c)
+{
+    uint32_t k = 0;
+    for (uint32_t i = 0; i <= c->mask; ++i)
+        if (c->table[i].block != 0)
+            c->order[k++] = i;
+    const CachedNode* t = c->table;
+    std::sort(c->order, c->order + k, [t](uint32_t a, uint32_t b) { return t[a].offset < t[b].offset; });
+    uint32_t to = 0;
+    for (uint32_t j = 0; j < k; ++j) {
+        CachedNode& n = c->table[c->order[j]];
+        if (n.offset != to)
+            std::memmove(c->arena + size_t(to) * kUnit, c->arena + size_t(n.offset) * kUnit, size_t(n.units) * kUnit);
+        n.offset = to;
+        to += n.units;
+    }
+    c->bump = to;
+    std::fill(std::begin(c->freeAt), std::end(c->freeAt), kNone);
+}
+
+// Takes entry i out of the cache (its node is not written).
+void removeEntry(NodeCache* c, uint32_t i)
+{
+    givePlace(c, c->table[i].offset, c->table[i].units);
+    c->liveUnits -= c->table[i].units;
+    if (c->table[i].flags & kNodeChanged)
+        --c->changed;
+    // Backward shift: later members of the probe run move up into the gap.
+    for (uint32_t j = (i + 1) & c->mask; c->table[j].block != 0; j = (j + 1) & c->mask) {
+        const uint32_t home = hashOf(c, c->table[j].block);
+        if (((j - home) & c->mask) >= ((j - i) & c->mask)) {
+            c->table[i] = c->table[j];
+            i = j;
+        }
+    }
+    c->table[i] = CachedNode{};
+    if (--c->used == 0) {
+        // Nothing held: the whole arena is free again, in one piece.
+        c->bump = 0;
+        c->liveUnits = 0;
+        std::fill(std::begin(c->freeAt), std::end(c->freeAt), kNone);
+    }
+}
+
+bool writeNodeAt(NdxSlot* s, uint32_t block, const uint8_t* disk)
+{
+    return zPwrite(s->fd, disk, kBlock, int64_t(block) * kBlock);
+}
+
+// Lets a node not used since the hand last passed go, written first when
+// it is changed; false when a write failed or nothing is held.
+bool evictOne(NdxSlot* s)
+{
+    NodeCache* c = &s->cache;
+    if (c->used == 0)
+        return false;
+    for (;;) {
+        const uint32_t i = c->hand;
+        CachedNode& n = c->table[i];
+        if (n.block != 0) {
+            if (n.flags & kNodeUsed) {
+                n.flags &= uint8_t(~kNodeUsed);
+            } else {
+                if (n.flags & kNodeChanged) {
+                    uint8_t disk[kBlock];
+                    unpackNode(s, n, placeOf(c, n), disk);
+                    if (!writeNodeAt(s, n.block, disk))
+                        return false;
+                }
+                ++c->stats.evictions;
+                removeEntry(c, i);   // the hand stays: an entry may have moved here
+                return true;
+            }
+        }
+        c->hand = (i + 1) & c->mask;
+    }
+}
+
+// Enters a node (disk form); false when there is no room.
+bool enterNode(NdxSlot* s, uint32_t block, const uint8_t* disk, uint8_t form, uint32_t size, uint8_t flags,
+               bool used = true)
+{
+    NodeCache* c = &s->cache;
+    const uint32_t units = (size + kUnit - 1) / kUnit;
+    uint32_t off = kNone;
+    for (;;) {
+        if (c->used < c->most) {
+            if ((off = takePlace(c, units)) != kNone)
+                break;
+            if (c->arenaUnits - c->liveUnits >= units + c->arenaUnits / 16) {
+                compactArena(c);
+                continue;
+            }
+        }
+        if (!evictOne(s))
+            return false;
+    }
+    uint32_t i = hashOf(c, block);
+    while (c->table[i].block != 0)
+        i = (i + 1) & c->mask;
+    CachedNode& n = c->table[i];
+    n = CachedNode{block, off, uint16_t(units), form, uint8_t(used ? flags | kNodeUsed : flags)};
+    packNode(s, disk, form, size, placeOf(c, n));
+    ++c->used;
+    c->liveUnits += units;
+    if (flags & kNodeChanged)
+        ++c->changed;
+    return true;
+}
+
+// An empty cache for a budget of `nodes` nodes, or false without memory.
+bool makeCache(NodeCache* c, uint32_t nodes)
+{
+    const size_t budget = size_t(nodes) * kBlock;
+    uint32_t table = 16;
+    int shift = 28;
+    while (table < 2 * std::max<size_t>(8, budget / kBudgetPerNode)) {
+        table *= 2;
+        --shift;
+    }
+    const size_t meta =
+        (size_t(table) * sizeof(CachedNode) + size_t(table / 2) * sizeof(uint32_t) + kUnit - 1) / kUnit * kUnit;
+    if (budget < meta + kBlock)
+        return false;
+    auto* mem = static_cast<uint8_t*>(zAlloc(budget));   // zero-filled: every entry empty
+    if (!mem)
+        return false;
+    c->mem = mem;
+    c->nodes = nodes;
+    c->table = reinterpret_cast<CachedNode*>(mem);
+    c->mask = table - 1;
+    c->shift = shift;
+    c->used = 0;
+    c->most = table / 2;
+    c->hand = 0;
+    c->order = reinterpret_cast<uint32_t*>(mem + size_t(table) * sizeof(CachedNode));
+    c->arena = mem + meta;
+    c->arenaUnits = uint32_t((budget - meta) / kUnit);
+    c->bump = 0;
+    c->liveUnits = 0;
+    std::fill(std::begin(c->freeAt), std::end(c->freeAt), kNone);
+    c->changed = 0;
+    return true;
+}
+
 void dropCache(NodeCache* c)
 {
     zFree(c->mem);
@@ -104,109 +427,176 @@ void dropCache(NodeCache* c)
     c->stats = kept.stats;
 }
 
-uint32_t setOf(const NodeCache* c, uint32_t block)
-{
-    // Fibonacci hashing: the top bits of the product spread consecutive
-    // blocks evenly over the sets.
-    if (c->setShift >= 64)
-        return 0;   // one set
-    return uint32_t((uint64_t(block) * 0x9E3779B97F4A7C15ull) >> c->setShift);
-}
-
-// The place of `block` in the cache, or -1.
-int64_t findCached(const NodeCache* c, uint32_t block)
-{
-    if (!c->mem)
-        return -1;
-    const uint32_t base = setOf(c, block) * kWays;
-    for (uint32_t w = 0; w < kWays; ++w)
-        if (c->tags[base + w] == block)
-            return int64_t(base + w);
-    return -1;
-}
-
-// Sizes the cache for an index of `blocks` blocks: it grows by doubling
-// (starting empty again) up to the limit. Without memory there is none.
-void sizeCache(NdxSlot* s, uint32_t blocks)
+// Sizes the cache for the index's blocks: it doubles up to the limit,
+// keeping what it holds. Without memory it stays as it is.
+void sizeCache(NdxSlot* s)
 {
     NodeCache* c = &s->cache;
-    if (c->limit < kWays) {
-        dropCache(c);
-        return;
-    }
     uint32_t want = c->nodes ? c->nodes : kCacheFirst;
-    while (want < blocks && want < c->limit)
+    while (want < s->next && want < c->limit)
         want *= 2;
     while (want > c->limit)
         want /= 2;
-    if (want < kWays)
-        want = kWays;
-    if (c->mem && want == c->nodes)
+    if (want < kMinCacheNodes || (c->mem && want <= c->nodes))
         return;
-    dropCache(c);
-    const size_t bytes = size_t(want) * (2 * sizeof(uint32_t) + kBlock);
-    c->mem = static_cast<uint8_t*>(zAlloc(bytes));
-    if (!c->mem)
+    NodeCache grown;
+    grown.limit = c->limit;
+    grown.stats = c->stats;
+    if (!makeCache(&grown, want))
         return;
-    c->nodes = want;
-    c->setShift = 64;
-    for (uint32_t sets = want / kWays; sets > 1; sets /= 2)
-        --c->setShift;
-    c->tags = reinterpret_cast<uint32_t*>(c->mem);
-    c->ages = c->tags + want;
-    c->data = c->mem + size_t(want) * 2 * sizeof(uint32_t);
+    NodeCache old = *c;
+    *c = grown;
+    uint8_t disk[kBlock];
+    for (uint32_t i = 0; old.mem && i <= old.mask; ++i) {
+        const CachedNode& n = old.table[i];
+        if (n.block == 0)
+            continue;
+        unpackNode(s, n, placeOf(&old, n), disk);
+        if (!enterNode(s, n.block, disk, n.form, n.units * kUnit, n.flags) && (n.flags & kNodeChanged))
+            writeNodeAt(s, n.block, disk);
+    }
+    zFree(old.mem);
 }
 
-// Keeps a copy of `block` as the file now holds it.
-void cacheNode(NdxSlot* s, uint32_t block, const uint8_t* disk)
+// Keeps a copy of `block` as the file is to hold it (disk form), changed
+// when the file does not hold it yet. False when it could not be kept.
+bool cacheNode(NdxSlot* s, uint32_t block, const uint8_t* disk, bool changed)
 {
     NodeCache* c = &s->cache;
-    if (block == 0 || c->limit < kWays)
-        return;   // 0 marks an empty place
-    if (!c->mem || c->nodes < s->next)
-        sizeCache(s, s->next);
+    if (block == 0 || c->limit < kMinCacheNodes)
+        return false;   // 0 marks an empty entry
+    if (!c->mem || (c->nodes < s->next && c->nodes < c->limit))
+        sizeCache(s);
     if (!c->mem)
-        return;
-    int64_t at = findCached(c, block);
-    if (at < 0) {
-        const uint32_t base = setOf(c, block) * kWays;
-        at = base;   // an empty place, else the least recently used
-        for (uint32_t w = 1; w < kWays && c->tags[at] != 0; ++w)
-            if (c->tags[base + w] == 0 || c->ages[base + w] < c->ages[at])
-                at = base + w;
-        if (c->tags[at] != 0)
-            ++c->stats.evictions;
-        c->tags[at] = block;
+        return false;
+    uint8_t form;
+    const uint32_t size = compactSize(s, disk, &form);
+    const uint32_t units = (size + kUnit - 1) / kUnit;
+    uint8_t flags = changed ? kNodeChanged : 0;
+    const uint32_t i = findCached(c, block);
+    if (i != kNone) {
+        CachedNode& n = c->table[i];
+        if (n.units == units) {
+            n.form = form;
+            packNode(s, disk, form, size, placeOf(c, n));
+            if (changed && !(n.flags & kNodeChanged))
+                ++c->changed;
+            n.flags |= flags | kNodeUsed;
+            return true;
+        }
+        flags |= n.flags & kNodeChanged;
+        removeEntry(c, i);
     }
-    c->ages[at] = ++c->clock;
-    std::memcpy(c->data + size_t(at) * kBlock, disk, kBlock);
+    return enterNode(s, block, disk, form, size, flags);
 }
 
 void forgetNode(NdxSlot* s, uint32_t block)
 {
-    int64_t at = findCached(&s->cache, block);
-    if (at >= 0)
-        s->cache.tags[at] = 0;
+    const uint32_t i = findCached(&s->cache, block);
+    if (i != kNone)
+        removeEntry(&s->cache, i);
 }
 
-// Reads block `block` as it is on disk, from the cache when it is there.
-bool readBlock(NdxSlot* s, uint32_t block, uint8_t* node)
+// Writes every changed node of the cache to the file, in block order and
+// runs of neighbouring blocks per call; they stay cached. False when a
+// write failed (the nodes not written stay changed).
+bool writeChanges(NdxSlot* s)
 {
     NodeCache* c = &s->cache;
-    int64_t at = findCached(c, block);
-    if (at >= 0) {
-        ++c->stats.hits;
-        c->ages[at] = ++c->clock;
-        std::memcpy(node, c->data + size_t(at) * kBlock, kBlock);
+    if (!c->mem || c->changed == 0)
+        return true;
+    auto* order = static_cast<uint32_t*>(zAllocArray(c->changed, sizeof(uint32_t)));
+    auto* run = static_cast<uint8_t*>(zAlloc(size_t(kRunBlocks) * kBlock));
+    ZBlockRelease releaseOrder{reinterpret_cast<uint8_t*>(order)}, releaseRun{run};
+    if (!order || !run) {
+        // Without memory for the runs: node by node.
+        uint8_t one[kBlock];
+        for (uint32_t i = 0; i <= c->mask; ++i) {
+            CachedNode& n = c->table[i];
+            if (n.block == 0 || !(n.flags & kNodeChanged))
+                continue;
+            unpackNode(s, n, placeOf(c, n), one);
+            if (!writeNodeAt(s, n.block, one))
+                return false;
+            n.flags &= uint8_t(~kNodeChanged);
+            --c->changed;
+        }
         return true;
     }
-    ++c->stats.misses;
-    if (zPread(s->fd, node, kBlock, int64_t(block) * kBlock) != kBlock)
-        return false;
-    cacheNode(s, block, node);
+    uint32_t k = 0;
+    for (uint32_t i = 0; i <= c->mask && k < c->changed; ++i)
+        if (c->table[i].block != 0 && (c->table[i].flags & kNodeChanged))
+            order[k++] = i;
+    const CachedNode* t = c->table;
+    std::sort(order, order + k, [t](uint32_t a, uint32_t b) { return t[a].block < t[b].block; });
+    for (uint32_t i = 0; i < k;) {
+        const uint32_t first = t[order[i]].block;
+        uint32_t j = i;
+        for (; j < k && j - i < kRunBlocks && t[order[j]].block == first + (j - i); ++j)
+            unpackNode(s, t[order[j]], placeOf(c, t[order[j]]), run + size_t(j - i) * kBlock);
+        if (!zPwrite(s->fd, run, size_t(j - i) * kBlock, int64_t(first) * kBlock))
+            return false;
+        for (; i < j; ++i) {
+            c->table[order[i]].flags &= uint8_t(~kNodeChanged);
+            --c->changed;
+        }
+    }
     return true;
 }
 
+// Before reading the file: changes that other handles of it hold go to
+// the file first.
+void writeOthersChanges(NdxSlot* s)
+{
+    for (auto& other : g_ndx)
+        if (other.inUse && &other != s && other.file == s->file && other.cache.changed)
+            writeChanges(&other);
+}
+
+// Reads block `block` as the file is to hold it, from the cache when it is
+// there.
+bool readBlock(NdxSlot* s, uint32_t block, uint8_t* node)
+{
+    NodeCache* c = &s->cache;
+    const uint32_t i = findCached(c, block);
+    if (i != kNone) {
+        ++c->stats.hits;
+        c->table[i].flags |= kNodeUsed;
+        unpackNode(s, c->table[i], placeOf(c, c->table[i]), node);
+        return true;
+    }
+    ++c->stats.misses;
+    writeOthersChanges(s);
+    if (!c->mem || c->used + kReadAhead > c->most || c->arenaUnits - c->bump < kReadAhead * kMaxUnits) {
+        if (zPread(s->fd, node, kBlock, int64_t(block) * kBlock) != kBlock)
+            return false;
+        cacheNode(s, block, node, false);
+        return true;
+    }
+    // While the cache has room, a miss reads the aligned group of blocks
+    // around the node (4 KiB) and keeps its neighbours too, as not yet used.
+    uint8_t group[kReadAhead * kBlock];
+    const uint32_t first = std::max<uint32_t>(1, block & ~(kReadAhead - 1));
+    const uint32_t end = std::min<uint32_t>((block | (kReadAhead - 1)) + 1, s->next);
+    const int64_t got = zPread(s->fd, group, size_t(end - first) * kBlock, int64_t(first) * kBlock);
+    if (got < int64_t(block - first + 1) * kBlock)
+        return false;
+    std::memcpy(node, group + size_t(block - first) * kBlock, kBlock);
+    cacheNode(s, block, node, false);
+    for (uint32_t b = first; b < end && int64_t(b - first + 1) * kBlock <= got; ++b) {
+        if (b == block || findCached(c, b) != kNone)
+            continue;
+        const uint8_t* disk = group + size_t(b - first) * kBlock;
+        uint8_t form;
+        const uint32_t size = compactSize(s, disk, &form);
+        if (!enterNode(s, b, disk, form, size, 0, false))
+            break;
+    }
+    return true;
+}
+
+// Hands a changed node (in-memory count) to the cache, or writes it to the
+// file when the cache cannot keep it.
 int writeBlock(NdxSlot* s, uint32_t block, uint8_t* node, int seekErr, int writeErr)
 {
     const bool interior = !isLeaf(s, node);
@@ -217,11 +607,11 @@ int writeBlock(NdxSlot* s, uint32_t block, uint8_t* node, int seekErr, int write
     for (auto& other : g_ndx)
         if (other.inUse && &other != s && other.file == s->file)
             forgetNode(&other, block);
-    bool ok = zPwrite(s->fd, node, kBlock, int64_t(block) * kBlock);
-    if (ok)
-        cacheNode(s, block, node);
-    else
-        forgetNode(s, block);   // what the file holds now is not known
+    bool ok = cacheNode(s, block, node, true);
+    if (!ok) {
+        forgetNode(s, block);
+        ok = writeNodeAt(s, block, node);
+    }
     if (interior)
         setCount(node, n);
     (void)seekErr;
@@ -736,6 +1126,10 @@ int ndxClose(DBHANDLE index)
             rc = 4;
             detail = 2802;
         }
+    }
+    if (!writeChanges(s) && rc == 0) {
+        rc = 4;
+        detail = 2802;
     }
     if (s->root != s->root0 || s->next != s->next0) {
         uint8_t h[8];

@@ -96,15 +96,16 @@ int ndxInsert(DBHANDLE index, const char* key, int32_t record);
 int ndxDelete(DBHANDLE index, const char* key, int32_t record);
 int ndxKeyInfo(DBHANDLE index, char* type, char* expression, int32_t* expressionLength,
                char* keyLength);
-// Node cache of each open index: at most this many 512-byte nodes (a
-// power of two; below 4 there is none). The limit applies to indexes
-// opened from then on; it returns the previous one.
+// Node cache of each open index: the memory of at most this many 512-byte
+// nodes, its bookkeeping included (a power of two; below 4 there is none).
+// Nodes are kept compact, so more of them fit. The limit applies to
+// indexes opened from then on; it returns the previous one.
 constexpr uint32_t kNodeCacheDefault = 32768;   // 16 MiB
 uint32_t ndxSetCacheLimit(uint32_t nodes);
 struct NdxCacheStats {
     uint64_t hits = 0, misses = 0, evictions = 0;
 };
-// Capacity in nodes and counts of an open index's cache.
+// Budget in nodes and counts of an open index's cache.
 bool ndxCacheInfo(DBHANDLE index, uint32_t* nodes, NdxCacheStats* stats);
 // Depth of the tree (levels from root to leaf); 0 when it cannot be read.
 int ndxDepth(DBHANDLE index);

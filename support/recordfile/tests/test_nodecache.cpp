@@ -1,12 +1,14 @@
 // The node cache of an open index: whatever its size, every answer and
-// every byte of the file after every operation are those of an index
-// without a cache (the cache is write-through and the format unchanged),
-// and a write through another handle of the file is read anew.
+// every byte of the closed file are those of an index without a cache (the
+// format is unchanged); changed nodes reach the file when they leave the
+// cache or the index closes; a write through another handle of the file is
+// read anew, and changes another handle holds are written before it reads.
 #include "ztest.h"
 #include "zinternal.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace zt;
@@ -73,10 +75,30 @@ Answer apply(DBHANDLE h, int op, uint32_t v, int32_t rec)
     return a;
 }
 
+// Where two files first differ (their common length when one is a start
+// of the other): the offset, for a message short enough to read.
+size_t firstDifference(const std::string& a, const std::string& b)
+{
+    return size_t(std::mismatch(a.begin(), a.begin() + std::min(a.size(), b.size()), b.begin()).first - a.begin());
+}
+
+// A new index at p of 3000 keys inserted in a shuffled order, closed; no
+// cache.
+void writeShuffled(const std::string& p)
+{
+    ASSERT_EQ(ndxCreate(p.c_str(), "K", kKeyLen, 'C'), 0);
+    DBHANDLE h = openWithCache(p, 0);
+    for (uint32_t v = 0; v < 3000; ++v)
+        ASSERT_EQ(ndxInsert(h, key(v * 7919 % 3000).c_str(), int32_t(v + 1)), 0);
+    ASSERT_EQ(ndxClose(h), 0);
+}
+
 }  // namespace
 
 // The same operations on two files, one index without a cache, one with a
-// cache of 8 nodes (two sets: it evicts all the time) or a large one.
+// cache of 8 nodes (it gives way all the time) or a large one. Every 1000
+// operations both indexes are closed (the cache writes what it holds), the
+// files compared and both opened again.
 TEST(NodeCache, AnswersAndFileBytesAsWithoutACache)
 {
     for (uint32_t nodes : {8u, 4096u}) {
@@ -86,20 +108,31 @@ TEST(NodeCache, AnswersAndFileBytesAsWithoutACache)
         DBHANDLE plain = openWithCache(plainPath, 0);
         DBHANDLE cached = openWithCache(cachedPath, nodes);
         std::mt19937 rng(nodes);
+        uint32_t capacity = 0;
+        NdxCacheStats stats, total;
         for (int step = 1; step <= 6000; ++step) {
             const int op = int(rng() % 9);
             const uint32_t v = rng() % 1500;
             const int32_t rec = 1 + int32_t(rng() % 5);
             const Answer want = apply(plain, op, v, rec);
             ASSERT_EQ(apply(cached, op, v, rec), want) << "cache " << nodes << " step " << step << " op " << op;
-            if (step % 250 == 0) {
+            if (step % 1000 == 0 && step < 6000) {
+                ASSERT_TRUE(ndxCacheInfo(cached, &capacity, &stats));
+                total.hits += stats.hits;
+                total.misses += stats.misses;
+                total.evictions += stats.evictions;
+                ASSERT_EQ(ndxClose(plain), 0);
+                ASSERT_EQ(ndxClose(cached), 0);
                 ASSERT_EQ(bytes(cachedPath), bytes(plainPath)) << "cache " << nodes << " step " << step;
+                plain = openWithCache(plainPath, 0);
+                cached = openWithCache(cachedPath, nodes);
             }
         }
         ASSERT_GE(ndxDepth(cached), 3);
-        uint32_t capacity = 0;
-        NdxCacheStats stats;
         ASSERT_TRUE(ndxCacheInfo(cached, &capacity, &stats));
+        stats.hits += total.hits;
+        stats.misses += total.misses;
+        stats.evictions += total.evictions;
         EXPECT_LE(capacity, nodes);
         if (nodes == 8) {
             EXPECT_EQ(capacity, 8u);
@@ -153,5 +186,99 @@ TEST(NodeCache, WritesThroughAnotherHandleAreReadAnew)
         EXPECT_EQ(firstRecords[49], 150);
         EXPECT_EQ(firstRecords[50], 99999) << "the writer's pair follows";
         EXPECT_EQ(ndxClose(reader), 0);
+    }
+}
+
+// Changed nodes wait in the cache: a new index of 3000 keys leaves its
+// file as created until it closes, with a cache that holds it all; one of
+// 8 nodes writes the nodes that give way. Closed, both files are those of
+// an index without a cache.
+TEST(NodeCache, ChangedNodesReachTheFileWhenTheyLeaveOrAtClosing)
+{
+    std::string plainPath = path("plain.ndx");
+    ASSERT_NO_FATAL_FAILURE(writeShuffled(plainPath));
+    const std::string want = bytes(plainPath);
+    ASSERT_GT(want.size(), 100u * 512);
+
+    for (uint32_t nodes : {8u, kNodeCacheDefault}) {
+        std::string p = path("cached.ndx");
+        ASSERT_EQ(ndxCreate(p.c_str(), "K", kKeyLen, 'C'), 0);
+        const std::string created = bytes(p);
+        DBHANDLE h = openWithCache(p, nodes);
+        for (uint32_t v = 0; v < 3000; ++v)
+            ASSERT_EQ(ndxInsert(h, key(v * 7919 % 3000).c_str(), int32_t(v + 1)), 0);
+        if (nodes == 8) {
+            EXPECT_GT(bytes(p).size(), want.size() / 2) << "nodes that gave way were written";
+        } else {
+            EXPECT_TRUE(bytes(p) == created) << "nothing written before closing";
+        }
+        ASSERT_EQ(ndxClose(h), 0);
+        const std::string got = bytes(p);
+        EXPECT_TRUE(got == want) << "cache " << nodes << ": " << got.size() << " bytes, "
+                                 << firstDifference(got, want) << " first differs";
+    }
+}
+
+// A writer holds changes in its cache (the index stays open); a reader of
+// the same file, opened before or after them, reads what the writer's
+// path has handed on, as it would have read it from the file before.
+TEST(NodeCache, ChangesAnotherHandleHoldsAreWrittenBeforeReading)
+{
+    std::string p = path("held.ndx");
+    ASSERT_EQ(ndxCreate(p.c_str(), "K", kKeyLen, 'C'), 0);
+    {
+        DBHANDLE h = openWithCache(p, 0);
+        for (uint32_t v = 100; v < 3100; ++v)
+            ASSERT_EQ(ndxInsert(h, key(v).c_str(), int32_t(v)), 0);
+        ASSERT_EQ(ndxClose(h), 0);
+    }
+    DBHANDLE early = openWithCache(p, kNodeCacheDefault);
+    int32_t rec = 0;
+    ASSERT_EQ(dBtkey(early, key(101).c_str(), &rec), 0);
+    ASSERT_EQ(dBtkey(early, key(2000).c_str(), &rec), 0);
+    ASSERT_EQ(dBtkey(early, key(3000).c_str(), &rec), 0);
+
+    DBHANDLE writer = openWithCache(p, kNodeCacheDefault);
+    ASSERT_EQ(ndxDelete(writer, key(101).c_str(), 101), 0);
+    ASSERT_EQ(ndxDelete(writer, key(2000).c_str(), 2000), 0);
+    ASSERT_EQ(dBtkey(writer, key(3000).c_str(), &rec), 0);   // its path moves on
+    const std::string before = bytes(p);
+
+    DBHANDLE late = openWithCache(p, kNodeCacheDefault);
+    for (DBHANDLE reader : {early, late}) {
+        EXPECT_EQ(dBtkey(reader, key(101).c_str(), &rec), 8);
+        EXPECT_EQ(rec, 102);
+        EXPECT_EQ(dBtkey(reader, key(2000).c_str(), &rec), 8);
+        EXPECT_EQ(rec, 2001);
+    }
+    EXPECT_FALSE(bytes(p) == before) << "the writer's changes were written for the readers";
+    EXPECT_EQ(ndxClose(late), 0);
+    EXPECT_EQ(ndxClose(early), 0);
+    EXPECT_EQ(ndxClose(writer), 0);
+}
+
+// While the cache has room, a miss reads the 4 KiB around its node: a walk
+// of a fresh handle over every leaf takes an eighth of the reads; without
+// a cache every node is read on its own.
+TEST(NodeCache, AMissReadsItsNeighboursWhileThereIsRoom)
+{
+    std::string p = path("walk.ndx");
+    ASSERT_NO_FATAL_FAILURE(writeShuffled(p));
+    const uint64_t blocks = bytes(p).size() / 512 - 1;
+    for (uint32_t nodes : {0u, kNodeCacheDefault}) {
+        DBHANDLE h = openWithCache(p, nodes);
+        const uint64_t before = zReadCalls();
+        std::string k(kKeyLen, '\0');
+        int32_t rec = 0;
+        int walked = 0;
+        while (ndxNext(h, &k[0], &rec) == 0)
+            ++walked;
+        const uint64_t reads = zReadCalls() - before;
+        EXPECT_EQ(walked, 3000);
+        if (nodes == 0)
+            EXPECT_GE(reads, blocks) << "one read per node";
+        else
+            EXPECT_LE(reads, blocks / 8 + 2) << "one read per 8 blocks";
+        EXPECT_EQ(ndxClose(h), 0);
     }
 }
