@@ -323,7 +323,7 @@ int main(int argc, char** argv)
         {"open 214 stacked mass items / parsing them", "BM_OpenStackedItems", "BM_ParseStackedItems",
          "the window opens a 1 MB document of 214 mass items on one spot, the previous document's items deleted",
          "the same bytes parsed into item records, nothing placed on a page"},
-        {"open a document whose item holds a 4096 x 4096 16-bit image", "BM_OpenEmbeddedImage", nullptr,
+        {"open an item holding a 4096 x 4096 16-bit image", "BM_OpenEmbeddedImage", nullptr,
          "the window opens the document; the image is checked and passed over", nullptr, 0, 100},
         {"control: import + first frame / again", "BM_ImportAndFirstFrame", "BM_ImportAndFirstFrame_again"},
     };
